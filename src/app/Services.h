@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+namespace quorvane {
+
+class ClearTool;
+class Shell;
+class Dialogs;
+
+// The services the main window works with. The real set is built once at
+// start-up (ClearCase discovery); tests pass fakes. The pointers are not
+// owned by frmMain.
+struct Services {
+    ClearTool *clearTool = nullptr; // null: no ClearCase was found
+    Shell *shell = nullptr;
+    Dialogs *dialogs = nullptr;
+    // The private work directory: current directory of every process started
+    // and home of the two results files.
+    QString workDir;
+    // Full path of get_replica_info.pl.
+    QString scriptPath;
+    // Full path of anicursor.ani (may not exist).
+    QString aniCursorPath;
+    // One plain line for the window: which ClearCase this session talks to.
+    QString clearCaseDescription;
+};
+
+} // namespace quorvane

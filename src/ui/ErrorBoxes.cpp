@@ -1,0 +1,91 @@
+#include "ui/ErrorBoxes.h"
+
+#include "ui/AppInfo.h"
+#include "ui/QuorvaneError.h"
+
+#include <QStringList>
+
+namespace quorvane {
+
+namespace ErrorBoxes {
+
+ErrorBox standard(const QString &description, MsgIcon icon)
+{
+    return ErrorBox{QStringLiteral("ERROR::") + description + CrLf + QStringLiteral("Report Bug to ")
+                + AppInfo::reportAddress(),
+            QStringLiteral("ERROR..."), icon};
+}
+
+ErrorBox withNumber(int number, const QString &description)
+{
+    return ErrorBox{QStringLiteral("ERROR::") + QString::number(number) + QStringLiteral("::") + description
+                + CrLf + QStringLiteral("Report Bug to ") + AppInfo::reportAddress(),
+            QStringLiteral("ERROR..."), MsgIcon::Exclamation};
+}
+
+ErrorBox load(const QString &description)
+{
+    return ErrorBox{QStringLiteral("ERROR::") + description + CrLf
+                + QStringLiteral("Could not get info for all VOBs"),
+            QStringLiteral("Error..."), MsgIcon::Exclamation};
+}
+
+ErrorBox vobTags(const QString &description)
+{
+    return ErrorBox{QStringLiteral("Error::") + description + CrLf + QStringLiteral("getVobsList()"),
+            QStringLiteral("Error.."), MsgIcon::Stop};
+}
+
+ErrorBox process(const QString &description, const QString &commandLine)
+{
+    return ErrorBox{QStringLiteral("ERROR: ") + description + CrLf + QStringLiteral("Could not execute --> ")
+                + commandLine,
+            AppInfo::title(), MsgIcon::Stop};
+}
+
+ErrorBox history(const QString &description)
+{
+    return ErrorBox{QStringLiteral("ERROR::") + description + CrLf + QStringLiteral("Error from Quorvane"),
+            QStringLiteral("ERROR"), MsgIcon::Exclamation};
+}
+
+ErrorBox gridInput(const QString &description)
+{
+    return ErrorBox{QStringLiteral("Error::") + description + CrLf + QStringLiteral("Must type a numeric value"),
+            QStringLiteral("Error..."), MsgIcon::Stop};
+}
+
+ErrorBox fullReport(int number, const QString &source, const QString &description,
+                    const QString &procedureText)
+{
+    const QString stars88(88, QLatin1Char('*'));
+    const QStringList lines{
+        stars88,
+        QStringLiteral("* E R R O R: ") + QString::number(number) + QStringLiteral(" (") + source
+            + QLatin1Char(')'),
+        QString(63, QLatin1Char('*')) + QLatin1Char(' '),
+        QStringLiteral("* SysErr: ") + description,
+        QStringLiteral("*"),
+        QStringLiteral("* ") + procedureText,
+        QStringLiteral("*            Report bugs to: ") + AppInfo::reportAddress(),
+        stars88,
+    };
+    return ErrorBox{lines.join(CrLf), QStringLiteral("Error..."), MsgIcon::Stop};
+}
+
+} // namespace ErrorBoxes
+
+void showBox(Dialogs &dialogs, const ErrorBox &box)
+{
+    dialogs.msgBox(box.prompt, MsgButtons::Ok, box.icon, box.title);
+}
+
+void ReportError(Dialogs &dialogs, const QuorvaneError &error, const QString &procedureText)
+{
+    if (error.number() == 0)
+        return;
+    showBox(dialogs, ErrorBoxes::fullReport(error.number(), error.source(), error.description(),
+                                            procedureText));
+}
+
+} // namespace quorvane

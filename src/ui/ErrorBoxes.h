@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ui/Dialogs.h"
+
+#include <QString>
+
+namespace quorvane {
+
+class QuorvaneError;
+
+// One message box, fully described: what it says, its title and its icon.
+struct ErrorBox {
+    QString prompt;
+    QString title;
+    MsgIcon icon = MsgIcon::Exclamation;
+};
+
+inline const QString CrLf = QStringLiteral("\r\n");
+
+// The layouts of the program's error boxes, as pure text builders.
+namespace ErrorBoxes {
+
+// "ERROR::" desc CR LF "Report Bug to " address; title "ERROR...".
+ErrorBox standard(const QString &description, MsgIcon icon = MsgIcon::Exclamation);
+// "ERROR::" number "::" desc CR LF "Report Bug to " address; title "ERROR...".
+ErrorBox withNumber(int number, const QString &description);
+// "ERROR::" desc CR LF "Could not get info for all VOBs"; title "Error...".
+ErrorBox load(const QString &description);
+// "Error::" desc CR LF "getVobsList()"; title "Error.."; stop icon.
+ErrorBox vobTags(const QString &description);
+// "ERROR: " desc CR LF "Could not execute --> " command line; title = app title; stop.
+ErrorBox process(const QString &description, const QString &commandLine);
+// "ERROR::" desc CR LF "Error from Quorvane"; title "ERROR".
+ErrorBox history(const QString &description);
+// "Error::" desc CR LF "Must type a numeric value"; title "Error..."; stop.
+ErrorBox gridInput(const QString &description);
+// The eight-line framed report; title "Error..."; stop icon.
+ErrorBox fullReport(int number, const QString &source, const QString &description,
+                    const QString &procedureText);
+
+} // namespace ErrorBoxes
+
+// Shows a prepared box with an OK button.
+void showBox(Dialogs &dialogs, const ErrorBox &box);
+
+// The framed report for an error; shows nothing when the error number is 0.
+void ReportError(Dialogs &dialogs, const QuorvaneError &error, const QString &procedureText);
+
+} // namespace quorvane

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace quorvane {
+
+class Dialogs;
+
+// What the subsystems need of the main window while they work: busy
+// feedback, the status line, the working dialog, the detail window and the
+// dialogs. frmMain implements it; tests pass a recording fake.
+class Feedback {
+public:
+    virtual ~Feedback() = default;
+
+    virtual void setBusy(bool busy, const QString &message) = 0;
+    virtual void setHourglass(bool on) = 0;
+    // Panel 1 of the status bar.
+    virtual void setStatus(const QString &text) = 0;
+    [[nodiscard]] virtual QString status() const = 0;
+    // Shows the working dialog with the message (title accepted, not used).
+    virtual void setMsg(const QString &msg, const QString &title = QString()) = 0;
+    virtual void hideWorking() = 0;
+    virtual void setDetail(const QString &txt, const QString &title) = 0;
+    virtual Dialogs &dialogs() = 0;
+};
+
+} // namespace quorvane

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ui/Dialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+namespace quorvane::test {
+
+// Records every box asked for and answers from queues (OK and the empty
+// string when a queue is empty).
+class ScriptedDialogs final : public Dialogs {
+public:
+    struct Box {
+        QString prompt;
+        MsgButtons buttons;
+        MsgIcon icon;
+        QString title;
+    };
+    struct Input {
+        QString prompt;
+        QString title;
+        QString defaultText;
+    };
+
+    MsgResult msgBox(const QString &prompt, MsgButtons buttons, MsgIcon icon,
+                     const QString &title) override
+    {
+        boxes.append({prompt, buttons, icon, title});
+        return msgAnswers.isEmpty() ? MsgResult::Ok : msgAnswers.dequeue();
+    }
+
+    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override
+    {
+        inputs.append({prompt, title, defaultText});
+        return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
+    }
+
+    QList<Box> boxes;
+    QList<Input> inputs;
+    QQueue<MsgResult> msgAnswers;
+    QQueue<QString> inputAnswers;
+};
+
+} // namespace quorvane::test
