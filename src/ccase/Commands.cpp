@@ -1,0 +1,81 @@
+#include "ccase/Commands.h"
+
+namespace quorvane::Commands {
+
+namespace {
+const QChar DQ = QLatin1Char('"');
+QString selector(const QString &replica, const QString &vobTag)
+{
+    return replica + QLatin1Char('@') + vobTag;
+}
+} // namespace
+
+QString vobCheck(const QString &vobTag)
+{
+    return QStringLiteral("lsreplica -siblings -s -invob ") + vobTag;
+}
+
+QString localReplicaName(const QString &vobTag)
+{
+    return QStringLiteral("desc -fmt ") + DQ + QStringLiteral("%[replica_name]p") + DQ
+        + QStringLiteral(" vob:") + vobTag;
+}
+
+QString replicaList(const QString &vobTag)
+{
+    return QStringLiteral("lsreplica -fmt ") + DQ + QStringLiteral("%n,%d,%[replica_host]p,%[master]p,")
+        + DQ + QStringLiteral(" -invob ") + vobTag;
+}
+
+QString historyDetail(const QString &replica, const QString &vobTag)
+{
+    return QStringLiteral("lshistory -fmt ") + DQ + QStringLiteral("Date:%d User:%u\\n%c\\n") + DQ
+        + QStringLiteral(" replica:") + selector(replica, vobTag);
+}
+
+QString syncHistory(const QString &replica, const QString &vobTag)
+{
+    return QStringLiteral("lshistory -fmt ") + DQ + QStringLiteral("%e,%d,") + DQ
+        + QStringLiteral(" replica:") + selector(replica, vobTag);
+}
+
+QString replicaInfoScript(const QString &scriptPath, const QString &vobTag)
+{
+    return QStringLiteral("ccperl ") + DQ + scriptPath + DQ + QLatin1Char(' ') + vobTag;
+}
+
+QString replicaInfoScriptFor(const QString &scriptPath, const QString &vobTag, const QString &replica)
+{
+    return replicaInfoScript(scriptPath, vobTag) + QLatin1Char(' ') + replica;
+}
+
+QString chepochForce(const QString &replica, const QString &vobTag, const QString &value)
+{
+    return QStringLiteral("multitool chepoch -force ") + selector(replica, vobTag) + QLatin1Char(' ')
+        + replica + QLatin1Char('=') + value;
+}
+
+QString chepochActual(const QString &replica, const QString &vobTag)
+{
+    return QStringLiteral("multitool chepoch -actual ") + selector(replica, vobTag);
+}
+
+QString importReceive(const QString &vobTag)
+{
+    return QStringLiteral("multitool syncreplica -import -invob ") + vobTag + QStringLiteral(" -receive");
+}
+
+QString exportTo(const QString &replica, const QString &vobTag)
+{
+    return QStringLiteral("multitool syncreplica -export -fship ") + selector(replica, vobTag);
+}
+
+QString exportToAll(const QStringList &replicas, const QString &vobTag)
+{
+    QString line = QStringLiteral("multitool syncreplica -export -fship ");
+    for (const QString &r : replicas)
+        line += selector(r, vobTag) + QLatin1Char(' ');
+    return line;
+}
+
+} // namespace quorvane::Commands
