@@ -1,0 +1,267 @@
+#include "maintenance/FixFrame.h"
+
+#include "ccase/Commands.h"
+#include "ccase/Shell.h"
+#include "maintenance/ActionLabel.h"
+#include "maintenance/EpochValue.h"
+#include "maintenance/MaintenanceIcons.h"
+#include "maintenance/MaintenanceNames.h"
+#include "ui/ErrorBoxes.h"
+#include "ui/Feedback.h"
+#include "ui/LongActionGuard.h"
+#include "ui/QtColors.h"
+#include "ui/QuorvaneError.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace quorvane {
+
+namespace {
+
+QString indexed(const char *name, int index)
+{
+    return QLatin1String(name) + QLatin1Char('(') + QString::number(index) + QLatin1Char(')');
+}
+
+QComboBox *replicaCombo(int index, QWidget *parent)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(indexed("dReplicaFixCombo", index));
+    combo->setMinimumWidth(200);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    combo->addItem(Maintenance::selectReplica());
+    QSizePolicy keep = combo->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    combo->setSizePolicy(keep);
+    return combo;
+}
+
+} // namespace
+
+FixFrame::FixFrame(Shell &shell, Feedback &feedback, LongActionGuard &guard, std::function<QString()> vobTag,
+                   std::function<void()> showReplicaInfo, std::function<void()> loadReplicaDetail,
+                   QWidget *parent)
+    : QGroupBox(QStringLiteral("Replica Maintenance"), parent)
+    , m_shell(shell)
+    , m_feedback(feedback)
+    , m_guard(guard)
+    , m_vobTag(std::move(vobTag))
+    , m_showReplicaInfo(std::move(showReplicaInfo))
+    , m_loadReplicaDetail(std::move(loadReplicaDetail))
+{
+    setObjectName(QStringLiteral("dFixFrame"));
+    setMouseTracking(true);
+
+    const QString imageTips[2] = {
+        QStringLiteral("Fix epoch value for the replica based on actual or specified epoch value "),
+        QStringLiteral("Synchronize the replicas")};
+    const QString captions[2] = {QStringLiteral("Fix Local Epoch Table"), QStringLiteral("Synchronize Replica(s)")};
+    const QString labelTips[2] = {QStringLiteral("Double click to fix epoch table value"),
+                                  QStringLiteral("Double click to synchronize the replica")};
+    const QPixmap pictures[2] = {MaintenanceIcons::fixEpoch(32), MaintenanceIcons::synchronize(32)};
+    for (int i = 0; i < 2; ++i) {
+        m_image[i] = new ActionLabel(this);
+        m_image[i]->setObjectName(indexed("dFixImage", i));
+        m_image[i]->setToolTip(imageTips[i]);
+        m_image[i]->setPixmap(pictures[i]);
+        m_image[i]->setCursor(Qt::PointingHandCursor);
+        m_image[i]->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+        m_label[i] = new ActionLabel(this);
+        m_label[i]->setObjectName(indexed("dFixLbl", i));
+        m_label[i]->setText(captions[i]);
+        m_label[i]->setToolTip(labelTips[i]);
+        m_label[i]->setCursor(Qt::PointingHandCursor);
+        QFont bold = m_label[i]->font();
+        bold.setBold(true);
+        m_label[i]->setFont(bold);
+        m_label[i]->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+        setLabelColour(i, Colors::black);
+
+        m_combo[i] = replicaCombo(i, this);
+
+        connect(m_image[i], &ActionLabel::clicked, this, [this, i] { fixOrSync(i); });
+        connect(m_label[i], &ActionLabel::doubleClicked, this, [this, i] { fixOrSync(i); });
+        connect(m_label[i], &ActionLabel::mouseMoved, this, [this, i] { setLabelColour(i, Colors::pureBlue); });
+    }
+
+    const QString optionCaptions[3] = {QStringLiteral("Based on Actual"), QStringLiteral("Specify Epoch Value"),
+                                       QStringLiteral("Based on Local Epoch Table")};
+    for (int i = 0; i < 3; ++i) {
+        m_option[i] = new QRadioButton(optionCaptions[i], this);
+        m_option[i]->setObjectName(indexed("dFixOpt", i));
+    }
+    m_option[2]->setChecked(true);
+
+    m_epochTxt = new QLineEdit(QStringLiteral("<epoch>"), this);
+    m_epochTxt->setObjectName(indexed("dFixTxt", 0));
+    m_epochTxt->setMaximumWidth(120);
+    QSizePolicy keep = m_epochTxt->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    m_epochTxt->setSizePolicy(keep);
+    m_epochTxt->hide();
+
+    m_syncAll = new QCheckBox(QStringLiteral("All Replicas"), this);
+    m_syncAll->setObjectName(QStringLiteral("syncAllCB"));
+    m_syncAll->setChecked(true);
+    m_combo[1]->hide();
+
+    // The epoch text box belongs to "Specify Epoch Value" only; it keeps its
+    // text while hidden.
+    connect(m_option[1], &QRadioButton::toggled, m_epochTxt, &QWidget::setVisible);
+    // The export target matters only when not exporting to all; it keeps its
+    // selection while hidden.
+    connect(m_syncAll, &QCheckBox::toggled, m_combo[1], &QWidget::setHidden);
+
+    auto *separator = new QFrame(this);
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Sunken);
+
+    auto *grid = new QGridLayout(this);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(6);
+    grid->setColumnStretch(2, 1);
+    grid->addWidget(m_image[0], 0, 0, 5, 1);
+    grid->addWidget(m_label[0], 0, 1, 1, 2);
+    grid->addWidget(m_combo[0], 1, 1, 1, 2, Qt::AlignLeft);
+    grid->addWidget(m_option[0], 2, 1);
+    grid->addWidget(m_option[1], 3, 1);
+    grid->addWidget(m_epochTxt, 3, 2, Qt::AlignLeft);
+    grid->addWidget(m_option[2], 4, 1);
+    grid->addWidget(separator, 5, 0, 1, 3);
+    grid->addWidget(m_image[1], 6, 0, 3, 1);
+    grid->addWidget(m_label[1], 6, 1, 1, 2);
+    grid->addWidget(m_syncAll, 7, 1);
+    grid->addWidget(m_combo[1], 8, 1, 1, 2, Qt::AlignLeft);
+    grid->setRowStretch(9, 1);
+}
+
+void FixFrame::setSiblingReplicas(const QStringList &siblings)
+{
+    for (QComboBox *combo : m_combo) {
+        combo->clear();
+        combo->addItem(Maintenance::selectReplica());
+        combo->addItems(siblings);
+        combo->setCurrentIndex(0);
+    }
+}
+
+QString FixFrame::busyMessage(int index) const
+{
+    if (index == 1 && m_syncAll->isChecked())
+        return QStringLiteral("Synchronizing all replicas");
+    return QStringLiteral("Synchronizing replica ") + m_combo[index]->currentText();
+}
+
+void FixFrame::fixOrSync(int index)
+{
+    if (index != 0 && index != 1)
+        return;
+    // The processes below let window events run; a second action started
+    // from them would run inside this one.
+    const auto running = m_guard.tryEnter();
+    if (!running)
+        return;
+
+    try {
+        m_feedback.setBusy(true, busyMessage(index));
+        const QString vobTag = m_vobTag();
+        const std::optional<QString> line = index == 0 ? prepareFix(vobTag) : prepareSync(vobTag);
+        if (!line) {
+            m_feedback.setBusy(false, QString());
+            return;
+        }
+        m_shell.ShellAndWait(*line, Maintenance::hiddenWindow);
+
+        m_showReplicaInfo();
+        m_loadReplicaDetail();
+        m_feedback.setBusy(false, QString());
+    } catch (const QuorvaneError &e) {
+        m_feedback.setBusy(false, QString());
+        showBox(m_feedback.dialogs(), ErrorBoxes::standard(e.description()));
+    }
+}
+
+std::optional<QString> FixFrame::prepareFix(const QString &vobTag)
+{
+    const QString replica = m_combo[0]->currentText();
+    if (replica.isEmpty() || replica == Maintenance::selectReplica())
+        return std::nullopt;
+
+    QString line;
+    if (m_option[1]->isChecked()) {
+        // Only a plain number goes into the command line: typed text must
+        // never become further arguments of chepoch.
+        const std::optional<qint64> value = parseEpochValue(m_epochTxt->text());
+        if (!value) {
+            m_feedback.dialogs().msgBox(QStringLiteral("Must specify a valid epoch number"), MsgButtons::Ok,
+                                        MsgIcon::Exclamation, QStringLiteral("Invalid Epoch Value"));
+            m_epochTxt->setFocus();
+            return std::nullopt;
+        }
+        line = Commands::chepochForce(replica, vobTag, QString::number(*value));
+    } else {
+        line = Commands::chepochActual(replica, vobTag);
+    }
+
+    const QString question = QStringLiteral("You are about to make changes to the Epoch table for replica:")
+        + replica + CrLf + QStringLiteral("Are you sure you want to continue?");
+    if (m_feedback.dialogs().msgBox(question, MsgButtons::OkCancel, MsgIcon::Exclamation,
+                                    QStringLiteral("Fix Epoch..."))
+        != MsgResult::Ok)
+        return std::nullopt;
+    return line;
+}
+
+std::optional<QString> FixFrame::prepareSync(const QString &vobTag)
+{
+    // The export is decided before the import runs: the controls stay usable
+    // while it runs, and what the user asked for is what was on screen at
+    // the click.
+    QString exportLine;
+    if (m_syncAll->isChecked()) {
+        QStringList targets;
+        for (int i = 1; i < m_combo[1]->count(); ++i)
+            targets << m_combo[1]->itemText(i);
+        exportLine = Commands::exportToAll(targets, vobTag);
+    } else {
+        const QString target = m_combo[1]->currentText();
+        // Like the fix: with no target chosen, nothing runs at all.
+        if (target.isEmpty() || target == Maintenance::selectReplica())
+            return std::nullopt;
+        exportLine = Commands::exportTo(target, vobTag);
+    }
+
+    m_shell.ShellAndWait(Commands::importReceive(vobTag), Maintenance::hiddenWindow);
+    return exportLine;
+}
+
+void FixFrame::setLabelColour(int index, OleColor colour)
+{
+    QPalette palette = m_label[index]->palette();
+    palette.setColor(QPalette::WindowText, toQColor(colour));
+    m_label[index]->setPalette(palette);
+}
+
+void FixFrame::mouseMoveEvent(QMouseEvent *event)
+{
+    // Only the frame's free area counts; moves over its other controls
+    // reach here too and leave the labels alone.
+    if (childAt(event->position().toPoint()) == nullptr) {
+        const QColor blue = toQColor(Colors::pureBlue);
+        for (int i = 0; i < 2; ++i) {
+            if (m_label[i]->palette().color(QPalette::WindowText) == blue)
+                setLabelColour(i, Colors::black);
+        }
+    }
+    QGroupBox::mouseMoveEvent(event);
+}
+
+} // namespace quorvane

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "ui/Colors.h"
+
+#include <QGroupBox>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QRadioButton;
+
+namespace quorvane {
+
+class ActionLabel;
+class Feedback;
+class LongActionGuard;
+class Shell;
+
+// dFixFrame on the "Detail" page: fixes the local epoch table's row for a
+// sibling replica (from the actual values or to a typed number) and
+// synchronizes the replicas (import what has arrived, then export to one
+// sibling or to all). After an action it refreshes the window through the
+// two callbacks: first the chosen replica's dates, then the whole VOB.
+class FixFrame final : public QGroupBox {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FixFrame)
+public:
+    // loadReplicaDetail runs while this frame still holds the long-action
+    // guard, so it must not itself be refused by the guard.
+    FixFrame(Shell &shell, Feedback &feedback, LongActionGuard &guard, std::function<QString()> vobTag,
+             std::function<void()> showReplicaInfo, std::function<void()> loadReplicaDetail,
+             QWidget *parent = nullptr);
+
+    // dReplicaFixCombo(0), the replica whose row is fixed, and
+    // dReplicaFixCombo(1), the export target. Entry 0 of both is
+    // "<select_replica>"; the loader adds the sibling replicas after it.
+    [[nodiscard]] QComboBox *fixCombo() const { return m_combo[0]; }
+    [[nodiscard]] QComboBox *exportCombo() const { return m_combo[1]; }
+
+    // Refills both combos with "<select_replica>" and then SIBLINGS, in
+    // order, and selects entry 0.
+    void setSiblingReplicas(const QStringList &siblings);
+
+    // 0: fix the local epoch table; 1: synchronize. Ignored while another
+    // long action runs. Reports its own errors.
+    void fixOrSync(int index);
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    // The command line of the fix after its checks and the confirmation;
+    // nothing when the fix stops before running anything.
+    [[nodiscard]] std::optional<QString> prepareFix(const QString &vobTag);
+    // Runs the import and gives the export command line; nothing when no
+    // export target is chosen (then nothing has run).
+    [[nodiscard]] std::optional<QString> prepareSync(const QString &vobTag);
+    void setLabelColour(int index, OleColor colour);
+    [[nodiscard]] QString busyMessage(int index) const;
+
+    Shell &m_shell;
+    Feedback &m_feedback;
+    LongActionGuard &m_guard;
+    std::function<QString()> m_vobTag;
+    std::function<void()> m_showReplicaInfo;
+    std::function<void()> m_loadReplicaDetail;
+
+    ActionLabel *m_image[2] = {};
+    ActionLabel *m_label[2] = {};
+    QComboBox *m_combo[2] = {};
+    QRadioButton *m_option[3] = {};
+    QLineEdit *m_epochTxt = nullptr;
+    QCheckBox *m_syncAll = nullptr;
+};
+
+} // namespace quorvane

@@ -1,0 +1,151 @@
+#include "maintenance/ReplicaInfoPanel.h"
+
+#include "ccase/ClearTool.h"
+#include "ccase/Commands.h"
+#include "ccase/Shell.h"
+#include "maintenance/ActionLabel.h"
+#include "maintenance/MaintenanceIcons.h"
+#include "maintenance/MaintenanceNames.h"
+#include "ui/ErrorBoxes.h"
+#include "ui/Feedback.h"
+#include "ui/QuorvaneError.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace quorvane {
+
+namespace {
+
+QLineEdit *dateField(const QString &name, const QString &text, const QString &tip, QWidget *parent)
+{
+    auto *field = new QLineEdit(text, parent);
+    field->setObjectName(name);
+    field->setToolTip(tip);
+    // Shown, not typed: the dates come from the replica's history.
+    field->setReadOnly(true);
+    field->setMinimumWidth(180);
+    return field;
+}
+
+} // namespace
+
+ReplicaInfoPanel::ReplicaInfoPanel(ClearTool &clearTool, Shell &shell, Feedback &feedback, QString scriptPath,
+                                   std::function<QString()> vobTag, QWidget *parent)
+    : QWidget(parent)
+    , m_clearTool(clearTool)
+    , m_shell(shell)
+    , m_feedback(feedback)
+    , m_scriptPath(std::move(scriptPath))
+    , m_vobTag(std::move(vobTag))
+{
+    auto *replicaLbl = new QLabel(QStringLiteral("Replica:"), this);
+    m_combo = new QComboBox(this);
+    m_combo->setObjectName(QStringLiteral("dReplicaCombo"));
+    m_combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_combo->setMinimumWidth(220);
+    m_combo->addItem(Maintenance::selectReplica());
+    replicaLbl->setBuddy(m_combo);
+
+    m_detailImage = new ActionLabel(this);
+    m_detailImage->setObjectName(QStringLiteral("dDetailImage"));
+    m_detailImage->setToolTip(QStringLiteral("Double click to display history detail for replica"));
+    m_detailImage->setPixmap(MaintenanceIcons::history(24));
+    m_detailImage->setCursor(Qt::PointingHandCursor);
+    // Keep its place while hidden, so the row does not jump as replicas are chosen.
+    QSizePolicy keep = m_detailImage->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    m_detailImage->setSizePolicy(keep);
+    m_detailImage->hide();
+
+    auto *importLbl = new QLabel(QStringLiteral("Last Import Date:"), this);
+    auto *exportLbl = new QLabel(QStringLiteral("Last Export Date:"), this);
+    m_importDate = dateField(QStringLiteral("dEpoch(2)"), QStringLiteral("<last_import>"),
+                             QStringLiteral("Last date an import was performed for the selected replica"), this);
+    m_exportDate = dateField(QStringLiteral("dEpoch(3)"), QStringLiteral("<last_export>"),
+                             QStringLiteral("Date of the last export done for the selected replica"), this);
+    importLbl->setBuddy(m_importDate);
+    exportLbl->setBuddy(m_exportDate);
+
+    auto *chooser = new QHBoxLayout;
+    chooser->setSpacing(8);
+    chooser->addWidget(replicaLbl);
+    chooser->addWidget(m_combo, 1);
+    chooser->addWidget(m_detailImage);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(16);
+    grid->setVerticalSpacing(4);
+    grid->addLayout(chooser, 0, 0, 1, 2);
+    grid->setRowMinimumHeight(1, 6);
+    grid->addWidget(importLbl, 2, 0);
+    grid->addWidget(exportLbl, 2, 1);
+    grid->addWidget(m_importDate, 3, 0);
+    grid->addWidget(m_exportDate, 3, 1);
+    grid->setRowStretch(4, 1);
+
+    connect(m_combo, &QComboBox::currentIndexChanged, this, &ReplicaInfoPanel::showReplicaInfo);
+    connect(m_detailImage, &ActionLabel::doubleClicked, this, &ReplicaInfoPanel::showHistory);
+}
+
+void ReplicaInfoPanel::showReplicaInfo()
+{
+    try {
+        // While the combo is being emptied there is no selection at all;
+        // that means no replica just as "<select_replica>" does.
+        const QString replica = m_combo->currentIndex() < 0 ? QString() : m_combo->currentText();
+        m_detailImage->hide();
+        if (replica.isEmpty() || replica == Maintenance::selectReplica())
+            return;
+
+        m_feedback.setBusy(true, QString());
+        m_detailImage->show();
+        const QString vobTag = m_vobTag();
+        m_shell.ShellAndWait(Commands::replicaInfoScriptFor(m_scriptPath, vobTag, replica),
+                             Maintenance::hiddenWindow);
+
+        // A refused history has been reported already; one box is enough,
+        // and the fields keep what they showed.
+        if (const auto dates = getLastSyncDates(replica, vobTag)) {
+            m_importDate->setText(dates->importDate);
+            m_exportDate->setText(dates->exportDate);
+        }
+        m_feedback.setBusy(false, QString());
+    } catch (const QuorvaneError &e) {
+        m_feedback.setBusy(false, QString());
+        showBox(m_feedback.dialogs(), ErrorBoxes::standard(e.description()));
+    }
+}
+
+std::optional<SyncDates> ReplicaInfoPanel::getLastSyncDates(const QString &replica, const QString &vobTag)
+{
+    try {
+        return quorvane::getLastSyncDates(m_clearTool, replica, vobTag);
+    } catch (const QuorvaneError &e) {
+        m_feedback.setHourglass(false);
+        showBox(m_feedback.dialogs(), ErrorBoxes::standard(e.description(), MsgIcon::Stop));
+        return std::nullopt;
+    }
+}
+
+void ReplicaInfoPanel::showHistory()
+{
+    try {
+        const QString replica = m_combo->currentText();
+        if (!replica.isEmpty() && replica != Maintenance::selectReplica()) {
+            m_feedback.setBusy(true, QString());
+            const QString vobTag = m_vobTag();
+            const QString history = m_clearTool.CmdExec(Commands::historyDetail(replica, vobTag));
+            m_feedback.setDetail(history, QStringLiteral("History Detail: ") + replica);
+        }
+        m_feedback.setBusy(false, QString());
+    } catch (const QuorvaneError &e) {
+        m_feedback.setBusy(false, QString());
+        showBox(m_feedback.dialogs(), ErrorBoxes::history(e.description()));
+    }
+}
+
+} // namespace quorvane
