@@ -11,8 +11,12 @@ ActionLabel::ActionLabel(QWidget *parent) : QLabel(parent)
 
 void ActionLabel::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         m_pressed = true;
+        // A press never belongs to a double click still under way, so a lost
+        // release cannot swallow the next click.
+        m_inDoubleClick = false;
+    }
     event->accept();
 }
 
