@@ -172,7 +172,7 @@ void FixFrame::fixOrSync(int index)
 
     try {
         m_feedback.setBusy(true, busyMessage(index));
-        const QString vobTag = m_vobTag();
+        const QString vobTag = m_vobTag ? m_vobTag() : QString();
         const std::optional<QString> line = index == 0 ? prepareFix(vobTag) : prepareSync(vobTag);
         if (!line) {
             m_feedback.setBusy(false, QString());
@@ -180,8 +180,10 @@ void FixFrame::fixOrSync(int index)
         }
         m_shell.ShellAndWait(*line, Maintenance::hiddenWindow);
 
-        m_showReplicaInfo();
-        m_loadReplicaDetail();
+        if (m_showReplicaInfo)
+            m_showReplicaInfo();
+        if (m_loadReplicaDetail)
+            m_loadReplicaDetail();
         m_feedback.setBusy(false, QString());
     } catch (const QuorvaneError &e) {
         m_feedback.setBusy(false, QString());

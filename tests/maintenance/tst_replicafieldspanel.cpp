@@ -114,23 +114,16 @@ private slots:
         QCOMPARE(rig.text("vExportDateTxt"), QStringLiteral("None"));
     }
 
-    void emptyHistoryLeavesDates()
-    {
-        Rig rig;
-        rig.ct.outputs.insert(syncCmd(QStringLiteral("a"), rig.tag), QString());
-        rig.panel->showSite(QStringLiteral("a"), QStringLiteral("h"), QStringLiteral("m"), QStringLiteral("c"), {});
-        QCOMPARE(rig.text("vImportDateTxt"), QStringLiteral("<Import>"));
-        QCOMPARE(rig.text("vExportDateTxt"), QStringLiteral("<Export>"));
-        QCOMPARE(rig.text("vReplicaTxt"), QStringLiteral("a"));
-    }
-
-    void vobTagReadAtRequest()
+    void emptyHistoryLeavesDatesAndTagIsReadAtRequest()
     {
         Rig rig;
         rig.tag = QStringLiteral("/vobs/dev");
         rig.ct.outputs.insert(syncCmd(QStringLiteral("a"), rig.tag), QString());
         rig.panel->showSite(QStringLiteral("a"), QStringLiteral("h"), QStringLiteral("m"), QStringLiteral("c"), {});
         QCOMPARE(rig.ct.commands, QStringList{QStringLiteral("lshistory -fmt \"%e,%d,\" replica:a@/vobs/dev")});
+        QCOMPARE(rig.text("vImportDateTxt"), QStringLiteral("<Import>"));
+        QCOMPARE(rig.text("vExportDateTxt"), QStringLiteral("<Export>"));
+        QCOMPARE(rig.text("vReplicaTxt"), QStringLiteral("a"));
     }
 
     void refusedHistoryShowsStopBoxAndKeepsFields()

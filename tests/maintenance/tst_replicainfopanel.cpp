@@ -84,30 +84,42 @@ private slots:
         QVERIFY(shell.lines.isEmpty());
     }
 
+    void choosingReplicaRunsScriptThenShowsDates_data()
+    {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("history");
+        QTest::addColumn<QString>("importDate");
+        QTest::addColumn<QString>("exportDate");
+        QTest::newRow("export newest")
+            << "\\proj" << 2
+            << "export sync from replica \"r0\" to replica \"r2\",2024-05-01T12:00:00Z,import sync,2024-04-30,"
+            << "None" << "2024-05-01T12:00:00Z";
+        QTest::newRow("empty history") << "\\proj" << 1 << "" << "" << "";
+        // The tag is read when the replica is chosen, not when it was loaded.
+        QTest::newRow("other VOB selected since") << "\\other" << 1 << "x,y," << "None" << "None";
+    }
     void choosingReplicaRunsScriptThenShowsDates()
     {
+        QFETCH(QString, tag);
+        QFETCH(int, choice);
+        QFETCH(QString, history);
+        QFETCH(QString, importDate);
+        QFETCH(QString, exportDate);
         Rig rig;
-        rig.ct.outputs.insert(syncCmd(QStringLiteral("r2"), rig.tag),
-                              QStringLiteral("export sync from replica \"r0\" to replica \"r2\",2024-05-01T12:00:00Z,"
-                                             "import sync,2024-04-30T08:00:00Z,"));
-        rig.combo()->setCurrentIndex(2); // by code: counts like a user's choice
-        QCOMPARE(rig.log, (QStringList{QStringLiteral("run:ccperl \"") + script + QStringLiteral("\" \\proj r2"),
-                                       QStringLiteral("cmd:") + syncCmd(QStringLiteral("r2"), rig.tag)}));
+        rig.tag = tag;
+        const QString replica = rig.combo()->itemText(choice);
+        rig.ct.outputs.insert(syncCmd(replica, tag), history);
+        rig.combo()->setCurrentIndex(choice); // by code: counts like a user's choice
+        QCOMPARE(rig.log, (QStringList{QStringLiteral("run:ccperl \"") + script + QStringLiteral("\" ") + tag
+                                           + QLatin1Char(' ') + replica,
+                                       QStringLiteral("cmd:") + syncCmd(replica, tag)}));
         QCOMPARE(rig.shell.styles, QList<int>{0});
-        QCOMPARE(rig.field(2)->text(), QStringLiteral("None"));
-        QCOMPARE(rig.field(3)->text(), QStringLiteral("2024-05-01T12:00:00Z"));
+        QCOMPARE(rig.field(2)->text(), importDate);
+        QCOMPARE(rig.field(3)->text(), exportDate);
         QVERIFY(rig.image()->isVisible());
         QCOMPARE(rig.fb.calls, (QStringList{QStringLiteral("busy:1:"), QStringLiteral("busy:0:")}));
         QVERIFY(rig.fb.scripted.boxes.isEmpty());
-    }
-
-    void emptyHistoryGivesEmptyDates()
-    {
-        Rig rig;
-        rig.ct.outputs.insert(syncCmd(QStringLiteral("r1"), rig.tag), QString());
-        rig.combo()->setCurrentIndex(1);
-        QCOMPARE(rig.field(2)->text(), QString());
-        QCOMPARE(rig.field(3)->text(), QString());
     }
 
     void selectReplicaHidesPictureAndKeepsDates()
@@ -135,16 +147,6 @@ private slots:
         rig.combo()->clear(); // the loader empties it before refilling
         QVERIFY(rig.image()->isHidden());
         QVERIFY(rig.log.isEmpty());
-    }
-
-    void vobTagReadAtEachRequest()
-    {
-        Rig rig;
-        rig.ct.outputs.insert(syncCmd(QStringLiteral("r1"), QStringLiteral("\\other")), QStringLiteral("x,y,"));
-        rig.tag = QStringLiteral("\\other");
-        rig.combo()->setCurrentIndex(1);
-        QCOMPARE(rig.shell.lines, QStringList{QStringLiteral("ccperl \"") + script + QStringLiteral("\" \\other r1")});
-        QCOMPARE(rig.field(2)->text(), QStringLiteral("None"));
     }
 
     void refusedHistoryShowsOneBoxAndKeepsDates()
