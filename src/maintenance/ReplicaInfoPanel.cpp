@@ -101,11 +101,19 @@ void ReplicaInfoPanel::showReplicaInfo()
         if (replica.isEmpty() || replica == Maintenance::selectReplica())
             return;
 
+        const quint64 request = ++m_requests;
         m_feedback.setBusy(true, QString());
         m_detailImage->show();
         const QString vobTag = m_vobTag();
         m_shell.ShellAndWait(Commands::replicaInfoScriptFor(m_scriptPath, vobTag, replica),
                              Maintenance::hiddenWindow);
+        // The wait lets the user choose another replica, whose own request
+        // has run to its end meanwhile; its dates must not be overwritten
+        // with this older replica's.
+        if (request != m_requests) {
+            m_feedback.setBusy(false, QString());
+            return;
+        }
 
         // A refused history has been reported already; one box is enough,
         // and the fields keep what they showed.

@@ -138,6 +138,24 @@ private slots:
         QVERIFY(rig.fb.calls.isEmpty());
     }
 
+    void newerChoiceDuringScriptKeepsItsDates()
+    {
+        Rig rig;
+        rig.ct.outputs.insert(syncCmd(QStringLiteral("r1"), rig.tag), QStringLiteral("import,old,"));
+        rig.ct.outputs.insert(syncCmd(QStringLiteral("r2"), rig.tag), QStringLiteral("export,new,"));
+        rig.shell.action = [&rig](const QString &line) {
+            rig.log << line;
+            if (line.endsWith(QLatin1String(" r1")))
+                rig.combo()->setCurrentIndex(2); // chosen while r1's script runs
+        };
+        rig.combo()->setCurrentIndex(1);
+        QCOMPARE(rig.field(2)->text(), QStringLiteral("None"));
+        QCOMPARE(rig.field(3)->text(), QStringLiteral("new"));
+        QCOMPARE(rig.ct.commands, QStringList{syncCmd(QStringLiteral("r2"), rig.tag)});
+        QVERIFY(rig.image()->isVisible());
+        QVERIFY(!rig.fb.busyOn);
+    }
+
     void emptiedComboCountsAsNoReplica()
     {
         Rig rig;
