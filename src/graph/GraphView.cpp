@@ -110,7 +110,7 @@ void GraphView::buildDesign()
     label->setFont(SitePictures::siteFont(false));
     setColors(label, Colors::pureBlue, Colors::navy);
     label->setAutoFillBackground(false); // transparent until highlighted
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setAlignment(Qt::AlignCenter);
     label->hide();
 
     QLabel *marker = designLabel(this, QStringLiteral("siteMasterLabel(0)"), 120, 840, 255, 135);
