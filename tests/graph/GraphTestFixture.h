@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QStringList>
+#include <QTest>
 
 #include <memory>
 
@@ -21,6 +22,7 @@ struct GraphFixture {
     QComboBox *fix0 = new QComboBox(page.get());
     QComboBox *fix1 = new QComboBox(page.get());
     GraphView *view = new GraphView(feedback, page.get());
+    bool exposed = false;
 
     GraphFixture()
     {
@@ -31,6 +33,8 @@ struct GraphFixture {
         view->setReplicaCombos(combo, fix0, fix1);
         page->resize(500, 450);
         page->show();
+        // Repaints reach the picture only once its window is on screen.
+        exposed = QTest::qWaitForWindowExposed(page.get());
     }
 
     // Loads "name:master" specs as lsreplica would list them (four fields
