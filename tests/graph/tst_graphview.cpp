@@ -101,27 +101,6 @@ private slots:
         QVERIFY(f.feedback.scripted.boxes.isEmpty());
     }
 
-    void gridPlaces_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QPoint>("lastIcon");
-        QTest::newRow("seven") << 7 << QPoint(300, 1200);
-        QTest::newRow("thirty-seven") << 37 << QPoint(300, 200);
-    }
-    void gridPlaces()
-    {
-        QFETCH(int, count);
-        QFETCH(QPoint, lastIcon);
-        GraphFixture f;
-        QStringList specs;
-        for (int i = 1; i <= count; ++i)
-            specs << QStringLiteral("r%1:r1@/v").arg(i);
-        f.load(specs);
-        QCOMPARE(f.view->allSites().size(), count);
-        QCOMPARE(GraphFixture::twips(f.view->siteImage(count)).topLeft(), lastIcon);
-        QCOMPARE(GraphFixture::twips(f.view->siteLabel(count)).topLeft(), lastIcon + QPoint(0, 505));
-    }
-
     void emptyOutputMakesNothing()
     {
         GraphFixture f;

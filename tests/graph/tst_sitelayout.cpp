@@ -67,8 +67,6 @@ private slots:
         QCOMPARE(places.last(), topLeft);
     }
 
-    void noSitesNoPlaces() { QVERIFY(SiteLayout::placeSites(0, 450).isEmpty()); }
-
     void companions_data()
     {
         QTest::addColumn<QRect>("icon");
@@ -102,30 +100,6 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, width);
         QCOMPARE(SiteLayout::labelWidth(name), width);
-    }
-
-    void comboRules_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<bool>("replica");
-        QTest::addColumn<bool>("fix");
-        const QStringList start{QStringLiteral("<select_replica>")};
-        QTest::newRow("new sibling") << QStringLiteral("beta") << start << true << true;
-        QTest::newRow("the local replica") << QStringLiteral("alpha") << start << true << false;
-        QTest::newRow("local name in other case") << QStringLiteral("ALPHA") << start << true << true;
-        QTest::newRow("listed in other case")
-            << QStringLiteral("Beta") << QStringList{start.first(), QStringLiteral("beta")} << false << false;
-    }
-    void comboRules()
-    {
-        QFETCH(QString, name);
-        QFETCH(QStringList, entries);
-        QFETCH(bool, replica);
-        QFETCH(bool, fix);
-        const ComboAdditions add = comboAdditions(name, entries, QStringLiteral("alpha"));
-        QCOMPARE(add.replicaCombo, replica);
-        QCOMPARE(add.fixCombos, fix);
     }
 };
 
