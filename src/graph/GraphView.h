@@ -25,7 +25,7 @@ class Feedback;
 class GraphView final : public QWidget {
     Q_OBJECT
 public:
-    GraphView(Feedback &feedback, QWidget *parent = nullptr);
+    explicit GraphView(Feedback &feedback, QWidget *parent = nullptr);
     ~GraphView() override;
     Q_DISABLE_COPY_MOVE(GraphView)
 
