@@ -1,0 +1,183 @@
+// Drawing of the mastership lines and the mouse work on the graph picture:
+// dragging icons, the mastership message and the highlight of a site.
+#include "graph/GraphView.h"
+
+#include "graph/SiteLayout.h"
+#include "ui/AppInfo.h"
+#include "ui/ErrorBoxes.h"
+#include "ui/Feedback.h"
+#include "ui/QtColors.h"
+#include "ui/Twips.h"
+#include "ui/TwipsGeometry.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace quorvane {
+
+namespace {
+
+const char *const indexProperty = "quorvaneSiteIndex";
+
+QRect twipsRect(const QWidget *w)
+{
+    return QRect(twipsLeft(w), twipsTop(w), twipsWidth(w), twipsHeight(w));
+}
+
+void setLabelLook(QLabel *label, bool opaque, OleColor text)
+{
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, toQColor(text));
+    label->setPalette(pal);
+    label->setAutoFillBackground(opaque);
+}
+
+} // namespace
+
+bool GraphView::computeSiteLines()
+{
+    QList<QRect> icons;
+    icons.reserve(m_AllSites.size());
+    // A half-finished clean-up (records without controls) draws the sites
+    // that still have controls instead of failing inside a repaint.
+    for (int k = 1; k <= m_AllSites.size(); ++k) {
+        const QLabel *icon = element(Array::Image, k);
+        if (!icon || !element(Array::Marker, k))
+            break;
+        icons.append(twipsRect(icon));
+    }
+    MastershipPicture pic = computeMastership(m_AllSites, icons);
+    for (int k = 1; k <= pic.markers.size(); ++k) {
+        const std::optional<QString> &list = pic.markers.at(k - 1);
+        if (!list)
+            continue;
+        QLabel *marker = element(Array::Marker, k);
+        const QString tip = markerToolTip(*list);
+        if (marker->toolTip() != tip)
+            marker->setToolTip(tip);
+        if (marker->isHidden())
+            marker->show();
+    }
+    const bool changed = pic.lines != m_lines;
+    m_lines = std::move(pic.lines);
+    return changed;
+}
+
+void GraphView::drawSiteLines()
+{
+    computeSiteLines();
+    update();
+}
+
+void GraphView::paintEvent(QPaintEvent *event)
+{
+    // While an icon is dragged the lines stay as they were drawn last; the
+    // release draws them anew.
+    if (!m_GSiteMouseDownFlag && computeSiteLines() && event->rect() != rect())
+        update(); // lines outside this region moved as well
+
+    QPainter p(this);
+    p.fillRect(event->rect(), Qt::white);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(1.0 / Twips::perPixel, 1.0 / Twips::perPixel);
+    QPen pen;
+    pen.setCosmetic(true);
+    pen.setWidthF(1.5);
+    pen.setCapStyle(Qt::RoundCap);
+    for (const SiteLine &line : std::as_const(m_lines)) {
+        pen.setColor(toQColor(line.color));
+        p.setPen(pen);
+        p.drawLine(line.line);
+    }
+}
+
+bool GraphView::eventFilter(QObject *watched, QEvent *event)
+{
+    const QVariant index = watched->property(indexProperty);
+    if (!index.isValid())
+        return QWidget::eventFilter(watched, event);
+    const int k = index.toInt();
+    if (k >= 1 && watched == element(Array::Image, k)) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            m_GSiteMouseDownFlag = true;
+            return true;
+        case QEvent::MouseMove:
+            if (m_GSiteMouseDownFlag)
+                dragStep(k, static_cast<QMouseEvent *>(event)->position());
+            return true;
+        case QEvent::MouseButtonRelease:
+            m_GSiteMouseDownFlag = false;
+            drawSiteLines();
+            return true;
+        case QEvent::MouseButtonDblClick:
+            emit siteDoubleClicked(k);
+            return true;
+        default:
+            break;
+        }
+    } else if (k >= 1 && watched == element(Array::Marker, k)
+               && event->type() == QEvent::MouseButtonDblClick) {
+        showMastership(k);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// The icon's top left corner jumps to the pointer and follows it; its name
+// label and marker keep their places beside it. Nothing bounds the move.
+void GraphView::dragStep(int k, QPointF pointerPx)
+{
+    try {
+        QLabel *icon = element(Array::Image, k);
+        if (!icon)
+            throw QuorvaneError(ErrNo::SubscriptOutOfRange, AppInfo::title(),
+                                QStringLiteral("Subscript out of range: there is no site icon %1").arg(k));
+        const int dx = qRound(pointerPx.x() * Twips::perPixel);
+        const int dy = qRound(pointerPx.y() * Twips::perPixel);
+        setTwipsPos(icon, twipsLeft(icon) + dx, twipsTop(icon) + dy);
+        placeCompanions(k);
+    } catch (const QuorvaneError &e) {
+        reportTrapped(e);
+    }
+}
+
+void GraphView::showMastership(int k)
+{
+    try {
+        const mSite &record = site(k);
+        const QLabel *marker = element(Array::Marker, k);
+        // The list is read back from the tooltip, which is what the user saw.
+        const std::optional<QString> prompt =
+            mastershipPrompt(record.replicaName, marker ? marker->toolTip() : QString());
+        if (!prompt)
+            return;
+        m_feedback.dialogs().msgBox(*prompt, MsgButtons::Ok, MsgIcon::Information,
+                                    QStringLiteral("Replica Mastership Detail..."));
+    } catch (const QuorvaneError &e) {
+        reportTrapped(e);
+    }
+}
+
+void GraphView::highlightSite(int index)
+{
+    QLabel *chosen = index >= 1 ? element(Array::Image, index) : nullptr;
+    if (!chosen)
+        throw QuorvaneError(ErrNo::SubscriptOutOfRange, AppInfo::title(),
+                            QStringLiteral("Subscript out of range: there is no site icon %1").arg(index));
+    for (int i = 1; i < m_siteImages.size(); ++i) {
+        if (QLabel *icon = element(Array::Image, i))
+            setSitePicture(icon, m_siteImages.at(0)->pixmap());
+        if (QLabel *label = element(Array::Label, i))
+            setLabelLook(label, false, Colors::pureBlue);
+    }
+    setSitePicture(chosen, m_siteHighlightedImage->pixmap());
+    if (QLabel *label = element(Array::Label, index))
+        setLabelLook(label, true, Colors::white);
+    // The icon is wider now, so its lines start from a new centre.
+    update();
+}
+
+} // namespace quorvane

@@ -1,0 +1,88 @@
+#include "graph/SiteLayout.h"
+
+#include "vobs/IsInList.h"
+
+#include <limits>
+
+namespace quorvane {
+
+OleColor assignColor(qint64 color)
+{
+    static constexpr OleColor table[5] = {
+        rgbColor(0, 0, 0),     // black
+        rgbColor(0, 0, 128),   // blue
+        rgbColor(0, 128, 0),   // green
+        rgbColor(0, 128, 128), // cyan
+        rgbColor(128, 0, 0),   // red
+    };
+    const qint64 rest = ((color % 5) + 5) % 5;
+    return table[rest];
+}
+
+qint32 nextSiteCount(qint32 count)
+{
+    constexpr qint32 top = std::numeric_limits<qint32>::max();
+    if (count < top)
+        return count + 1;
+    // top + 1 would be congruent to this modulo 5: the colours go on unbroken.
+    const qint32 restart = qint32((qint64(top) + 1) % 5);
+    return restart == 0 ? 5 : restart;
+}
+
+namespace SiteLayout {
+
+QList<QPoint> placeSites(int count, int columnWidth)
+{
+    QList<QPoint> places;
+    places.reserve(qMax(count, 0));
+    int x = firstLeft;
+    int y = firstTop;
+    int col = 0;
+    int row = 0;
+    for (int k = 1; k <= count; ++k) {
+        ++col;
+        if (col > 1)
+            x += columnWidth + columnGap;
+        places.append(QPoint(x, y));
+        if (col % sitesPerRow == 0) {
+            y += rowPitch;
+            x = firstLeft;
+            col = 0;
+            // Only the remainder matters; keeping it small keeps it exact.
+            row = (row + 1) % rowsBeforeWrap;
+        }
+        if (row % rowsBeforeWrap == 0)
+            y = firstTop;
+    }
+    return places;
+}
+
+QPoint labelPos(const QRect &icon)
+{
+    return QPoint(icon.left(), icon.top() + icon.height() + labelGapBelowIcon);
+}
+
+QPoint markerPos(const QRect &icon)
+{
+    return QPoint(icon.left() + icon.width() + markerGapRightOfIcon, icon.top() + markerDropFromIconTop);
+}
+
+int labelWidth(const QString &name)
+{
+    return labelTwipsPerChar * int(name.size());
+}
+
+} // namespace SiteLayout
+
+ComboAdditions comboAdditions(const QString &name, const QStringList &replicaComboEntries,
+                              const QString &myReplicaName)
+{
+    ComboAdditions add;
+    if (isInList(name, replicaComboEntries))
+        return add;
+    add.replicaCombo = true;
+    add.fixCombos = name != myReplicaName;
+    return add;
+}
+
+} // namespace quorvane

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "ui/Colors.h"
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+namespace quorvane {
+
+// The site colour for a running number: the first five colours of the
+// classic 16-colour PC palette, chosen by the number modulo 5 (black, blue,
+// green, cyan, red). Defined for every int, negative ones included.
+OleColor assignColor(qint64 color);
+
+// The site counter after one more site: one up, except that at the top of
+// the 32-bit range it starts again at the smallest positive number that
+// keeps the colour sequence going, so it never overflows.
+qint32 nextSiteCount(qint32 count);
+
+// Placement of the site controls on the graph picture, all in twips.
+namespace SiteLayout {
+
+inline constexpr int firstLeft = 300;
+inline constexpr int firstTop = 200;
+inline constexpr int columnGap = 500;
+inline constexpr int rowPitch = 1000;
+inline constexpr int sitesPerRow = 6;
+inline constexpr int rowsBeforeWrap = 6;
+inline constexpr int labelGapBelowIcon = 10;
+inline constexpr int markerGapRightOfIcon = 5;
+inline constexpr int markerDropFromIconTop = 20;
+inline constexpr int labelTwipsPerChar = 80;
+
+// Top-left corners of the icons of sites 1..count (list index 0 is site 1)
+// on six columns of pitch columnWidth + 500 and six rows of pitch 1000;
+// site 37 takes the place of site 1 again, and so on.
+QList<QPoint> placeSites(int count, int columnWidth);
+
+// Where the name label and the marker of a site stand, given its icon.
+QPoint labelPos(const QRect &icon);
+QPoint markerPos(const QRect &icon);
+
+// Width of a site's name label: 80 twips per character of the name.
+int labelWidth(const QString &name);
+
+} // namespace SiteLayout
+
+// Which replica lists a new site name goes into. A name that the replica
+// list already holds (in any letter case) goes nowhere; otherwise it goes
+// into the replica list, and into the two fix lists unless it is exactly
+// the replica at this site (which cannot fix its own epoch entry).
+struct ComboAdditions {
+    bool replicaCombo = false;
+    bool fixCombos = false;
+};
+ComboAdditions comboAdditions(const QString &name, const QStringList &replicaComboEntries,
+                              const QString &myReplicaName);
+
+} // namespace quorvane
