@@ -44,6 +44,11 @@ FlexGrid::FlexGrid(QWidget *parent) : QAbstractScrollArea(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setBackgroundRole(QPalette::Dark);
     viewport()->setAutoFillBackground(true);
+    // Widths come as 100 twips per character of a name; a compact face
+    // lets the names fit them.
+    QFont compact = font();
+    compact.setPixelSize(11);
+    setFont(compact);
 }
 
 FlexGrid::~FlexGrid() = default;
@@ -344,7 +349,7 @@ void FlexGrid::paintCell(QPainter &p, const QRect &r, int row, int col) const
     if (!cell.text.isEmpty()) {
         p.setPen(fixed ? palette().color(QPalette::ButtonText) : QColor(Qt::black));
         const Qt::Alignment align = (!fixed && looksNumeric(cell.text)) ? Qt::AlignRight : Qt::AlignLeft;
-        p.drawText(r.adjusted(3, 0, -4, -1), int(align | Qt::AlignVCenter), cell.text);
+        p.drawText(r.adjusted(2, 0, -3, -1), int(align | Qt::AlignVCenter), cell.text);
     }
 }
 
