@@ -37,6 +37,8 @@ int main(int argc, char **argv)
         view.Grid2()->setCol(col);
         view.grid2MouseDown();
     }
-    QApplication::processEvents();
+    // Scroll bars appear one event round after their ranges are set.
+    for (int round = 0; round < 3; ++round)
+        QApplication::processEvents();
     return view.grab().save(args[3]) ? 0 : 1;
 }

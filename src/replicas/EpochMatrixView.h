@@ -26,7 +26,8 @@ class EpochMatrixView final : public QWidget {
 
 public:
     // `vobListHasEntries` tells whether the VOB list holds any entry; the
-    // icons do not change while it is empty.
+    // icons do not change while it is empty (an empty function counts as a
+    // list with entries).
     EpochMatrixView(Feedback &feedback, std::function<bool()> vobListHasEntries,
                     QWidget *parent = nullptr);
     ~EpochMatrixView() override;
