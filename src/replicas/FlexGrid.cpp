@@ -1,0 +1,407 @@
+#include "replicas/FlexGrid.h"
+
+#include "ui/AppInfo.h"
+#include "ui/QtColors.h"
+#include "ui/QuorvaneError.h"
+#include "ui/Twips.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionFocusRect>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace quorvane {
+
+namespace {
+
+[[noreturn]] void fail(int number, const char *description)
+{
+    throw QuorvaneError(number, AppInfo::title(), QString::fromLatin1(description));
+}
+
+// Numbers sit at the right edge of their cell, everything else at the left.
+bool looksNumeric(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    bool ok = false;
+    text.toDouble(&ok);
+    return ok;
+}
+
+} // namespace
+
+FlexGrid::FlexGrid(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    m_cells.assign(2, std::vector<Cell>(size_t(m_cols)));
+    m_colWidthTwips.assign(size_t(m_cols), defaultColWidth);
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setBackgroundRole(QPalette::Dark);
+    viewport()->setAutoFillBackground(true);
+    // Widths come as 100 twips per character of a name; a compact face
+    // lets the names fit them.
+    QFont compact = font();
+    compact.setPixelSize(11);
+    setFont(compact);
+}
+
+FlexGrid::~FlexGrid() = default;
+
+int FlexGrid::rows() const { return int(m_cells.size()); }
+
+void FlexGrid::setRows(int count)
+{
+    if (count < 1)
+        fail(ErrNo::InvalidRowValue, "Invalid Row value");
+    m_cells.resize(size_t(count), std::vector<Cell>(size_t(m_cols)));
+    m_row = std::min(m_row, count - 1);
+    geometryChanged();
+}
+
+int FlexGrid::cols() const { return m_cols; }
+
+void FlexGrid::setCols(int count)
+{
+    if (count < 1)
+        fail(ErrNo::InvalidColValue, "Invalid Col value");
+    for (auto &cells : m_cells)
+        cells.resize(size_t(count));
+    m_colWidthTwips.resize(size_t(count), defaultColWidth);
+    m_cols = count;
+    m_col = std::min(m_col, count - 1);
+    geometryChanged();
+}
+
+void FlexGrid::setRow(int row)
+{
+    if (row < 0 || row >= rows())
+        fail(ErrNo::InvalidRowValue, "Invalid Row value");
+    if (row != m_row) {
+        m_row = row;
+        contentChanged();
+    }
+}
+
+void FlexGrid::setCol(int col)
+{
+    if (col < 0 || col >= m_cols)
+        fail(ErrNo::InvalidColValue, "Invalid Col value");
+    if (col != m_col) {
+        m_col = col;
+        contentChanged();
+    }
+}
+
+void FlexGrid::checkCell(int row, int col) const
+{
+    if (row < 0 || row >= rows() || col < 0 || col >= m_cols)
+        fail(ErrNo::SubscriptOutOfRange, "Subscript out of range");
+}
+
+QString FlexGrid::textMatrix(int row, int col) const
+{
+    checkCell(row, col);
+    return m_cells[size_t(row)][size_t(col)].text;
+}
+
+void FlexGrid::setTextMatrix(int row, int col, const QString &text)
+{
+    checkCell(row, col);
+    m_cells[size_t(row)][size_t(col)].text = text;
+    contentChanged();
+}
+
+QString FlexGrid::text() const { return m_cells[size_t(m_row)][size_t(m_col)].text; }
+
+void FlexGrid::setText(const QString &text) { setTextMatrix(m_row, m_col, text); }
+
+OleColor FlexGrid::backColorFixed() const { return fromQColor(palette().color(QPalette::Button)); }
+
+OleColor FlexGrid::cellBackColorAt(int row, int col) const
+{
+    checkCell(row, col);
+    const OleColor c = m_cells[size_t(row)][size_t(col)].back;
+    if (c != unset)
+        return c;
+    return (row == 0 || col == 0) ? backColorFixed() : backColor();
+}
+
+OleColor FlexGrid::cellBackColor() const { return cellBackColorAt(m_row, m_col); }
+
+void FlexGrid::setCellBackColor(OleColor color)
+{
+    m_cells[size_t(m_row)][size_t(m_col)].back = color & 0x00FFFFFFu;
+    contentChanged();
+}
+
+void FlexGrid::addItem(const QString &text)
+{
+    std::vector<Cell> cells(static_cast<size_t>(m_cols));
+    cells[0].text = text;
+    m_cells.push_back(std::move(cells));
+    geometryChanged();
+}
+
+void FlexGrid::removeItem(int row)
+{
+    if (row < 1 || row >= rows())
+        fail(ErrNo::InvalidRowValue, "Invalid Row value");
+    m_cells.erase(m_cells.begin() + row);
+    m_row = std::min(m_row, rows() - 1);
+    geometryChanged();
+}
+
+int FlexGrid::colWidth(int col) const
+{
+    if (col < 0 || col >= m_cols)
+        fail(ErrNo::SubscriptOutOfRange, "Subscript out of range");
+    return m_colWidthTwips[size_t(col)];
+}
+
+void FlexGrid::setColWidth(int col, int twips)
+{
+    if (col < 0 || col >= m_cols)
+        fail(ErrNo::SubscriptOutOfRange, "Subscript out of range");
+    m_colWidthTwips[size_t(col)] = twips < 0 ? defaultColWidth : twips;
+    geometryChanged();
+}
+
+int FlexGrid::rowHeightPx() const { return std::max(Twips::toPx(240), fontMetrics().height() + 4); }
+
+// Writes during a fill come by the thousand: they only ask for one repaint.
+void FlexGrid::contentChanged()
+{
+    if (m_repaintPending)
+        return;
+    m_repaintPending = true;
+    viewport()->update();
+}
+
+void FlexGrid::geometryChanged()
+{
+    m_edgesValid = false;
+    contentChanged();
+    if (m_relayoutPending)
+        return;
+    m_relayoutPending = true;
+    QTimer::singleShot(0, this, &FlexGrid::relayout);
+}
+
+void FlexGrid::ensureColumnEdges() const
+{
+    if (m_edgesValid)
+        return;
+    m_colEdges.resize(size_t(m_cols) + 1);
+    int x = 0;
+    for (int c = 0; c < m_cols; ++c) {
+        m_colEdges[size_t(c)] = x;
+        x += Twips::toPx(m_colWidthTwips[size_t(c)]);
+    }
+    m_colEdges[size_t(m_cols)] = x;
+    m_edgesValid = true;
+}
+
+int FlexGrid::contentWidth() const
+{
+    ensureColumnEdges();
+    return m_colEdges.back();
+}
+
+int FlexGrid::contentHeight() const { return rows() * rowHeightPx(); }
+
+void FlexGrid::relayout()
+{
+    m_relayoutPending = false;
+    ensureColumnEdges();
+    const QSize view = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, contentWidth() - view.width()));
+    horizontalScrollBar()->setPageStep(std::max(1, view.width() - m_colEdges[1]));
+    horizontalScrollBar()->setSingleStep(Twips::toPx(defaultColWidth) / 2);
+    const int h = rowHeightPx();
+    verticalScrollBar()->setRange(0, std::max(0, contentHeight() - view.height()));
+    verticalScrollBar()->setPageStep(std::max(1, view.height() - h));
+    verticalScrollBar()->setSingleStep(h);
+    contentChanged();
+}
+
+QRect FlexGrid::cellRect(int row, int col) const
+{
+    if (row < 0 || row >= rows() || col < 0 || col >= m_cols)
+        return {};
+    ensureColumnEdges();
+    const int h = rowHeightPx();
+    const int fixedW = m_colEdges[1];
+    int x = m_colEdges[size_t(col)];
+    int y = row * h;
+    if (col > 0)
+        x -= horizontalScrollBar()->value();
+    if (row > 0)
+        y -= verticalScrollBar()->value();
+    QRect r(x, y, m_colEdges[size_t(col) + 1] - m_colEdges[size_t(col)], h);
+    // Scrolled cells disappear under the fixed row and column.
+    if (col > 0)
+        r.setLeft(std::max(r.left(), fixedW));
+    if (row > 0)
+        r.setTop(std::max(r.top(), h));
+    return r.isValid() ? r : QRect();
+}
+
+int FlexGrid::colAt(int x) const
+{
+    ensureColumnEdges();
+    if (x < 0)
+        return -1;
+    if (x < m_colEdges[1])
+        return 0;
+    const int content = x + horizontalScrollBar()->value();
+    const auto it = std::upper_bound(m_colEdges.begin() + 1, m_colEdges.end(), content);
+    if (it == m_colEdges.end())
+        return -1;
+    return int(it - m_colEdges.begin()) - 1;
+}
+
+int FlexGrid::rowAt(int y) const
+{
+    const int h = rowHeightPx();
+    if (y < 0)
+        return -1;
+    if (y < h)
+        return 0;
+    const int r = (y + verticalScrollBar()->value()) / h;
+    return r < rows() ? r : -1;
+}
+
+void FlexGrid::moveToPoint(const QPoint &pos)
+{
+    const int r = rowAt(pos.y());
+    const int c = colAt(pos.x());
+    if (r < 0 || c < 0)
+        return;
+    m_row = r;
+    m_col = c;
+    contentChanged();
+}
+
+void FlexGrid::mousePressEvent(QMouseEvent *event)
+{
+    moveToPoint(event->position().toPoint());
+    event->accept();
+    Q_EMIT mousePressed();
+}
+
+// The second press of a double click is reported as the double click only.
+void FlexGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    moveToPoint(event->position().toPoint());
+    event->accept();
+    Q_EMIT doubleClicked();
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent *event)
+{
+    int r = m_row;
+    int c = m_col;
+    switch (event->key()) {
+    case Qt::Key_Up: r = std::max(1, r - 1); break;
+    case Qt::Key_Down: r = std::min(rows() - 1, r + 1); break;
+    case Qt::Key_Left: c = std::max(1, c - 1); break;
+    case Qt::Key_Right: c = std::min(m_cols - 1, c + 1); break;
+    default: QAbstractScrollArea::keyPressEvent(event); return;
+    }
+    m_row = std::max(0, r);
+    m_col = std::max(0, c);
+    contentChanged();
+    event->accept();
+}
+
+void FlexGrid::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    relayout();
+}
+
+void FlexGrid::scrollContentsBy(int, int) { viewport()->update(); }
+
+void FlexGrid::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+        geometryChanged();
+}
+
+QSize FlexGrid::sizeHint() const { return {Twips::toPx(5 * defaultColWidth), 8 * rowHeightPx()}; }
+
+void FlexGrid::paintCell(QPainter &p, const QRect &r, int row, int col) const
+{
+    const bool fixed = row == 0 || col == 0;
+    const Cell &cell = m_cells[size_t(row)][size_t(col)];
+    const OleColor back = cell.back != unset ? cell.back : (fixed ? backColorFixed() : backColor());
+    p.fillRect(r, toQColor(back));
+    p.setPen(fixed ? palette().color(QPalette::Mid) : QColor(0xC0, 0xC0, 0xC0));
+    p.drawLine(r.topRight(), r.bottomRight());
+    p.drawLine(r.bottomLeft(), r.bottomRight());
+    if (!cell.text.isEmpty()) {
+        p.setPen(fixed ? palette().color(QPalette::ButtonText) : QColor(Qt::black));
+        const Qt::Alignment align = (!fixed && looksNumeric(cell.text)) ? Qt::AlignRight : Qt::AlignLeft;
+        p.drawText(r.adjusted(2, 0, -3, -1), int(align | Qt::AlignVCenter), cell.text);
+    }
+}
+
+void FlexGrid::paintEvent(QPaintEvent *)
+{
+    m_repaintPending = false;
+    ensureColumnEdges();
+    QPainter p(viewport());
+    const int h = rowHeightPx();
+    const int hOff = horizontalScrollBar()->value();
+    const int vOff = verticalScrollBar()->value();
+    const int fixedW = m_colEdges[1];
+    const QSize view = viewport()->size();
+
+    // Only what can be seen is drawn: the first scrolled row and column are
+    // found from the scroll position, not by walking the grid.
+    const int firstRow = std::max(1, vOff / h + 1);
+    const auto firstEdge = std::upper_bound(m_colEdges.begin() + 1, m_colEdges.end(), fixedW + hOff);
+    const int firstCol = std::max(1, int(firstEdge - m_colEdges.begin()) - 1);
+
+    auto drawRow = [&](int row, int y) {
+        p.setClipRect(QRect(0, y, fixedW, h));
+        paintCell(p, QRect(0, y, fixedW, h), row, 0);
+        p.setClipRect(QRect(fixedW, y, view.width() - fixedW, h));
+        for (int col = firstCol; col < m_cols; ++col) {
+            const int x = m_colEdges[size_t(col)] - hOff;
+            if (x >= view.width())
+                break;
+            const int w = m_colEdges[size_t(col) + 1] - m_colEdges[size_t(col)];
+            if (w > 0)
+                paintCell(p, QRect(x, y, w, h), row, col);
+        }
+    };
+    for (int row = firstRow; row < rows(); ++row) {
+        const int y = row * h - vOff;
+        if (y >= view.height())
+            break;
+        drawRow(row, y);
+    }
+    drawRow(0, 0);
+    p.setClipping(false);
+
+    if (hasFocus() && m_row > 0 && m_col > 0) {
+        const QRect r = cellRect(m_row, m_col);
+        if (!r.isEmpty()) {
+            QStyleOptionFocusRect opt;
+            opt.initFrom(this);
+            opt.rect = r.adjusted(1, 1, -2, -2);
+            opt.backgroundColor = toQColor(cellBackColorAt(m_row, m_col));
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
+        }
+    }
+}
+
+} // namespace quorvane
