@@ -48,8 +48,7 @@ void frmWorking::setMsg(const QString &msg, const QString &title)
     Q_UNUSED(title)
     m_mainLbl->setText(msg);
     if (!isVisible()) {
-        show();
-        raise();
+        show(); // a window that appears comes to the front
         activateWindow();
     }
 }
