@@ -93,7 +93,7 @@ inline QByteArray dib(const Dib &d)
                 row[x * 3] = char(p & 0xff);
                 row[x * 3 + 1] = char((p >> 8) & 0xff);
                 row[x * 3 + 2] = char((p >> 16) & 0xff);
-            } else {
+            } else if (d.bpp <= 8) { // other depths stay zero: only their header matters
                 const int bit = x * d.bpp;
                 row[bit / 8] = char(quint8(row[bit / 8]) | (p << (8 - d.bpp - bit % 8)));
             }

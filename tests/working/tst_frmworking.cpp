@@ -1,3 +1,4 @@
+#include "support/WorkingScreenshot.h"
 #include "ui/frmWorking.h"
 
 #include <QDir>
@@ -74,6 +75,7 @@ private slots:
         QCOMPARE(w.aniCursor().hwnd()->parentWidget(), &w);
         QCOMPARE(w.aniCursor().hwnd()->pos(), QPoint(20, 20));
         QVERIFY(w.aniCursor().hwnd()->isVisible());
+        test::saveScreenshot(w);
     }
 
     void setMsgOnAVisibleDialogOnlyChangesTheText()
