@@ -1,0 +1,116 @@
+#include "info/frmAbout.h"
+
+#include "info/BelmoraArt.h"
+#include "info/InfoTexts.h"
+#include "ui/AppInfo.h"
+
+#include <QDialogButtonBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quorvane {
+
+namespace {
+
+QLabel *label(const QString &name, QWidget *parent)
+{
+    auto *l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+} // namespace
+
+frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    // Left: the maker's logo and name; right: the program.
+    auto *image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setPixmap(BelmoraArt::logo(72));
+    image->setFixedSize(72, 72);
+    auto *company = label(QStringLiteral("Label1"), this);
+    company->setText(AppInfo::company());
+    company->setAlignment(Qt::AlignHCenter);
+    QFont companyFont = company->font();
+    companyFont.setBold(true);
+    company->setFont(companyFont);
+    auto *maker = new QVBoxLayout;
+    maker->addWidget(image, 0, Qt::AlignHCenter);
+    maker->addWidget(company);
+    maker->addStretch();
+
+    for (int i = 0; i < 3; ++i)
+        m_mainLbl[i] = label(QStringLiteral("mainLbl(%1)").arg(i), this);
+    QFont titleFont = m_mainLbl[0]->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.9);
+    titleFont.setBold(true);
+    m_mainLbl[0]->setFont(titleFont);
+    QFont versionFont = m_mainLbl[1]->font();
+    versionFont.setPointSizeF(versionFont.pointSizeF() * 1.1);
+    m_mainLbl[1]->setFont(versionFont);
+    m_mainLbl[2]->setForegroundRole(QPalette::PlaceholderText);
+    auto *author = label(QStringLiteral("authorLbl"), this);
+    author->setText(InfoTexts::authorLine());
+    author->setForegroundRole(QPalette::PlaceholderText);
+    auto *program = new QVBoxLayout;
+    program->setSpacing(4);
+    program->addWidget(m_mainLbl[0]);
+    program->addWidget(m_mainLbl[1]);
+    program->addSpacing(8);
+    program->addWidget(m_mainLbl[2]);
+    program->addWidget(author);
+    program->addStretch();
+
+    auto *head = new QHBoxLayout;
+    head->setSpacing(20);
+    head->addLayout(maker);
+    head->addLayout(program, 1);
+
+    m_txtInfo = new QPlainTextEdit(this);
+    m_txtInfo->setObjectName(QStringLiteral("txtInfo"));
+    m_txtInfo->setReadOnly(true);
+    m_txtInfo->setMinimumHeight(150);
+
+    auto *buttons = new QDialogButtonBox(this);
+    m_okBut = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    m_okBut->setObjectName(QStringLiteral("okBut"));
+    m_okBut->setDefault(true);
+    connect(m_okBut, &QPushButton::clicked, this, &QDialog::accept); // hides; ends exec()
+
+    auto *line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+
+    auto *all = new QVBoxLayout(this);
+    all->setContentsMargins(20, 20, 20, 16);
+    all->setSpacing(14);
+    all->addLayout(head);
+    all->addWidget(m_txtInfo, 1);
+    all->addWidget(line);
+    all->addWidget(buttons);
+    setFixedSize(520, 400);
+
+    load();
+}
+
+frmAbout::~frmAbout() = default;
+
+void frmAbout::load()
+{
+    setWindowTitle(InfoTexts::aboutCaption());
+    m_mainLbl[0]->setText(AppInfo::title());
+    m_mainLbl[1]->setText(InfoTexts::versionLine());
+    m_mainLbl[2]->setText(AppInfo::copyright());
+    m_txtInfo->setPlainText(InfoTexts::termsOfUse());
+}
+
+} // namespace quorvane

@@ -1,0 +1,112 @@
+#include "info/frmGettingHelp.h"
+
+#include "info/BelmoraArt.h"
+#include "info/ClickableImage.h"
+#include "info/InfoTexts.h"
+#include "ui/AppInfo.h"
+
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace quorvane {
+
+namespace {
+
+constexpr int contentWidth = 480;
+
+// The statement ends with an empty line of its own; the label keeps that
+// text as it is, but is sized to the words plus one paragraph gap so that
+// the next label does not drift away.
+void fitToWords(QLabel *label)
+{
+    QString words = label->text();
+    while (words.endsWith(QLatin1Char('\n')) || words.endsWith(QLatin1Char('\r')))
+        words.chop(1);
+    const QFontMetrics fm(label->font());
+    const int height = fm.boundingRect(QRect(0, 0, label->width(), 100000), Qt::TextWordWrap, words).height();
+    label->setFixedHeight(height + fm.lineSpacing() / 2);
+}
+
+} // namespace
+
+frmGettingHelp::frmGettingHelp(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmGettingHelp"));
+    setWindowTitle(InfoTexts::helpCaption());
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    m_image = new ClickableImage(this);
+    m_image->setObjectName(QStringLiteral("Image1"));
+    m_image->setPixmap(BelmoraArt::banner(QSize(contentWidth, 84), AppInfo::company(), AppInfo::webAddress()));
+    m_image->setFixedSize(contentWidth, 84);
+    m_image->setToolTip(InfoTexts::webLinkTooltip());
+    connect(m_image, &ClickableImage::clicked, this, &frmGettingHelp::openWebPage);
+
+    // The texts are for reading only: no links, no selection, no reaction to clicks.
+    for (int i = 0; i < 4; ++i) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QStringLiteral("lblMain(%1)").arg(i));
+        l->setTextFormat(Qt::PlainText);
+        l->setTextInteractionFlags(Qt::NoTextInteraction);
+        l->setWordWrap(true);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        l->setFixedWidth(contentWidth);
+        m_lblMain[i] = l;
+    }
+    QFont contacts = m_lblMain[1]->font();
+    contacts.setBold(true);
+    m_lblMain[1]->setFont(contacts);
+    m_lblMain[1]->setContentsMargins(16, 0, 0, 0);
+
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("Command1"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept); // hides; ends exec()
+
+    auto *line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+
+    auto *all = new QVBoxLayout(this);
+    all->setContentsMargins(20, 20, 20, 16);
+    all->setSpacing(8);
+    all->addWidget(m_image);
+    all->addSpacing(8);
+    all->addWidget(m_lblMain[0]);
+    all->addWidget(m_lblMain[3]);
+    all->addWidget(m_lblMain[1]);
+    all->addSpacing(8);
+    all->addWidget(m_lblMain[2]);
+    all->addStretch();
+    all->addWidget(line);
+    all->addWidget(buttons);
+    all->setSizeConstraint(QLayout::SetFixedSize);
+
+    load();
+}
+
+frmGettingHelp::~frmGettingHelp() = default;
+
+void frmGettingHelp::load()
+{
+    m_lblMain[0]->setText(InfoTexts::helpStatement());
+    m_lblMain[3]->setText(InfoTexts::helpInvitation());
+    m_lblMain[1]->setText(InfoTexts::helpContacts());
+    m_lblMain[2]->setText(InfoTexts::helpBugLine());
+    fitToWords(m_lblMain[0]);
+}
+
+void frmGettingHelp::openWebPage()
+{
+    // The desktop shows the page in the user's browser; nothing to check.
+    QDesktopServices::openUrl(QUrl(AppInfo::webAddress()));
+}
+
+} // namespace quorvane

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ui/cAniCursor.h"
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+
+namespace quorvane {
+
+// The small always-on-top window that shows what a long operation is doing,
+// with the animated busy picture from "anicursor.ani". Created once, then
+// only shown (setMsg) and hidden (by the caller).
+class frmWorking final : public QDialog {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmWorking)
+public:
+    // programDir: the folder that holds anicursor.ani.
+    explicit frmWorking(const QString &programDir, QWidget *parent = nullptr);
+    ~frmWorking() override;
+
+    // Puts the message into the label and shows the window if it is hidden.
+    // The title is accepted for the callers' convenience and not used.
+    void setMsg(const QString &msg, const QString &title = QString());
+
+    [[nodiscard]] QString message() const;
+    // The file the picture is loaded from on each activation.
+    [[nodiscard]] QString aniCursorFile() const;
+    [[nodiscard]] const cAniCursor &aniCursor() const { return m_aniCursor; }
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    void activated();
+
+    QString m_programDir;
+    QLabel *m_mainLbl = nullptr;
+    // Declared last: its picture (a child of this window) goes first.
+    cAniCursor m_aniCursor;
+};
+
+} // namespace quorvane
