@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <exception>
+#include <functional>
 
 namespace quorvane {
 
@@ -144,38 +145,42 @@ void VobListPanel::loadVobsButClick()
             checkReplicated();
         }
     } catch (const std::exception &e) {
-        m_list->show();
-        showBox(m_feedback.dialogs(), ErrorBoxes::load(describe(e)));
-        m_feedback.setBusy(false, QString());
-        m_feedback.hideWorking();
+        reportLoadError(describe(e));
         return;
     }
 
-    const auto finish = [this] {
-        m_list->show();
-        m_feedback.setBusy(false, QString());
-        if (m_pictMsgLbl)
-            m_pictMsgLbl->setVisible(m_list->count() == 0);
-        m_feedback.hideWorking();
-    };
-    if (passBegun) {
-        ignoringErrors([this] { m_list->show(); });
-        ignoringErrors([this] { m_feedback.setBusy(false, QString()); });
-        ignoringErrors([this] {
+    // Steps 7 to 10: after the pass each is passed over when it fails;
+    // without the pass a failure ends the load through the trap.
+    const std::function<void()> closing[] = {
+        [this] { m_list->show(); },
+        [this] { m_feedback.setBusy(false, QString()); },
+        [this] {
             if (m_pictMsgLbl)
                 m_pictMsgLbl->setVisible(m_list->count() == 0);
-        });
-        ignoringErrors([this] { m_feedback.hideWorking(); });
+        },
+        [this] { m_feedback.hideWorking(); },
+    };
+    if (passBegun) {
+        for (const auto &step : closing)
+            ignoringErrors(step);
         return;
     }
     try {
-        finish();
+        for (const auto &step : closing)
+            step();
     } catch (const std::exception &e) {
-        m_list->show();
-        showBox(m_feedback.dialogs(), ErrorBoxes::load(describe(e)));
-        m_feedback.setBusy(false, QString());
-        m_feedback.hideWorking();
+        reportLoadError(describe(e));
     }
+}
+
+// The trap of the load. Its own steps must not fail out of the click
+// handler, so each one that fails is passed over.
+void VobListPanel::reportLoadError(const QString &description)
+{
+    ignoringErrors([this] { m_list->show(); });
+    ignoringErrors([&] { showBox(m_feedback.dialogs(), ErrorBoxes::load(description)); });
+    ignoringErrors([this] { m_feedback.setBusy(false, QString()); });
+    ignoringErrors([this] { m_feedback.hideWorking(); });
 }
 
 // A VOB counts as replicated when "lsreplica -siblings" prints anything for

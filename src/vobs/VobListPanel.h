@@ -48,6 +48,7 @@ signals:
 
 private:
     void checkReplicated();
+    void reportLoadError(const QString &description);
 
     ClearTool &m_clearTool;
     Feedback &m_feedback;
