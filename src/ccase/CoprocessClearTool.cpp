@@ -63,6 +63,13 @@ QString CoprocessClearTool::CmdExec(const QString &subcommand)
         throw ClearCaseError(QStringLiteral("A cleartool command must be a single line: ")
                              + QString(subcommand).replace(QLatin1Char('\n'), QLatin1Char(' '))
                                    .replace(QLatin1Char('\r'), QLatin1Char(' ')));
+    // cleartool answers a blank line with nothing at all, and "exit" or
+    // "quit" would end the session instead of running a command.
+    const QString first = subcommand.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    if (first.isEmpty())
+        throw ClearCaseError(QStringLiteral("No cleartool command was given."));
+    if (first == QLatin1String("exit") || first == QLatin1String("quit"))
+        throw ClearCaseError(QStringLiteral("\"%1\" is not a command to run through cleartool.").arg(first));
     if (m_mode == Mode::ProcessPerCommand)
         return runOnce(subcommand);
     if (!ensureCoprocess())

@@ -187,12 +187,30 @@ private slots:
                  qPrintable(message));
     }
 
-    void lineEndInsideCommandIsRefused()
+    // Lines that would put the session out of step are never sent.
+    void unsendableCommandIsRefused_data()
     {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("line end") << QStringLiteral("print a\ncount")
+                                  << QStringLiteral("A cleartool command must be a single line: print a count");
+        QTest::newRow("carriage return") << QStringLiteral("print a\r")
+                                         << QStringLiteral("A cleartool command must be a single line: print a ");
+        QTest::newRow("empty") << QString() << QStringLiteral("No cleartool command was given.");
+        QTest::newRow("blank") << QStringLiteral("   ") << QStringLiteral("No cleartool command was given.");
+        QTest::newRow("exit") << QStringLiteral("exit")
+                              << QStringLiteral("\"exit\" is not a command to run through cleartool.");
+        QTest::newRow("quit") << QStringLiteral(" quit now")
+                              << QStringLiteral("\"quit\" is not a command to run through cleartool.");
+    }
+    void unsendableCommandIsRefused()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, message);
         CoprocessClearTool tool(fakeClearTool());
-        const QString message = failureOf(tool, QStringLiteral("print a\ncount"));
-        QVERIFY2(message.startsWith(QStringLiteral("A cleartool command must be a single line")), qPrintable(message));
+        QCOMPARE(failureOf(tool, command), message);
         QCOMPARE(tool.CmdExec(QStringLiteral("count")), QStringLiteral("1")); // nothing was sent
+        QCOMPARE(tool.mode(), CoprocessClearTool::Mode::Coprocess);
     }
 
     void vobTagsStripCrAndDropEmpties_data()
