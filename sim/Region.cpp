@@ -1,0 +1,260 @@
+#include "sim/Region.h"
+
+#include "sim/CommandError.h"
+
+#include <QJsonArray>
+
+#include <algorithm>
+
+namespace quorvane::ccsim {
+
+Replica *Vob::replica(const QString &name)
+{
+    for (Replica &r : replicas) {
+        if (r.name == name)
+            return &r;
+    }
+    return nullptr;
+}
+
+const Replica *Vob::replica(const QString &name) const
+{
+    return const_cast<Vob *>(this)->replica(name);
+}
+
+Replica &Vob::localReplica()
+{
+    Replica *r = replica(local);
+    if (!r)
+        throw CommandError(QStringLiteral("VOB \"%1\" has no local replica \"%2\".").arg(tag, local));
+    return *r;
+}
+
+const Replica &Vob::localReplica() const
+{
+    return const_cast<Vob *>(this)->localReplica();
+}
+
+QStringList Vob::replicaNames() const
+{
+    QStringList names;
+    for (const Replica &r : replicas)
+        names << r.name;
+    return names;
+}
+
+Row Vob::localRow(const QString &name) const
+{
+    if (name == local)
+        return completeRow(*this, localReplica().own);
+    return completeRow(*this, table.value(name));
+}
+
+Vob *Region::vob(const QString &tag)
+{
+    for (Vob &v : vobs) {
+        if (v.tag == tag)
+            return &v;
+    }
+    return nullptr;
+}
+
+const Vob *Region::vob(const QString &tag) const
+{
+    return const_cast<Region *>(this)->vob(tag);
+}
+
+QStringList Region::tags() const
+{
+    QStringList result;
+    for (const Vob &v : vobs)
+        result << v.tag;
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+Row completeRow(const Vob &vob, const Row &row)
+{
+    Row full;
+    for (const Replica &r : vob.replicas)
+        full.insert(r.name, row.value(r.name, 0));
+    return full;
+}
+
+QString rowText(const Row &row)
+{
+    QStringList parts;
+    for (auto it = row.cbegin(); it != row.cend(); ++it)
+        parts << QString(it.key() + QLatin1Char('=') + QString::number(it.value()));
+    return parts.join(QLatin1Char(' '));
+}
+
+namespace {
+
+QString dateText(const QDateTime &d)
+{
+    return d.toUTC().toString(Qt::ISODate);
+}
+
+QDateTime dateFrom(const QJsonValue &v)
+{
+    QDateTime d = QDateTime::fromString(v.toString(), Qt::ISODate);
+    if (!d.isValid())
+        throw CommandError(QStringLiteral("The region file holds an invalid date \"%1\".").arg(v.toString()));
+    return d;
+}
+
+QJsonObject rowJson(const Row &row)
+{
+    QJsonObject o;
+    for (auto it = row.cbegin(); it != row.cend(); ++it)
+        o.insert(it.key(), static_cast<double>(it.value()));
+    return o;
+}
+
+Row rowFrom(const QJsonValue &v)
+{
+    Row row;
+    const QJsonObject o = v.toObject();
+    for (auto it = o.begin(); it != o.end(); ++it)
+        row.insert(it.key(), static_cast<qint64>(it.value().toDouble()));
+    return row;
+}
+
+QJsonObject packetJson(const Packet &p)
+{
+    return QJsonObject{{QStringLiteral("name"), p.name},       {QStringLiteral("from"), p.from},
+                       {QStringLiteral("to"), p.to},           {QStringLiteral("created"), dateText(p.created)},
+                       {QStringLiteral("base"), rowJson(p.base)}, {QStringLiteral("upto"), rowJson(p.upto)}};
+}
+
+Packet packetFrom(const QJsonValue &v)
+{
+    const QJsonObject o = v.toObject();
+    Packet p;
+    p.name = o.value(QStringLiteral("name")).toString();
+    p.from = o.value(QStringLiteral("from")).toString();
+    p.to = o.value(QStringLiteral("to")).toString();
+    p.created = dateFrom(o.value(QStringLiteral("created")));
+    p.base = rowFrom(o.value(QStringLiteral("base")));
+    p.upto = rowFrom(o.value(QStringLiteral("upto")));
+    return p;
+}
+
+QJsonArray packetsJson(const QList<Packet> &packets)
+{
+    QJsonArray a;
+    for (const Packet &p : packets)
+        a.append(packetJson(p));
+    return a;
+}
+
+QList<Packet> packetsFrom(const QJsonValue &v)
+{
+    QList<Packet> list;
+    for (const QJsonValue &p : v.toArray())
+        list << packetFrom(p);
+    return list;
+}
+
+QJsonObject replicaJson(const Replica &r)
+{
+    QJsonArray history;
+    for (const HistoryEvent &e : r.history) {
+        history.append(QJsonObject{{QStringLiteral("date"), dateText(e.date)},
+                                   {QStringLiteral("user"), e.user},
+                                   {QStringLiteral("event"), e.event},
+                                   {QStringLiteral("comment"), e.comment},
+                                   {QStringLiteral("minor"), e.minor}});
+    }
+    return QJsonObject{{QStringLiteral("name"), r.name},
+                       {QStringLiteral("host"), r.host},
+                       {QStringLiteral("master"), r.master},
+                       {QStringLiteral("oid"), r.oid},
+                       {QStringLiteral("owner"), r.owner},
+                       {QStringLiteral("created"), dateText(r.created)},
+                       {QStringLiteral("reachable"), r.reachable},
+                       {QStringLiteral("latencyMs"), r.latencyMs},
+                       {QStringLiteral("own"), rowJson(r.own)},
+                       {QStringLiteral("history"), history},
+                       {QStringLiteral("incoming"), packetsJson(r.incoming)}};
+}
+
+Replica replicaFrom(const QJsonValue &v)
+{
+    const QJsonObject o = v.toObject();
+    Replica r;
+    r.name = o.value(QStringLiteral("name")).toString();
+    if (r.name.isEmpty())
+        throw CommandError(QStringLiteral("The region file holds a replica without a name."));
+    r.host = o.value(QStringLiteral("host")).toString();
+    r.master = o.value(QStringLiteral("master")).toString();
+    r.oid = o.value(QStringLiteral("oid")).toString();
+    r.owner = o.value(QStringLiteral("owner")).toString();
+    r.created = dateFrom(o.value(QStringLiteral("created")));
+    r.reachable = o.value(QStringLiteral("reachable")).toBool(true);
+    r.latencyMs = o.value(QStringLiteral("latencyMs")).toInt();
+    r.own = rowFrom(o.value(QStringLiteral("own")));
+    for (const QJsonValue &ev : o.value(QStringLiteral("history")).toArray()) {
+        const QJsonObject e = ev.toObject();
+        r.history << HistoryEvent{dateFrom(e.value(QStringLiteral("date"))),
+                                  e.value(QStringLiteral("user")).toString(),
+                                  e.value(QStringLiteral("event")).toString(),
+                                  e.value(QStringLiteral("comment")).toString(),
+                                  e.value(QStringLiteral("minor")).toBool()};
+    }
+    r.incoming = packetsFrom(o.value(QStringLiteral("incoming")));
+    return r;
+}
+
+} // namespace
+
+QJsonObject Region::toJson() const
+{
+    QJsonArray list;
+    for (const Vob &v : vobs) {
+        QJsonArray replicas;
+        for (const Replica &r : v.replicas)
+            replicas.append(replicaJson(r));
+        QJsonObject table;
+        for (auto it = v.table.cbegin(); it != v.table.cend(); ++it)
+            table.insert(it.key(), rowJson(it.value()));
+        list.append(QJsonObject{{QStringLiteral("tag"), v.tag},
+                                {QStringLiteral("storage"), v.storage},
+                                {QStringLiteral("local"), v.local},
+                                {QStringLiteral("created"), dateText(v.created)},
+                                {QStringLiteral("packetSeq"), v.packetSeq},
+                                {QStringLiteral("replicas"), replicas},
+                                {QStringLiteral("table"), table},
+                                {QStringLiteral("lost"), packetsJson(v.lost)}});
+    }
+    return QJsonObject{{QStringLiteral("format"), 1}, {QStringLiteral("vobs"), list}};
+}
+
+Region Region::fromJson(const QJsonObject &json)
+{
+    if (json.value(QStringLiteral("format")).toInt() != 1)
+        throw CommandError(QStringLiteral("The region file has an unknown format."));
+    Region region;
+    for (const QJsonValue &vv : json.value(QStringLiteral("vobs")).toArray()) {
+        const QJsonObject o = vv.toObject();
+        Vob v;
+        v.tag = o.value(QStringLiteral("tag")).toString();
+        v.storage = o.value(QStringLiteral("storage")).toString();
+        v.local = o.value(QStringLiteral("local")).toString();
+        v.created = dateFrom(o.value(QStringLiteral("created")));
+        v.packetSeq = o.value(QStringLiteral("packetSeq")).toInt();
+        for (const QJsonValue &r : o.value(QStringLiteral("replicas")).toArray())
+            v.replicas << replicaFrom(r);
+        const QJsonObject table = o.value(QStringLiteral("table")).toObject();
+        for (auto it = table.begin(); it != table.end(); ++it)
+            v.table.insert(it.key(), rowFrom(it.value()));
+        v.lost = packetsFrom(o.value(QStringLiteral("lost")));
+        if (v.tag.isEmpty() || !v.replica(v.local))
+            throw CommandError(QStringLiteral("The region file holds a VOB without a tag or local replica."));
+        region.vobs << v;
+    }
+    return region;
+}
+
+} // namespace quorvane::ccsim

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+namespace quorvane::ccsim {
+
+// One epoch row: for each origin replica (by name), the highest oplog id
+// from that origin. Sorted by name, which is also the order rows print in
+// "Row at export was" comments.
+using Row = QMap<QString, qint64>;
+
+// An event on a replica object, as lshistory lists it.
+struct HistoryEvent {
+    QDateTime date;
+    QString user;
+    QString event;   // %e, e.g. export sync from replica "a" to replica "b"
+    QString comment; // %c, may hold several lines
+    bool minor = false;
+};
+
+// A synchronization packet: it carries, for every origin, the operations
+// above `base` up to `upto`. It can be applied only where the receiver
+// already has everything up to `base` for every origin it brings news of.
+struct Packet {
+    QString name;
+    QString from;
+    QString to;
+    QDateTime created;
+    Row base;
+    Row upto;
+};
+
+struct Replica {
+    QString name;
+    QString host;
+    QString master; // name of the replica mastering this replica object
+    QString oid;
+    QString owner;
+    QDateTime created;
+    bool reachable = true;
+    int latencyMs = 0;
+    Row own;                    // actual state at that site
+    QList<HistoryEvent> history; // oldest first; listings reverse it
+    QList<Packet> incoming;      // arrived but not yet applicable (a gap)
+};
+
+struct Vob {
+    QString tag;
+    QString storage;
+    QString local; // the replica at this site
+    QDateTime created;
+    QList<Replica> replicas;   // family order
+    QMap<QString, Row> table;  // local estimate rows, one per sibling
+    QList<Packet> lost;        // exported to an unreachable host
+    int packetSeq = 0;
+
+    Replica *replica(const QString &name);
+    const Replica *replica(const QString &name) const;
+    Replica &localReplica();
+    const Replica &localReplica() const;
+    QStringList replicaNames() const;
+    bool isReplicated() const { return replicas.size() > 1; }
+    // The local matrix's row for a replica: the own row for the local
+    // replica, the estimate for every other one (zeros where unknown).
+    Row localRow(const QString &name) const;
+};
+
+struct Region {
+    QList<Vob> vobs;
+
+    Vob *vob(const QString &tag);
+    const Vob *vob(const QString &tag) const;
+    QStringList tags() const; // sorted
+
+    QJsonObject toJson() const;
+    // Throws CommandError when the document is not a region.
+    static Region fromJson(const QJsonObject &json);
+};
+
+// A row with every replica of the family present (missing entries as 0).
+Row completeRow(const Vob &vob, const Row &row);
+// "a=1 b=2" in name order, the form history comments use.
+QString rowText(const Row &row);
+
+} // namespace quorvane::ccsim

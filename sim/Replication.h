@@ -1,0 +1,69 @@
+#pragma once
+
+#include "sim/Region.h"
+
+#include <QStringList>
+
+namespace quorvane::ccsim {
+
+// When and by whom an operation is done; injected so that the demo can
+// build histories in the past and tests can pin the clock.
+struct Moment {
+    QDateTime now;
+    QString user;
+    qint64 pid = 0;
+};
+
+struct ExportResult {
+    Packet packet;
+    bool delivered = false; // false: the host was unreachable, packet lost
+    bool applied = false;   // applied at the target (no gap)
+};
+
+struct ImportResult {
+    QList<Packet> applied;
+    QList<Packet> waiting; // still missing earlier changes
+};
+
+struct EntryChange {
+    QString origin;
+    qint64 from = 0;
+    qint64 to = 0;
+};
+
+// The MultiSite operations on one VOB family, seen from the local replica.
+// All of them throw CommandError for names the family does not hold.
+namespace Replication {
+
+// n new operations originating at a replica.
+void addWork(Vob &vob, const QString &replica, qint64 n);
+
+// syncreplica -export to one sibling: builds a packet from the local
+// estimate of the target, advances that estimate at once, records the
+// export event on the target's replica object, and delivers the packet
+// (lost when the target's host is unreachable; waits there on a gap).
+ExportResult exportTo(Vob &vob, const QString &target, const Moment &at);
+
+// syncreplica -import -receive: every reachable sibling that holds changes
+// the local replica lacks has sent them (its scheduled export); everything
+// in the local bay that has no gap is applied, in dependency order.
+ImportResult importReceive(Vob &vob, const Moment &at);
+
+// chepoch SEL name=N...: sets entries of the local estimate row of a
+// sibling. The local replica's own row cannot be changed.
+void setEstimate(Vob &vob, const QString &row, const Row &values);
+
+// chepoch -actual: the sibling's own row replaces the local estimate
+// (only raising entries with raiseOnly). Returns the entries that changed.
+QList<EntryChange> takeActual(Vob &vob, const QString &sibling, bool raiseOnly);
+
+// Applies every packet waiting at a replica that has no gap, repeatedly.
+QList<Packet> applyWaiting(Replica &receiver);
+
+// The origins for which a packet needs more than the receiver holds.
+QList<EntryChange> missingFor(const Packet &packet, const Row &receiverOwn);
+
+QString packetName(const QString &sender, const QDateTime &at, qint64 pid, int seq);
+
+} // namespace Replication
+} // namespace quorvane::ccsim

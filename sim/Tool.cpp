@@ -1,0 +1,75 @@
+#include "sim/Tool.h"
+
+#include "sim/CommandError.h"
+
+namespace quorvane::ccsim {
+
+ParsedArgs parseArgs(const QStringList &args, const QList<OptionSpec> &specs)
+{
+    ParsedArgs parsed;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (!a.startsWith(QLatin1Char('-')) || a.size() < 2) {
+            parsed.positional << a;
+            continue;
+        }
+        const OptionSpec *match = nullptr;
+        QString full;
+        for (const OptionSpec &s : specs) {
+            const QString minimal = s.spec.section(QLatin1Char('/'), 0, 0);
+            const QString name = QString(s.spec).remove(QLatin1Char('/'));
+            if (a.startsWith(minimal) && name.startsWith(a)) {
+                match = &s;
+                full = name;
+                break;
+            }
+        }
+        if (!match)
+            throw CommandError(QStringLiteral("Unrecognized option \"%1\"").arg(a));
+        if (!match->takesValue) {
+            parsed.flags.insert(full);
+            continue;
+        }
+        if (i + 1 >= args.size())
+            throw CommandError(QStringLiteral("Option \"%1\" requires an argument.").arg(full));
+        parsed.values.insert(full, args.at(++i));
+    }
+    return parsed;
+}
+
+Selector parseSelector(const QString &text, bool prefixOptional)
+{
+    QString rest = text;
+    const QString prefix = QStringLiteral("replica:");
+    if (rest.startsWith(prefix))
+        rest = rest.mid(prefix.size());
+    else if (!prefixOptional)
+        throw CommandError(QStringLiteral("Not a replica selector: \"%1\".").arg(text));
+    const qsizetype at = rest.indexOf(QLatin1Char('@'));
+    if (at <= 0 || at + 1 >= rest.size())
+        throw CommandError(QStringLiteral("Replica selector \"%1\" needs the form NAME@VOB-tag.").arg(text));
+    return Selector{rest.left(at), rest.mid(at + 1)};
+}
+
+const Vob &findVob(const Region &region, const QString &tag)
+{
+    return findVob(const_cast<Region &>(region), tag);
+}
+
+Vob &findVob(Region &region, const QString &tag)
+{
+    Vob *v = region.vob(tag);
+    if (!v)
+        throw CommandError(QStringLiteral("Unable to determine VOB for pathname \"%1\".").arg(tag));
+    return *v;
+}
+
+const Replica &findReplica(const Vob &vob, const QString &name)
+{
+    const Replica *r = vob.replica(name);
+    if (!r)
+        throw CommandError(QStringLiteral("Replica \"%1\" not found in VOB \"%2\".").arg(name, vob.tag));
+    return *r;
+}
+
+} // namespace quorvane::ccsim

@@ -1,0 +1,207 @@
+#include "ccase/CoprocessClearTool.h"
+
+#include "ccase/ClearCaseError.h"
+#include "ccase/CommandLine.h"
+#include "ccase/StatusLine.h"
+
+#include <QProcess>
+
+namespace quorvane {
+
+namespace {
+
+const int StartTimeoutMs = 30000;
+const int ExitTimeoutMs = 2000;
+
+QString withoutTrailingLineEnds(QString text)
+{
+    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+QString clearToolFailure(const QByteArray &errorText, const QByteArray &output,
+                         const QString &subcommand, int status)
+{
+    QString text = withoutTrailingLineEnds(QString::fromLocal8Bit(errorText));
+    if (text.trimmed().isEmpty())
+        text = withoutTrailingLineEnds(QString::fromLocal8Bit(output));
+    if (text.trimmed().isEmpty())
+        text = QStringLiteral("cleartool returned status %1 for: %2").arg(status).arg(subcommand);
+    return text;
+}
+
+CoprocessClearTool::CoprocessClearTool(QString program, Mode mode)
+    : m_program(std::move(program)), m_mode(mode)
+{
+}
+
+CoprocessClearTool::~CoprocessClearTool()
+{
+    if (!m_process || m_process->state() == QProcess::NotRunning)
+        return;
+    m_process->write("exit\n");
+    m_process->closeWriteChannel();
+    if (!m_process->waitForFinished(ExitTimeoutMs)) {
+        m_process->kill();
+        m_process->waitForFinished(ExitTimeoutMs);
+    }
+}
+
+qint64 CoprocessClearTool::processId() const
+{
+    return m_process && m_process->state() == QProcess::Running ? m_process->processId() : 0;
+}
+
+QString CoprocessClearTool::CmdExec(const QString &subcommand)
+{
+    // One line is one command to the co-process: a line end inside the text
+    // would smuggle in a second command and put the replies out of step.
+    if (subcommand.contains(QLatin1Char('\n')) || subcommand.contains(QLatin1Char('\r')))
+        throw ClearCaseError(QStringLiteral("A cleartool command must be a single line: ")
+                             + QString(subcommand).replace(QLatin1Char('\n'), QLatin1Char(' '))
+                                   .replace(QLatin1Char('\r'), QLatin1Char(' ')));
+    // cleartool answers a blank line with nothing at all, and "exit" or
+    // "quit" would end the session instead of running a command.
+    const QString first = subcommand.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    if (first.isEmpty())
+        throw ClearCaseError(QStringLiteral("No cleartool command was given."));
+    if (first == QLatin1String("exit") || first == QLatin1String("quit"))
+        throw ClearCaseError(QStringLiteral("\"%1\" is not a command to run through cleartool.").arg(first));
+    if (m_mode == Mode::ProcessPerCommand)
+        return runOnce(subcommand);
+    if (!ensureCoprocess())
+        return fallBack(subcommand);
+    return runInCoprocess(subcommand);
+}
+
+QStringList CoprocessClearTool::vobTags()
+{
+    const QString output = CmdExec(QStringLiteral("lsvob -short"));
+    QStringList tags;
+    for (QString line : output.split(QLatin1Char('\n'))) {
+        line.remove(QLatin1Char('\r'));
+        if (!line.isEmpty())
+            tags << line;
+    }
+    return tags;
+}
+
+bool CoprocessClearTool::ensureCoprocess()
+{
+    if (m_process) {
+        // Notice a co-process that died while idle, and any output that
+        // arrived after the last reply was complete.
+        if (m_process->state() == QProcess::Running)
+            m_process->waitForFinished(0);
+        if (m_process->bytesAvailable() > 0) {
+            // Output nobody asked for: replies can no longer be told apart.
+            discardCoprocess();
+            return false;
+        }
+        if (m_process->state() == QProcess::Running)
+            return true;
+        discardCoprocess();
+    }
+    m_process = std::make_unique<QProcess>();
+    m_process->setProgram(m_program);
+    m_process->setArguments({QStringLiteral("-status")});
+    m_process->start();
+    if (!m_process->waitForStarted(StartTimeoutMs)) {
+        discardCoprocess();
+        return false;
+    }
+    m_sent = 0;
+    m_completed = 0;
+    return true;
+}
+
+void CoprocessClearTool::discardCoprocess()
+{
+    if (!m_process)
+        return;
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->kill();
+        m_process->waitForFinished(ExitTimeoutMs);
+    }
+    m_process.reset();
+}
+
+QString CoprocessClearTool::fallBack(const QString &subcommand)
+{
+    m_mode = Mode::ProcessPerCommand;
+    return runOnce(subcommand);
+}
+
+QString CoprocessClearTool::runInCoprocess(const QString &subcommand)
+{
+    ++m_sent;
+    m_process->write(subcommand.toLocal8Bit().append('\n'));
+    QByteArray out;
+    QByteArray err;
+    while (true) {
+        out += m_process->readAllStandardOutput();
+        err += m_process->readAllStandardError();
+        if (const auto match = StatusLine::findOwn(out, m_sent)) {
+            // The status text must be the last thing written; more output
+            // behind it means it was part of the output.
+            if (m_process->state() == QProcess::Running && m_process->waitForReadyRead(0))
+                continue;
+            err += m_process->readAllStandardError();
+            ++m_completed;
+            out.truncate(match->outputLength);
+            if (match->status != 0)
+                throw ClearCaseError(clearToolFailure(err, out, subcommand, match->status));
+            return QString::fromLocal8Bit(out);
+        }
+        if (m_process->state() == QProcess::NotRunning)
+            break;
+        if (!m_process->waitForReadyRead(-1) && m_process->state() != QProcess::NotRunning) {
+            // Reading failed while the process runs: the pipe cannot be trusted.
+            break;
+        }
+    }
+
+    const bool neverAnswered = m_completed == 0;
+    const QString said = withoutTrailingLineEnds(QString::fromLocal8Bit(err)).trimmed();
+    discardCoprocess();
+    if (neverAnswered) {
+        // It never kept to the protocol (it died or stopped on its first
+        // command): use one process per command from now on. The commands
+        // sent here only read, so running this one again is harmless.
+        return fallBack(subcommand);
+    }
+    QString message = QStringLiteral("The cleartool process ended while running \"%1\"; "
+                                     "the next command starts a new one.")
+                          .arg(subcommand);
+    if (!said.isEmpty())
+        message += QStringLiteral(" cleartool said: ") + said;
+    throw ClearCaseError(message);
+}
+
+QString CoprocessClearTool::runOnce(const QString &subcommand)
+{
+    QStringList args = CommandLine::split(QStringLiteral("cleartool ") + subcommand);
+    args.removeFirst();
+    QProcess process;
+    process.start(m_program, args);
+    if (!process.waitForStarted(StartTimeoutMs)) {
+        throw ClearCaseError(QStringLiteral("Could not start cleartool (%1): %2")
+                                 .arg(m_program, process.errorString()));
+    }
+    process.closeWriteChannel();
+    process.waitForFinished(-1);
+    const QByteArray out = process.readAllStandardOutput();
+    const QByteArray err = process.readAllStandardError();
+    if (process.exitStatus() == QProcess::CrashExit) {
+        throw ClearCaseError(QStringLiteral("cleartool ended abnormally while running: %1")
+                                 .arg(subcommand));
+    }
+    if (process.exitCode() != 0)
+        throw ClearCaseError(clearToolFailure(err, out, subcommand, process.exitCode()));
+    return QString::fromLocal8Bit(out);
+}
+
+} // namespace quorvane

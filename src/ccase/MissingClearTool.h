@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ccase/ClearTool.h"
+
+namespace quorvane {
+
+// Stands in for cleartool when no ClearCase was found: every request fails
+// with a plain message, so the callers report it through their usual error
+// boxes (Load VOBs shows it in its load error box).
+class MissingClearTool final : public ClearTool {
+public:
+    QString CmdExec(const QString &subcommand) override;
+    QStringList vobTags() override;
+
+    // The description carried by the error.
+    static QString message();
+};
+
+} // namespace quorvane

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ccase/Shell.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace quorvane {
+
+class Dialogs;
+
+// Runs ClearCase's programs (multitool, ccperl) as processes without any
+// shell: the line is split with Windows command-line rules, the program is
+// looked up on PATH, and the process runs in the work directory. The wait is
+// a local event loop, so the window keeps answering while the process runs.
+class ProcessShell final : public Shell {
+public:
+    ProcessShell(Dialogs &dialogs, QString workDir);
+
+    // windowStyle is accepted for the callers' sake; processes get no window.
+    void ShellAndWait(const QString &commandLine, int windowStyle) override;
+
+    // Full path of the program to start for a command line's first word, or
+    // an empty string when there is none. A name with a directory part is
+    // taken as it is; a bare name is looked up in searchPaths (PATH when
+    // empty). "ccperl" falls back to "ratlperl", then "perl", where absent.
+    static QString resolveProgram(const QString &name, const QStringList &searchPaths = {});
+
+private:
+    Dialogs &m_dialogs;
+    QString m_workDir;
+};
+
+} // namespace quorvane

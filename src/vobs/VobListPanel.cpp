@@ -1,0 +1,211 @@
+#include "vobs/VobListPanel.h"
+
+#include "ccase/ClearTool.h"
+#include "ccase/Commands.h"
+#include "ui/ErrorBoxes.h"
+#include "ui/Feedback.h"
+#include "ui/LongActionGuard.h"
+#include "ui/QuorvaneError.h"
+#include "vobs/IsInList.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <functional>
+
+namespace quorvane {
+
+namespace {
+
+const QString LoadingMessage =
+    QStringLiteral("Loading and checking VOBs, this may take a several minutes...");
+const QString CheckingPrefix = QStringLiteral("Checking VOB --> ");
+
+QString describe(const std::exception &e)
+{
+    if (const auto *q = dynamic_cast<const QuorvaneError *>(&e))
+        return q->description();
+    return QString::fromLocal8Bit(e.what());
+}
+
+QStringList entriesOf(const QListWidget *list)
+{
+    QStringList entries;
+    entries.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        entries << list->item(i)->text();
+    return entries;
+}
+
+// Once the replicated-only pass has begun, a failing step counts as done and
+// the load goes on with the next one.
+template <typename Step>
+void ignoringErrors(Step step)
+{
+    try {
+        step();
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace
+
+VobListPanel::VobListPanel(ClearTool &clearTool, Feedback &feedback, LongActionGuard &guard,
+                           QWidget *parent)
+    : QFrame(parent), m_clearTool(clearTool), m_feedback(feedback), m_guard(guard)
+{
+    setObjectName(QStringLiteral("frameMain"));
+    setFrameShape(QFrame::StyledPanel);
+
+    m_loadVobsBut = new QToolButton(this);
+    m_loadVobsBut->setObjectName(QStringLiteral("loadVobsBut"));
+    m_loadVobsBut->setText(QStringLiteral("Load VOBs"));
+    m_loadVobsBut->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    m_loadVobsBut->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_loadVobsBut->setAutoRaise(false);
+
+    m_onlyReplicatedOnlyCB = new QCheckBox(QStringLiteral("Show Only Replicated VOBs"), this);
+    m_onlyReplicatedOnlyCB->setObjectName(QStringLiteral("onlyReplicatedOnlyCB"));
+    m_onlyReplicatedOnlyCB->setChecked(true);
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("pVobViewList"));
+    m_list->setSortingEnabled(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_loadVobsBut, 0, Qt::AlignLeft);
+    layout->addWidget(m_onlyReplicatedOnlyCB);
+    layout->addWidget(m_list, 1);
+
+    connect(m_loadVobsBut, &QToolButton::clicked, this, &VobListPanel::loadVobsButClick);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *) {
+        emit vobDoubleClicked();
+    });
+}
+
+void VobListPanel::setPictMsgLabel(QWidget *pictMsgLbl)
+{
+    m_pictMsgLbl = pictMsgLbl;
+}
+
+QString VobListPanel::selectedVobTag() const
+{
+    const QListWidgetItem *item = m_list->item(m_list->currentRow());
+    return item ? item->text() : QString();
+}
+
+void VobListPanel::getVobsList(QListWidget *list)
+{
+    try {
+        const QStringList tags = m_clearTool.vobTags();
+        QStringList entries = entriesOf(list);
+        for (const QString &tag : tags) {
+            QCoreApplication::processEvents();
+            if (!isInList(tag, entries)) {
+                list->addItem(tag);
+                entries << tag;
+            }
+        }
+    } catch (const std::exception &e) {
+        showBox(m_feedback.dialogs(), ErrorBoxes::vobTags(describe(e)));
+    }
+}
+
+void VobListPanel::removeFromList(const QString &text, QListWidget *list)
+{
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->text() == text) {
+            delete list->takeItem(i);
+            return;
+        }
+    }
+}
+
+void VobListPanel::loadVobsButClick()
+{
+    const auto scope = m_guard.tryEnter();
+    if (!scope)
+        return;
+
+    bool passBegun = false;
+    try {
+        m_list->clear();
+        m_feedback.setBusy(true, QString());
+        m_list->hide();
+        getVobsList(m_list);
+        m_feedback.setMsg(LoadingMessage);
+        if (m_onlyReplicatedOnlyCB->isChecked()) {
+            passBegun = true;
+            checkReplicated();
+        }
+    } catch (const std::exception &e) {
+        reportLoadError(describe(e));
+        return;
+    }
+
+    // Steps 7 to 10: after the pass each is passed over when it fails;
+    // without the pass a failure ends the load through the trap.
+    const std::function<void()> closing[] = {
+        [this] { m_list->show(); },
+        [this] { m_feedback.setBusy(false, QString()); },
+        [this] {
+            if (m_pictMsgLbl)
+                m_pictMsgLbl->setVisible(m_list->count() == 0);
+        },
+        [this] { m_feedback.hideWorking(); },
+    };
+    if (passBegun) {
+        for (const auto &step : closing)
+            ignoringErrors(step);
+        return;
+    }
+    try {
+        for (const auto &step : closing)
+            step();
+    } catch (const std::exception &e) {
+        reportLoadError(describe(e));
+    }
+}
+
+// The trap of the load. Its own steps must not fail out of the click
+// handler, so each one that fails is passed over.
+void VobListPanel::reportLoadError(const QString &description)
+{
+    ignoringErrors([this] { m_list->show(); });
+    ignoringErrors([&] { showBox(m_feedback.dialogs(), ErrorBoxes::load(description)); });
+    ignoringErrors([this] { m_feedback.setBusy(false, QString()); });
+    ignoringErrors([this] { m_feedback.hideWorking(); });
+}
+
+// A VOB counts as replicated when "lsreplica -siblings" prints anything for
+// it; one that cannot be checked leaves the list without a message.
+void VobListPanel::checkReplicated()
+{
+    int position = 0;
+    while (position < m_list->count()) {
+        QString tag;
+        ignoringErrors([&] { tag = m_list->item(position)->text(); });
+        ignoringErrors([&] {
+            m_feedback.setMsg(CheckingPrefix + tag);
+            QCoreApplication::processEvents();
+        });
+        QString output;
+        ignoringErrors([&] { output = m_clearTool.CmdExec(Commands::vobCheck(tag)); });
+        ignoringErrors([&] { m_feedback.setStatus(CheckingPrefix + tag); });
+        // After a removal the same position holds the next entry. Should
+        // nothing have been removed, move on rather than check it forever.
+        const int before = m_list->count();
+        if (output.isEmpty())
+            removeFromList(tag, m_list);
+        if (m_list->count() == before)
+            ++position;
+    }
+}
+
+} // namespace quorvane
