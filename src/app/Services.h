@@ -20,8 +20,8 @@ struct Services {
     QString workDir;
     // Full path of get_replica_info.pl.
     QString scriptPath;
-    // Full path of anicursor.ani (may not exist).
-    QString aniCursorPath;
+    // The folder that holds anicursor.ani (the file may be missing).
+    QString aniCursorDir;
     // One plain line for the window: which ClearCase this session talks to.
     QString clearCaseDescription;
 };

@@ -1,7 +1,31 @@
+#include "app/SingleInstance.h"
+#include "app/frmMain.h"
+#include "ui/AppInfo.h"
+#include "ui/RealDialogs.h"
+
 #include <QApplication>
 
+using namespace quorvane;
+
+// Main: one copy per user and display; otherwise the main window, captioned
+// with the title and the version.
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(AppInfo::title());
+    QApplication::setApplicationVersion(AppInfo::versionText());
+
+    SingleInstance instance;
+    if (!instance.acquire()) {
+        RealDialogs dialogs;
+        dialogs.msgBox(AppInfo::title() + QStringLiteral(" is already running"), MsgButtons::Ok,
+                       MsgIcon::Exclamation, AppInfo::title());
+        return 0;
+    }
+
+    frmMain window;
+    mainForm = &window;
+    window.applyCaption();
+    window.show();
+    return QApplication::exec();
 }

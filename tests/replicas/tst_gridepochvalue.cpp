@@ -68,4 +68,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestEpochValue)
-#include "tst_epochvalue.moc"
+#include "tst_gridepochvalue.moc"

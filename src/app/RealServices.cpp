@@ -1,0 +1,54 @@
+#include "app/RealServices.h"
+
+#include "ccase/ClearCaseDiscovery.h"
+#include "ccase/ClearTool.h"
+#include "ccase/ProcessShell.h"
+#include "ui/RealDialogs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace quorvane {
+
+RealServices::RealServices()
+    : m_workDir(QDir::tempPath() + QStringLiteral("/quorvane-XXXXXX")),
+      m_dialogs(std::make_unique<RealDialogs>())
+{
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const ClearCaseFound found = ClearCaseDiscovery::discover(programDir);
+    m_clearTool = ClearCaseDiscovery::makeClearTool(found);
+    // Without a work directory the results files would land in the current
+    // directory; the temporary folder's failure is rare enough to fall back.
+    const QString workDir = m_workDir.isValid() ? m_workDir.path() : QDir::currentPath();
+    m_shell = std::make_unique<ProcessShell>(*m_dialogs, workDir);
+
+    m_services.clearTool = m_clearTool.get();
+    m_services.shell = m_shell.get();
+    m_services.dialogs = m_dialogs.get();
+    m_services.workDir = workDir;
+    m_services.scriptPath =
+        QDir::toNativeSeparators(companionPath(programDir, QStringLiteral("get_replica_info.pl")));
+    m_services.aniCursorDir = QFileInfo(companionPath(programDir, QStringLiteral("anicursor.ani"))).path();
+    m_services.clearCaseDescription = found.description;
+}
+
+RealServices::~RealServices() = default;
+
+void RealServices::setDialogParent(QWidget *parent)
+{
+    m_dialogs->setParent(parent);
+}
+
+QString RealServices::companionPath(const QString &programDir, const QString &fileName)
+{
+    const QString beside = QDir(programDir).filePath(fileName);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = QDir(programDir).filePath(QStringLiteral("../share/quorvane/") + fileName);
+    if (QFileInfo::exists(installed))
+        return QDir::cleanPath(installed);
+    return beside;
+}
+
+} // namespace quorvane

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/Services.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+class QWidget;
+
+namespace quorvane {
+
+class ClearTool;
+class RealDialogs;
+class Shell;
+
+// The services of a real run: ClearCase as discovered at start-up, the
+// co-process client, hidden processes, real dialogs and a private work
+// directory that is removed when the program ends.
+class RealServices final {
+public:
+    RealServices();
+    ~RealServices();
+    Q_DISABLE_COPY_MOVE(RealServices)
+
+    [[nodiscard]] Services services() const { return m_services; }
+    void setDialogParent(QWidget *parent);
+
+    // Where a companion file of the program lives: beside the program (build
+    // tree) or in ../share/quorvane (installed).
+    static QString companionPath(const QString &programDir, const QString &fileName);
+
+private:
+    QTemporaryDir m_workDir;
+    std::unique_ptr<ClearTool> m_clearTool;
+    std::unique_ptr<Shell> m_shell;
+    std::unique_ptr<RealDialogs> m_dialogs;
+    Services m_services;
+};
+
+} // namespace quorvane

@@ -1,0 +1,300 @@
+#include "app/frmMain.h"
+
+#include "app/RealServices.h"
+#include "graph/GraphView.h"
+#include "ui/AppInfo.h"
+#include "ui/ErrorBoxes.h"
+#include "ui/Pictures.h"
+#include "ui/QuorvaneError.h"
+#include "ui/frmDetail.h"
+#include "ui/frmWorking.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace quorvane {
+
+frmMain *mainForm = nullptr;
+
+frmMain::frmMain() : m_ownedServices(std::make_unique<RealServices>())
+{
+    m_services = m_ownedServices->services();
+    buildWindow();
+    m_ownedServices->setDialogParent(this);
+    formLoad();
+}
+
+frmMain::frmMain(const Services &services) : m_services(services)
+{
+    buildWindow();
+    formLoad();
+}
+
+frmMain::~frmMain()
+{
+    if (mainForm == this)
+        mainForm = nullptr;
+}
+
+void frmMain::buildWindow()
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(AppInfo::title());
+    setWindowIcon(Pictures::appIcon());
+    resize(1240, 760);
+
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralArea"));
+    setCentralWidget(central);
+
+    m_headerLbl = new QLabel(central);
+    m_headerLbl->setObjectName(QStringLiteral("headerLbl(0)"));
+    m_clearCaseLbl = new QLabel(central);
+    m_clearCaseLbl->setObjectName(QStringLiteral("clearCaseLbl"));
+    m_clearCaseLbl->setText(m_services.clearCaseDescription);
+    m_clearCaseLbl->setToolTip(QStringLiteral("The ClearCase installation this window talks to"));
+
+    m_mainTabStrip = new QTabBar(central);
+    m_mainTabStrip->setObjectName(QStringLiteral("mainTabStrip"));
+    m_mainTabStrip->setFocusPolicy(Qt::NoFocus);
+    m_mainTabStrip->setExpanding(false);
+    const int visual = m_mainTabStrip->addTab(QStringLiteral("Visual"));
+    m_mainTabStrip->setTabData(visual, QStringLiteral("visual"));
+    m_mainTabStrip->setTabToolTip(visual, QStringLiteral("Visual illustration of multisite for VOB: "));
+    const int detail = m_mainTabStrip->addTab(QStringLiteral("Detail"));
+    m_mainTabStrip->setTabData(detail, QStringLiteral("detail"));
+    m_mainTabStrip->setTabToolTip(detail, QStringLiteral("Replica Detail"));
+    connect(m_mainTabStrip, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index < 0)
+            return;
+        m_mainTabStrip->setCurrentIndex(index);
+        mainTabStripClick();
+    });
+
+    // Both pages share one place; only the tab switch decides which shows.
+    auto *pageArea = new QFrame(central);
+    pageArea->setObjectName(QStringLiteral("pageArea"));
+    auto *pageGrid = new QGridLayout(pageArea);
+    pageGrid->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < 2; ++i) {
+        m_pages[i] = new QFrame(pageArea);
+        m_pages[i]->setObjectName(QStringLiteral("frameMainTabStrip(%1)").arg(i));
+        m_pages[i]->setFrameShape(QFrame::StyledPanel);
+        pageGrid->addWidget(m_pages[i], 0, 0);
+    }
+    m_pages[1]->hide();
+
+    auto *header = new QHBoxLayout;
+    header->addWidget(m_headerLbl);
+    header->addStretch(1);
+    header->addWidget(m_clearCaseLbl);
+
+    auto *right = new QVBoxLayout;
+    right->setSpacing(0);
+    right->addWidget(m_mainTabStrip);
+    right->addWidget(pageArea, 1);
+
+    m_leftColumn = new QVBoxLayout;
+    auto *body = new QHBoxLayout;
+    body->addLayout(m_leftColumn, 0);
+    body->addLayout(right, 1);
+
+    auto *outer = new QVBoxLayout(central);
+    outer->setContentsMargins(10, 6, 10, 6);
+    outer->addLayout(header);
+    outer->addLayout(body, 1);
+
+    buildMenus();
+    buildStatusBar();
+    buildPages();
+
+    m_progBarTimer = new QTimer(this);
+    m_progBarTimer->setObjectName(QStringLiteral("progBarTimer"));
+    m_progBarTimer->setInterval(0);
+    connect(m_progBarTimer, &QTimer::timeout, this, &frmMain::progBarTimerTick);
+}
+
+void frmMain::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    file->addSeparator();
+    QAction *exit = file->addAction(QStringLiteral("Exit"));
+    exit->setObjectName(QStringLiteral("mnuExit"));
+    connect(exit, &QAction::triggered, this, &frmMain::closeAllForms);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    QAction *gettingHelp = help->addAction(QStringLiteral("Getting Help from Belmora"));
+    gettingHelp->setObjectName(QStringLiteral("mnuGettingHelp"));
+    connect(gettingHelp, &QAction::triggered, this, &frmMain::showGettingHelp);
+    help->addSeparator();
+    QAction *content = help->addAction(QStringLiteral("Content"));
+    content->setObjectName(QStringLiteral("mnuContent"));
+    help->addSeparator();
+    QAction *about = help->addAction(QStringLiteral("About"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    connect(about, &QAction::triggered, this, &frmMain::showAbout);
+}
+
+void frmMain::buildStatusBar()
+{
+    statusBar()->setObjectName(QStringLiteral("statBar"));
+    m_statusPanel = new QLabel(statusBar());
+    m_statusPanel->setObjectName(QStringLiteral("statBarPanel(1)"));
+    statusBar()->addWidget(m_statusPanel, 1); // the spring panel: the whole width
+
+    m_progressBar = new QProgressBar(statusBar());
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setFixedWidth(220);
+    m_progressBar->hide();
+    statusBar()->addPermanentWidget(m_progressBar);
+}
+
+void frmMain::formLoad()
+{
+    setStatus(QStringLiteral("Status"));
+    loadPages();
+    m_headerLbl->setText(AppInfo::title());
+}
+
+void frmMain::applyCaption()
+{
+    setWindowTitle(AppInfo::title() + QStringLiteral(" - ") + AppInfo::versionText());
+}
+
+int frmMain::siteCount() const
+{
+    return m_graph ? int(m_graph->allSites().size()) : 0;
+}
+
+void frmMain::mainTabStripClick()
+{
+    try {
+        const int idx = m_mainTabStrip->currentIndex();
+        for (QFrame *page : m_pages)
+            page->hide();
+        m_pages[idx]->show();
+        if (idx != 1)
+            return;
+        // A VOB with only its own replica has no epoch tables worth showing.
+        if (siteCount() == 1) {
+            m_pages[1]->hide();
+            setStatus(QStringLiteral("* * No Detail information for this VOB * * "));
+        } else {
+            setStatus(QStringLiteral("Status"));
+        }
+    } catch (const QuorvaneError &e) {
+        setBusy(false, QString());
+        showBox(dialogs(), ErrorBoxes::standard(e.description()));
+    }
+}
+
+void frmMain::setBusy(bool busy, const QString &message)
+{
+    try {
+        if (!busy) {
+            setHourglass(false);
+            m_progBarTimer->setInterval(0);
+            m_progBarTimer->stop();
+            m_progressBar->setValue(0);
+            m_progressBar->hide();
+            setStatus(QStringLiteral("Status"));
+        } else {
+            setHourglass(true);
+            setStatus(QStringLiteral("Working...") + message);
+            m_progressBar->show();
+            m_progBarTimer->setInterval(1);
+            m_progBarTimer->start();
+        }
+    } catch (const QuorvaneError &e) {
+        showBox(dialogs(), ErrorBoxes::standard(e.description()));
+    }
+}
+
+void frmMain::progBarTimerTick()
+{
+    try {
+        QCoreApplication::processEvents();
+        const int v = m_progressBar->value();
+        m_progressBar->setValue(v >= m_progressBar->maximum() ? 1 : v + 1);
+    } catch (const QuorvaneError &e) {
+        showBox(dialogs(), ErrorBoxes::standard(e.description()));
+    }
+}
+
+void frmMain::setHourglass(bool on)
+{
+    if (on)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void frmMain::setStatus(const QString &text)
+{
+    m_statusPanel->setText(text);
+}
+
+QString frmMain::status() const
+{
+    return m_statusPanel->text();
+}
+
+void frmMain::setMsg(const QString &msg, const QString &title)
+{
+    if (!m_working)
+        m_working = new frmWorking(m_services.aniCursorDir, this);
+    m_working->setMsg(msg, title);
+}
+
+void frmMain::hideWorking()
+{
+    if (m_working)
+        m_working->hide();
+}
+
+void frmMain::setDetail(const QString &txt, const QString &title)
+{
+    if (!m_detail)
+        m_detail = new frmDetail(this);
+    m_detail->setDetail(txt, title);
+}
+
+Dialogs &frmMain::dialogs()
+{
+    return *m_services.dialogs;
+}
+
+void frmMain::closeAllForms()
+{
+    if (m_shutdownDone)
+        return;
+    m_shutdownDone = true;
+    if (m_working)
+        m_working->close();
+    if (m_detail)
+        m_detail->close();
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    closeAllForms();
+    event->accept();
+}
+
+} // namespace quorvane

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "app/Services.h"
+#include "ui/Feedback.h"
+#include "ui/LongActionGuard.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QVBoxLayout;
+class QLabel;
+class QProgressBar;
+class QTabBar;
+class QTimer;
+
+namespace quorvane {
+
+class EpochMatrixView;
+class FixFrame;
+class GraphView;
+class RealServices;
+class ReplicaFieldsPanel;
+class ReplicaInfoPanel;
+class VobListPanel;
+class frmDetail;
+class frmWorking;
+
+// The main window: the VOB list on the left, the "Visual" and "Detail"
+// pages on the right, menus, status line and progress bar. It owns all
+// state of the opened VOB and gives the subsystems their feedback.
+class frmMain final : public QMainWindow, public Feedback {
+    Q_OBJECT
+public:
+    // Uses the real services: ClearCase as found at start-up, real dialogs.
+    frmMain();
+    // Uses the services given (tests); they must outlive the window.
+    explicit frmMain(const Services &services);
+    ~frmMain() override;
+    Q_DISABLE_COPY_MOVE(frmMain)
+
+    // Feedback
+    void setBusy(bool busy, const QString &message) override;
+    void setHourglass(bool on) override;
+    void setStatus(const QString &text) override;
+    [[nodiscard]] QString status() const override;
+    void setMsg(const QString &msg, const QString &title = QString()) override;
+    void hideWorking() override;
+    void setDetail(const QString &txt, const QString &title) override;
+    Dialogs &dialogs() override;
+
+    // The shown caption: the designed caption, " - " and the version.
+    void applyCaption();
+    // Unloads every window of the program, once.
+    void closeAllForms();
+    // Shows the page of the selected tab (the tab strip's click).
+    void mainTabStripClick();
+
+    [[nodiscard]] const Services &services() const { return m_services; }
+    [[nodiscard]] LongActionGuard &longActionGuard() { return m_guard; }
+    [[nodiscard]] frmWorking *workingForm() const { return m_working; }
+    [[nodiscard]] frmDetail *detailForm() const { return m_detail; }
+    [[nodiscard]] int siteCount() const;
+
+    // The subsystems' widgets.
+    [[nodiscard]] VobListPanel *vobList() const { return m_vobList; }
+    [[nodiscard]] GraphView *graph() const { return m_graph; }
+    [[nodiscard]] ReplicaFieldsPanel *replicaFields() const { return m_replicaFields; }
+    [[nodiscard]] ReplicaInfoPanel *replicaInfo() const { return m_replicaInfo; }
+    [[nodiscard]] EpochMatrixView *epochView() const { return m_epochView; }
+    [[nodiscard]] FixFrame *fixFrame() const { return m_fixFrame; }
+    [[nodiscard]] QTabBar *tabStrip() const { return m_mainTabStrip; }
+
+    // Rebuilds everything shown about the VOB selected in the list.
+    void loadReplicaDetail();
+    // The VOB list's double click: opens the selected VOB.
+    void pVobViewListDblClick();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildWindow();
+    void buildMenus();
+    void buildStatusBar();
+    void buildPages();
+    void formLoad();
+    void loadPages();
+    void showAbout();
+    void showGettingHelp();
+    void siteImageDblClick(int index);
+    [[nodiscard]] QString selectedVobTag() const;
+    [[nodiscard]] QString resultsPath(const QString &fileName) const;
+    void progBarTimerTick();
+
+    std::unique_ptr<RealServices> m_ownedServices;
+    Services m_services;
+    LongActionGuard m_guard;
+    bool m_shutdownDone = false;
+
+    QLabel *m_headerLbl = nullptr;
+    QLabel *m_clearCaseLbl = nullptr;
+    QTabBar *m_mainTabStrip = nullptr;
+    QFrame *m_pages[2] = {nullptr, nullptr};
+    QVBoxLayout *m_leftColumn = nullptr;
+    VobListPanel *m_vobList = nullptr;
+    GraphView *m_graph = nullptr;
+    ReplicaFieldsPanel *m_replicaFields = nullptr;
+    ReplicaInfoPanel *m_replicaInfo = nullptr;
+    EpochMatrixView *m_epochView = nullptr;
+    FixFrame *m_fixFrame = nullptr;
+    QLabel *m_statusPanel = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+    QTimer *m_progBarTimer = nullptr;
+    frmWorking *m_working = nullptr;
+    frmDetail *m_detail = nullptr;
+};
+
+// The one main window, set by start-up.
+extern frmMain *mainForm;
+
+} // namespace quorvane

@@ -1,0 +1,109 @@
+// Assembly of the main window's pages from the subsystems' widgets, and the
+// handlers that join them.
+#include "app/frmMain.h"
+
+#include "graph/GraphView.h"
+#include "info/frmAbout.h"
+#include "info/frmGettingHelp.h"
+#include "maintenance/FixFrame.h"
+#include "maintenance/ReplicaFieldsPanel.h"
+#include "maintenance/ReplicaInfoPanel.h"
+#include "replicas/EpochMatrixView.h"
+#include "ui/ErrorBoxes.h"
+#include "ui/QuorvaneError.h"
+#include "vobs/VobListPanel.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+namespace quorvane {
+
+namespace {
+void resetToSelectReplica(QComboBox *combo)
+{
+    combo->clear();
+    combo->addItem(QStringLiteral("<select_replica>"));
+    combo->setCurrentIndex(0);
+}
+} // namespace
+
+void frmMain::buildPages()
+{
+    auto vobTag = [this] { return selectedVobTag(); };
+
+    // Left: the VOB list.
+    m_vobList = new VobListPanel(*m_services.clearTool, *this, m_guard, centralWidget());
+    m_leftColumn->addWidget(m_vobList, 1);
+    connect(m_vobList, &VobListPanel::vobDoubleClicked, this, &frmMain::pVobViewListDblClick);
+
+    // "Visual": the replica graph and, beside it, the chosen site's fields.
+    QFrame *visual = m_pages[0];
+    m_graph = new GraphView(*this, visual);
+    m_replicaFields = new ReplicaFieldsPanel(*m_services.clearTool, *this, vobTag, visual);
+    auto *graphColumn = new QVBoxLayout;
+    graphColumn->setContentsMargins(0, 0, 0, 0);
+    graphColumn->addSpacing(m_graph->y());
+    graphColumn->addWidget(m_graph, 0, Qt::AlignLeft | Qt::AlignTop);
+    graphColumn->addStretch(1);
+    auto *visualLayout = new QHBoxLayout(visual);
+    visualLayout->setContentsMargins(0, 0, 10, 8);
+    visualLayout->addLayout(graphColumn, 0);
+    visualLayout->addSpacing(14);
+    visualLayout->addWidget(m_replicaFields, 1, Qt::AlignTop);
+    m_vobList->setPictMsgLabel(m_graph->pictMsgLbl());
+    connect(m_graph, &GraphView::siteDoubleClicked, this, &frmMain::siteImageDblClick);
+
+    // "Detail": the replica choice with its dates, the two epoch matrices and
+    // the fix/synchronize frame.
+    QFrame *detail = m_pages[1];
+    m_replicaInfo = new ReplicaInfoPanel(*m_services.clearTool, *m_services.shell, *this,
+                                         m_services.scriptPath, vobTag, detail);
+    m_epochView = new EpochMatrixView(*this, [this] { return m_vobList->list()->count() > 0; }, detail);
+    m_fixFrame = new FixFrame(
+        *m_services.shell, *this, m_guard, vobTag, [this] { m_replicaInfo->showReplicaInfo(); },
+        [this] { loadReplicaDetail(); }, detail);
+    auto *detailLayout = new QVBoxLayout(detail);
+    detailLayout->setContentsMargins(10, 8, 10, 8);
+    detailLayout->addWidget(m_replicaInfo);
+    detailLayout->addWidget(m_epochView, 1);
+    detailLayout->addWidget(m_fixFrame);
+
+    m_graph->setReplicaCombos(m_replicaInfo->replicaCombo(), m_fixFrame->fixCombo(), m_fixFrame->exportCombo());
+}
+
+void frmMain::loadPages()
+{
+    resetToSelectReplica(m_replicaInfo->replicaCombo());
+    resetToSelectReplica(m_fixFrame->fixCombo());
+    resetToSelectReplica(m_fixFrame->exportCombo());
+}
+
+void frmMain::siteImageDblClick(int index)
+{
+    try {
+        const mSite &rec = m_graph->site(index);
+        m_replicaFields->showSite(rec.replicaName, rec.replicaHost, rec.master, rec.dateCreated,
+                                  [this, index] { m_graph->highlightSite(index); });
+    } catch (const QuorvaneError &e) {
+        setHourglass(false);
+        showBox(dialogs(), ErrorBoxes::standard(e.description(), MsgIcon::Stop));
+    }
+}
+
+void frmMain::showAbout()
+{
+    frmAbout about(this);
+    about.exec();
+}
+
+void frmMain::showGettingHelp()
+{
+    frmGettingHelp help(this);
+    help.exec();
+}
+
+} // namespace quorvane

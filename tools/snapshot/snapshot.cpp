@@ -1,0 +1,114 @@
+// Renders Quorvane's windows to PNG files, headless, for looking at the
+// program without a display: the main window in the state asked for, or any
+// other window by name.
+#include "app/frmMain.h"
+#include "graph/GraphView.h"
+#include "info/frmAbout.h"
+#include "info/frmGettingHelp.h"
+#include "replicas/EpochMatrixView.h"
+#include "replicas/FlexGrid.h"
+#include "ui/AppInfo.h"
+#include "ui/frmDetail.h"
+#include "ui/frmWorking.h"
+#include "vobs/VobListPanel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QListWidget>
+#include <QTabBar>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace quorvane;
+
+namespace {
+
+bool save(QWidget *w, const QString &file)
+{
+    w->show();
+    QApplication::processEvents();
+    const bool ok = w->grab().save(file);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qUtf8Printable(file));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Renders Quorvane's windows to PNG files."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("out"), QStringLiteral("Folder for the pictures."), QStringLiteral("dir"),
+                      QStringLiteral(".")});
+    parser.addOption({QStringLiteral("window"),
+                      QStringLiteral("frmMain (default), frmAbout, frmGettingHelp, frmDetail or frmWorking."),
+                      QStringLiteral("name"), QStringLiteral("frmMain")});
+    parser.addOption({QStringLiteral("all"), QStringLiteral("List every VOB, not only replicated ones.")});
+    parser.addOption({QStringLiteral("open"), QStringLiteral("Load the VOBs and open this one."),
+                      QStringLiteral("tag")});
+    parser.addOption({QStringLiteral("page"), QStringLiteral("visual (default) or detail."), QStringLiteral("page"),
+                      QStringLiteral("visual")});
+    parser.addOption({QStringLiteral("site"), QStringLiteral("Double-click this site (1, 2, ...)."),
+                      QStringLiteral("k")});
+    parser.addOption({QStringLiteral("name"), QStringLiteral("File name (without .png)."), QStringLiteral("name")});
+    parser.process(app);
+
+    const QString out = parser.value(QStringLiteral("out"));
+    QDir().mkpath(out);
+    const QString window = parser.value(QStringLiteral("window"));
+    const QString name = parser.isSet(QStringLiteral("name")) ? parser.value(QStringLiteral("name")) : window;
+    const QString file = QDir(out).filePath(name + QStringLiteral(".png"));
+
+    if (window == QStringLiteral("frmAbout")) {
+        frmAbout w;
+        return save(&w, file) ? 0 : 1;
+    }
+    if (window == QStringLiteral("frmGettingHelp")) {
+        frmGettingHelp w;
+        return save(&w, file) ? 0 : 1;
+    }
+
+    frmMain w;
+    w.setWindowTitle(w.windowTitle() + QStringLiteral(" - ") + AppInfo::versionText());
+    w.show();
+    QApplication::processEvents();
+    if (parser.isSet(QStringLiteral("open")) || parser.isSet(QStringLiteral("all"))) {
+        w.vobList()->findChild<QCheckBox *>(QStringLiteral("onlyReplicatedOnlyCB"))
+            ->setChecked(!parser.isSet(QStringLiteral("all")));
+        w.vobList()->loadVobsButClick();
+    }
+    if (parser.isSet(QStringLiteral("open"))) {
+        const auto found = w.vobList()->list()->findItems(parser.value(QStringLiteral("open")), Qt::MatchExactly);
+        if (found.isEmpty()) {
+            std::fprintf(stderr, "no such VOB in the list\n");
+            return 1;
+        }
+        w.vobList()->list()->setCurrentItem(found.first());
+        w.loadReplicaDetail();
+    }
+    if (parser.isSet(QStringLiteral("site")))
+        emit w.graph()->siteDoubleClicked(parser.value(QStringLiteral("site")).toInt());
+    if (parser.value(QStringLiteral("page")) == QStringLiteral("detail")) {
+        w.tabStrip()->setCurrentIndex(1);
+        w.mainTabStripClick();
+    }
+    QApplication::processEvents();
+    if (window == QStringLiteral("frmDetail")) {
+        if (!w.detailForm())
+            w.setDetail(QStringLiteral("(empty)"), QStringLiteral("Detail"));
+        return save(w.detailForm(), file) ? 0 : 1;
+    }
+    if (window == QStringLiteral("frmWorking")) {
+        w.setMsg(QStringLiteral("Loading and checking VOBs, this may take a several minutes..."));
+        QApplication::processEvents();
+        return save(w.workingForm(), file) ? 0 : 1;
+    }
+    return save(&w, file) ? 0 : 1;
+}
