@@ -22,25 +22,6 @@ private slots:
         QCOMPARE(line, QStringLiteral("Version 1.2.1")); // the project's version
     }
 
-    void captions_data()
-    {
-        QTest::addColumn<QString>("actual");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("about") << InfoTexts::aboutCaption() << QStringLiteral("About Quorvane");
-        QTest::newRow("help") << InfoTexts::helpCaption() << QStringLiteral("Getting Help From Belmora");
-        QTest::newRow("tooltip") << InfoTexts::webLinkTooltip()
-                                 << QStringLiteral("Click to goto https://www.belmora.example");
-        QTest::newRow("contacts") << InfoTexts::helpContacts()
-                                  << QStringLiteral("Email: support@belmora.example\r\nPhone: +1 555 0100 4242");
-        QTest::newRow("bugs") << InfoTexts::helpBugLine() << QStringLiteral("Submit bugs to: bugs@belmora.example");
-    }
-    void captions()
-    {
-        QFETCH(QString, actual);
-        QFETCH(QString, expected);
-        QCOMPARE(actual, expected);
-    }
-
     void termsAreThreeParagraphsEndedByCrLf()
     {
         const QString terms = InfoTexts::termsOfUse();
