@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "app/MainStyle.h"
 #include "app/RealServices.h"
 #include "graph/GraphView.h"
 #include "ui/AppInfo.h"
@@ -51,18 +52,37 @@ void frmMain::buildWindow()
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppInfo::title());
     setWindowIcon(Pictures::appIcon());
-    resize(1240, 760);
+    resize(1180, 720);
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralArea"));
     setCentralWidget(central);
 
-    m_headerLbl = new QLabel(central);
+    // The header band: the program's name and which ClearCase it talks to.
+    auto *headerBand = new QFrame(central);
+    headerBand->setObjectName(QStringLiteral("headerBand"));
+    auto *logo = new QLabel(headerBand);
+    logo->setObjectName(QStringLiteral("headerLogo"));
+    logo->setPixmap(Pictures::appIcon().pixmap(34, 34));
+    m_headerLbl = new QLabel(headerBand);
     m_headerLbl->setObjectName(QStringLiteral("headerLbl(0)"));
-    m_clearCaseLbl = new QLabel(central);
+    auto *subtitle = new QLabel(QStringLiteral("ClearCase MultiSite replication"), headerBand);
+    subtitle->setObjectName(QStringLiteral("headerSubtitle"));
+    m_clearCaseLbl = new QLabel(headerBand);
     m_clearCaseLbl->setObjectName(QStringLiteral("clearCaseLbl"));
     m_clearCaseLbl->setText(m_services.clearCaseDescription);
     m_clearCaseLbl->setToolTip(QStringLiteral("The ClearCase installation this window talks to"));
+    auto *titles = new QVBoxLayout;
+    titles->setSpacing(0);
+    titles->addWidget(m_headerLbl);
+    titles->addWidget(subtitle);
+    auto *header = new QHBoxLayout(headerBand);
+    header->setContentsMargins(14, 8, 14, 8);
+    header->setSpacing(10);
+    header->addWidget(logo);
+    header->addLayout(titles);
+    header->addStretch(1);
+    header->addWidget(m_clearCaseLbl, 0, Qt::AlignVCenter);
 
     m_mainTabStrip = new QTabBar(central);
     m_mainTabStrip->setObjectName(QStringLiteral("mainTabStrip"));
@@ -94,11 +114,6 @@ void frmMain::buildWindow()
     }
     m_pages[1]->hide();
 
-    auto *header = new QHBoxLayout;
-    header->addWidget(m_headerLbl);
-    header->addStretch(1);
-    header->addWidget(m_clearCaseLbl);
-
     auto *right = new QVBoxLayout;
     right->setSpacing(0);
     right->addWidget(m_mainTabStrip);
@@ -110,9 +125,13 @@ void frmMain::buildWindow()
     body->addLayout(right, 1);
 
     auto *outer = new QVBoxLayout(central);
-    outer->setContentsMargins(10, 6, 10, 6);
-    outer->addLayout(header);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    outer->addWidget(headerBand);
+    body->setContentsMargins(10, 10, 10, 8);
+    body->setSpacing(10);
     outer->addLayout(body, 1);
+    setStyleSheet(mainStyleSheet());
 
     buildMenus();
     buildStatusBar();

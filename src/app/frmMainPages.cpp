@@ -42,17 +42,23 @@ void frmMain::buildPages()
 
     // "Visual": the replica graph and, beside it, the chosen site's fields.
     QFrame *visual = m_pages[0];
-    m_graph = new GraphView(*this, visual);
+    // The picture sits in a thin card so that its white stands out from the page.
+    auto *graphCard = new QFrame(visual);
+    graphCard->setObjectName(QStringLiteral("graphCard"));
+    m_graph = new GraphView(*this, graphCard);
+    auto *cardLayout = new QVBoxLayout(graphCard);
+    cardLayout->setContentsMargins(1, 1, 1, 1);
+    cardLayout->addWidget(m_graph);
     m_replicaFields = new ReplicaFieldsPanel(*m_services.clearTool, *this, vobTag, visual);
     auto *graphColumn = new QVBoxLayout;
     graphColumn->setContentsMargins(0, 0, 0, 0);
-    graphColumn->addSpacing(m_graph->y());
-    graphColumn->addWidget(m_graph, 0, Qt::AlignLeft | Qt::AlignTop);
+    graphColumn->addSpacing(24); // the picture's 360 twips below the page's top
+    graphColumn->addWidget(graphCard, 0, Qt::AlignLeft | Qt::AlignTop);
     graphColumn->addStretch(1);
     auto *visualLayout = new QHBoxLayout(visual);
-    visualLayout->setContentsMargins(0, 0, 10, 8);
+    visualLayout->setContentsMargins(12, 0, 14, 10);
     visualLayout->addLayout(graphColumn, 0);
-    visualLayout->addSpacing(14);
+    visualLayout->addSpacing(18);
     visualLayout->addWidget(m_replicaFields, 1, Qt::AlignTop);
     m_vobList->setPictMsgLabel(m_graph->pictMsgLbl());
     connect(m_graph, &GraphView::siteDoubleClicked, this, &frmMain::siteImageDblClick);

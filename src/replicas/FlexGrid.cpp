@@ -42,7 +42,12 @@ FlexGrid::FlexGrid(QWidget *parent) : QAbstractScrollArea(parent)
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The area past the last cell: a quiet grey that sets the matrix off
+    // without the heavy dark of a classic grid.
     viewport()->setBackgroundRole(QPalette::Dark);
+    QPalette pal = viewport()->palette();
+    pal.setColor(QPalette::Dark, QColor(0xEE, 0xF2, 0xF7));
+    viewport()->setPalette(pal);
     viewport()->setAutoFillBackground(true);
     // Widths come as 100 twips per character of a name; a compact face
     // lets the names fit them.
