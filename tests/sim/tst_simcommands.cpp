@@ -255,6 +255,105 @@ private slots:
         QCOMPARE(h.output.outText, QString()); // nothing more arrived
     }
 
+    void importReportsPacketsWithGap()
+    {
+        Harness h(MT);
+        h.store->modify([](Region &r) {
+            Replica &alpha = *r.vob(QStringLiteral("/vobs/fix"))->replica(QStringLiteral("alpha"));
+            alpha.incoming << Packet{QStringLiteral("sync_beta_x"), QStringLiteral("beta"), QStringLiteral("alpha"), at(4, 4),
+                                     {{QStringLiteral("beta"), 7}}, {{QStringLiteral("beta"), 9}}};
+        });
+        QCOMPARE(h.run(MT, words("syncreplica -import -invob /vobs/fix -receive")), 1);
+        const QString bay = h.store->bay(QStringLiteral("incoming"));
+        // beta's scheduled export (up to 5) applies; the packet needing 7 waits.
+        QVERIFY(h.output.outText.startsWith(QString(QStringLiteral("Applied sync. packet ") + bay + QStringLiteral("/sync_beta_"))));
+        QVERIFY(h.output.outText.endsWith(QString(QStringLiteral("Sync. packet ") + bay
+                                                  + QStringLiteral("/sync_beta_x\nwas not applied to VOB /net/hosta/vobstore/fix.vbs\n"
+                                                                   " - packet depends on changes not yet received\n"
+                                                                   "Packet requires changes up to 7; VOB has only 5 from replica: beta\n"))));
+        QCOMPARE(h.output.errText, QStringLiteral("multitool: Error: 1 packet(s) not applied: they depend on changes not yet received.\n"));
+        QCOMPARE(h.vob().localReplica().incoming.size(), 1);
+    }
+
+    void actualRowWarnsOfRollback()
+    {
+        Harness h(MT);
+        h.store->modify([](Region &r) {
+            r.vob(QStringLiteral("/vobs/fix"))->replica(QStringLiteral("beta"))->own[QStringLiteral("alpha")] = 12;
+        });
+        QCOMPARE(h.run(MT, words("lsepoch -actual beta@/vobs/fix")), 0);
+        QVERIFY(h.output.errText.startsWith(QLatin1String("multitool: Warning: Your replica (\"alpha\") has fewer oplog entries for itself than replica \"beta\"")));
+        QVERIFY(h.output.outText.contains(QString(QStringLiteral(" oid:") + kOidA + QStringLiteral("=12      (alpha)\n"))));
+    }
+
+    void defaultHistoryListing()
+    {
+        Harness h;
+        h.store->modify([](Region &r) {
+            Replication::exportTo(*r.vob(QStringLiteral("/vobs/fix")), QStringLiteral("beta"), Moment{at(5, 10, 11), QStringLiteral("susan"), 1});
+        });
+        QCOMPARE(h.run(CT, words("lshistory replica:beta@/vobs/fix")), 0);
+        QVERIFY(h.output.outText.endsWith(QLatin1String("  susan     export sync from replica \"alpha\" to replica \"beta\"\n"
+                                                        "  \"Exported synchronization information for replica \"beta\".\n"
+                                                        "  Row at export was: alpha=8 beta=0 gamma=0\"\n")));
+        QVERIFY(h.output.outText.startsWith(QLatin1String("05-Jan")));
+    }
+
+    // ccsim's administration commands change the true state the others see.
+    void administration_data()
+    {
+        QTest::addColumn<QStringList>("admin");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("check"); // multitool command run afterwards
+        QTest::addColumn<int>("checkStatus");
+        QTest::addColumn<QString>("checkOutput");
+        QTest::newRow("offline") << words("offline beta@/vobs/fix") << 0 << QStringLiteral("lsepoch -actual beta@/vobs/fix") << 1
+                                 << QStringLiteral("host \"hostb\": the host is not reachable");
+        QTest::newRow("online") << words("online gamma@/vobs/fix") << 0 << QStringLiteral("lsepoch -actual gamma@/vobs/fix") << 0
+                                << QStringLiteral("=3       (gamma)");
+        QTest::newRow("work") << words("work beta@/vobs/fix 4") << 0 << QStringLiteral("lsepoch -actual beta@/vobs/fix") << 0
+                              << QStringLiteral("=9       (beta)");
+        QTest::newRow("all online") << words("online *@/vobs/fix") << 0 << QStringLiteral("lsepoch -actual gamma@/vobs/fix") << 0
+                                    << QStringLiteral("(@ hostc)");
+        QTest::newRow("bad count") << words("work beta@/vobs/fix -4") << 1 << QStringLiteral("lsepoch -actual beta@/vobs/fix") << 0
+                                   << QStringLiteral("=5       (beta)");
+        QTest::newRow("unknown replica") << words("offline delta@/vobs/fix") << 1 << QStringLiteral("lsepoch -actual beta@/vobs/fix")
+                                         << 0 << QStringLiteral("=5       (beta)");
+        QTest::newRow("bad latency") << words("latency beta@/vobs/fix soon") << 1 << QStringLiteral("lsepoch -actual beta@/vobs/fix")
+                                     << 0 << QStringLiteral("(@ hostb)");
+        QTest::newRow("generate") << words("generate 3 0.5 4 9") << 0 << QStringLiteral("lsreplica -s -invob /vobs/gen001") << 0
+                                  << QStringLiteral("site00\nsite01\nsite02\nsite03\n");
+        QTest::newRow("generate bad fraction") << words("generate 3 2 4") << 1 << QStringLiteral("lsreplica -s -invob /vobs/plain") << 0
+                                               << QStringLiteral("original\n");
+    }
+    void administration()
+    {
+        QFETCH(QStringList, admin);
+        QFETCH(int, status);
+        QFETCH(QString, check);
+        QFETCH(int, checkStatus);
+        QFETCH(QString, checkOutput);
+        Harness h(QStringLiteral("ccsim"));
+        QCOMPARE(h.run(QStringLiteral("ccsim"), admin), status);
+        QCOMPARE(h.output.errText.isEmpty(), status == 0);
+        QCOMPARE(h.run(MT, check.split(QLatin1Char(' '))), checkStatus);
+        QVERIFY2(h.output.merged.contains(checkOutput), qPrintable(h.output.merged));
+    }
+
+    void showTellsTheTruth()
+    {
+        Harness h(QStringLiteral("ccsim"));
+        h.store->modify([](Region &r) {
+            Replication::exportTo(*r.vob(QStringLiteral("/vobs/fix")), QStringLiteral("gamma"), Moment{at(5, 1), QStringLiteral("x"), 1});
+        });
+        QCOMPARE(h.run(QStringLiteral("ccsim"), words("show /vobs/fix")), 0);
+        QVERIFY(h.output.outText.contains(QLatin1String("  gamma host hostc, master gamma, UNREACHABLE, latency 0 ms")));
+        QVERIFY(h.output.outText.contains(QLatin1String("Actual rows (each replica's own state):\n  alpha: alpha=10 beta=0 gamma=0\n"
+                                                        "  beta: alpha=8 beta=5 gamma=0\n  gamma: alpha=0 beta=0 gamma=3\n")));
+        QVERIFY(h.output.outText.contains(QLatin1String("  gamma: alpha=10 beta=0 gamma=0\n"))); // estimate after the lost export
+        QVERIFY(h.output.outText.contains(QLatin1String("Packets lost on the way:\n  to gamma: sync_alpha_")));
+    }
+
     void everyCommandIsLogged()
     {
         Harness h;
