@@ -48,7 +48,12 @@ QStringList ClearCaseDiscovery::installFolders()
 ClearCaseFound ClearCaseDiscovery::find(const QString &programDir, const QString &pathValue,
                                         const QStringList &installDirs)
 {
-    const QString simDir = QDir(programDir).filePath(QStringLiteral("sim"));
+    // Beside the program in the build tree; under libexec when installed.
+    QString simDir = QDir(programDir).filePath(QStringLiteral("sim"));
+    const QString installedSim =
+        QDir::cleanPath(QDir(programDir).filePath(QStringLiteral("../libexec/quorvane/sim")));
+    if (executableIn(simDir).isEmpty() && !executableIn(installedSim).isEmpty())
+        simDir = installedSim;
     const QString simDirCanonical = canonical(simDir);
 
     QStringList dirs = pathValue.split(QDir::listSeparator(), Qt::SkipEmptyParts);
