@@ -42,13 +42,8 @@ FlexGrid::FlexGrid(QWidget *parent) : QAbstractScrollArea(parent)
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // The area past the last cell: a quiet grey that sets the matrix off
-    // without the heavy dark of a classic grid.
-    viewport()->setBackgroundRole(QPalette::Dark);
-    QPalette pal = viewport()->palette();
-    pal.setColor(QPalette::Dark, QColor(0xEE, 0xF2, 0xF7));
-    viewport()->setPalette(pal);
-    viewport()->setAutoFillBackground(true);
+    // The area past the last cell is painted in paintEvent.
+    viewport()->setAutoFillBackground(false);
     // Widths come as 100 twips per character of a name; a compact face
     // lets the names fit them.
     QFont compact = font();
@@ -368,6 +363,9 @@ void FlexGrid::paintEvent(QPaintEvent *)
     const int vOff = verticalScrollBar()->value();
     const int fixedW = m_colEdges[1];
     const QSize view = viewport()->size();
+    // The area past the last cell: a quiet grey that sets the matrix off
+    // without the heavy dark of a classic grid.
+    p.fillRect(QRect(QPoint(0, 0), view), QColor(0xEE, 0xF2, 0xF7));
 
     // Only what can be seen is drawn: the first scrolled row and column are
     // found from the scroll position, not by walking the grid.
