@@ -69,20 +69,17 @@ QString show(const Vob &v)
     for (const Replica &r : v.replicas)
         out += QStringLiteral("  %1: %2\n").arg(r.name, rowText(v.localRow(r.name)));
     out += QStringLiteral("\nPackets waiting for earlier changes:\n");
-    bool none = true;
+    QString waiting;
     for (const Replica &r : v.replicas) {
-        for (const Packet &p : r.incoming) {
-            none = false;
-            out += QStringLiteral("  at %1: %2 from %3, needs %4\n").arg(r.name, p.name, p.from, rowText(p.base));
-        }
+        for (const Packet &p : r.incoming)
+            waiting += QStringLiteral("  at %1: %2 from %3, needs %4\n").arg(r.name, p.name, p.from, rowText(p.base));
     }
+    out += waiting.isEmpty() ? QStringLiteral("  (none)\n") : waiting;
     out += QStringLiteral("\nPackets lost on the way:\n");
-    for (const Packet &p : v.lost) {
-        none = false;
+    for (const Packet &p : v.lost)
         out += QStringLiteral("  to %1: %2, carried %3\n").arg(p.to, p.name, rowText(p.upto));
-    }
-    if (none)
-        out += QStringLiteral("  (no packet in transit)\n");
+    if (v.lost.isEmpty())
+        out += QStringLiteral("  (none)\n");
     return out;
 }
 

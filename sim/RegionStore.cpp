@@ -7,8 +7,11 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QLockFile>
+#include <QDeadlineTimer>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace quorvane::ccsim {
 
@@ -21,9 +24,15 @@ public:
         // A crashed invocation must not block the region for long; no
         // command holds the lock for more than a file read and write.
         m_lock.setStaleLockTime(30000);
-        if (!m_lock.tryLock(60000)) {
-            throw CommandError(
-                QStringLiteral("The simulated region in \"%1\" is locked by another process.").arg(directory));
+        // QLockFile's own waiting backs off to seconds between tries; a
+        // burst of invocations wants short, jittered retries instead.
+        QDeadlineTimer deadline(60000);
+        while (!m_lock.tryLock(0)) {
+            if (m_lock.error() != QLockFile::LockFailedError || deadline.hasExpired()) {
+                throw CommandError(
+                    QStringLiteral("The simulated region in \"%1\" is locked by another process.").arg(directory));
+            }
+            QThread::msleep(2 + QRandomGenerator::global()->bounded(8));
         }
     }
 
