@@ -8,6 +8,7 @@
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 #include "ui/AppInfo.h"
+#include "ui/Pictures.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 #include "vobs/VobListPanel.h"
@@ -48,7 +49,7 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("out"), QStringLiteral("Folder for the pictures."), QStringLiteral("dir"),
                       QStringLiteral(".")});
     parser.addOption({QStringLiteral("window"),
-                      QStringLiteral("frmMain (default), frmAbout, frmGettingHelp, frmDetail or frmWorking."),
+                      QStringLiteral("frmMain (default), frmAbout, frmGettingHelp, frmDetail, frmWorking or appIcon."),
                       QStringLiteral("name"), QStringLiteral("frmMain")});
     parser.addOption({QStringLiteral("all"), QStringLiteral("List every VOB, not only replicated ones.")});
     parser.addOption({QStringLiteral("open"), QStringLiteral("Load the VOBs and open this one."),
@@ -66,6 +67,11 @@ int main(int argc, char *argv[])
     const QString name = parser.isSet(QStringLiteral("name")) ? parser.value(QStringLiteral("name")) : window;
     const QString file = QDir(out).filePath(name + QStringLiteral(".png"));
 
+    if (window == QStringLiteral("appIcon")) {
+        const bool ok = Pictures::appIcon().pixmap(128, 128).save(file);
+        std::printf("%s %s\n", ok ? "wrote" : "FAILED", qUtf8Printable(file));
+        return ok ? 0 : 1;
+    }
     if (window == QStringLiteral("frmAbout")) {
         frmAbout w;
         return save(&w, file) ? 0 : 1;
