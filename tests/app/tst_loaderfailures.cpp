@@ -8,6 +8,7 @@
 #include "replicas/EpochMatrixView.h"
 #include "ui/frmWorking.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTabBar>
@@ -202,12 +203,19 @@ private slots:
             QCOMPARE(w.status(), u"Status"_s);
         }
         int nested = 0;
+        auto *loadVobs = w.vobList()->findChild<QAbstractButton *>(u"loadVobsBut"_s);
+        QVERIFY(loadVobs);
         f.duringScript = [&] {
-            if (nested++ == 0)
+            if (nested++ == 0) {
                 QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, itemCentre);
+                // "Load VOBs" would empty the list under the running load.
+                QTest::mouseClick(loadVobs, Qt::LeftButton);
+            }
         };
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, itemCentre);
         QCOMPARE(f.log.size(), 3); // one load only: A, B, C
+        QVERIFY(!f.clearTool.commands.contains(u"<vobTags>"_s));
+        QCOMPARE(list->count(), 1);
         QCOMPARE(nested, 1);
         QVERIFY(!w.longActionGuard().running());
         // Afterwards the guard is free again.
