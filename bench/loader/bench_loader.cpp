@@ -2,9 +2,9 @@
 // region (host latency 0) and splits each load into the three ClearCase
 // calls (desc, lsreplica, the get_replica_info.pl run) and the program's own
 // work (everything else: clean-up, graph layout, reading and colouring the
-// two matrices, and one repaint of the window afterwards). Goal: the program's own work is under a quarter of the total.
-// Usage: bench_loader [REPLICAS [RUNS]]   (default 50 replicas, 5 runs;
-// runs in a temporary region, CCSIM_REGION)
+// two matrices, and one repaint of the window afterwards). Goal: the program's own work is under a quarter of
+// the total. Usage: bench_loader [REPLICAS [RUNS]]   (default 50 replicas, 5 runs; runs in a temporary
+// region, CCSIM_REGION)
 
 #include "app/Services.h"
 #include "app/frmMain.h"
@@ -23,7 +23,6 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -104,7 +103,10 @@ bool ccsim(const QStringList &args)
     return true;
 }
 
-double ms(double s) { return s * 1000; }
+double ms(double s)
+{
+    return s * 1000;
+}
 
 } // namespace
 
@@ -124,8 +126,9 @@ int main(int argc, char *argv[])
     QTemporaryDir work;
     qputenv("CCSIM_REGION", region.path().toLocal8Bit());
     qputenv("PATH", QString(SimDir + QDir::listSeparator() + qEnvironmentVariable("PATH")).toLocal8Bit());
-    if (!ccsim({QStringLiteral("generate"), QStringLiteral("1"), QStringLiteral("1"), QString::number(replicas)})
-        || !ccsim({QStringLiteral("latency"), QStringLiteral("*@") + Tag, QStringLiteral("0")}))
+    if (!ccsim({QStringLiteral("generate"), QStringLiteral("1"), QStringLiteral("1"),
+                QString::number(replicas)}) ||
+        !ccsim({QStringLiteral("latency"), QStringLiteral("*@") + Tag, QStringLiteral("0")}))
         return 1;
 
     Split split;
@@ -167,10 +170,10 @@ int main(int argc, char *argv[])
         split.total = double(t.nsecsElapsed()) / 1e9;
         if (i > 0)
             splits << split;
-        std::printf("%-8s total %8.1f ms   desc %6.1f   lsreplica %6.1f   script %8.1f   own %6.1f ms (%4.1f %%)\n",
-                    i == 0 ? "warm-up" : qPrintable(QStringLiteral("run %1").arg(i)), ms(split.total),
-                    ms(split.desc), ms(split.lsreplica), ms(split.script), ms(split.own()),
-                    100 * split.own() / split.total);
+        std::printf(
+            "%-8s total %8.1f ms   desc %6.1f   lsreplica %6.1f   script %8.1f   own %6.1f ms (%4.1f %%)\n",
+            i == 0 ? "warm-up" : qPrintable(QStringLiteral("run %1").arg(i)), ms(split.total), ms(split.desc),
+            ms(split.lsreplica), ms(split.script), ms(split.own()), 100 * split.own() / split.total);
     }
 
     const qsizetype sites = window.graph()->allSites().size();
@@ -188,9 +191,10 @@ int main(int argc, char *argv[])
     std::printf("  desc (A)            %8.1f ms\n", ms(median.desc));
     std::printf("  lsreplica (B)       %8.1f ms\n", ms(median.lsreplica));
     std::printf("  script run (C)      %8.1f ms\n", ms(median.script));
-    std::printf("  program's own work  %8.1f ms  (of it %.1f ms drawing the window afterwards)\n", ms(median.own()),
-                ms(median.drawing));
+    std::printf("  program's own work  %8.1f ms  (of it %.1f ms drawing the window afterwards)\n",
+                ms(median.own()), ms(median.drawing));
     std::printf("  total               %8.1f ms\n", ms(median.total));
-    std::printf("own work share:       %8.1f %%  (goal < 25 %%)  %s\n", 100 * share, share < 0.25 ? "met" : "MISSED");
+    std::printf("own work share:       %8.1f %%  (goal < 25 %%)  %s\n", 100 * share,
+                share < 0.25 ? "met" : "MISSED");
     return 0;
 }

@@ -17,7 +17,6 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <cstdio>
 
 using namespace quorvane;

@@ -1,11 +1,10 @@
 // Opening a VOB on scripted ClearCase: the commands, the order of the steps,
 // the clean-up of the previous VOB and what the window shows afterwards.
-#include "support/LoaderFixture.h"
-
 #include "maintenance/FixFrame.h"
 #include "maintenance/ReplicaFieldsPanel.h"
 #include "maintenance/ReplicaInfoPanel.h"
 #include "replicas/EpochMatrixView.h"
+#include "support/LoaderFixture.h"
 #include "ui/frmWorking.h"
 
 #include <QComboBox>
@@ -58,7 +57,8 @@ LoaderVob docsVob()
     const QString tag = QStringLiteral("/vobs/docs");
     LoaderVob v;
     v.myReplica = QStringLiteral("bos_docs");
-    v.replicas = {replica("bos_docs", "minuteman", "bos_docs", tag), replica("sf_docs", "goldengate", "bos_docs", tag)};
+    v.replicas = {replica("bos_docs", "minuteman", "bos_docs", tag),
+                  replica("sf_docs", "goldengate", "bos_docs", tag)};
     v.actual = {row({"bos_docs", "33", "12"}), row({"sf_docs", "33", "12"})};
     v.local = {row({"bos_docs", "33", "12"}), row({"sf_docs", "30", "12"})};
     return v;
@@ -112,8 +112,9 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::ChildAdded)
-            samples << m_w.status() + (static_cast<QWidget *>(watched)->isHidden() ? QStringLiteral(" [hidden]")
-                                                                                  : QString());
+            samples << m_w.status() + (static_cast<QWidget *>(watched)->isHidden()
+                                           ? QStringLiteral(" [hidden]")
+                                           : QString());
         return false;
     }
     QStringList samples;
@@ -164,8 +165,8 @@ private slots:
         const QStringList expected{
             QStringLiteral("cleartool desc -fmt \"%[replica_name]p\" vob:") + tag,
             QStringLiteral("cleartool lsreplica -fmt \"%n,%d,%[replica_host]p,%[master]p,\" -invob ") + tag,
-            QStringLiteral("shell ccperl \"") + f.workDir.filePath(QStringLiteral("get_replica_info.pl"))
-                + QStringLiteral("\" ") + tag,
+            QStringLiteral("shell ccperl \"") + f.workDir.filePath(QStringLiteral("get_replica_info.pl")) +
+                QStringLiteral("\" ") + tag,
         };
         QCOMPARE(f.log, expected);
         QCOMPARE(f.shell.styles, QList<int>{0});
@@ -189,17 +190,20 @@ private slots:
         QStringList samples;
         auto sample = [&](const QString &when) {
             const frmWorking *dlg = w.workingForm();
-            samples << when + QStringLiteral(": ") + w.status()
-                    + (dlg && dlg->isVisible() ? QStringLiteral(" | ") + dlg->message() : QString())
-                    + (w.tabStrip()->isEnabled() ? QString() : QStringLiteral(" | tabs off"))
-                    + (w.graph()->isHidden() ? QStringLiteral(" | graph hidden") : QString());
+            samples << when + QStringLiteral(": ") + w.status() +
+                           (dlg && dlg->isVisible() ? QStringLiteral(" | ") + dlg->message() : QString()) +
+                           (w.tabStrip()->isEnabled() ? QString() : QStringLiteral(" | tabs off")) +
+                           (w.graph()->isHidden() ? QStringLiteral(" | graph hidden") : QString());
         };
         w.hideWorking();
-        f.onCommand = [&](const QString &c) { sample(c.section(u' ', 0, 0)); };
+        f.onCommand = [&](const QString &c) {
+            sample(c.section(u' ', 0, 0));
+        };
         f.duringScript = [&] {
             sample(QStringLiteral("script"));
-            samples << QStringLiteral("label: ") + w.replicaFields()->selectedVobLabel()->text()
-                    + (w.replicaFields()->selectedVobLabel()->isVisible() ? QString() : QStringLiteral(" hidden"));
+            samples << QStringLiteral("label: ") + w.replicaFields()->selectedVobLabel()->text() +
+                           (w.replicaFields()->selectedVobLabel()->isVisible() ? QString()
+                                                                               : QStringLiteral(" hidden"));
         };
         QObject::connect(w.replicaInfo()->replicaCombo(), &QComboBox::currentIndexChanged, &w,
                          [&](int index) {
@@ -213,9 +217,10 @@ private slots:
         QCOMPARE(samples, (QStringList{
                               QStringLiteral("desc: Working... | tabs off"),
                               QStringLiteral("lsreplica: Working...") + msg + QStringLiteral(" | tabs off"),
-                              QStringLiteral("clean-up: Cleaning up...") + msg + QStringLiteral(" | tabs off | graph hidden"),
-                              QStringLiteral("script: Getting replica detail, this may take a while...") + msg
-                                  + QStringLiteral(" | tabs off"),
+                              QStringLiteral("clean-up: Cleaning up...") + msg +
+                                  QStringLiteral(" | tabs off | graph hidden"),
+                              QStringLiteral("script: Getting replica detail, this may take a while...") +
+                                  msg + QStringLiteral(" | tabs off"),
                               QStringLiteral("label: VOB:/vobs/dev"),
                           }));
         QVERIFY(!watcher.samples.isEmpty());
@@ -239,14 +244,14 @@ private slots:
         QTest::addColumn<QStringList>("hosts");
         QTest::addColumn<QStringList>("masters");
         const QString three = QStringLiteral("a,d1,ha,a@/v,b,d2,hb,b@/v,c,d3,hc,a@/v,");
-        QTest::newRow("three replicas") << three << QStringList{u"a"_s, u"b"_s, u"c"_s}
-                                        << QStringList{u"ha"_s, u"hb"_s, u"hc"_s}
-                                        << QStringList{u"a@/v"_s, u"b@/v"_s, u"a@/v"_s};
+        QTest::newRow("three replicas")
+            << three << QStringList{u"a"_s, u"b"_s, u"c"_s} << QStringList{u"ha"_s, u"hb"_s, u"hc"_s}
+            << QStringList{u"a@/v"_s, u"b@/v"_s, u"a@/v"_s};
         QTest::newRow("one replica") << QStringLiteral("a,d1,ha,a@/v,") << QStringList{u"a"_s}
                                      << QStringList{u"ha"_s} << QStringList{u"a@/v"_s};
-        QTest::newRow("no final comma") << QStringLiteral("a,d1,ha,a@/v,b,d2,hb,a@/v")
-                                        << QStringList{u"a"_s, u"b"_s} << QStringList{u"ha"_s, u"hb"_s}
-                                        << QStringList{u"a@/v"_s, u"a@/v"_s};
+        QTest::newRow("no final comma")
+            << QStringLiteral("a,d1,ha,a@/v,b,d2,hb,a@/v") << QStringList{u"a"_s, u"b"_s}
+            << QStringList{u"ha"_s, u"hb"_s} << QStringList{u"a@/v"_s, u"a@/v"_s};
         QTest::newRow("empty output") << QString() << QStringList() << QStringList() << QStringList();
     }
     void listingBecomesTheSites()
@@ -273,7 +278,8 @@ private slots:
         QVERIFY(!graph->siteImage(int(names.size()) + 1));
         // Only the two missing results files are reported; the listing itself is fine.
         QCOMPARE(f.dialogs.boxes.size(), 2);
-        QCOMPARE(comboEntries(f.window->replicaInfo()->replicaCombo()), QStringList{u"<select_replica>"_s} + names);
+        QCOMPARE(comboEntries(f.window->replicaInfo()->replicaCombo()),
+                 QStringList{u"<select_replica>"_s} + names);
     }
 
     // Reopening (the same VOB after a maintenance action, or another one)
@@ -303,7 +309,8 @@ private slots:
         QList<QPointer<QLabel>> old;
         for (int k = 1; k <= oldCount; ++k)
             old << w.graph()->siteImage(k) << w.graph()->siteLabel(k) << w.graph()->siteMasterLabel(k);
-        QComboBox *combos[] = {w.replicaInfo()->replicaCombo(), w.fixFrame()->fixCombo(), w.fixFrame()->exportCombo()};
+        QComboBox *combos[] = {w.replicaInfo()->replicaCombo(), w.fixFrame()->fixCombo(),
+                               w.fixFrame()->exportCombo()};
         QList<std::shared_ptr<QSignalSpy>> spies;
         for (QComboBox *c : combos)
             spies << std::make_shared<QSignalSpy>(c, &QComboBox::currentIndexChanged);

@@ -2,10 +2,9 @@
 // and re-enables the window; failures that the called procedures report
 // themselves let the load run to its end; a double click during a long
 // action is ignored.
-#include "support/LoaderFixture.h"
-
 #include "maintenance/ReplicaFieldsPanel.h"
 #include "replicas/EpochMatrixView.h"
+#include "support/LoaderFixture.h"
 #include "ui/frmWorking.h"
 
 #include <QAbstractButton>
@@ -26,7 +25,8 @@ LoaderVob twoSites(const QString &first, const QString &second)
 {
     LoaderVob v;
     v.myReplica = first;
-    v.replicas = {{first, u"d1"_s, u"h1"_s, first + u'@' + Tag}, {second, u"d2"_s, u"h2"_s, first + u'@' + Tag}};
+    v.replicas = {{first, u"d1"_s, u"h1"_s, first + u'@' + Tag},
+                  {second, u"d2"_s, u"h2"_s, first + u'@' + Tag}};
     v.actual = {{first, u"7"_s, u"3"_s}, {second, u"7"_s, u"3"_s}};
     v.local = {{first, u"7"_s, u"3"_s}, {second, u"6"_s, u"3"_s}};
     return v;

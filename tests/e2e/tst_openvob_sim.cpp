@@ -22,7 +22,6 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 using namespace quorvane;

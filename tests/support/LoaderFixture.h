@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QHash>
 #include <QListWidget>
-
 #include <functional>
 
 namespace quorvane::test {
@@ -43,7 +42,9 @@ struct LoaderFixture : MainWindowFixture {
             if (onCommand)
                 onCommand(command);
         };
-        shell.action = [this](const QString &line) { runScript(line); };
+        shell.action = [this](const QString &line) {
+            runScript(line);
+        };
     }
 
     static QString commandA(const QString &tag)
@@ -108,8 +109,8 @@ struct LoaderFixture : MainWindowFixture {
     void runScript(const QString &line)
     {
         log << QStringLiteral("shell ") + line;
-        resultsPresentAtStart = QFile::exists(resultsFile(QStringLiteral("_results.txt")))
-            || QFile::exists(resultsFile(QStringLiteral("_results_local.txt")));
+        resultsPresentAtStart = QFile::exists(resultsFile(QStringLiteral("_results.txt"))) ||
+                                QFile::exists(resultsFile(QStringLiteral("_results_local.txt")));
         if (duringScript)
             duringScript();
         const QString prefix = QStringLiteral("ccperl \"") + services.scriptPath + QStringLiteral("\" ");
