@@ -123,7 +123,15 @@ struct Truth {
         }
         return out;
     }
-    QList<QStringList> actual() const { return matrix(actualText); }
+    // An unreachable host cannot be asked for its row: all "?".
+    QList<QStringList> actual() const
+    {
+        QMap<QString, QString> asked = actualText;
+        for (auto it = reachable.cbegin(); it != reachable.cend(); ++it)
+            if (!it.value())
+                asked.remove(it.key());
+        return matrix(asked);
+    }
     QList<QStringList> local() const { return matrix(localText); }
 };
 
@@ -299,6 +307,31 @@ struct SimWindow {
             return false;
         combo->setCurrentIndex(i);
         return true;
+    }
+
+    // With QUORVANE_SCREENSHOT_DIR set, saves the window as NAME.png there,
+    // to look at a step of the flow.
+    void shot(const QString &name) const
+    {
+        const QString dir = qEnvironmentVariable("QUORVANE_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            return;
+        QCoreApplication::processEvents();
+        window->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+    }
+
+    // The maintenance frame's pictures act on a click, its labels on a
+    // double click.
+    void clickAction(const QString &name) const
+    {
+        QLabel *picture = get<QLabel>(name);
+        QTest::mouseClick(picture, Qt::LeftButton, {}, picture->rect().center());
+    }
+    void doubleClickAction(const QString &name) const
+    {
+        QLabel *label = get<QLabel>(name);
+        QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
+        QTest::mouseDClick(label, Qt::LeftButton, {}, label->rect().center());
     }
 
     // The history picture's double click; the detail window's text.

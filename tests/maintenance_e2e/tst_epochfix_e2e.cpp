@@ -134,6 +134,59 @@ private slots:
         QCOMPARE(redColumns(s.localGrid()), differingColumns(after.local()));
         QCOMPARE(s.fixCombo(0)->currentText(), QStringLiteral("<select_replica>"));
     }
+
+    // An action without its replica stops before anything runs.
+    void nothingRunsWithoutAReplica_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::newRow("fix") << 0;
+        QTest::newRow("synchronize one target") << 1;
+    }
+    void nothingRunsWithoutAReplica()
+    {
+        QFETCH(int, index);
+        SimWindow s;
+        const QString opened = s.openVob(vob);
+        QVERIFY2(opened.isEmpty(), qPrintable(opened));
+        s.showPage(1);
+        const Truth before = Truth::of(vob);
+        if (index == 1) {
+            SimWindow::click(s.syncAll());
+            QVERIFY(s.fixCombo(1)->isVisible());
+        }
+        QCOMPARE(s.fixCombo(index)->currentText(), QStringLiteral("<select_replica>"));
+        s.clearLog();
+        s.window->fixFrame()->fixOrSync(index);
+        QVERIFY2(s.commands().isEmpty(), qPrintable(s.commands().join(QLatin1Char('\n'))));
+        QVERIFY(s.dialogs.boxes.isEmpty());
+        QCOMPARE(s.window->status(), QStringLiteral("Status"));
+        QCOMPARE(Truth::of(vob).localText, before.localText);
+        QCOMPARE(gridMatrix(s.localGrid()), before.local());
+    }
+
+    // multitool cannot reach the replica's host: its row stays, and the
+    // reloaded window still shows the region as it is.
+    void fixFromActualOfUnreachableReplica()
+    {
+        const QString web = QStringLiteral("/vobs/web");
+        SimWindow s;
+        const QString opened = s.openVob(web);
+        QVERIFY2(opened.isEmpty(), qPrintable(opened));
+        s.showPage(1);
+        const Truth before = Truth::of(web);
+        const QString replica = QStringLiteral("sydney");
+        QVERIFY(!before.reachable.value(replica, true));
+        QVERIFY(SimWindow::choose(s.fixCombo(0), replica));
+        SimWindow::click(s.fixOpt(0));
+        s.clearLog();
+        s.window->fixFrame()->fixOrSync(0);
+        QCOMPARE(s.changes(), QStringList{QStringLiteral("multitool chepoch -actual sydney@/vobs/web => status 1")});
+        const Truth after = Truth::of(web);
+        QCOMPARE(after.localText, before.localText);
+        QCOMPARE(gridMatrix(s.localGrid()), after.local());
+        QCOMPARE(gridMatrix(s.actualGrid()), after.actual());
+        QCOMPARE(s.window->status(), QStringLiteral("Status"));
+    }
 };
 
 QTEST_MAIN(TestEpochFixE2E)

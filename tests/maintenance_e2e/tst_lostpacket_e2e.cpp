@@ -44,12 +44,15 @@ private slots:
     void repair_data()
     {
         QTest::addColumn<bool>("toAll");
-        QTest::newRow("All Replicas") << true;
-        QTest::newRow("to the receiver only") << false;
+        QTest::addColumn<bool>("mouse"); // the pictures and labels, or fixOrSync
+        QTest::newRow("All Replicas") << true << false;
+        QTest::newRow("All Replicas, mouse") << true << true;
+        QTest::newRow("to the receiver only, mouse") << false << true;
     }
     void repair()
     {
         QFETCH(bool, toAll);
+        QFETCH(bool, mouse);
         SimWindow s;
         const Truth before = Truth::of(lostPacketVob);
         const QString receiver = before.lostTo.value(0);
@@ -69,6 +72,7 @@ private slots:
 
         // The dates and histories before the repair.
         s.showPage(1);
+        s.shot(QString(QStringLiteral("lostpacket-1-") + QLatin1String(QTest::currentDataTag())));
         QVERIFY(s.window->findChild<QFrame *>(QStringLiteral("frameMainTabStrip(1)"))->isVisible());
         QMap<QString, QPair<QString, QString>> datesBefore;
         QMap<QString, QString> historyBefore;
@@ -89,7 +93,10 @@ private slots:
         QVERIFY(s.fixOpt(0)->isChecked());
         QVERIFY(s.fixTxt()->isHidden());
         s.clearLog();
-        s.window->fixFrame()->fixOrSync(0);
+        if (mouse)
+            s.clickAction(QStringLiteral("dFixImage(0)"));
+        else
+            s.window->fixFrame()->fixOrSync(0);
         QCOMPARE(s.dialogs.boxes.size(), 1);
         QCOMPARE(s.dialogs.boxes.first().title, QStringLiteral("Fix Epoch..."));
         QCOMPARE(s.dialogs.boxes.first().prompt,
@@ -98,6 +105,7 @@ private slots:
         QCOMPARE(s.changes(),
                  QStringList{QStringLiteral("multitool chepoch -actual ") + receiver + QLatin1Char('@') + lostPacketVob
                              + QStringLiteral(" => status 0")});
+        s.shot(QString(QStringLiteral("lostpacket-2-") + QLatin1String(QTest::currentDataTag())));
         const Truth fixed = Truth::of(lostPacketVob);
         QCOMPARE(fixed.localText.value(receiver), before.actualText.value(receiver));
         // The reload shows the corrected estimate, and now the local table
@@ -122,7 +130,10 @@ private slots:
         s.dialogs.boxes.clear();
         s.clearLog();
         const QDateTime started = QDateTime::currentDateTimeUtc().addSecs(-1);
-        s.window->fixFrame()->fixOrSync(1);
+        if (mouse)
+            s.doubleClickAction(QStringLiteral("dFixLbl(1)"));
+        else
+            s.window->fixFrame()->fixOrSync(1);
         const QDateTime ended = QDateTime::currentDateTimeUtc().addSecs(1);
         QVERIFY(s.dialogs.boxes.isEmpty());
         QStringList targets = toAll ? before.names.mid(1) : QStringList{receiver};
@@ -134,6 +145,7 @@ private slots:
                                   + QStringLiteral(" -receive => status 0"),
                               exportLine + QStringLiteral(" => status 0")}));
 
+        s.shot(QString(QStringLiteral("lostpacket-3-") + QLatin1String(QTest::currentDataTag())));
         // The region is repaired, and the reloaded window says so.
         const Truth after = Truth::of(lostPacketVob);
         QVERIFY(after.waiting.isEmpty());
