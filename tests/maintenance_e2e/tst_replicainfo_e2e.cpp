@@ -4,6 +4,8 @@
 
 #include "ui/QtColors.h"
 
+#include <QTimer>
+
 using namespace quorvane;
 using namespace quorvane::test;
 
@@ -110,6 +112,41 @@ private slots:
         QVERIFY2(box.prompt.contains(QLatin1String("london")), qPrintable(box.prompt));
         QCOMPARE(s.dEpoch(2)->text(), importDate);
         QCOMPARE(s.dEpoch(3)->text(), exportDate);
+        QCOMPARE(s.window->status(), QStringLiteral("Status"));
+    }
+
+    // The script takes a while; a choice made meanwhile wins, and the
+    // earlier replica's dates never land under it.
+    void choiceChangedWhileTheScriptRuns_data()
+    {
+        QTest::addColumn<QString>("then"); // what is chosen during the wait
+        QTest::newRow("another replica") << QStringLiteral("tokyo");
+        QTest::newRow("no replica") << QStringLiteral("<select_replica>");
+    }
+    void choiceChangedWhileTheScriptRuns()
+    {
+        QFETCH(QString, then);
+        const QString tag = QStringLiteral("/vobs/tools");
+        SimWindow s;
+        const QString opened = s.openVob(tag);
+        QVERIFY2(opened.isEmpty(), qPrintable(opened));
+        s.showPage(1);
+        bool changed = false;
+        // Runs in the wait for the first replica's script.
+        QTimer::singleShot(0, s.window.get(), [&] {
+            changed = SimWindow::choose(s.replicaCombo(), then);
+        });
+        QVERIFY(SimWindow::choose(s.replicaCombo(), QStringLiteral("london")));
+        QVERIFY(changed);
+        QCOMPARE(s.replicaCombo()->currentText(), then);
+        const bool none = then == QStringLiteral("<select_replica>");
+        const QPair<QString, QString> expected = none
+            ? QPair<QString, QString>{QStringLiteral("<last_import>"), QStringLiteral("<last_export>")}
+            : newestSyncEvent(then, tag);
+        QCOMPARE(s.dEpoch(2)->text(), expected.first);
+        QCOMPARE(s.dEpoch(3)->text(), expected.second);
+        QCOMPARE(s.detailImage()->isVisible(), !none);
+        QVERIFY(s.dialogs.boxes.isEmpty());
         QCOMPARE(s.window->status(), QStringLiteral("Status"));
     }
 
