@@ -317,7 +317,11 @@ struct SimWindow {
         if (dir.isEmpty())
             return;
         QCoreApplication::processEvents();
-        window->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+        QString file = name.toLower();
+        for (QChar &c : file)
+            if (!c.isLetterOrNumber())
+                c = QLatin1Char('-');
+        window->grab().save(QDir(dir).filePath(file + QStringLiteral(".png")));
     }
 
     // The maintenance frame's pictures act on a click, its labels on a
