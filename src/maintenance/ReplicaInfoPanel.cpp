@@ -97,19 +97,22 @@ void ReplicaInfoPanel::showReplicaInfo()
         // While the combo is being emptied there is no selection at all;
         // that means no replica just as "<select_replica>" does.
         const QString replica = m_combo->currentIndex() < 0 ? QString() : m_combo->currentText();
+        // Every change of the choice counts, "no replica" too: a request
+        // still waiting for its script must not show its replica's dates
+        // under a choice made since.
+        const quint64 request = ++m_requests;
         m_detailImage->hide();
         if (replica.isEmpty() || replica == Maintenance::selectReplica())
             return;
 
-        const quint64 request = ++m_requests;
         m_feedback.setBusy(true, QString());
         m_detailImage->show();
         const QString vobTag = m_vobTag();
         m_shell.ShellAndWait(Commands::replicaInfoScriptFor(m_scriptPath, vobTag, replica),
                              Maintenance::hiddenWindow);
-        // The wait lets the user choose another replica, whose own request
-        // has run to its end meanwhile; its dates must not be overwritten
-        // with this older replica's.
+        // The wait lets the user choose another replica (or none), whose own
+        // request has run to its end meanwhile; what it shows must not be
+        // overwritten with this older replica's dates.
         if (request != m_requests) {
             m_feedback.setBusy(false, QString());
             return;

@@ -52,7 +52,8 @@ private:
     Feedback &m_feedback;
     QString m_scriptPath;
     std::function<QString()> m_vobTag;
-    // Counts showReplicaInfo requests, to spot one overtaken by a newer one.
+    // Counts showReplicaInfo calls (with or without a replica), to spot a
+    // request overtaken by a newer choice.
     quint64 m_requests = 0;
 
     QComboBox *m_combo = nullptr;
