@@ -68,6 +68,7 @@ void frmMain::buildPages()
     QFrame *detail = m_pages[1];
     m_replicaInfo = new ReplicaInfoPanel(*m_services.clearTool, *m_services.shell, *this,
                                          m_services.scriptPath, vobTag, detail);
+    m_replicaInfo->setLongActionGuard(&m_guard);
     m_epochView = new EpochMatrixView(*this, [this] { return m_vobList->list()->count() > 0; }, detail);
     m_fixFrame = new FixFrame(
         *m_services.shell, *this, m_guard, vobTag, [this] { m_replicaInfo->showReplicaInfo(); },

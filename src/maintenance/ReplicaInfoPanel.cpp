@@ -8,12 +8,14 @@
 #include "maintenance/MaintenanceNames.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
+#include "ui/LongActionGuard.h"
 #include "ui/QuorvaneError.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace quorvane {
 
@@ -87,8 +89,23 @@ ReplicaInfoPanel::ReplicaInfoPanel(ClearTool &clearTool, Shell &shell, Feedback 
     grid->addWidget(m_exportDate, 3, 1);
     grid->setRowStretch(4, 1);
 
-    connect(m_combo, &QComboBox::currentIndexChanged, this, &ReplicaInfoPanel::showReplicaInfo);
+    connect(m_combo, &QComboBox::currentIndexChanged, this, &ReplicaInfoPanel::selectionChanged);
     connect(m_detailImage, &ActionLabel::doubleClicked, this, &ReplicaInfoPanel::showHistory);
+}
+
+void ReplicaInfoPanel::selectionChanged()
+{
+    const int index = m_combo->currentIndex();
+    const bool realReplica = index > 0 && m_combo->currentText() != Maintenance::selectReplica();
+    if (realReplica && m_guard && m_guard->running() && index != m_shownIndex) {
+        // Only the user changes the choice while a long action runs (the
+        // action's own resets choose "<select_replica>"): refuse it visibly.
+        const QSignalBlocker block(m_combo);
+        m_combo->setCurrentIndex(std::min(m_shownIndex, m_combo->count() - 1));
+        return;
+    }
+    m_shownIndex = std::max(index, 0);
+    showReplicaInfo();
 }
 
 void ReplicaInfoPanel::showReplicaInfo()

@@ -16,6 +16,7 @@ namespace quorvane {
 class ActionLabel;
 class ClearTool;
 class Feedback;
+class LongActionGuard;
 class Shell;
 
 // The top of the "Detail" page: the replica chooser with its history
@@ -33,6 +34,11 @@ public:
     // change of its selection, by the user or by code, runs showReplicaInfo.
     [[nodiscard]] QComboBox *replicaCombo() const { return m_combo; }
 
+    // While another long action (opening a VOB, fix or synchronize) runs,
+    // a replica chosen by the user is refused (the choice goes back) instead
+    // of starting the script inside that action's wait.
+    void setLongActionGuard(LongActionGuard *guard) { m_guard = guard; }
+
     // Runs the replica info script for the chosen replica and shows its last
     // import and export dates. Does nothing (beyond hiding the history
     // picture) while no replica is chosen. Reports its own errors.
@@ -47,7 +53,11 @@ public:
     void showHistory();
 
 private:
+    void selectionChanged();
+
     ClearTool &m_clearTool;
+    LongActionGuard *m_guard = nullptr;
+    int m_shownIndex = 0;
     Shell &m_shell;
     Feedback &m_feedback;
     QString m_scriptPath;

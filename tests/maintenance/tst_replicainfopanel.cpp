@@ -2,6 +2,7 @@
 #include "support/FakeFeedback.h"
 #include "support/FakeShell.h"
 #include "support/ScriptedClearTool.h"
+#include "ui/LongActionGuard.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -154,6 +155,24 @@ private slots:
         QCOMPARE(rig.ct.commands, QStringList{syncCmd(QStringLiteral("r2"), rig.tag)});
         QVERIFY(rig.image()->isVisible());
         QVERIFY(!rig.fb.busyOn);
+    }
+
+    void choiceDuringAnotherLongActionIsRefused()
+    {
+        Rig rig;
+        LongActionGuard guard;
+        rig.panel->setLongActionGuard(&guard);
+        rig.ct.outputs.insert(syncCmd(QStringLiteral("r1"), rig.tag), QStringLiteral("import,d1,"));
+        {
+            const auto loading = guard.tryEnter(); // a VOB is being opened
+            rig.combo()->setCurrentIndex(2);
+            QCOMPARE(rig.combo()->currentIndex(), 0); // the choice went back
+            rig.combo()->setCurrentIndex(0);           // the action's own reset still runs
+        }
+        QVERIFY(rig.log.isEmpty());
+        QVERIFY(rig.fb.calls.filter(QStringLiteral("busy:")).isEmpty());
+        rig.combo()->setCurrentIndex(1); // afterwards a choice works again
+        QCOMPARE(rig.field(2)->text(), QStringLiteral("d1"));
     }
 
     void emptiedComboCountsAsNoReplica()
