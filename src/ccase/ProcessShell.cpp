@@ -52,10 +52,16 @@ void ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
     QProcess process;
     process.setWorkingDirectory(m_workDir);
     // Hidden and unattended: nothing reads the output, and a program that
-    // asks a question gets end of input instead of waiting forever.
+    // asks a question gets end of input instead of waiting forever. What it
+    // says on its error stream is kept (bounded) to explain a failure.
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
+    QByteArray errors;
+    QObject::connect(&process, &QProcess::readyReadStandardError, &process, [&process, &errors] {
+        errors += process.readAllStandardError();
+        if (errors.size() > maxErrorBytes)
+            errors = errors.right(maxErrorBytes);
+    });
 
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
@@ -70,6 +76,38 @@ void ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
     }
     if (process.state() != QProcess::NotRunning)
         loop.exec();
+    errors += process.readAllStandardError();
+
+    // A multitool change that failed must not pass for one that worked: the
+    // administrator would otherwise read an unchanged matrix as success. The
+    // replica script's failures need no box of their own: its results files
+    // are missing then, and that is reported where they are read.
+    if (!reportsFailure(name))
+        return;
+    if (process.exitStatus() == QProcess::CrashExit) {
+        showBox(m_dialogs, ErrorBoxes::processFailed(QStringLiteral("The program ended abnormally."), commandLine));
+    } else if (process.exitCode() != 0) {
+        showBox(m_dialogs, ErrorBoxes::processFailed(failureText(errors, process.exitCode()), commandLine));
+    }
+}
+
+bool ProcessShell::reportsFailure(const QString &programName)
+{
+    return QFileInfo(programName).baseName() == QLatin1String("multitool");
+}
+
+QString ProcessShell::failureText(const QByteArray &errorOutput, int exitCode)
+{
+    QStringList lines = QString::fromLocal8Bit(errorOutput).split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        line = line.trimmed();
+    lines.removeAll(QString());
+    if (lines.isEmpty())
+        return QStringLiteral("The command ended with status ") + QString::number(exitCode) + QLatin1Char('.');
+    // The last lines say what went wrong; a long report would not fit a box.
+    if (lines.size() > maxErrorLines)
+        lines = lines.mid(lines.size() - maxErrorLines);
+    return lines.join(CrLf);
 }
 
 } // namespace quorvane

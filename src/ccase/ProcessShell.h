@@ -2,6 +2,7 @@
 
 #include "ccase/Shell.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,15 @@ public:
     // taken as it is; a bare name is looked up in searchPaths (PATH when
     // empty). "ccperl" falls back to "ratlperl", then "perl", where absent.
     static QString resolveProgram(const QString &name, const QStringList &searchPaths = {});
+
+    // What the failure box says of a command that ended with a non-zero
+    // status: the last lines of its error output, or the status itself.
+    static QString failureText(const QByteArray &errorOutput, int exitCode);
+    // Whether a non-zero status of this program is shown to the user.
+    static bool reportsFailure(const QString &programName);
+
+    static constexpr qsizetype maxErrorBytes = 64 * 1024;
+    static constexpr qsizetype maxErrorLines = 8;
 
 private:
     Dialogs &m_dialogs;

@@ -43,6 +43,13 @@ ErrorBox process(const QString &description, const QString &commandLine)
             AppInfo::title(), MsgIcon::Stop};
 }
 
+ErrorBox processFailed(const QString &description, const QString &commandLine)
+{
+    return ErrorBox{QStringLiteral("ERROR: ") + description + CrLf + QStringLiteral("Command failed --> ")
+                        + commandLine,
+                    AppInfo::title(), MsgIcon::Stop};
+}
+
 ErrorBox history(const QString &description)
 {
     return ErrorBox{QStringLiteral("ERROR::") + description + CrLf + QStringLiteral("Error from Quorvane"),

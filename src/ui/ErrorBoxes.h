@@ -30,6 +30,9 @@ ErrorBox load(const QString &description);
 ErrorBox vobTags(const QString &description);
 // "ERROR: " desc CR LF "Could not execute --> " command line; title = app title; stop.
 ErrorBox process(const QString &description, const QString &commandLine);
+// "ERROR: " desc CR LF "Command failed --> " command line; title = app title;
+// stop. For a hidden command that ran but ended with a failure status.
+ErrorBox processFailed(const QString &description, const QString &commandLine);
 // "ERROR::" desc CR LF "Error from Quorvane"; title "ERROR".
 ErrorBox history(const QString &description);
 // "Error::" desc CR LF "Must type a numeric value"; title "Error..."; stop.

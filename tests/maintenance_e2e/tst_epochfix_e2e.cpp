@@ -164,7 +164,8 @@ private slots:
         QCOMPARE(gridMatrix(s.localGrid()), before.local());
     }
 
-    // multitool cannot reach the replica's host: its row stays, and the
+    // multitool cannot reach the replica's host: the failure is shown with
+    // multitool's own words (not passed off as done), its row stays, and the
     // reloaded window still shows the region as it is.
     void fixFromActualOfUnreachableReplica()
     {
@@ -181,6 +182,13 @@ private slots:
         s.clearLog();
         s.window->fixFrame()->fixOrSync(0);
         QCOMPARE(s.changes(), QStringList{QStringLiteral("multitool chepoch -actual sydney@/vobs/web => status 1")});
+        // The confirmation, then the failure.
+        QCOMPARE(s.dialogs.boxes.size(), 2);
+        const ScriptedDialogs::Box failure = s.dialogs.boxes.last();
+        QCOMPARE(failure.title, QStringLiteral("Quorvane"));
+        QCOMPARE(failure.icon, MsgIcon::Stop);
+        QVERIFY2(failure.prompt.startsWith(QStringLiteral("ERROR: multitool: Error: ")), qPrintable(failure.prompt));
+        QVERIFY(failure.prompt.endsWith(QStringLiteral("\r\nCommand failed --> multitool chepoch -actual sydney@/vobs/web")));
         const Truth after = Truth::of(web);
         QCOMPARE(after.localText, before.localText);
         QCOMPARE(gridMatrix(s.localGrid()), after.local());

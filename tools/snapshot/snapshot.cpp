@@ -58,13 +58,13 @@ int main(int argc, char *argv[])
                       QStringLiteral("visual")});
     parser.addOption({QStringLiteral("site"), QStringLiteral("Double-click this site (1, 2, ...)."),
                       QStringLiteral("k")});
-    parser.addOption({QStringLiteral("name"), QStringLiteral("File name (without .png)."), QStringLiteral("name")});
+    parser.addOption({QStringLiteral("file"), QStringLiteral("File name (without .png)."), QStringLiteral("name")});
     parser.process(app);
 
     const QString out = parser.value(QStringLiteral("out"));
     QDir().mkpath(out);
     const QString window = parser.value(QStringLiteral("window"));
-    const QString name = parser.isSet(QStringLiteral("name")) ? parser.value(QStringLiteral("name")) : window;
+    const QString name = parser.isSet(QStringLiteral("file")) ? parser.value(QStringLiteral("file")) : window;
     const QString file = QDir(out).filePath(name + QStringLiteral(".png"));
 
     if (window == QStringLiteral("appIcon")) {
