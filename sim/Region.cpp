@@ -5,21 +5,36 @@
 #include <QJsonArray>
 
 #include <algorithm>
+#include <utility>
 
 namespace quorvane::ccsim {
 
+namespace {
+
+// The lookups of a const region must not detach its lists: the region a
+// co-process keeps between commands shares them with every copy handed out.
+template <typename List, typename Key>
+qsizetype indexOf(const List &list, Key key, const QString &wanted)
+{
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (list.at(i).*key == wanted)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
 Replica *Vob::replica(const QString &name)
 {
-    for (Replica &r : replicas) {
-        if (r.name == name)
-            return &r;
-    }
-    return nullptr;
+    const qsizetype i = indexOf(std::as_const(replicas), &Replica::name, name);
+    return i < 0 ? nullptr : &replicas[i];
 }
 
 const Replica *Vob::replica(const QString &name) const
 {
-    return const_cast<Vob *>(this)->replica(name);
+    const qsizetype i = indexOf(replicas, &Replica::name, name);
+    return i < 0 ? nullptr : &replicas.at(i);
 }
 
 Replica &Vob::localReplica()
@@ -32,7 +47,10 @@ Replica &Vob::localReplica()
 
 const Replica &Vob::localReplica() const
 {
-    return const_cast<Vob *>(this)->localReplica();
+    const Replica *r = replica(local);
+    if (!r)
+        throw CommandError(QStringLiteral("VOB \"%1\" has no local replica \"%2\".").arg(tag, local));
+    return *r;
 }
 
 QStringList Vob::replicaNames() const
@@ -52,16 +70,14 @@ Row Vob::localRow(const QString &name) const
 
 Vob *Region::vob(const QString &tag)
 {
-    for (Vob &v : vobs) {
-        if (v.tag == tag)
-            return &v;
-    }
-    return nullptr;
+    const qsizetype i = indexOf(std::as_const(vobs), &Vob::tag, tag);
+    return i < 0 ? nullptr : &vobs[i];
 }
 
 const Vob *Region::vob(const QString &tag) const
 {
-    return const_cast<Region *>(this)->vob(tag);
+    const qsizetype i = indexOf(vobs, &Vob::tag, tag);
+    return i < 0 ? nullptr : &vobs.at(i);
 }
 
 QStringList Region::tags() const

@@ -57,14 +57,34 @@ QString RegionStore::stateFile() const
     return m_directory + QStringLiteral("/region.json");
 }
 
+QString RegionStore::generationFile() const
+{
+    return m_directory + QStringLiteral("/region.generation");
+}
+
+RegionStamp RegionStore::stamp() const
+{
+    return RegionStamp::take(stateFile(), generationFile());
+}
+
 void RegionStore::ensureDirectory() const
 {
     if (!QDir().mkpath(m_directory))
         throw CommandError(QStringLiteral("Cannot create the region folder \"%1\".").arg(m_directory));
 }
 
-Region RegionStore::load() const
+Region RegionStore::current(const RegionStamp &now) const
 {
+    if (m_kept && m_kept->stamp == now)
+        return m_kept->region;
+    return load(now);
+}
+
+Region RegionStore::load(const RegionStamp &now) const
+{
+    // Should the file turn out damaged, nothing older may be served instead.
+    m_kept.reset();
+    ++m_loads;
     QFile file(stateFile());
     if (!file.open(QIODevice::ReadOnly))
         throw CommandError(QStringLiteral("Cannot read \"%1\": %2").arg(stateFile(), file.errorString()));
@@ -74,34 +94,51 @@ Region RegionStore::load() const
         throw CommandError(
             QStringLiteral("The region file \"%1\" is damaged: %2").arg(stateFile(), error.errorString()));
     }
-    return Region::fromJson(doc.object());
+    Region region = Region::fromJson(doc.object());
+    // The stamp was taken before the file was opened, so the content is at
+    // least as new as the stamp says: a later change always shows as a
+    // different stamp.
+    m_kept = Kept{region, now};
+    return region;
 }
 
 void RegionStore::save(const Region &region) const
 {
+    // Once the file is replaced, whatever is kept is out of date, also when
+    // bumping the counter fails below.
+    m_kept.reset();
     QSaveFile file(stateFile());
     if (!file.open(QIODevice::WriteOnly)
         || file.write(QJsonDocument(region.toJson()).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
         throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(stateFile(), file.errorString()));
     }
+    QString error;
+    if (!RegionStamp::bumpGeneration(generationFile(), &error))
+        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(generationFile(), error));
+    // Every writer holds the lock, as the caller does: the stamp taken now
+    // is that of the file just written.
+    m_kept = Kept{region, stamp()};
 }
 
 Region RegionStore::read() const
 {
-    if (QFile::exists(stateFile()))
-        return load();
+    const RegionStamp now = stamp();
+    if (now.exists)
+        return current(now);
     ensureDirectory();
     const RegionLock lock(m_directory);
     if (!QFile::exists(stateFile()))
         save(DemoRegion::build(QDateTime::currentDateTimeUtc()));
-    return load();
+    return current(stamp());
 }
 
 void RegionStore::modify(const std::function<void(Region &)> &change) const
 {
     ensureDirectory();
     const RegionLock lock(m_directory);
-    Region region = QFile::exists(stateFile()) ? load() : DemoRegion::build(QDateTime::currentDateTimeUtc());
+    const RegionStamp now = stamp();
+    // A copy: when change throws, the kept region stays as it was.
+    Region region = now.exists ? current(now) : DemoRegion::build(QDateTime::currentDateTimeUtc());
     change(region);
     save(region);
 }

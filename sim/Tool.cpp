@@ -51,16 +51,28 @@ Selector parseSelector(const QString &text, bool prefixOptional)
     return Selector{rest.left(at), rest.mid(at + 1)};
 }
 
+namespace {
+
+[[noreturn]] void noVob(const QString &tag)
+{
+    throw CommandError(QStringLiteral("Unable to determine VOB for pathname \"%1\".").arg(tag));
+}
+
+} // namespace
+
 const Vob &findVob(const Region &region, const QString &tag)
 {
-    return findVob(const_cast<Region &>(region), tag);
+    const Vob *v = region.vob(tag);
+    if (!v)
+        noVob(tag);
+    return *v;
 }
 
 Vob &findVob(Region &region, const QString &tag)
 {
     Vob *v = region.vob(tag);
     if (!v)
-        throw CommandError(QStringLiteral("Unable to determine VOB for pathname \"%1\".").arg(tag));
+        noVob(tag);
     return *v;
 }
 

@@ -1,5 +1,7 @@
 #include "SimHarness.h"
 
+#include "sim/CommandLine.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -71,6 +73,19 @@ class TestSimProcess : public QObject {
 
     void useFixture() { RegionStore(m_region.path()).replace(fixtureRegion()); }
 
+    // Like a client: sends one command and reads up to its status line.
+    static QString ask(QProcess &p, const QString &command)
+    {
+        p.write(QString(command + QLatin1Char('\n')).toUtf8());
+        QByteArray got;
+        while (!got.contains("returned status") || !got.endsWith('\n')) {
+            if (!p.waitForReadyRead(10000))
+                return QString::fromUtf8(got + "<no status line>");
+            got += p.readAll();
+        }
+        return QString::fromUtf8(got);
+    }
+
 private slots:
     void init()
     {
@@ -125,6 +140,54 @@ private slots:
                  qPrintable(out));
         QVERIFY(out.contains(QLatin1String("Command 2 returned status 1\nmultitool: Error: Unmatched \" in command line.\nCommand 3 returned status 1\n")));
         QCOMPARE(RegionStore(m_region.path()).read().vob(QStringLiteral("/vobs/fix"))->localRow(QStringLiteral("beta")).value(QStringLiteral("alpha")), 3);
+    }
+
+    // The co-process keeps the region between commands; what another
+    // process changes must show in its very next answer all the same.
+    void coProcessSeesOtherProcesses_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("changer");
+        QTest::addColumn<QStringList>("change");
+        const QString mt = QStringLiteral("multitool");
+        const QString sim = QStringLiteral("ccsim");
+        QTest::newRow("work, file keeps its size")
+            << mt << QStringLiteral("lsepoch alpha@/vobs/fix") << sim
+            << QStringList{QStringLiteral("work"), QStringLiteral("alpha@/vobs/fix"), QStringLiteral("1")};
+        QTest::newRow("host offline") << mt << QStringLiteral("lsepoch -actual beta@/vobs/fix") << sim
+                                      << QStringList{QStringLiteral("offline"), QStringLiteral("beta@/vobs/fix")};
+        QTest::newRow("chepoch") << mt << QStringLiteral("lsepoch beta@/vobs/fix") << mt
+                                 << QStringList{QStringLiteral("chepoch"), QStringLiteral("-force"),
+                                                QStringLiteral("beta@/vobs/fix"), QStringLiteral("alpha=9")};
+        QTest::newRow("export") << mt << QStringLiteral("lsepoch -invob /vobs/fix") << mt
+                                << QStringList{QStringLiteral("syncreplica"), QStringLiteral("-export"),
+                                               QStringLiteral("-fship"), QStringLiteral("beta@/vobs/fix")};
+        QTest::newRow("region replaced") << QStringLiteral("cleartool") << QStringLiteral("lsvob -s") << sim
+                                         << QStringList{QStringLiteral("demo")};
+    }
+    void coProcessSeesOtherProcesses()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, query);
+        QFETCH(QString, changer);
+        QFETCH(QStringList, change);
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        start(p, program, {QStringLiteral("-status")});
+        const QString before = ask(p, query);
+        QCOMPARE(ask(p, query), QString(before).replace(QStringLiteral("Command 1"), QStringLiteral("Command 2")));
+
+        QCOMPARE(run(changer, change), 0);
+        const QString after = ask(p, query);
+        // The truth: a fresh process asked the same.
+        QString out;
+        QString err;
+        const int status = run(program, CommandLine::split(query), &out, &err);
+        QCOMPARE(after, QString(err + out + QStringLiteral("Command 3 returned status %1\n").arg(status)));
+        QVERIFY(QString(after).replace(QStringLiteral("Command 3"), QStringLiteral("Command 1")) != before);
+        p.write("exit\n");
+        QVERIFY(p.waitForFinished(10000));
     }
 
     void singleCommands_data()
