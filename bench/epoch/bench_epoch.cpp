@@ -1,6 +1,6 @@
 // Times cleanGrid + fillEpochGrid (fill, out-of-sync flags, colours) of both
 // matrices for 50, 100 and 200 replicas, on visible grids, repaint included.
-#include "BenchFeedback.h"
+#include "common/BenchSupport.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 
@@ -78,7 +78,7 @@ int main(int argc, char **argv)
             QApplication::processEvents();
             runs.push_back(double(timer.nsecsElapsed()) / 1e6);
         }
-        if (view.Grid1()->rows() != n + 1 || view.Grid2()->cols() != n + 1 || feedback.boxes != 0)
+        if (view.Grid1()->rows() != n + 1 || view.Grid2()->cols() != n + 1 || feedback.boxes() != 0)
             qFatal("fill went wrong for %d replicas", n);
         const int flagged = int(std::count(view.actualOutOfSync.begin(), view.actualOutOfSync.end(), true));
         if (flagged != n / 7 + (n % 7 >= 3 ? 1 : 0))

@@ -2,7 +2,7 @@
 // PNG, to look at them without a display:
 //   epoch_screenshot <_results.txt> <_results_local.txt> <out.png> [col]
 // The optional column is pressed in both grids, so that the icons show.
-#include "BenchFeedback.h"
+#include "common/BenchSupport.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 

@@ -16,7 +16,7 @@ double msSince(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; 
 
 void run(int n, int rounds)
 {
-    bench::QuietFeedback feedback;
+    bench::BenchFeedback feedback;
     QWidget page;
     GraphView view(feedback, &page);
     QComboBox combo(&page), fix0(&page), fix1(&page);

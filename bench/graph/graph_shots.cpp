@@ -16,7 +16,7 @@ namespace {
 void shoot(const QString &folder, const QString &file, const QStringList &names, int masterEvery,
            int highlight)
 {
-    bench::QuietFeedback feedback;
+    bench::BenchFeedback feedback;
     QWidget page;
     page.resize(480, 420);
     page.setStyleSheet(QString());
@@ -53,7 +53,7 @@ int main(int argc, char *argv[])
     QDir().mkpath(folder);
 
     {
-        bench::QuietFeedback feedback;
+        bench::BenchFeedback feedback;
         GraphView empty(feedback);
         empty.show();
         QApplication::processEvents();

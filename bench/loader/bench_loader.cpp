@@ -14,7 +14,7 @@
 #include "graph/GraphView.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
-#include "ui/Dialogs.h"
+#include "common/BenchSupport.h"
 #include "vobs/VobListPanel.h"
 
 #include <QApplication>
@@ -32,18 +32,6 @@ namespace {
 
 const QString SimDir = QStringLiteral(QUORVANE_BIN_DIR "/sim");
 const QString Tag = QStringLiteral("/vobs/gen000");
-
-class QuietDialogs final : public Dialogs {
-public:
-    MsgResult msgBox(const QString &prompt, MsgButtons, MsgIcon, const QString &) override
-    {
-        std::fprintf(stderr, "box: %s\n", qPrintable(prompt));
-        ++shown;
-        return MsgResult::Ok;
-    }
-    QString inputBox(const QString &, const QString &, const QString &) override { return {}; }
-    int shown = 0;
-};
 
 // Seconds spent in each kind of ClearCase call during one load.
 struct Split {
@@ -132,7 +120,7 @@ int main(int argc, char *argv[])
         return 1;
 
     Split split;
-    QuietDialogs dialogs;
+    bench::PrintingDialogs dialogs;
     CoprocessClearTool realTool(SimDir + QStringLiteral("/cleartool"));
     ProcessShell realShell(dialogs, work.path());
     TimedClearTool tool(realTool, split);

@@ -7,7 +7,7 @@
 #include "app/frmMain.h"
 #include "ccase/CoprocessClearTool.h"
 #include "ccase/ProcessShell.h"
-#include "ui/Dialogs.h"
+#include "common/BenchSupport.h"
 #include "vobs/VobListPanel.h"
 
 #include <QApplication>
@@ -24,16 +24,6 @@ using namespace quorvane;
 namespace {
 
 const QString SimDir = QStringLiteral(QUORVANE_BIN_DIR "/sim");
-
-class PrintingDialogs final : public Dialogs {
-public:
-    MsgResult msgBox(const QString &prompt, MsgButtons, MsgIcon, const QString &) override
-    {
-        std::fprintf(stderr, "box: %s\n", qPrintable(prompt));
-        return MsgResult::Ok;
-    }
-    QString inputBox(const QString &, const QString &, const QString &) override { return {}; }
-};
 
 void settle()
 {
@@ -61,7 +51,7 @@ int main(int argc, char *argv[])
     if (QProcess::execute(SimDir + QStringLiteral("/ccsim"), {QStringLiteral("demo")}) != 0)
         return 1;
 
-    PrintingDialogs dialogs;
+    bench::PrintingDialogs dialogs;
     CoprocessClearTool tool(SimDir + QStringLiteral("/cleartool"));
     ProcessShell shell(dialogs, work.path());
     Services services;

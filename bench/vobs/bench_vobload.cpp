@@ -13,10 +13,9 @@
 #include "ccase/ClearTool.h"
 #include "ccase/Commands.h"
 #include "ccase/CoprocessClearTool.h"
-#include "ui/Dialogs.h"
-#include "ui/Feedback.h"
 #include "ui/LongActionGuard.h"
 #include "vobs/VobListPanel.h"
+#include "common/BenchSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -32,41 +31,6 @@ namespace {
 
 const QString SimDir = QStringLiteral(QUORVANE_BIN_DIR "/sim");
 
-class QuietDialogs final : public Dialogs {
-public:
-    MsgResult msgBox(const QString &prompt, MsgButtons, MsgIcon, const QString &) override
-    {
-        std::fprintf(stderr, "box: %s\n", qPrintable(prompt));
-        ++shown;
-        return MsgResult::Ok;
-    }
-    QString inputBox(const QString &, const QString &, const QString &) override { return {}; }
-    int shown = 0;
-};
-
-// The window's feedback without the window: the status line is kept, the
-// working dialog is not drawn.
-class QuietFeedback final : public Feedback {
-public:
-    void setBusy(bool busy, const QString &message) override
-    {
-        m_status = busy ? QStringLiteral("Working...") + message : QStringLiteral("Status");
-    }
-    void setHourglass(bool) override {}
-    void setStatus(const QString &text) override { m_status = text; }
-    QString status() const override { return m_status; }
-    void setMsg(const QString &msg, const QString &) override { m_msg = msg; }
-    void hideWorking() override {}
-    void setDetail(const QString &, const QString &) override {}
-    Dialogs &dialogs() override { return m_dialogs; }
-    int boxes() const { return m_dialogs.shown; }
-
-private:
-    QuietDialogs m_dialogs;
-    QString m_status;
-    QString m_msg;
-};
-
 struct Run {
     double seconds = 0;
     qsizetype listed = 0;
@@ -74,7 +38,7 @@ struct Run {
 
 Run windowLoad(ClearTool &tool)
 {
-    QuietFeedback feedback;
+    bench::BenchFeedback feedback;
     LongActionGuard guard;
     VobListPanel panel(tool, feedback, guard);
     panel.resize(400, 600);
