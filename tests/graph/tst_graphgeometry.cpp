@@ -48,26 +48,6 @@ private slots:
         QCOMPARE(places.last(), topLeft);
     }
 
-    void masterText_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("master");
-        QTest::addColumn<bool>("masters");
-        QTest::newRow("name and tag") << u"boston_hub"_s << u"boston_hub@/vobs/dev"_s << true;
-        QTest::newRow("Windows tag") << u"boston_hub"_s << u"boston_hub@\\dev"_s << true;
-        QTest::newRow("site1 is not site10") << u"site1"_s << u"site10@/vobs/x"_s << false;
-        QTest::newRow("name later in the text") << u"hub"_s << u"boston_hub@/v"_s << false;
-        QTest::newRow("letter case differs") << u"Alpha"_s << u"alpha@/v"_s << false;
-        QTest::newRow("empty master text") << u"alpha"_s << QString() << false;
-    }
-    void masterText()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, master);
-        QFETCH(bool, masters);
-        QCOMPARE(mastersReplica(name, master), masters);
-    }
-
     // Sites "name:master" in a row of icons; markers "-" for none; lines
     // "master>mastered" by site position.
     void mastership_data()
@@ -86,7 +66,10 @@ private slots:
         QTest::newRow("self-mastered, site1 and site10")
             << QStringList{u"site1:site1@/v"_s, u"site10:site10@/v"_s} << 2 << QStringList{QString(), QString()}
             << QStringList{u"1>1"_s, u"2>2"_s};
-        QTest::newRow("master outside the list")
+        QTest::newRow("Windows tag; a name inside another is no master")
+            << QStringList{u"hub:boston_hub@/v"_s, u"boston_hub:boston_hub@\\dev"_s} << 2
+            << QStringList{u"-"_s, u",hub"_s} << QStringList{u"2>1"_s, u"2>2"_s};
+        QTest::newRow("master outside the list, letter case differs")
             << QStringList{u"alpha:omega@/v"_s, u"beta:Alpha@/v"_s, u"gamma:"_s} << 3
             << QStringList{u"-"_s, u"-"_s, u"-"_s} << QStringList{};
         QTest::newRow("sites without icons left out")
@@ -120,23 +103,6 @@ private slots:
             QCOMPARE(l.line, QLineF(QRectF(rects[l.master - 1]).center(), QRectF(rects[l.mastered - 1]).center()));
         }
         QCOMPARE(gotLines, lines);
-    }
-
-    void mastershipMessage_data()
-    {
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("prompt"); // empty: nothing is shown
-        QTest::newRow("two replicas") << u",beta,gamma"_s << u"alpha is master of: \r\n\r\nbeta\r\ngamma"_s;
-        QTest::newRow("one replica") << u",beta"_s << u"alpha is master of: \r\n\r\nbeta"_s;
-        QTest::newRow("only itself") << QString() << QString();
-    }
-    void mastershipMessage()
-    {
-        QFETCH(QString, list);
-        QFETCH(QString, prompt);
-        const QString tip = markerToolTip(list);
-        QCOMPARE(tip, u"Master of replicas: "_s + list);
-        QCOMPARE(mastershipPrompt(u"alpha"_s, tip).value_or(QString()), prompt);
     }
 };
 

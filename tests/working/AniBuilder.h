@@ -87,11 +87,10 @@ inline QByteArray dib(const Dib &d)
     return b;
 }
 
+// An image of an icon resource; claimed size and offset >= 0 overwrite the true ones.
 struct Entry {
     QByteArray image;
     int width = 32;
-    quint16 hotspotX = 0;
-    quint16 hotspotY = 0;
     qint64 claimedSize = -1;
     qint64 claimedOffset = -1;
 };
@@ -103,7 +102,7 @@ inline QByteArray icon(const QList<Entry> &entries, quint16 type = 2)
     QByteArray images;
     qint64 offset = 6 + 16 * entries.size();
     for (const Entry &e : entries) {
-        dir += le(quint32(e.width % 256) * 0x101, 2) + le(0, 2) + le(e.hotspotX, 2) + le(e.hotspotY, 2)
+        dir += le(quint32(e.width % 256) * 0x101, 2) + le(0, 2) + dwords({1}) // hotspot (1, 0)
             + le(quint32(e.claimedSize < 0 ? e.image.size() : e.claimedSize))
             + le(quint32(e.claimedOffset < 0 ? offset : e.claimedOffset));
         offset += e.image.size();
@@ -115,7 +114,7 @@ inline QByteArray icon(const QList<Entry> &entries, quint16 type = 2)
 // A 2x2 cursor whose pixels are all `argb`.
 inline QByteArray solidCursor(quint32 argb)
 {
-    return icon({Entry{dib(Dib{2, 32, 0, {}, QList<quint32>(4, argb), QList<bool>(4, false), 0}), 2, 1, 0}});
+    return icon({Entry{dib(Dib{2, 32, 0, {}, QList<quint32>(4, argb), QList<bool>(4, false), 0}), 2}});
 }
 
 // A well-formed file of `frames` solid frames; frame i has the colour 0xff000001 + i.

@@ -1,3 +1,4 @@
+#include "ui/Topmost.h"
 #include "ui/frmWorking.h"
 
 #include <QFile>
@@ -10,105 +11,73 @@ using namespace quorvane;
 
 namespace {
 
-const QString busyCaption = QStringLiteral("Quorvane busy working...");
-
-void activateElsewhere(QWidget &other)
+void activate(QWidget &w)
 {
-    other.show();
-    other.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
 } // namespace
 
 class TestFrmWorking : public QObject {
     Q_OBJECT
-    QTemporaryDir m_withCursor;
-    QTemporaryDir m_empty;
-
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(QFile::copy(QStringLiteral(QUORVANE_SOURCE_DIR "/resources/anicursor.ani"),
-                            m_withCursor.filePath(QStringLiteral("anicursor.ani"))));
-    }
-
-    void cursorFileIsBesideTheProgram_data()
-    {
-        QTest::addColumn<QString>("dir");
-        QTest::addColumn<QString>("file");
-        QTest::newRow("plain") << QStringLiteral("/opt/q/bin") << QStringLiteral("/opt/q/bin/anicursor.ani");
-        QTest::newRow("trailing slash") << QStringLiteral("/opt/q/bin/") << QStringLiteral("/opt/q/bin/anicursor.ani");
-        QTest::newRow("root") << QStringLiteral("/") << QStringLiteral("/anicursor.ani");
-        QTest::newRow("blank at the end kept") << QStringLiteral("/tmp/a ") << QStringLiteral("/tmp/a /anicursor.ani");
-    }
-    void cursorFileIsBesideTheProgram()
-    {
-        QFETCH(QString, dir);
-        QFETCH(QString, file);
-        QCOMPARE(frmWorking(dir).aniCursorFile(), file);
-    }
-
-    void setMsgShowsTheDialogWithItsPicture_data()
+    void setMsgShowsTheTopmostDialog_data()
     {
         QTest::addColumn<bool>("withCursor");
         QTest::newRow("with the cursor file") << true;
         QTest::newRow("without it") << false;
     }
-    void setMsgShowsTheDialogWithItsPicture()
+    void setMsgShowsTheTopmostDialog()
     {
         QFETCH(bool, withCursor);
-        frmWorking w(withCursor ? m_withCursor.path() : m_empty.path());
-        QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(!w.isVisible());
+        QTemporaryDir dir;
+        QVERIFY(!withCursor || QFile::copy(QStringLiteral(QUORVANE_SOURCE_DIR "/resources/anicursor.ani"),
+                                           dir.filePath(QStringLiteral("anicursor.ani"))));
+        frmWorking w(dir.path() + QLatin1Char('/'));
+        QCOMPARE(w.aniCursorFile(), dir.filePath(QStringLiteral("anicursor.ani")));
+        QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && !w.isVisible());
         w.setMsg(QStringLiteral("<b>/vobs/a&b</b>"), QStringLiteral("ignored title"));
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QCOMPARE(w.message(), QStringLiteral("<b>/vobs/a&b</b>"));
         QCOMPARE(w.findChild<QLabel *>(QStringLiteral("mainLbl"))->textFormat(), Qt::PlainText);
-        QCOMPARE(w.windowTitle(), busyCaption);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quorvane busy working..."));
         QCOMPARE(w.aniCursor().hasPicture(), withCursor);
-        if (withCursor) {
-            QCOMPARE(w.aniCursor().hwnd()->parentWidget(), &w);
-            QCOMPARE(w.aniCursor().hwnd()->pos(), QPoint(20, 20));
-            QVERIFY(w.aniCursor().hwnd()->isVisible());
-        }
-    }
-
-    void setMsgOnAVisibleDialogOnlyChangesTheText()
-    {
+        if (!withCursor)
+            return;
+        QCOMPARE(w.aniCursor().hwnd()->parentWidget(), &w);
+        QCOMPARE(w.aniCursor().hwnd()->pos(), QPoint(20, 20));
+        // A second message only changes the text; each activation loads a fresh picture.
         QWidget other;
-        frmWorking w(m_withCursor.path());
-        w.setMsg(QStringLiteral("one"));
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        const QPointer<QWidget> picture = w.aniCursor().hwnd();
-        activateElsewhere(other);
+        const QPointer<QWidget> first = w.aniCursor().hwnd();
+        activate(other);
         w.setMsg(QStringLiteral("two"));
         QCOMPARE(w.message(), QStringLiteral("two"));
         QTest::qWait(50);
-        QVERIFY(other.isActiveWindow()); // not taken back
-        QCOMPARE(w.aniCursor().hwnd(), picture.data());
-    }
-
-    void eachActivationLoadsAFreshPicture()
-    {
-        QWidget other;
-        frmWorking w(m_withCursor.path());
-        w.setMsg(QStringLiteral("working"));
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        const QPointer<QWidget> first = w.aniCursor().hwnd();
-        QVERIFY(first);
-        activateElsewhere(other);
-        w.setWindowTitle(QStringLiteral("Working..."));
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        QCOMPARE(w.windowTitle(), busyCaption);
+        QVERIFY(other.isActiveWindow());
+        QCOMPARE(w.aniCursor().hwnd(), first.data());
+        activate(w);
         QVERIFY(!first);
         QCOMPARE(w.findChildren<QWidget *>(QStringLiteral("aniCursorPicture")).size(), 1);
-        // Hidden and shown again, it keeps its message until the next one.
-        w.hide();
-        QCOMPARE(w.message(), QStringLiteral("working"));
-        w.setMsg(QStringLiteral("again"));
-        QVERIFY(w.isVisible());
+    }
+
+    // Turning topmost on or off must neither hide, move nor deactivate a shown window.
+    void setTopmostKeepsAShownWindowAsItIs()
+    {
+        QWidget other;
+        QWidget w;
+        w.setGeometry(130, 140, 250, 90);
+        w.show();
+        activate(other);
+        const QRect geometry = w.geometry();
+        for (bool on : {true, false}) {
+            setTopmost(new QWidget(&w), on); // a child acts on its window
+            QCOMPARE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
+            QVERIFY(w.isVisible());
+            QCOMPARE(w.geometry(), geometry);
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+        }
+        setTopmost(nullptr, true);
     }
 };
 
