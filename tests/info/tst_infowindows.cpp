@@ -40,8 +40,6 @@ private slots:
         row("statement carries the title", false, "lblMain(0)",
             "This version of the Quorvane is provided as-is and free of charge [^\r\n]+\r\n\r\n"
             "Belmora can assist your organization[^\r\n]+\r\n\r\n");
-        row("invitation", false, "lblMain(3)", "[^\r\n]*pricing, availability[^\r\n]*contact: ");
-        row("contacts", false, "lblMain(1)", "Email: [^\r\n]+@belmora\\.example\r\nPhone: [-+ 0-9]+");
     }
     void texts()
     {
@@ -65,7 +63,6 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto *image = w.findChild<QLabel *>(QStringLiteral("Image1"));
-        QCOMPARE(image->toolTip(), QStringLiteral("Click to goto https://www.belmora.example"));
         for (int i = 0; i < 4; ++i) {
             auto *label = w.findChild<QLabel *>(QStringLiteral("lblMain(%1)").arg(i));
             const QString before = label->text();
@@ -86,7 +83,8 @@ private slots:
         frmAbout a;
         frmGettingHelp h;
         for (QDialog *w : {static_cast<QDialog *>(&a), static_cast<QDialog *>(&h)}) {
-            auto *ok = w->findChild<QPushButton *>(w == &a ? QStringLiteral("okBut") : QStringLiteral("Command1"));
+            auto *ok =
+                w->findChild<QPushButton *>(w == &a ? QStringLiteral("okBut") : QStringLiteral("Command1"));
             QCOMPARE(ok->text(), QStringLiteral("OK"));
             QTimer::singleShot(0, w, [ok] { QTest::mouseClick(ok, Qt::LeftButton); });
             QTimer::singleShot(5000, w, [w] { w->done(-1); }); // a broken button must not hang the test

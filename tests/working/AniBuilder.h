@@ -1,7 +1,6 @@
 #pragma once
 
-// Builds animated cursor files byte by byte, so that tests can make exactly
-// the good and the broken files they need.
+// Builds animated cursor files byte by byte: exactly the good and broken files tests need.
 
 #include <QByteArray>
 #include <QList>
@@ -33,7 +32,7 @@ inline QByteArray chunk(const char *tag, const QByteArray &body, qint64 claimedS
 
 inline QByteArray riff(const QByteArray &chunks, qint64 claimedSize = -1)
 {
-    return QByteArray("RIFF") + le(quint32(claimedSize < 0 ? chunks.size() + 4 : claimedSize)) + "ACON" + chunks;
+    return chunk("RIFF", "ACON" + chunks, claimedSize);
 }
 
 inline QByteArray anih(quint32 frames, quint32 steps, quint32 rate = 6, quint32 flags = 1)
@@ -55,7 +54,6 @@ inline QByteArray fram(const QList<QByteArray> &icons)
 struct Dib {
     int side = 2;
     int bpp = 32;
-    quint32 compression = 0;
     QList<quint32> palette;
     QList<quint32> pixels;
     QList<bool> transparent; // empty: no mask at all
@@ -64,9 +62,9 @@ struct Dib {
 
 inline QByteArray dib(const Dib &d)
 {
-    QByteArray b = dwords({40, quint32(d.side), quint32(d.heightField ? d.heightField : 2 * d.side)}) + le(1, 2)
-        + le(quint32(d.bpp), 2) + dwords({d.compression, 0, 0, 0, quint32(d.palette.size()), 0})
-        + dwords(d.palette);
+    QByteArray b = dwords({40, quint32(d.side), quint32(d.heightField ? d.heightField : 2 * d.side)}) +
+                   le(1, 2) + le(quint32(d.bpp), 2) + dwords({0, 0, 0, 0, quint32(d.palette.size()), 0}) +
+                   dwords(d.palette);
     const auto rows = [&](int bpp, auto value) {
         const int stride = ((d.side * bpp + 31) / 32) * 4;
         for (int y = d.side - 1; y >= 0; --y) {
@@ -103,8 +101,8 @@ inline QByteArray icon(const QList<Entry> &entries, quint16 type = 2)
     qint64 offset = 6 + 16 * entries.size();
     for (const Entry &e : entries) {
         dir += le(quint32(e.width % 256) * 0x101, 2) + le(0, 2) + dwords({1}) // hotspot (1, 0)
-            + le(quint32(e.claimedSize < 0 ? e.image.size() : e.claimedSize))
-            + le(quint32(e.claimedOffset < 0 ? offset : e.claimedOffset));
+               + le(quint32(e.claimedSize < 0 ? e.image.size() : e.claimedSize)) +
+               le(quint32(e.claimedOffset < 0 ? offset : e.claimedOffset));
         offset += e.image.size();
         images += e.image;
     }
@@ -114,16 +112,16 @@ inline QByteArray icon(const QList<Entry> &entries, quint16 type = 2)
 // A 2x2 cursor whose pixels are all `argb`.
 inline QByteArray solidCursor(quint32 argb)
 {
-    return icon({Entry{dib(Dib{2, 32, 0, {}, QList<quint32>(4, argb), QList<bool>(4, false), 0}), 2}});
+    return icon({Entry{dib(Dib{2, 32, {}, QList<quint32>(4, argb), QList<bool>(4, false), 0}), 2}});
 }
 
 // A well-formed file of `frames` solid frames; frame i has the colour 0xff000001 + i.
-inline QByteArray simpleAni(int frames, const QByteArray &extraChunks = {}, quint32 rate = 6)
+inline QByteArray simpleAni(int frames, const QByteArray &extraChunks = {})
 {
     QList<QByteArray> icons;
     for (int i = 0; i < frames; ++i)
         icons.append(solidCursor(0xff000001u + quint32(i)));
-    return riff(anih(quint32(frames), quint32(frames), rate) + extraChunks + fram(icons));
+    return riff(anih(quint32(frames), quint32(frames)) + extraChunks + fram(icons));
 }
 
 } // namespace quorvane::test::ani

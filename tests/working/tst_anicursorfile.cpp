@@ -16,7 +16,10 @@ QByteArray readFile(const QString &name)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-quint32 at(const AniImage &img, int x, int y) { return img.argb.value(qsizetype(y) * img.width + x); }
+quint32 at(const AniImage &img, int x, int y)
+{
+    return img.argb.value(qsizetype(y) * img.width + x);
+}
 
 } // namespace
 
@@ -26,8 +29,9 @@ private slots:
     void shippedCursorIsTheGeneratedSpinner()
     {
         const QByteArray file = readFile(QStringLiteral(QUORVANE_SOURCE_DIR "/resources/anicursor.ani"));
-        QVERIFY2(file == readFile(QStringLiteral(QUORVANE_BIN_DIR "/anicursor.ani")),
-                 "resources/anicursor.ani differs from what the generator draws: copy the built file over it");
+        QVERIFY2(
+            file == readFile(QStringLiteral(QUORVANE_BIN_DIR "/anicursor.ani")),
+            "resources/anicursor.ani differs from what the generator draws: copy the built file over it");
         const AniParseResult r = AniCursorFile::parse(file);
         QVERIFY2(r.cursor, qPrintable(r.error));
         QCOMPARE(r.cursor->frames.size(), 12);
@@ -39,6 +43,7 @@ private slots:
         // The bright head turns: at the top in frame 0, at the right in frame 3.
         QCOMPARE(qAlpha(at(r.cursor->frames[0], 16, 5)), 255);
         QCOMPARE(qAlpha(at(r.cursor->frames[3], 27, 16)), 255);
+        QVERIFY(qAlpha(at(r.cursor->frames[3], 16, 5)) < 255);
     }
 
     void wellFormedVariants_data()
@@ -46,7 +51,8 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QList<int>>("sequence");
         QTest::addColumn<QList<quint32>>("rates");
-        const QList<QByteArray> three = {solidCursor(0xff000001), solidCursor(0xff000002), solidCursor(0xff000003)};
+        const QList<QByteArray> three = {solidCursor(0xff000001), solidCursor(0xff000002),
+                                         solidCursor(0xff000003)};
         QTest::newRow("rate per step, odd junk chunk, trailing bytes")
             << simpleAni(3, chunk("junk", "abc") + chunk("rate", dwords({1, 2, 30}))) + QByteArray(9, '\xff')
             << QList<int>{0, 1, 2} << QList<quint32>{1, 2, 30};
@@ -76,12 +82,12 @@ private slots:
         QTest::addColumn<QByteArray>("image");
         QTest::addColumn<QList<quint32>>("expected"); // 2x2, top-down; the mask clears pixel 1
         const QList<bool> mask = {false, true, false, false};
-        QTest::newRow("1 bpp") << dib({2, 1, 0, {0x000000, 0xffffff}, {1, 1, 0, 1}, mask})
+        QTest::newRow("1 bpp") << dib({2, 1, {0x000000, 0xffffff}, {1, 1, 0, 1}, mask})
                                << QList<quint32>{0xffffffff, 0, 0xff000000, 0xffffffff};
-        QTest::newRow("24 bpp") << dib({2, 24, 0, {}, {0x102030, 0x405060, 0x708090, 0xa0b0c0}, mask})
+        QTest::newRow("24 bpp") << dib({2, 24, {}, {0x102030, 0x405060, 0x708090, 0xa0b0c0}, mask})
                                 << QList<quint32>{0xff102030, 0, 0xff708090, 0xffa0b0c0};
         QTest::newRow("32 bpp alpha, no mask")
-            << dib({2, 32, 0, {}, {0x80102030, 0x00405060, 0xff708090, 0x01a0b0c0}, {}})
+            << dib({2, 32, {}, {0x80102030, 0x00405060, 0xff708090, 0x01a0b0c0}, {}})
             << QList<quint32>{0x80102030, 0x00405060, 0xff708090, 0x01a0b0c0};
     }
     void bitmapFormats()
@@ -97,8 +103,8 @@ private slots:
 
     void pngEntryPassedOnWithItsSize()
     {
-        const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x30\0\0\0\x18", 24)
-            + QByteArray(20, '\0');
+        const QByteArray png =
+            QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x30\0\0\0\x18", 24) + QByteArray(20, '\0');
         const std::optional<AniImage> img = AniCursorFile::decodeIcon(icon({Entry{png, 48}}));
         QVERIFY(img);
         QCOMPARE(QSize(img->width, img->height), QSize(48, 24));
@@ -115,31 +121,31 @@ private slots:
         const auto row = [](const char *name, const QByteArray &file, const char *why) {
             QTest::newRow(name) << file << QString::fromLatin1(why);
         };
-        const auto withIcon = [&](const QByteArray &ico) { return riff(h + fram({ico})); };
-        const Dib d{2, 32, 0, {}, {1, 1, 1, 1}, {false, false, false, false}, 0};
-        const auto withDib = [&](Dib bad) { return withIcon(icon({Entry{dib(bad)}})); };
+        const auto withIcon = [&](const QByteArray &ico) {
+            return riff(h + fram({ico}));
+        };
+        const Dib d{2, 32, {}, {1, 1, 1, 1}, {false, false, false, false}, 0};
+        const auto withDib = [&](Dib bad) {
+            return withIcon(icon({Entry{dib(bad)}}));
+        };
         const QByteArray img = dib(d);
         const QByteArray pngHead("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
 
         row("empty", {}, "not an animated cursor (no RIFF ACON header)");
         row("RIFF size past end", riff(h + fram({good}), 0xffffffff), "RIFF size runs past the end");
         row("chunk size wraps", riff(h + chunk("junk", "", 0xfffffff8)), "chunk 'junk' runs past the end");
-        row("truncated chunk header", riff(h + fram({good}) + "ra"), "truncated chunk header");
         row("zero frames", riff(anih(0, 1) + fram({good})), "bad frame count");
         row("absurd frames", riff(anih(0xffffffff, 1) + fram({good})), "bad frame count");
-        row("no frame list", riff(h), "missing frame list");
         row("frame past its list", riff(h + chunk("LIST", QByteArray("fram") + chunk("icon", good, 5000))),
             "frame runs past the end of the frame list");
         row("seq index huge", riff(h + chunk("seq ", dwords({0xffffffff})) + fram({good})),
             "step 0 shows frame 4294967295 of");
-        row("more steps than frames, no seq", riff(anih(1, 2) + fram({good})),
-            "more steps than frames and no sequence");
         row("icon too short", withIcon(QByteArray("\0\0\2\0", 4)), "not an icon or cursor image");
         row("entry offset+size wraps", withIcon(icon({Entry{img, 2, 0x20, 0xfffffff0}})),
             "icon image lies outside its data");
         row("truncated mask", withIcon(icon({Entry{img.chopped(4)}})), "truncated transparency mask");
-        row("width 0", withDib({0, 32, 0, {}, {}, {}, 2}), "bitmap of unsupported size");
-        row("palette index out of range", withDib({2, 4, 0, {0, 0xffffff}, {0, 1, 5, 0}, d.transparent, 0}),
+        row("width 0", withDib({0, 32, {}, {}, {}, 2}), "bitmap of unsupported size");
+        row("palette index out of range", withDib({2, 4, {0, 0xffffff}, {0, 1, 5, 0}, d.transparent, 0}),
             "palette index out of range");
         row("truncated png", withIcon(icon({Entry{pngHead}})), "truncated PNG image");
     }
@@ -157,9 +163,10 @@ private slots:
     // comes back with either a consistent cursor or an error.
     void cutAndMutatedFilesStayConsistent()
     {
-        const Dib d{5, 4, 0, {0x000000, 0xff0000, 0x00ff00}, QList<quint32>(25, 2), QList<bool>(25), 0};
-        const QByteArray good = riff(anih(2, 3) + chunk("rate", dwords({1, 2, 3})) + chunk("seq ", dwords({1, 0, 1}))
-                                     + fram({icon({Entry{dib(d), 5}}), solidCursor(0xff00ff00)}));
+        const Dib d{5, 4, {0x000000, 0xff0000, 0x00ff00}, QList<quint32>(25, 2), QList<bool>(25), 0};
+        const QByteArray good =
+            riff(anih(2, 3) + chunk("rate", dwords({1, 2, 3})) + chunk("seq ", dwords({1, 0, 1})) +
+                 fram({icon({Entry{dib(d), 5}}), solidCursor(0xff00ff00)}));
         QVERIFY(AniCursorFile::parse(good).cursor);
         const auto consistent = [](const QByteArray &bytes) {
             const AniParseResult r = AniCursorFile::parse(QByteArray(bytes.constData(), bytes.size()));

@@ -1,5 +1,6 @@
 #include "AniBuilder.h"
 #include "ui/cAniCursor.h"
+#include "ui/frmWorking.h"
 
 #include <QFile>
 #include <QImage>
@@ -26,9 +27,17 @@ int pictures(const QWidget *parent)
     return int(parent->findChildren<QWidget *>(QStringLiteral("aniCursorPicture")).size());
 }
 
+void activate(QWidget &w)
+{
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
 } // namespace
 
-class TestCAniCursor : public QObject {
+// The working dialog and the animated picture it shows.
+class TestWorkingDialog : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QWidget *m_parent = nullptr;
@@ -55,11 +64,12 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes"); // null: no file
         QTest::addColumn<bool>("withParent");
-        const QByteArray fakePng = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x20\0\0\0\x20", 24) + "xyz";
+        const QByteArray fakePng =
+            QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x20\0\0\0\x20", 24) + "xyz";
         QTest::newRow("missing file") << QByteArray() << true;
         QTest::newRow("not a cursor") << QByteArray("just text") << true;
-        QTest::newRow("cut short") << simpleAni(2).chopped(10) << true;
-        QTest::newRow("png that does not decode") << riff(anih(1, 1) + fram({icon({Entry{fakePng}})})) << true;
+        QTest::newRow("png that does not decode")
+            << riff(anih(1, 1) + fram({icon({Entry{fakePng}})})) << true;
         QTest::newRow("no parent window") << simpleAni(2) << false;
     }
     void createFailsAndChangesNothing()
@@ -77,8 +87,7 @@ private slots:
         QPointer<QWidget> before = c.hwnd();
         QVERIFY(!c.Create(file, parent, 60, 60));
         QCOMPARE(c.hwnd(), before.data());
-        QCOMPARE(before->geometry(), QRect(20, 20, 32, 32));
-        QCOMPARE(c.Width(), 32);
+        QCOMPARE(before->geometry(), QRect(20, 20, c.Width(), 32));
         QCOMPARE(pictures(m_parent), 1);
     }
 
@@ -116,19 +125,54 @@ private slots:
     {
         // Steps show frames 2, 0, 1 (blue 3, 1, 2) for 1, 1 and 600 jiffies.
         const QByteArray three = simpleAni(3);
-        const QByteArray seqAni = riff(anih(3, 3, 6, 3) + chunk("rate", dwords({1, 1, 600}))
-                                       + chunk("seq ", dwords({2, 0, 1})) + three.mid(three.indexOf("LIST")));
+        const QByteArray seqAni = riff(anih(3, 3, 6, 3) + chunk("rate", dwords({1, 1, 600})) +
+                                       chunk("seq ", dwords({2, 0, 1})) + three.mid(three.indexOf("LIST")));
         cAniCursor c;
         QVERIFY(c.Create(write(QStringLiteral("seq.ani"), seqAni), m_parent, 0, 0));
-        QCOMPARE(c.stepCount(), 3);
-        QCOMPARE(c.currentStep(), 0);
+        QCOMPARE(QPoint(c.currentStep(), c.stepCount()), QPoint(0, 3));
         QCOMPARE(shownColour(c.hwnd()), QRgb(0xff000003));
         QTRY_COMPARE(c.currentStep(), 2);
         QCOMPARE(shownColour(c.hwnd()), QRgb(0xff000002));
         QTest::qWait(150); // ten seconds on the last step
         QCOMPARE(c.currentStep(), 2);
     }
+
+    void setMsgShowsTheTopmostDialog_data()
+    {
+        QTest::addColumn<bool>("withCursor");
+        QTest::newRow("with the cursor file") << true;
+        QTest::newRow("without it") << false;
+    }
+    void setMsgShowsTheTopmostDialog()
+    {
+        QFETCH(bool, withCursor);
+        QTemporaryDir dir;
+        QVERIFY(!withCursor || QFile::copy(shipped, dir.filePath(QStringLiteral("anicursor.ani"))));
+        frmWorking w(dir.path() + QLatin1Char('/'));
+        QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && !w.isVisible());
+        w.setMsg(QStringLiteral("<b>/vobs/a&b</b>"), QStringLiteral("ignored title"));
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("mainLbl"))->textFormat(), Qt::PlainText);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quorvane busy working..."));
+        QCOMPARE(w.aniCursor().hasPicture(), withCursor);
+        if (!withCursor)
+            return;
+        QCOMPARE(w.aniCursor().hwnd()->parentWidget(), &w);
+        QCOMPARE(w.aniCursor().hwnd()->pos(), QPoint(20, 20));
+        // A second message only changes the text; each activation loads a fresh picture.
+        QWidget other;
+        const QPointer<QWidget> first = w.aniCursor().hwnd();
+        activate(other);
+        w.setMsg(QStringLiteral("two"));
+        QCOMPARE(w.message(), QStringLiteral("two"));
+        QTest::qWait(50);
+        QVERIFY(other.isActiveWindow());
+        QCOMPARE(w.aniCursor().hwnd(), first.data());
+        activate(w);
+        QVERIFY(!first);
+        QCOMPARE(w.findChildren<QWidget *>(QStringLiteral("aniCursorPicture")).size(), 1);
+    }
 };
 
-QTEST_MAIN(TestCAniCursor)
-#include "tst_canicursor.moc"
+QTEST_MAIN(TestWorkingDialog)
+#include "tst_workingdialog.moc"
