@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
-#include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
 
@@ -41,6 +40,8 @@ void addDemoVobs(LoaderFixture &f)
 {
     f.addVob(Dev, makeVob(Dev, {u"boston_hub"_s, u"sanfran_hub"_s, u"bangalore"_s}));
     f.addVob(u"/vobs/docs"_s, makeVob(u"/vobs/docs"_s, {u"bos_docs"_s, u"sf_docs"_s}));
+    f.addVob(u"\\dev"_s, makeVob(u"\\dev"_s, {u"boston_hub"_s, u"sanfran_hub"_s}));
+    f.addVob(u"/vobs/my dev"_s, makeVob(u"/vobs/my dev"_s, {u"bos_my"_s, u"sf_my"_s, u"blr_my"_s}));
     f.addVob(u"/vobs/core"_s,
              makeVob(u"/vobs/core"_s, {u"berlin"_s, u"london"_s, u"paris"_s, u"tokyo"_s, u"toronto"_s}));
 }
@@ -87,55 +88,22 @@ private slots:
         QVERIFY(f.window->tabStrip()->isEnabled());
     }
 
-    // The tag goes into the commands as it comes from the list, unquoted;
-    // the listing becomes the sites, four fields each.
-    void firstLoadSendsTheThreeCommandsInOrder_data()
-    {
-        QTest::addColumn<QString>("tag");
-        QTest::newRow("windows tag") << u"\\dev"_s;
-        QTest::newRow("tag with a blank") << u"/vobs/my dev"_s;
-    }
-    void firstLoadSendsTheThreeCommandsInOrder()
-    {
-        QFETCH(QString, tag);
-        LoaderFixture f;
-        const QStringList names{u"boston_hub"_s, u"sanfran_hub"_s, u"bangalore"_s};
-        f.addVob(tag, makeVob(tag, names));
-        QSignalSpy cleared(combo(*f.window, 0), &QComboBox::currentIndexChanged);
-        f.open(tag);
-        QCOMPARE(
-            f.log,
-            (QStringList{u"cleartool desc -fmt \"%[replica_name]p\" vob:"_s + tag,
-                         u"cleartool lsreplica -fmt \"%n,%d,%[replica_host]p,%[master]p,\" -invob "_s + tag,
-                         u"shell ccperl \""_s + f.services.scriptPath + u"\" "_s + tag}));
-        QCOMPARE(f.shell.styles, QList<int>{0});
-        QVERIFY(cleared.isEmpty()); // no clean-up on the first load
-        const GraphView *graph = f.window->graph();
-        QCOMPARE(graph->GMyReplicaName(), u"boston_hub"_s);
-        QCOMPARE(graph->allSites().size(), 3);
-        for (int k = 1; k <= 3; ++k) {
-            const mSite &s = graph->site(k);
-            QCOMPARE(QStringList({s.replicaName, s.dateCreated, s.replicaHost, s.master}),
-                     QStringList(
-                         {names[k - 1], u"2026-05-01"_s, u"host_"_s + names[k - 1], u"boston_hub@"_s + tag}));
-        }
-        QVERIFY(f.dialogs.boxes.isEmpty());
-        QVERIFY(windowReleased(*f.window));
-        QCOMPARE(vobLabel(*f.window), u"VOB:"_s + tag);
-    }
-
-    // Reopening (the same VOB after a maintenance action, or another one):
-    // the steps show in the status line and working dialog with the tabs
-    // off; every site control of the previous VOB goes, the replica lists
-    // are reset and the grids cleaned before they are refilled.
-    void reloadReplacesEverything_data()
+    // Opening one VOB, then another (or the same one again, as after a
+    // maintenance action). Each load sends desc, lsreplica and the script,
+    // the tag as it comes from the list, unquoted; the steps show in the
+    // status line and working dialog with the tabs off. The listing becomes
+    // the sites, four fields each. Only a reload cleans up: every site
+    // control of the previous VOB goes, the replica lists are reset and the
+    // grids cleaned before they are refilled.
+    void openTwice_data()
     {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
         QTest::newRow("same VOB again") << Dev << Dev;
         QTest::newRow("fewer sites") << u"/vobs/core"_s << u"/vobs/docs"_s;
+        QTest::newRow("windows tag, then a tag with a blank") << u"\\dev"_s << u"/vobs/my dev"_s;
     }
-    void reloadReplacesEverything()
+    void openTwice()
     {
         QFETCH(QString, first);
         QFETCH(QString, second);
@@ -143,15 +111,13 @@ private slots:
         frmMain &w = *f.window;
         w.show();
         addDemoVobs(f);
-        f.open(first);
-        w.hideWorking();
         QStringList steps;
         auto sample = [&](const QString &when) {
-            const QString s =
-                when + u": "_s + w.status() +
-                (w.workingForm()->isVisible() ? u" | "_s + w.workingForm()->message() : QString()) +
-                (w.tabStrip()->isEnabled() ? QString() : u" | tabs off"_s) +
-                (w.graph()->isHidden() ? u" | graph hidden"_s : QString());
+            const frmWorking *dlg = w.workingForm();
+            const QString s = when + u": "_s + w.status() +
+                              (dlg && dlg->isVisible() ? u" | "_s + dlg->message() : QString()) +
+                              (w.tabStrip()->isEnabled() ? QString() : u" | tabs off"_s) +
+                              (w.graph()->isHidden() ? u" | graph hidden"_s : QString());
             if (steps.isEmpty() || steps.last() != s)
                 steps << s;
         };
@@ -164,24 +130,36 @@ private slots:
             gridRows = {w.epochView()->Grid1()->rows(), w.epochView()->Grid2()->rows()};
         };
         connect(combo(w, 0)->model(), &QAbstractItemModel::rowsInserted, &w, [&] { sample(u"lists"_s); });
-        QList<std::shared_ptr<QSignalSpy>> spies;
-        for (int i = 0; i < 3; ++i)
-            spies << std::make_shared<QSignalSpy>(combo(w, i), &QComboBox::currentIndexChanged);
+        auto expectedSteps = [](const QString &tag, bool reload) {
+            const QString msg = u" | Getting Detail for VOB: "_s + tag + u", please wait.. | tabs off"_s;
+            return QStringList{u"desc: Working... | tabs off"_s, u"lsreplica: Working..."_s + msg} +
+                   (reload ? QStringList{u"lists: Cleaning up..."_s + msg + u" | graph hidden"_s}
+                           : QStringList()) +
+                   QStringList{u"lists: Creating replica graph..."_s + msg + u" | graph hidden"_s,
+                               u"script: Getting replica detail, this may take a while..."_s + msg};
+        };
+        f.open(first);
+        QCOMPARE(steps, expectedSteps(first, false));
+        QCOMPARE(
+            f.log,
+            (QStringList{u"cleartool desc -fmt \"%[replica_name]p\" vob:"_s + first,
+                         u"cleartool lsreplica -fmt \"%n,%d,%[replica_host]p,%[master]p,\" -invob "_s + first,
+                         u"shell ccperl \""_s + f.services.scriptPath + u"\" "_s + first}));
+        QCOMPARE(f.shell.styles, QList<int>{0});
+        w.hideWorking();
+        steps.clear();
         const int oldCount = int(w.graph()->allSites().size());
         f.open(second);
-
-        const QString msg = u" | Getting Detail for VOB: "_s + second + u", please wait.."_s;
-        QCOMPARE(
-            steps,
-            (QStringList{
-                u"desc: Working... | tabs off"_s, u"lsreplica: Working..."_s + msg + u" | tabs off"_s,
-                u"lists: Cleaning up..."_s + msg + u" | tabs off | graph hidden"_s,
-                u"lists: Creating replica graph..."_s + msg + u" | tabs off | graph hidden"_s,
-                u"script: Getting replica detail, this may take a while..."_s + msg + u" | tabs off"_s}));
+        QCOMPARE(steps, expectedSteps(second, true));
         QVERIFY(windowReleased(w) && !w.graph()->isHidden());
         QCOMPARE(vobLabel(w), u"VOB:"_s + second);
 
         const LoaderVob &vob = f.vobs[second];
+        QCOMPARE(w.graph()->GMyReplicaName(), vob.myReplica);
+        QString sites;
+        for (const mSite &s : w.graph()->allSites())
+            sites += s.replicaName + u',' + s.dateCreated + u',' + s.replicaHost + u',' + s.master + u',';
+        QCOMPARE(sites, vob.listing);
         QStringList names;
         for (const QStringList &row : vob.actual)
             names << row.first();
@@ -190,8 +168,6 @@ private slots:
                 QCOMPARE(w.graph()->findChildren<QLabel *>(QString::fromLatin1(name).arg(k)).size(),
                          k <= names.size() ? 1 : 0);
         }
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(spies[i]->contains(QVariantList{-1})); // each list was emptied
         QCOMPARE(comboEntries(combo(w, 0)), names);
         names.removeAll(vob.myReplica);
         QCOMPARE(comboEntries(combo(w, 1)), names);
@@ -293,9 +269,9 @@ private slots:
         QCOMPARE(vobLabel(w), u"VOB:/vobs/dev"_s);
     }
 
-    // While any long action runs, a double click on the list is ignored:
-    // while another action holds the guard, and while this load itself
-    // waits for the script ("Load VOBs" too would empty the list under it).
+    // While a long action runs (here the load itself, waiting for the
+    // script), a double click on the list is ignored, and so is "Load VOBs",
+    // which would empty the list under it.
     void doubleClickDuringALongActionIsIgnored()
     {
         LoaderFixture f;
@@ -305,20 +281,15 @@ private slots:
         f.addVob(Dev, makeVob(Dev, {u"boston_hub"_s, u"sanfran_hub"_s}));
         QListWidget *list = w.vobList()->list();
         const QPoint item = list->visualItemRect(list->item(0)).center();
-        {
-            const auto held = w.longActionGuard().tryEnter();
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, item);
-            f.open(Dev);
-            QVERIFY(f.log.isEmpty());
-        }
         int nested = 0;
         f.duringScript = [&] {
             if (nested++ == 0) {
-                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, item);
+                f.open(Dev);
                 QTest::mouseClick(w.vobList()->findChild<QAbstractButton *>(u"loadVobsBut"_s),
                                   Qt::LeftButton);
             }
         };
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item); // a real double click follows a click
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, item);
         QCOMPARE(f.log.size(), 3); // one load only: A, B, C
         QCOMPARE(list->count(), 1);

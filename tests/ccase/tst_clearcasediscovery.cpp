@@ -43,8 +43,6 @@ private slots:
                                                 << int(Kind::Real) << u"install/cleartool"_s;
         QTest::newRow("simulated beside the program")
             << QStringList{sim} << u"pathdir"_s << int(Kind::Simulated) << sim;
-        QTest::newRow("simulated already first on PATH is still simulated")
-            << QStringList{sim} << u"prog/sim:pathdir"_s << int(Kind::Simulated) << sim;
         QTest::newRow("simulator linked elsewhere is not ClearCase")
             << QStringList{u"pathdir/ccsim"_s, u"pathdir/cleartool->pathdir/ccsim"_s} << u"pathdir"_s
             << int(Kind::None) << QString();

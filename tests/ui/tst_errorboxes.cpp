@@ -2,6 +2,9 @@
 #include "ui/ErrorBoxes.h"
 #include "ui/QuorvaneError.h"
 
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 Q_DECLARE_METATYPE(quorvane::ErrorBox)
@@ -60,6 +63,34 @@ private slots:
         QTEST(box.prompt, "prompt");
         QTEST(box.title, "title");
         QTEST(box.icon, "icon");
+    }
+
+    // Every box must go through the Dialogs seam, or tests could neither see
+    // nor answer it (a real box would block a headless run forever).
+    void onlyRealDialogsUsesQtBoxes()
+    {
+        const QString root = QStringLiteral(QUORVANE_SOURCE_DIR);
+        const QRegularExpression pattern(QStringLiteral("\\bQ(MessageBox|InputDialog)\\b"));
+        QStringList offenders;
+        int scanned = 0;
+        for (const char *dir : {"/src", "/sim", "/tools"}) {
+            QDirIterator it(root + QLatin1String(dir), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                            QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                QFile f(it.next());
+                if (f.fileName().endsWith(QLatin1String("/ui/RealDialogs.cpp")) ||
+                    !f.open(QIODevice::ReadOnly))
+                    continue;
+                ++scanned;
+                // Comments may name the classes; code may not.
+                const QString code =
+                    QString::fromUtf8(f.readAll()).remove(QRegularExpression(QStringLiteral("//[^\n]*")));
+                if (pattern.match(code).hasMatch())
+                    offenders << f.fileName().mid(root.size() + 1);
+            }
+        }
+        QVERIFY2(scanned > 10, "the source tree was not found");
+        QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(QStringLiteral(", "))));
     }
 };
 

@@ -28,45 +28,6 @@ QStringList entries(const QListWidget *list)
     return out;
 }
 
-// Passes everything to a recording fake, and fails on one chosen call.
-class FailingFeedback final : public Feedback {
-public:
-    QString failOn; // a FakeFeedback call text, e.g. "hideWorking"
-    test::FakeFeedback fake;
-
-    void setBusy(bool busy, const QString &message) override
-    {
-        fake.setBusy(busy, message);
-        check();
-    }
-    void setHourglass(bool on) override { fake.setHourglass(on); }
-    void setStatus(const QString &text) override
-    {
-        fake.setStatus(text);
-        check();
-    }
-    QString status() const override { return fake.status(); }
-    void setMsg(const QString &msg, const QString &title) override
-    {
-        fake.setMsg(msg, title);
-        check();
-    }
-    void hideWorking() override
-    {
-        fake.hideWorking();
-        check();
-    }
-    void setDetail(const QString &txt, const QString &title) override { fake.setDetail(txt, title); }
-    Dialogs &dialogs() override { return fake.dialogs(); }
-
-private:
-    void check()
-    {
-        if (fake.calls.last() == failOn)
-            throw QuorvaneError(ErrNo::InvalidProcedureCall, u"Quorvane"_s, u"broken"_s);
-    }
-};
-
 } // namespace
 
 class TestVobListPanel : public QObject {
@@ -77,9 +38,9 @@ class TestVobListPanel : public QObject {
     LongActionGuard m_guard;
     QLabel m_pict;
 
-    std::unique_ptr<VobListPanel> makePanel(bool replicatedOnly, Feedback *feedback = nullptr)
+    std::unique_ptr<VobListPanel> makePanel(bool replicatedOnly)
     {
-        auto panel = std::make_unique<VobListPanel>(m_ct, feedback ? *feedback : m_fb, m_guard);
+        auto panel = std::make_unique<VobListPanel>(m_ct, m_fb, m_guard);
         panel->setPictMsgLabel(&m_pict);
         panel->findChild<QCheckBox *>(u"onlyReplicatedOnlyCB"_s)->setChecked(replicatedOnly);
         return panel;
@@ -174,38 +135,6 @@ private slots:
         QCOMPARE(m_fb.scripted.boxes[0].prompt, ErrorBoxes::vobTags(m_ct.vobTagsError).prompt);
         QCOMPARE(m_fb.calls, (QStringList{u"busy:1:"_s, Loading} + Done));
         QVERIFY(!m_pict.isHidden());
-    }
-
-    // Before the pass, a failure ends the load through its trap; once the
-    // pass has begun, failures are passed over step by step.
-    void loadTrap_data()
-    {
-        QTest::addColumn<bool>("replicatedOnly");
-        QTest::addColumn<QString>("failOn");
-        QTest::addColumn<bool>("trapped");
-        QTest::newRow("working dialog") << true << Loading << true;
-        QTest::newRow("hiding dialog, no pass") << false << u"hideWorking"_s << true;
-        QTest::newRow("hiding dialog after pass") << true << u"hideWorking"_s << false;
-        QTest::newRow("status line in pass") << true << u"status:Checking VOB --> \\a"_s << false;
-    }
-    void loadTrap()
-    {
-        QFETCH(bool, replicatedOnly);
-        QFETCH(QString, failOn);
-        QFETCH(bool, trapped);
-        setVobs(u"RR"_s);
-        FailingFeedback feedback;
-        feedback.failOn = failOn;
-        auto panel = makePanel(replicatedOnly, &feedback);
-        panel->loadVobsButClick();
-        QVERIFY(!panel->list()->isHidden() && !m_guard.running());
-        const QStringList &calls = feedback.fake.calls;
-        QCOMPARE(feedback.fake.scripted.boxes.size(), trapped ? 1 : 0);
-        QCOMPARE(calls.mid(trapped ? calls.indexOf(failOn) + 1 : calls.size() - 2), Done);
-        if (trapped)
-            QCOMPARE(feedback.fake.scripted.boxes[0].prompt, ErrorBoxes::load(u"broken"_s).prompt);
-        else
-            QCOMPARE(panel->list()->count(), 2);
     }
 
     // Events run while the VOBs are checked (the list is hidden meanwhile);
