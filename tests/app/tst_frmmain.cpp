@@ -45,7 +45,7 @@ class TestFrmMain : public QObject {
 private slots:
     void frameAndMenus()
     {
-        MainWindowFixture f;
+        LoaderFixture f;
         frmMain &w = *f.window;
         QCOMPARE(w.status(), u"Status"_s);
         w.applyCaption();
@@ -74,7 +74,7 @@ private slots:
     void tabSwitch()
     {
         QFETCH(bool, singleReplica);
-        MainWindowFixture f;
+        LoaderFixture f;
         frmMain &w = *f.window;
         w.show();
         if (singleReplica)
@@ -90,7 +90,7 @@ private slots:
 
     void busyFeedbackSequence()
     {
-        MainWindowFixture f;
+        LoaderFixture f;
         frmMain &w = *f.window;
         w.show();
         auto *bar = w.findChild<QProgressBar *>(u"ProgressBar1"_s);
@@ -111,7 +111,7 @@ private slots:
     // The working dialog and the detail window are made once and re-used.
     void secondaryWindowsAreReused()
     {
-        MainWindowFixture f;
+        LoaderFixture f;
         frmMain &w = *f.window;
         w.setMsg(u"first"_s);
         frmWorking *dlg = w.workingForm();
@@ -152,7 +152,7 @@ private slots:
     void shutdownUnloadsEveryWindowOnce()
     {
         QFETCH(bool, viaExit);
-        MainWindowFixture f;
+        LoaderFixture f;
         frmMain &w = *f.window;
         w.show();
         w.setMsg(u"busy"_s);
@@ -197,38 +197,35 @@ private slots:
         QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QTemporaryDir region;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        env.insert(QStringLiteral("CCSIM_REGION"), region.path());
-        env.insert(QStringLiteral("QUORVANE_TEST_DIALOG_ECHO"), QStringLiteral("1"));
-        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":99"));
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+        env.insert(u"CCSIM_REGION"_s, region.path());
+        env.insert(u"QUORVANE_TEST_DIALOG_ECHO"_s, u"1"_s);
+        env.insert(u"DISPLAY"_s, u":99"_s);
 
-        QProcess first;
-        first.setProcessEnvironment(env);
-        first.start(exe, {});
-        QVERIFY(first.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !QDir(runtime.path()).entryList({QStringLiteral("quorvane-*.lock")}).isEmpty(), 10000);
+        auto start = [&] {
+            auto p = std::make_unique<QProcess>();
+            p->setProcessEnvironment(env);
+            p->start(exe, {});
+            return p;
+        };
+        const auto first = start();
+        QVERIFY(first->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(runtime.path()).entryList({u"quorvane-*.lock"_s}).isEmpty(), 10000);
+        const auto second = start();
+        QVERIFY(second->waitForFinished(15000));
+        QCOMPARE(second->exitCode(), 0);
+        const QString said = QString::fromUtf8(second->readAllStandardError());
+        QVERIFY2(said.contains(u"[box] Quorvane | Quorvane is already running"_s), qPrintable(said));
+        QCOMPARE(first->state(), QProcess::Running);
 
-        QProcess second;
-        second.setProcessEnvironment(env);
-        second.start(exe, {});
-        QVERIFY(second.waitForFinished(15000));
-        QCOMPARE(second.exitCode(), 0);
-        const QString said = QString::fromUtf8(second.readAllStandardError());
-        QVERIFY2(said.contains(QStringLiteral("[box] Quorvane | Quorvane is already running")),
-                 qPrintable(said));
-        QCOMPARE(first.state(), QProcess::Running);
-
-        first.kill(); // a crash: the lock file stays behind
-        QVERIFY(first.waitForFinished());
-        QProcess third;
-        third.setProcessEnvironment(env);
-        third.start(exe, {});
-        QVERIFY(third.waitForStarted());
-        QVERIFY(!third.waitForFinished(1500));
-        third.kill();
-        third.waitForFinished();
+        first->kill(); // a crash: the lock file stays behind
+        QVERIFY(first->waitForFinished());
+        const auto third = start();
+        QVERIFY(third->waitForStarted());
+        QVERIFY(!third->waitForFinished(1500));
+        third->kill();
+        third->waitForFinished();
     }
 };
 

@@ -55,14 +55,9 @@ QComboBox *combo(frmMain &w, int i)
 QStringList comboEntries(const QComboBox *c)
 {
     QStringList out;
-    for (int i = 1; i < c->count(); ++i)
+    for (int i = 0; i < c->count(); ++i)
         out << c->itemText(i);
-    return c->itemText(0) == u"<select_replica>"_s ? out : QStringList{u"<no first entry>"_s};
-}
-
-QString vobLabel(frmMain &w)
-{
-    return w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text();
+    return out;
 }
 
 // The window is usable again: busy off, tabs enabled, working dialog hidden.
@@ -152,7 +147,7 @@ private slots:
         f.open(second);
         QCOMPARE(steps, expectedSteps(second, true));
         QVERIFY(windowReleased(w) && !w.graph()->isHidden());
-        QCOMPARE(vobLabel(w), u"VOB:"_s + second);
+        QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:"_s + second);
 
         const LoaderVob &vob = f.vobs[second];
         QCOMPARE(w.graph()->GMyReplicaName(), vob.myReplica);
@@ -160,13 +155,13 @@ private slots:
         for (const mSite &s : w.graph()->allSites())
             sites += s.replicaName + u',' + s.dateCreated + u',' + s.replicaHost + u',' + s.master + u',';
         QCOMPARE(sites, vob.listing);
-        QStringList names;
+        QStringList names{u"<select_replica>"_s};
         for (const QStringList &row : vob.actual)
             names << row.first();
         for (int k = 1; k <= oldCount + 1; ++k) {
             for (const char *name : {"siteImage(%1)", "siteLabel(%1)", "siteMasterLabel(%1)"})
                 QCOMPARE(w.graph()->findChildren<QLabel *>(QString::fromLatin1(name).arg(k)).size(),
-                         k <= names.size() ? 1 : 0);
+                         k < names.size() ? 1 : 0);
         }
         QCOMPARE(comboEntries(combo(w, 0)), names);
         names.removeAll(vob.myReplica);
@@ -202,7 +197,6 @@ private slots:
         if (reload)
             f.open(u"/vobs/docs"_s);
         const QString before = w.graph()->GMyReplicaName();
-        const QList<QStringList> gridBefore = gridCells(w.epochView()->Grid1());
         w.graph()->hide(); // the picture may be hidden when the failure comes
         const QString error = u"cleartool: Error: Unable to locate VOB \"/vobs/dev\"."_s;
         f.clearTool.failures.insert(descFails ? Commands::localReplicaName(Dev) : Commands::replicaList(Dev),
@@ -218,7 +212,6 @@ private slots:
         QVERIFY(windowReleased(w) && !w.graph()->isHidden());
         QCOMPARE(w.graph()->GMyReplicaName(), descFails ? before : u"boston_hub"_s);
         QCOMPARE(w.graph()->allSites().size(), reload ? 2 : 0);
-        QCOMPARE(gridCells(w.epochView()->Grid1()), gridBefore);
     }
 
     // Failures that the called procedures report themselves let the load run
@@ -261,12 +254,10 @@ private slots:
         QCOMPARE(f.shell.lines.size(), 1);
         QCOMPARE(gridCells(w.epochView()->Grid1()) == expectedGrid(full.actual), written >= 1);
         QCOMPARE(gridCells(w.epochView()->Grid2()) == expectedGrid(full.local), written >= 2);
-        for (const FlexGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()}) {
-            for (const QStringList &row : gridCells(grid))
-                QVERIFY(!row.contains(u"elsewhere"_s));
-        }
+        QVERIFY(!gridCells(w.epochView()->Grid1()).contains(QStringList{u"elsewhere"_s, u"99"_s}));
+        QVERIFY(!gridCells(w.epochView()->Grid2()).contains(QStringList{u"elsewhere"_s, u"98"_s}));
         QVERIFY(windowReleased(w));
-        QCOMPARE(vobLabel(w), u"VOB:/vobs/dev"_s);
+        QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:/vobs/dev"_s);
     }
 
     // While a long action runs (here the load itself, waiting for the

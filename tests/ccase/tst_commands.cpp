@@ -69,7 +69,6 @@ private slots:
         row("odd backslashes escape quote", "p a\\\"b", "p|a\"b");
         row("even backslashes then quote", "p \"a\\\\\" b", "p|a\\|b");
         row("empty quoted argument", "p \"\" x", "p||x");
-        row("doubled quote inside quotes", "p \"a\"\"b\"", "p|a\"b");
         row("quotes join pieces", "p a\"b c\"d", "p|ab cd");
         row("unclosed quote runs to end", "p \"a b", "p|a b");
         row("fmt escapes kept", "lshistory -fmt \"Date:%d\\n%c\\n\" r@\\dev",

@@ -20,10 +20,21 @@
 
 namespace quorvane::test {
 
+// What the scripted ClearCase and the stand-in script answer for one VOB.
+struct LoaderVob {
+    QString myReplica;
+    QString listing;           // lsreplica's "name,date,host,master," fields
+    QList<QStringList> actual; // rows of _results.txt: name, values...
+    QList<QStringList> local;  // rows of _results_local.txt; no rows, no file
+};
+
 // A main window on scripted ClearCase, a recording shell and scripted
-// dialogs, with a private work directory.
-struct MainWindowFixture {
-    MainWindowFixture()
+// dialogs, with a private work directory, in which VOBs can be listed and
+// opened. The shell's stand-in for get_replica_info.pl writes the VOB's two
+// matrices into the work directory, as the script does. Every cleartool
+// command and script run is logged in order in `log`.
+struct LoaderFixture {
+    LoaderFixture()
     {
         services.clearTool = &clearTool;
         services.shell = &shell;
@@ -33,31 +44,6 @@ struct MainWindowFixture {
         services.aniCursorDir = workDir.path();
         services.clearCaseDescription = QStringLiteral("Scripted ClearCase");
         window = std::make_unique<frmMain>(services);
-    }
-
-    ScriptedClearTool clearTool;
-    FakeShell shell;
-    ScriptedDialogs dialogs;
-    QTemporaryDir workDir;
-    Services services;
-    std::unique_ptr<frmMain> window;
-};
-
-// What the scripted ClearCase and the stand-in script answer for one VOB.
-struct LoaderVob {
-    QString myReplica;
-    QString listing;           // lsreplica's "name,date,host,master," fields
-    QList<QStringList> actual; // rows of _results.txt: name, values...
-    QList<QStringList> local;  // rows of _results_local.txt; no rows, no file
-};
-
-// A main window in which VOBs can be listed and opened. The shell's stand-in
-// for get_replica_info.pl writes the VOB's two matrices into the work
-// directory, as the script does. Every cleartool command and script run is
-// logged in order in `log`.
-struct LoaderFixture : MainWindowFixture {
-    LoaderFixture()
-    {
         clearTool.hook = [this](const QString &command) {
             log << QStringLiteral("cleartool ") + command;
             if (onCommand)
@@ -102,6 +88,12 @@ struct LoaderFixture : MainWindowFixture {
         }
     }
 
+    ScriptedClearTool clearTool;
+    FakeShell shell;
+    ScriptedDialogs dialogs;
+    QTemporaryDir workDir;
+    Services services;
+    std::unique_ptr<frmMain> window;
     QHash<QString, LoaderVob> vobs;
     QStringList log;
     std::function<void(const QString &)> onCommand;

@@ -143,11 +143,6 @@ private slots:
     {
         setVobs(u"RR"_s);
         auto panel = makePanel(true);
-        {
-            const auto held = m_guard.tryEnter();
-            panel->loadVobsButClick();
-        }
-        QVERIFY(m_ct.commands.isEmpty() && m_fb.calls.isEmpty());
         bool clicked = false;
         m_ct.hook = [&](const QString &command) {
             if (command == Commands::vobCheck(u"\\a"_s)) {
