@@ -46,14 +46,10 @@ void addDemoVobs(LoaderFixture &f)
              makeVob(u"/vobs/core"_s, {u"berlin"_s, u"london"_s, u"paris"_s, u"tokyo"_s, u"toronto"_s}));
 }
 
-QComboBox *combo(frmMain &w, int i)
+// The entries of a replica list ("dReplicaCombo", "dReplicaFixCombo(0)" ...).
+QStringList comboEntries(frmMain &w, const QString &name)
 {
-    const char *names[] = {"dReplicaCombo", "dReplicaFixCombo(0)", "dReplicaFixCombo(1)"};
-    return w.findChild<QComboBox *>(QString::fromLatin1(names[i]));
-}
-
-QStringList comboEntries(const QComboBox *c)
-{
+    const auto *c = w.findChild<QComboBox *>(name);
     QStringList out;
     for (int i = 0; i < c->count(); ++i)
         out << c->itemText(i);
@@ -124,7 +120,8 @@ private slots:
             sample(u"script"_s);
             gridRows = {w.epochView()->Grid1()->rows(), w.epochView()->Grid2()->rows()};
         };
-        connect(combo(w, 0)->model(), &QAbstractItemModel::rowsInserted, &w, [&] { sample(u"lists"_s); });
+        connect(w.findChild<QComboBox *>(u"dReplicaCombo"_s)->model(), &QAbstractItemModel::rowsInserted, &w,
+                [&] { sample(u"lists"_s); });
         auto expectedSteps = [](const QString &tag, bool reload) {
             const QString msg = u" | Getting Detail for VOB: "_s + tag + u", please wait.. | tabs off"_s;
             return QStringList{u"desc: Working... | tabs off"_s, u"lsreplica: Working..."_s + msg} +
@@ -140,7 +137,6 @@ private slots:
             (QStringList{u"cleartool desc -fmt \"%[replica_name]p\" vob:"_s + first,
                          u"cleartool lsreplica -fmt \"%n,%d,%[replica_host]p,%[master]p,\" -invob "_s + first,
                          u"shell ccperl \""_s + f.services.scriptPath + u"\" "_s + first}));
-        QCOMPARE(f.shell.styles, QList<int>{0});
         w.hideWorking();
         steps.clear();
         const int oldCount = int(w.graph()->allSites().size());
@@ -163,10 +159,10 @@ private slots:
                 QCOMPARE(w.graph()->findChildren<QLabel *>(QString::fromLatin1(name).arg(k)).size(),
                          k < names.size() ? 1 : 0);
         }
-        QCOMPARE(comboEntries(combo(w, 0)), names);
+        QCOMPARE(comboEntries(w, u"dReplicaCombo"_s), names);
         names.removeAll(vob.myReplica);
-        QCOMPARE(comboEntries(combo(w, 1)), names);
-        QCOMPARE(comboEntries(combo(w, 2)), names);
+        QCOMPARE(comboEntries(w, u"dReplicaFixCombo(0)"_s), names);
+        QCOMPARE(comboEntries(w, u"dReplicaFixCombo(1)"_s), names);
         QCOMPARE(gridRows, (QList<int>{2, 2})); // header and one empty row
         QCOMPARE(gridCells(w.epochView()->Grid1()), expectedGrid(vob.actual));
         QCOMPARE(gridCells(w.epochView()->Grid2()), expectedGrid(vob.local));

@@ -3,6 +3,7 @@
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/ClearCaseError.h"
 #include "ccase/ClearTool.h"
+#include "ccase/CoprocessClearTool.h"
 #include "ccase/ProcessShell.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/AppInfo.h"
@@ -94,8 +95,18 @@ private slots:
         QCOMPARE(after, sim + QDir::listSeparator() + u"/nonexistent/bin"_s);
     }
 
-    void withoutClearCaseLoadingReportsIt()
+    // Without ClearCase, or with a cleartool that cannot start, "Load VOBs"
+    // says so.
+    void missingClearToolIsReported()
     {
+        CoprocessClearTool missing(u"/nonexistent/cleartool"_s);
+        try {
+            missing.vobTags();
+            QFAIL("no error");
+        } catch (const ClearCaseError &e) {
+            QVERIFY2(e.description().startsWith(u"Could not start cleartool (/nonexistent/cleartool)"_s),
+                     qPrintable(e.description()));
+        }
         try {
             ClearCaseDiscovery::makeClearTool({Kind::None, QString(), QString()})->vobTags();
             QFAIL("no error");
@@ -177,7 +188,6 @@ private slots:
         QTest::newRow("ratlperl before perl")
             << QStringList{u"ratlperl"_s, u"perl"_s} << u"ccperl"_s << u"ratlperl"_s;
         QTest::newRow("perl last") << QStringList{u"perl"_s} << u"ccperl"_s << u"perl"_s;
-        QTest::newRow("no perl at all") << QStringList{} << u"ccperl"_s << QString();
         QTest::newRow("no fallback for multitool") << QStringList{u"perl"_s} << u"multitool"_s << QString();
     }
     void resolveProgram()

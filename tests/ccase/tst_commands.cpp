@@ -19,8 +19,6 @@ private slots:
         const QString r = u"sanfran_hub"_s;
         const QString script = u"/opt/q/get_replica_info.pl"_s;
         QTest::newRow("vob check") << Commands::vobCheck(vob) << u"lsreplica -siblings -s -invob \\proj"_s;
-        QTest::newRow("unix tag unquoted")
-            << Commands::vobCheck(u"/vobs/a b"_s) << u"lsreplica -siblings -s -invob /vobs/a b"_s;
         QTest::newRow("local replica")
             << Commands::localReplicaName(vob) << u"desc -fmt \"%[replica_name]p\" vob:\\proj"_s;
         QTest::newRow("replica list")
@@ -71,8 +69,6 @@ private slots:
         row("empty quoted argument", "p \"\" x", "p||x");
         row("quotes join pieces", "p a\"b c\"d", "p|ab cd");
         row("unclosed quote runs to end", "p \"a b", "p|a b");
-        row("fmt escapes kept", "lshistory -fmt \"Date:%d\\n%c\\n\" r@\\dev",
-            "lshistory|-fmt|Date:%d\\n%c\\n|r@\\dev");
         row("shell characters are plain", "p a;b &c $(d) `e` >f", "p|a;b|&c|$(d)|`e`|>f");
     }
     void split()

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTabBar>
 #include <QTest>
 
 using namespace quorvane;
@@ -30,7 +29,7 @@ QString ccsim(const QStringList &args)
     QProcess p;
     p.start(SimDir + u"/ccsim"_s, args);
     const bool ok = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    return ok ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+    return QString::fromUtf8(ok ? p.readAllStandardOutput() : QByteArray());
 }
 
 using Table = QHash<QString, QHash<QString, QString>>; // row -> origin -> value
@@ -183,8 +182,6 @@ private slots:
         list->setCurrentItem(list->findItems(tag, Qt::MatchExactly).value(0));
         m_window->pVobViewListDblClick();
         QVERIFY2(m_dialogs.boxes.isEmpty(), qPrintable(m_dialogs.boxes.value(0).prompt));
-        QCOMPARE(m_window->status(), u"Status"_s);
-        QVERIFY(m_window->tabStrip()->isEnabled());
         // The graph: one site per replica, hosts and masters as the region has them.
         GraphView *graph = m_window->graph();
         QCOMPARE(graph->GMyReplicaName(), truth.local);

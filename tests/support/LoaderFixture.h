@@ -28,11 +28,9 @@ struct LoaderVob {
     QList<QStringList> local;  // rows of _results_local.txt; no rows, no file
 };
 
-// A main window on scripted ClearCase, a recording shell and scripted
-// dialogs, with a private work directory, in which VOBs can be listed and
-// opened. The shell's stand-in for get_replica_info.pl writes the VOB's two
-// matrices into the work directory, as the script does. Every cleartool
-// command and script run is logged in order in `log`.
+// A main window on scripted ClearCase, a recording shell whose stand-in for
+// get_replica_info.pl writes the VOB's two matrices into the private work
+// directory, and scripted dialogs. Every command and script run is in `log`.
 struct LoaderFixture {
     LoaderFixture()
     {
@@ -77,9 +75,8 @@ struct LoaderFixture {
 
     void writeResults(const QList<QStringList> &actual, const QList<QStringList> &local) const
     {
-        const std::pair<const char *, const QList<QStringList> *> files[] = {{"_results.txt", &actual},
-                                                                             {"_results_local.txt", &local}};
-        for (const auto &[name, rows] : files) {
+        for (const auto &[name, rows] :
+             {std::pair{"_results.txt", &actual}, {"_results_local.txt", &local}}) {
             QFile f(QDir(services.workDir).filePath(QString::fromLatin1(name)));
             if (rows->isEmpty() || !f.open(QIODevice::WriteOnly))
                 continue;
