@@ -1,218 +1,229 @@
-#include "support/MainWindowFixture.h"
-
-#include "graph/GraphView.h"
+#include "app/SingleInstance.h"
+#include "support/LoaderFixture.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
-#include <QStatusBar>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
 
 using namespace quorvane;
 using namespace quorvane::test;
+using namespace Qt::StringLiterals;
 
 namespace {
-QFrame *page(frmMain &w, int i)
-{
-    return w.findChild<QFrame *>(QStringLiteral("frameMainTabStrip(%1)").arg(i));
-}
-QStringList menuItems(QMenu *m)
+QStringList menuItems(const frmMain &w, const QString &name)
 {
     QStringList items;
-    for (QAction *a : m->actions())
-        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    for (QAction *a : w.findChild<QMenu *>(name)->actions())
+        items << (a->isSeparator() ? u"-"_s : a->text());
     return items;
 }
-void clickTab(frmMain &w, int index)
+// Which page shows: "visual", "detail" or "none".
+QString shownPage(const frmMain &w)
 {
-    QTabBar *tabs = w.tabStrip();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+    for (int i = 0; i < 2; ++i) {
+        if (w.findChild<QFrame *>(u"frameMainTabStrip(%1)"_s.arg(i))->isVisible())
+            return i == 0 ? u"visual"_s : u"detail"_s;
+    }
+    return u"none"_s;
 }
 } // namespace
 
 class TestFrmMain : public QObject {
     Q_OBJECT
 private slots:
-    void loadInitialisesTheFrame()
+    void frameAndMenus()
     {
-        MainWindowFixture f;
+        LoaderFixture f;
         frmMain &w = *f.window;
-        QCOMPARE(w.status(), QStringLiteral("Status"));
-        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("headerLbl(0)"))->text(), QStringLiteral("Quorvane"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quorvane"));
         w.applyCaption();
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quorvane - 1.2.1"));
-        auto *bar = w.findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
-        QVERIFY(bar && bar->isHidden());
-        QCOMPARE(bar->minimum(), 0);
-        QCOMPARE(bar->maximum(), 100);
-        QTabBar *tabs = w.tabStrip();
-        QCOMPARE(tabs->count(), 2);
-        QCOMPARE(tabs->tabText(0), QStringLiteral("Visual"));
-        QCOMPARE(tabs->tabData(0).toString(), QStringLiteral("visual"));
-        QCOMPARE(tabs->tabToolTip(0), QStringLiteral("Visual illustration of multisite for VOB: "));
-        QCOMPARE(tabs->tabText(1), QStringLiteral("Detail"));
-        QCOMPARE(tabs->tabData(1).toString(), QStringLiteral("detail"));
-        QCOMPARE(tabs->tabToolTip(1), QStringLiteral("Replica Detail"));
-        QCOMPARE(tabs->currentIndex(), 0);
-        for (const char *name : {"dReplicaCombo", "dReplicaFixCombo(0)", "dReplicaFixCombo(1)"}) {
-            auto *combo = w.findChild<QComboBox *>(QString::fromLatin1(name));
-            QVERIFY2(combo, name);
-            QCOMPARE(combo->count(), 1);
-            QCOMPARE(combo->itemText(0), QStringLiteral("<select_replica>"));
-            QCOMPARE(combo->currentIndex(), 0);
-        }
-        for (const char *name : {"frameMain", "loadVobsBut", "onlyReplicatedOnlyCB", "pVobViewList", "vGraphPict",
-                                 "pictMsgLbl", "Grid1", "Grid2", "dFixFrame", "statBar", "progBarTimer",
-                                 "vSelectedVobLbl", "dEpoch(2)", "dEpoch(3)", "dSyncImage(0)", "dSyncImage(1)"})
-            QVERIFY2(w.findChild<QObject *>(QString::fromLatin1(name)), name);
-    }
-
-    void menusReadExactly()
-    {
-        MainWindowFixture f;
-        auto *file = f.window->findChild<QMenu *>(QStringLiteral("mnuFile"));
-        auto *help = f.window->findChild<QMenu *>(QStringLiteral("mnuHelp"));
-        QCOMPARE(menuItems(file), QStringList({QStringLiteral("-"), QStringLiteral("Exit")}));
-        QCOMPARE(menuItems(help),
-                 QStringList({QStringLiteral("Getting Help from Belmora"), QStringLiteral("-"),
-                              QStringLiteral("Content"), QStringLiteral("-"), QStringLiteral("About")}));
+        QCOMPARE(w.windowTitle(), u"Quorvane - 1.2.1"_s);
+        QCOMPARE(menuItems(w, u"mnuFile"_s), (QStringList{u"-"_s, u"Exit"_s}));
+        QCOMPARE(menuItems(w, u"mnuHelp"_s),
+                 (QStringList{u"Getting Help from Belmora"_s, u"-"_s, u"Content"_s, u"-"_s, u"About"_s}));
         // "Content" does nothing: no window, no box, no status change.
-        const int windowsBefore = int(QApplication::topLevelWidgets().size());
-        f.window->findChild<QAction *>(QStringLiteral("mnuContent"))->trigger();
-        QCOMPARE(int(QApplication::topLevelWidgets().size()), windowsBefore);
+        const auto windowsBefore = QApplication::topLevelWidgets().size();
+        w.findChild<QAction *>(u"mnuContent"_s)->trigger();
+        QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
         QVERIFY(f.dialogs.boxes.isEmpty());
-        QCOMPARE(f.window->status(), QStringLiteral("Status"));
+        QCOMPARE(w.status(), u"Status"_s);
     }
 
-    void tabSwitchBeforeAnyVob()
+    // The Detail page is refused for a VOB with a single replica only.
+    void tabSwitch_data()
     {
-        MainWindowFixture f;
-        frmMain &w = *f.window;
-        w.show();
-        clickTab(w, 1);
-        QVERIFY(page(w, 1)->isVisible());
-        QVERIFY(!page(w, 0)->isVisible());
-        QCOMPARE(w.status(), QStringLiteral("Status"));
-        clickTab(w, 0);
-        QVERIFY(page(w, 0)->isVisible());
-        QVERIFY(!page(w, 1)->isVisible());
+        QTest::addColumn<bool>("singleReplica");
+        QTest::addColumn<QString>("detailShows");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("no VOB yet") << false << u"detail"_s << u"Status"_s;
+        QTest::newRow("single replica")
+            << true << u"none"_s << u"* * No Detail information for this VOB * * "_s;
     }
-
-    void detailIsRefusedForASingleReplicaVob()
+    void tabSwitch()
     {
-        MainWindowFixture f;
+        QFETCH(bool, singleReplica);
+        LoaderFixture f;
         frmMain &w = *f.window;
         w.show();
-        w.graph()->setSitesData({QStringLiteral("original"), QStringLiteral("d"), QStringLiteral("h"),
-                                 QStringLiteral("original@/vobs/x"), QString()},
-                                4, 4);
-        QCOMPARE(w.siteCount(), 1);
-        clickTab(w, 1);
-        QVERIFY(!page(w, 0)->isVisible());
-        QVERIFY(!page(w, 1)->isVisible());
-        QCOMPARE(w.status(), QStringLiteral("* * No Detail information for this VOB * * "));
-        clickTab(w, 0);
-        QVERIFY(page(w, 0)->isVisible());
-        QCOMPARE(w.status(), QStringLiteral("* * No Detail information for this VOB * * "));
+        if (singleReplica)
+            w.graph()->setSitesData({u"original"_s, u"d"_s, u"h"_s, u"original@/vobs/x"_s, QString()}, 4, 4);
+        QTabBar *tabs = w.tabStrip();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        QTEST(shownPage(w), "detailShows");
+        QTEST(w.status(), "status");
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+        QCOMPARE(shownPage(w), u"visual"_s);
     }
 
     void busyFeedbackSequence()
     {
-        MainWindowFixture f;
+        LoaderFixture f;
         frmMain &w = *f.window;
         w.show();
-        auto *bar = w.findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
-        auto *timer = w.findChild<QTimer *>(QStringLiteral("progBarTimer"));
-        w.setBusy(true, QStringLiteral("Synchronizing replica r1"));
-        QCOMPARE(w.status(), QStringLiteral("Working...Synchronizing replica r1"));
-        QVERIFY(bar->isVisible());
-        QVERIFY(timer->isActive());
-        QCOMPARE(timer->interval(), 1);
+        auto *bar = w.findChild<QProgressBar *>(u"ProgressBar1"_s);
+        auto *timer = w.findChild<QTimer *>(u"progBarTimer"_s);
+        w.setBusy(true, u"Synchronizing replica r1"_s);
+        QCOMPARE(w.status(), u"Working...Synchronizing replica r1"_s);
+        QVERIFY(bar->isVisible() && timer->isActive());
         QCOMPARE(w.cursor().shape(), Qt::WaitCursor);
-        QTRY_VERIFY(bar->value() > 0);
         bar->setValue(100);
         QTRY_VERIFY(bar->value() >= 1 && bar->value() < 100); // wraps to 1, never to 0
-        w.setBusy(true, QString());
-        QCOMPARE(w.status(), QStringLiteral("Working..."));
-        w.setBusy(false, QStringLiteral("ignored"));
-        QCOMPARE(w.status(), QStringLiteral("Status"));
-        QVERIFY(!bar->isVisible());
+        w.setBusy(false, u"ignored"_s);
+        QCOMPARE(w.status(), u"Status"_s);
+        QVERIFY(!bar->isVisible() && !timer->isActive());
         QCOMPARE(bar->value(), 0);
-        QVERIFY(!timer->isActive());
-        QCOMPARE(timer->interval(), 0);
         QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
     }
 
-    void workingDialogIsMadeOnceAndKeepsItsMessage()
+    // The working dialog and the detail window are made once and re-used.
+    void secondaryWindowsAreReused()
     {
-        MainWindowFixture f;
+        LoaderFixture f;
         frmMain &w = *f.window;
-        w.setMsg(QStringLiteral("first"));
+        w.setMsg(u"first"_s);
         frmWorking *dlg = w.workingForm();
         QVERIFY(dlg && dlg->isVisible());
         w.hideWorking();
         QVERIFY(!dlg->isVisible());
-        w.setMsg(QStringLiteral("second"), QStringLiteral("Working..."));
+        w.setMsg(u"second"_s, u"Working..."_s);
         QCOMPARE(w.workingForm(), dlg);
         QVERIFY(dlg->isVisible());
-        QCOMPARE(dlg->findChild<QLabel *>(QStringLiteral("mainLbl"))->text(), QStringLiteral("second"));
-    }
+        QCOMPARE(dlg->message(), u"second"_s);
 
-    void exitUnloadsEveryWindowOnce()
-    {
-        for (const bool viaExit : {true, false}) {
-            MainWindowFixture f;
-            frmMain &w = *f.window;
-            w.show();
-            w.setMsg(QStringLiteral("busy"));
-            w.setDetail(QStringLiteral("text"), QStringLiteral("History Detail: r1"));
-            QVERIFY(w.workingForm()->isVisible());
-            QVERIFY(w.detailForm()->isVisible());
-            int closes = 0;
-            struct Counter : QObject {
-                int *n;
-                explicit Counter(int *c) : n(c) {}
-                bool eventFilter(QObject *, QEvent *e) override
-                {
-                    if (e->type() == QEvent::Close)
-                        ++*n;
-                    return false;
-                }
-            } counter(&closes);
-            w.installEventFilter(&counter);
-            if (viaExit)
-                w.findChild<QAction *>(QStringLiteral("mnuExit"))->trigger();
-            else
-                w.close();
-            QVERIFY(!w.isVisible());
-            QVERIFY(!w.workingForm()->isVisible());
-            QVERIFY(!w.detailForm()->isVisible());
-            QCOMPARE(closes, 1);
-            w.closeAllForms(); // a second shutdown does nothing
-            QCOMPARE(closes, 1);
-        }
-    }
-
-    void detailWindowIsReused()
-    {
-        MainWindowFixture f;
-        frmMain &w = *f.window;
-        w.setDetail(QStringLiteral("one"), QStringLiteral("History Detail: a"));
+        // The detail window stays on top, shows each call's text from its
+        // top, and closeImage only hides it.
+        QStringList lines;
+        for (int i = 0; i < 500; ++i)
+            lines << u"event %1"_s.arg(i);
+        w.setDetail(lines.join(u'\n'), u"History Detail: a"_s);
         frmDetail *d = w.detailForm();
-        w.setDetail(QStringLiteral("two"), QStringLiteral("History Detail: b"));
+        QVERIFY(d->isVisible() && (d->windowFlags() & Qt::WindowStaysOnTopHint));
+        QScrollBar *bar = d->findChild<QPlainTextEdit *>(u"mainTxt"_s)->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        QTest::mouseClick(d->findChild<QLabel *>(u"closeImage"_s), Qt::LeftButton);
+        QVERIFY(!d->isVisible());
+        w.setDetail(lines.join(u'\n'), u"History Detail: b"_s);
         QCOMPARE(w.detailForm(), d);
-        QCOMPARE(d->text(), QStringLiteral("two"));
-        QCOMPARE(d->windowTitle(), QStringLiteral("History Detail: b"));
+        QVERIFY(d->isVisible());
+        QCOMPARE(d->text(), lines.join(u'\n'));
+        QCOMPARE(d->windowTitle(), u"History Detail: b"_s);
+        QCOMPARE(bar->value(), 0);
+    }
+
+    void shutdownUnloadsEveryWindowOnce_data()
+    {
+        QTest::addColumn<bool>("viaExit");
+        QTest::newRow("File > Exit") << true;
+        QTest::newRow("window closed") << false;
+    }
+    void shutdownUnloadsEveryWindowOnce()
+    {
+        QFETCH(bool, viaExit);
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        w.show();
+        w.setMsg(u"busy"_s);
+        w.setDetail(u"text"_s, u"History Detail: r1"_s);
+        struct Counter : QObject {
+            int closes = 0;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                closes += e->type() == QEvent::Close ? 1 : 0;
+                return false;
+            }
+        } counter;
+        w.installEventFilter(&counter);
+        if (viaExit)
+            w.findChild<QAction *>(u"mnuExit"_s)->trigger();
+        else
+            w.close();
+        QVERIFY(!w.isVisible() && !w.workingForm()->isVisible() && !w.detailForm()->isVisible());
+        QCOMPARE(counter.closes, 1);
+        w.closeAllForms(); // a second shutdown does nothing
+        QCOMPARE(counter.closes, 1);
+    }
+
+    void lockNameSeparatesDisplays()
+    {
+        qputenv("WAYLAND_DISPLAY", "");
+        qputenv("DISPLAY", ":7");
+        const QString a = SingleInstance::defaultLockPath();
+        qputenv("DISPLAY", ":8");
+        const QString b = SingleInstance::defaultLockPath();
+        QVERIFY(a != b && !a.contains(QLatin1Char(':')));
+    }
+
+    // The built program, started twice: the second copy shows the box and
+    // ends without a window; after a crash of the first, a new start works.
+    void builtBinaryStartsOnce()
+    {
+        const QString exe = QStringLiteral(QUORVANE_BIN_DIR "/quorvane");
+        if (!QFile::exists(exe))
+            QSKIP("program not built");
+        QTemporaryDir runtime;
+        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QTemporaryDir region;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+        env.insert(u"CCSIM_REGION"_s, region.path());
+        env.insert(u"QUORVANE_TEST_DIALOG_ECHO"_s, u"1"_s);
+        env.insert(u"DISPLAY"_s, u":99"_s);
+
+        auto start = [&] {
+            auto p = std::make_unique<QProcess>();
+            p->setProcessEnvironment(env);
+            p->start(exe, {});
+            return p;
+        };
+        const auto first = start();
+        QVERIFY(first->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(runtime.path()).entryList({u"quorvane-*.lock"_s}).isEmpty(), 10000);
+        const auto second = start();
+        QVERIFY(second->waitForFinished(15000));
+        QCOMPARE(second->exitCode(), 0);
+        const QString said = QString::fromUtf8(second->readAllStandardError());
+        QVERIFY2(said.contains(u"[box] Quorvane | Quorvane is already running"_s), qPrintable(said));
+        QCOMPARE(first->state(), QProcess::Running);
+
+        first->kill(); // a crash: the lock file stays behind
+        QVERIFY(first->waitForFinished());
+        const auto third = start();
+        QVERIFY(third->waitForStarted());
+        QVERIFY(!third->waitForFinished(1500));
+        third->kill();
+        third->waitForFinished();
     }
 };
 

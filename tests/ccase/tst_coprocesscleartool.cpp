@@ -1,30 +1,37 @@
+// The cleartool client against a stand-in that misbehaves on request (see
+// tests/data/ccase/fake_cleartool.pl for its commands).
 #include "ccase/ClearCaseError.h"
 #include "ccase/CoprocessClearTool.h"
 
 #include <QTest>
 #include <QThread>
-
 #include <csignal>
 #include <sys/types.h>
 
 using namespace quorvane;
+using namespace Qt::StringLiterals;
 using Mode = CoprocessClearTool::Mode;
 
 namespace {
 
-QString fakeClearTool()
-{
-    return QStringLiteral(QUORVANE_TEST_DATA "/ccase/fake_cleartool.pl");
-}
+const QString FakeClearTool = QStringLiteral(QUORVANE_TEST_DATA "/ccase/fake_cleartool.pl");
 
 QString failureOf(ClearTool &tool, const QString &command)
 {
     try {
         tool.CmdExec(command);
     } catch (const ClearCaseError &e) {
-        return e.description();
+        return e.number() == ErrNo::ClearCase ? e.description() : u"<wrong error number>"_s;
     }
-    return QStringLiteral("<no error>");
+    return u"<no error>"_s;
+}
+
+void addModeRows(const char *name, const QString &command, const QString &expected)
+{
+    for (const Mode mode : {Mode::Coprocess, Mode::ProcessPerCommand}) {
+        QTest::addRow("%s/%s", name, mode == Mode::Coprocess ? "coprocess" : "per-process")
+            << int(mode) << command << expected;
+    }
 }
 
 } // namespace
@@ -38,193 +45,108 @@ private slots:
         qunsetenv("FAKE_CT_CRLF");
     }
 
-    // Every reply comes back exactly, in both ways of running cleartool.
+    // Every reply comes back exactly, in both ways of running cleartool, and
+    // the reader stops exactly at the status line: the next reply is whole.
     void exactOutput_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("crlf");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("expected");
-        const struct {
-            const char *name;
-            const char *command;
-            const char *expected;
-        } rows[] = {
-            {"lines", "print a\\nb\\n", "a\nb\n"},
-            {"no final newline", "print boston_hub", "boston_hub"},
-            {"nothing", "print", ""},
-            {"windows line ends kept", "print a\\r\\nb\\r\\n", "a\r\nb\r\n"},
-            {"own status text at end", "print Command 1 returned status 0\\n", "Command 1 returned status 0\n"},
-            {"own status text without newline", "print Command 1 returned status 0",
-             "Command 1 returned status 0"},
-            {"own status text inside", "print x\\nCommand 1 returned status 1\\ny",
-             "x\nCommand 1 returned status 1\ny"},
-            {"reply in pieces", "slow abcdefgh", "abcdefgh"},
-            {"warning on stderr is not output", "warn cleartool: Warning: slow\\n", "ok"},
-        };
-        for (const auto &row : rows) {
-            for (const Mode mode : {Mode::Coprocess, Mode::ProcessPerCommand}) {
-                for (const bool crlf : {false, true}) {
-                    if (mode == Mode::ProcessPerCommand && (crlf || QByteArray(row.command).startsWith("slow")))
-                        continue; // status lines and pieces belong to the co-process
-                    QTest::addRow("%s/%s%s", row.name, mode == Mode::Coprocess ? "coprocess" : "per-process",
-                                  crlf ? "/crlf" : "")
-                        << int(mode) << crlf << QString::fromUtf8(row.command) << QString::fromUtf8(row.expected);
-                }
-            }
-        }
+        addModeRows("no final newline", u"print boston_hub"_s, u"boston_hub"_s);
+        addModeRows("nothing", u"print"_s, QString());
+        addModeRows("windows line ends kept", u"print a\\r\\nb\\r\\n"_s, u"a\r\nb\r\n"_s);
+        addModeRows("own status text at end", u"print Command 1 returned status 0\\n"_s,
+                    u"Command 1 returned status 0\n"_s);
+        addModeRows("other numbers' status texts",
+                    u"print Command 11 returned status 0\\nCommand 21 returned status 0\\n"_s,
+                    u"Command 11 returned status 0\nCommand 21 returned status 0\n"_s);
+        addModeRows("own status text inside, no newline", u"print x\\nCommand 1 returned status 1\\ny"_s,
+                    u"x\nCommand 1 returned status 1\ny"_s);
+        addModeRows("warning on stderr is not output", u"warn cleartool: Warning: slow\\n"_s, u"ok"_s);
+        addModeRows("VOB tags: CR stripped, empties dropped", u"<vobTags>"_s, u"\\a|/vobs/b|/vobs/c|\\D e"_s);
+        addModeRows("reply in pieces", u"slow abcdefgh"_s, u"abcdefgh"_s);
     }
     void exactOutput()
     {
         QFETCH(int, mode);
-        QFETCH(bool, crlf);
         QFETCH(QString, command);
-        QFETCH(QString, expected);
-        if (crlf)
-            qputenv("FAKE_CT_CRLF", "1");
-        CoprocessClearTool tool(fakeClearTool(), Mode(mode));
-        QCOMPARE(tool.CmdExec(command), expected);
-        // The reader stopped exactly at the status line: the next reply is whole.
-        QCOMPARE(tool.CmdExec(QStringLiteral("print next")), QStringLiteral("next"));
-        QCOMPARE(tool.mode(), Mode(mode));
+        for (const bool crlf : {false, true}) {
+            qputenv("FAKE_CT_CRLF", crlf ? "1" : "");
+            CoprocessClearTool tool(FakeClearTool, Mode(mode));
+            QTEST(command == u"<vobTags>"_s ? tool.vobTags().join(u'|') : tool.CmdExec(command), "expected");
+            QCOMPARE(tool.CmdExec(u"print next"_s), u"next"_s);
+            QCOMPARE(tool.mode(), Mode(mode));
+        }
     }
 
-    void commandsShareOneProcess()
+    // One process serves every command until it dies; a death between
+    // commands is not noticed, one during a command fails that command only.
+    void oneSessionUntilItDies()
     {
-        CoprocessClearTool tool(fakeClearTool());
+        CoprocessClearTool tool(FakeClearTool);
         QCOMPARE(tool.processId(), qint64(0)); // started on first use
-        const QString pid = tool.CmdExec(QStringLiteral("pid"));
-        QCOMPARE(pid, QString::number(tool.processId()));
-        QCOMPARE(tool.CmdExec(QStringLiteral("print Command 1 returned status 0\\nCommand 2 returned status 0\\n")),
-                 QStringLiteral("Command 1 returned status 0\nCommand 2 returned status 0\n"));
-        QCOMPARE(tool.CmdExec(QStringLiteral("count")), QStringLiteral("3"));
-        QCOMPARE(tool.CmdExec(QStringLiteral("pid")), pid);
+        const QString pid = tool.CmdExec(u"pid"_s);
+        QCOMPARE(tool.CmdExec(u"count"_s), u"2"_s);
+
+        ::kill(pid_t(pid.toLongLong()), SIGKILL);
+        QThread::msleep(200);
+        QCOMPARE(tool.CmdExec(u"count"_s), u"1"_s); // a fresh session
+        const QString second = tool.CmdExec(u"pid"_s);
+        QVERIFY(second != pid);
+
+        const QString message = failureOf(tool, u"die"_s);
+        QVERIFY2(message.contains(u"ended while running \"die\""_s), qPrintable(message));
+        QVERIFY(tool.CmdExec(u"pid"_s) != second);
+        QCOMPARE(tool.mode(), Mode::Coprocess);
     }
 
+    // A failing command throws ClearCase's message, taken whole: the next
+    // command gets only its own. Lines that would put the session out of
+    // step are refused before anything is sent.
     void failingCommandThrowsClearCaseMessage_data()
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("description");
-        for (const Mode mode : {Mode::Coprocess, Mode::ProcessPerCommand}) {
-            const char *m = mode == Mode::Coprocess ? "coprocess" : "per-process";
-            QTest::addRow("one line/%s", m) << int(mode)
-                                            << QStringLiteral("fail cleartool: Error: Unable to locate VOB\\n")
-                                            << QStringLiteral("cleartool: Error: Unable to locate VOB");
-            QTest::addRow("two lines crlf/%s", m) << int(mode) << QStringLiteral("fail a\\r\\nb\\r\\n")
-                                                  << QStringLiteral("a\r\nb");
-            QTest::addRow("silent failure/%s", m) << int(mode) << QStringLiteral("fail")
-                                                  << QStringLiteral("cleartool returned status 1 for: fail");
-            QTest::addRow("unknown/%s", m) << int(mode) << QStringLiteral("nosuch x")
-                                           << QStringLiteral("cleartool: Error: Unrecognized command: \"nosuch x\"");
-        }
+        addModeRows("one line", u"fail cleartool: Error: Unable to locate VOB\\n"_s,
+                    u"cleartool: Error: Unable to locate VOB"_s);
+        addModeRows("two lines crlf", u"fail a\\r\\nb\\r\\n"_s, u"a\r\nb"_s);
+        addModeRows("silent failure", u"fail"_s, u"cleartool returned status 1 for: fail"_s);
+        addModeRows("line end", u"print a\ncount"_s,
+                    u"A cleartool command must be a single line: print a count"_s);
+        addModeRows("quit", u" quit now"_s, u"\"quit\" is not a command to run through cleartool."_s);
     }
     void failingCommandThrowsClearCaseMessage()
     {
         QFETCH(int, mode);
         QFETCH(QString, command);
-        QFETCH(QString, description);
-        CoprocessClearTool tool(fakeClearTool(), Mode(mode));
-        try {
-            tool.CmdExec(command);
-            QFAIL("no error");
-        } catch (const ClearCaseError &e) {
-            QCOMPARE(e.description(), description);
-            QCOMPARE(e.number(), ErrNo::ClearCase);
-        }
-        // The error text was taken whole: the next command gets only its own.
-        QCOMPARE(failureOf(tool, QStringLiteral("fail second\\n")), QStringLiteral("second"));
-        QCOMPARE(tool.CmdExec(QStringLiteral("print ok")), QStringLiteral("ok"));
+        CoprocessClearTool tool(FakeClearTool, Mode(mode));
+        QTEST(failureOf(tool, command), "description");
+        QCOMPARE(failureOf(tool, u"fail second\\n"_s), u"second"_s);
+        QCOMPARE(tool.CmdExec(u"print ok"_s), u"ok"_s);
     }
 
-    void killedBetweenCommandsGetsNewProcess()
+    // A co-process that refuses to start, or one that breaks the protocol
+    // by writing after its status line, gives way to one process per command.
+    void fallsBackToProcessPerCommand_data()
     {
-        CoprocessClearTool tool(fakeClearTool());
-        QCOMPARE(tool.CmdExec(QStringLiteral("count")), QStringLiteral("1"));
-        const qint64 first = tool.processId();
-        QVERIFY(first > 0);
-        ::kill(pid_t(first), SIGKILL);
-        QThread::msleep(200);
-        QCOMPARE(tool.CmdExec(QStringLiteral("count")), QStringLiteral("1")); // a fresh session
-        QVERIFY(tool.processId() != first);
-        QCOMPARE(tool.mode(), Mode::Coprocess);
-    }
-
-    void deathInFlightFailsThatCommandOnly()
-    {
-        CoprocessClearTool tool(fakeClearTool());
-        const QString first = tool.CmdExec(QStringLiteral("pid"));
-        const QString message = failureOf(tool, QStringLiteral("die"));
-        QVERIFY2(message.contains(QStringLiteral("ended while running \"die\"")), qPrintable(message));
-        const QString second = tool.CmdExec(QStringLiteral("pid"));
-        QVERIFY(second != first);
-        QCOMPARE(tool.mode(), Mode::Coprocess);
-    }
-
-    void coprocessRefusedFallsBackToProcessPerCommand()
-    {
-        qputenv("FAKE_CT_BROKEN", "1");
-        CoprocessClearTool tool(fakeClearTool());
-        QCOMPARE(tool.CmdExec(QStringLiteral("print a b")), QStringLiteral("a b"));
-        QCOMPARE(tool.mode(), Mode::ProcessPerCommand);
-        QCOMPARE(tool.CmdExec(QStringLiteral("count")), QStringLiteral("0")); // no session counts
-    }
-
-    void strayOutputFallsBackToProcessPerCommand()
-    {
-        CoprocessClearTool tool(fakeClearTool());
-        QCOMPARE(tool.CmdExec(QStringLiteral("late")), QStringLiteral("x"));
-        QThread::msleep(300);
-        QCOMPARE(tool.CmdExec(QStringLiteral("print clean")), QStringLiteral("clean"));
-        QCOMPARE(tool.mode(), Mode::ProcessPerCommand);
-    }
-
-    void missingProgramGivesClearError()
-    {
-        CoprocessClearTool tool(QStringLiteral("/nonexistent/bin/cleartool"));
-        const QString message = failureOf(tool, QStringLiteral("lsvob -short"));
-        QVERIFY2(message.startsWith(QStringLiteral("Could not start cleartool (/nonexistent/bin/cleartool)")),
-                 qPrintable(message));
-    }
-
-    // Lines that would put the session out of step are never sent.
-    void unsendableCommandIsRefused_data()
-    {
+        QTest::addColumn<bool>("refused");
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("line end") << QStringLiteral("print a\ncount")
-                                  << QStringLiteral("A cleartool command must be a single line: print a count");
-        QTest::newRow("carriage return") << QStringLiteral("print a\r")
-                                         << QStringLiteral("A cleartool command must be a single line: print a ");
-        QTest::newRow("empty") << QString() << QStringLiteral("No cleartool command was given.");
-        QTest::newRow("blank") << QStringLiteral("   ") << QStringLiteral("No cleartool command was given.");
-        QTest::newRow("exit") << QStringLiteral("exit")
-                              << QStringLiteral("\"exit\" is not a command to run through cleartool.");
-        QTest::newRow("quit") << QStringLiteral(" quit now")
-                              << QStringLiteral("\"quit\" is not a command to run through cleartool.");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("refused") << true << u"print a b"_s << u"a b"_s;
+        QTest::newRow("stray output") << false << u"late"_s << u"x"_s;
     }
-    void unsendableCommandIsRefused()
+    void fallsBackToProcessPerCommand()
     {
+        QFETCH(bool, refused);
         QFETCH(QString, command);
-        QFETCH(QString, message);
-        CoprocessClearTool tool(fakeClearTool());
-        QCOMPARE(failureOf(tool, command), message);
-        QCOMPARE(tool.CmdExec(QStringLiteral("count")), QStringLiteral("1")); // nothing was sent
-        QCOMPARE(tool.mode(), CoprocessClearTool::Mode::Coprocess);
-    }
-
-    void vobTagsStripCrAndDropEmpties_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("coprocess") << int(Mode::Coprocess);
-        QTest::newRow("per-process") << int(Mode::ProcessPerCommand);
-    }
-    void vobTagsStripCrAndDropEmpties()
-    {
-        QFETCH(int, mode);
-        CoprocessClearTool tool(fakeClearTool(), Mode(mode));
-        QCOMPARE(tool.vobTags(), (QStringList{QStringLiteral("\\a"), QStringLiteral("/vobs/b"),
-                                              QStringLiteral("/vobs/c"), QStringLiteral("\\D e")}));
+        qputenv("FAKE_CT_BROKEN", refused ? "1" : "");
+        CoprocessClearTool tool(FakeClearTool);
+        QTEST(tool.CmdExec(command), "expected");
+        QThread::msleep(300);
+        QCOMPARE(tool.CmdExec(u"print clean"_s), u"clean"_s);
+        QCOMPARE(tool.CmdExec(u"count"_s), u"0"_s); // no session counts
+        QCOMPARE(tool.mode(), Mode::ProcessPerCommand);
     }
 };
 

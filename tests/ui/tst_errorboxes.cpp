@@ -2,81 +2,95 @@
 #include "ui/ErrorBoxes.h"
 #include "ui/QuorvaneError.h"
 
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
+Q_DECLARE_METATYPE(quorvane::ErrorBox)
+
 using namespace quorvane;
+using namespace Qt::StringLiterals;
 
 class TestErrorBoxes : public QObject {
     Q_OBJECT
 private slots:
-    void fullReportHasEightFramedLines()
-    {
-        const ErrorBox box = ErrorBoxes::fullReport(53, QStringLiteral("Quorvane"),
-                                                    QStringLiteral("File not found"),
-                                                    QStringLiteral("Error::cleanGrid()"));
-        const QStringList lines = box.prompt.split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.size(), 8);
-        QCOMPARE(lines[0], QString(88, QLatin1Char('*')));
-        QCOMPARE(lines[1], QStringLiteral("* E R R O R: 53 (Quorvane)"));
-        QCOMPARE(lines[2], QString(63, QLatin1Char('*')) + QLatin1Char(' '));
-        QCOMPARE(lines[3], QStringLiteral("* SysErr: File not found"));
-        QCOMPARE(lines[4], QStringLiteral("*"));
-        QCOMPARE(lines[5], QStringLiteral("* Error::cleanGrid()"));
-        QCOMPARE(lines[6], QStringLiteral("*            Report bugs to: bugs@belmora.example"));
-        QCOMPARE(lines[7], lines[0]);
-        QVERIFY(!box.prompt.endsWith(QStringLiteral("\r\n")));
-        QCOMPARE(box.title, QStringLiteral("Error..."));
-        QCOMPARE(box.icon, MsgIcon::Stop);
-    }
-
-    void reportErrorShowsNothingForErrorZeroAndEmptySource()
+    // ReportError's framed report; nothing at all for error number 0.
+    void reportErrorShowsTheFramedReport()
     {
         test::ScriptedDialogs d;
-        ReportError(d, QuorvaneError(0, QStringLiteral("x"), QStringLiteral("y")), QStringLiteral("p"));
+        ReportError(d, QuorvaneError(0, u"x"_s, u"y"_s), u"p"_s);
         QVERIFY(d.boxes.isEmpty());
-        ReportError(d, QuorvaneError(9, QString(), QStringLiteral("Subscript out of range")),
-                    QStringLiteral("Error::dSyncImage()"));
+        ReportError(d, QuorvaneError(53, u"Quorvane"_s, u"File not found"_s), u"Error::cleanGrid()"_s);
         QCOMPARE(d.boxes.size(), 1);
-        QVERIFY(d.boxes[0].prompt.contains(QStringLiteral("* E R R O R: 9 ()\r\n")));
+        const QStringList lines = d.boxes[0].prompt.split(u"\r\n"_s);
+        const QString stars(88, u'*');
+        QCOMPARE(lines, (QStringList{stars, u"* E R R O R: 53 (Quorvane)"_s, QString(63, u'*') + u' ',
+                                     u"* SysErr: File not found"_s, u"*"_s, u"* Error::cleanGrid()"_s,
+                                     u"*            Report bugs to: bugs@belmora.example"_s, stars}));
+        QCOMPARE(d.boxes[0].title, u"Error..."_s);
+        QCOMPARE(d.boxes[0].icon, MsgIcon::Stop);
     }
 
     void perProcedureLayouts_data()
     {
+        QTest::addColumn<ErrorBox>("box");
         QTest::addColumn<QString>("prompt");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<QString>("expectedPrompt");
-        QTest::addColumn<QString>("expectedTitle");
-        QTest::addColumn<int>("expectedIcon");
-        const QString d = QStringLiteral("bad");
-        auto row = [](const char *name, const ErrorBox &b, const char *p, const char *t, MsgIcon i) {
-            QTest::newRow(name) << b.prompt << b.title << int(b.icon) << QString::fromUtf8(p)
-                                << QString::fromUtf8(t) << int(i);
-        };
-        row("standard", ErrorBoxes::standard(d), "ERROR::bad\r\nReport Bug to bugs@belmora.example",
-            "ERROR...", MsgIcon::Exclamation);
-        row("standard-stop", ErrorBoxes::standard(d, MsgIcon::Stop),
-            "ERROR::bad\r\nReport Bug to bugs@belmora.example", "ERROR...", MsgIcon::Stop);
-        row("with number", ErrorBoxes::withNumber(53, d),
-            "ERROR::53::bad\r\nReport Bug to bugs@belmora.example", "ERROR...", MsgIcon::Exclamation);
-        row("load", ErrorBoxes::load(d), "ERROR::bad\r\nCould not get info for all VOBs", "Error...",
-            MsgIcon::Exclamation);
-        row("vob tags", ErrorBoxes::vobTags(d), "Error::bad\r\ngetVobsList()", "Error..", MsgIcon::Stop);
-        row("process", ErrorBoxes::process(d, QStringLiteral("ccperl x")),
-            "ERROR: bad\r\nCould not execute --> ccperl x", "Quorvane", MsgIcon::Stop);
-        row("history", ErrorBoxes::history(d), "ERROR::bad\r\nError from Quorvane", "ERROR",
-            MsgIcon::Exclamation);
-        row("grid input", ErrorBoxes::gridInput(d), "Error::bad\r\nMust type a numeric value", "Error...",
-            MsgIcon::Stop);
+        QTest::addColumn<MsgIcon>("icon");
+        const QString d = u"bad"_s;
+        const QString bug = u"ERROR::bad\r\nReport Bug to bugs@belmora.example"_s;
+        QTest::newRow("standard") << ErrorBoxes::standard(d) << bug << u"ERROR..."_s << MsgIcon::Exclamation;
+        QTest::newRow("with number") << ErrorBoxes::withNumber(53, d)
+                                     << u"ERROR::53::bad\r\nReport Bug to bugs@belmora.example"_s
+                                     << u"ERROR..."_s << MsgIcon::Exclamation;
+        QTest::newRow("load") << ErrorBoxes::load(d) << u"ERROR::bad\r\nCould not get info for all VOBs"_s
+                              << u"Error..."_s << MsgIcon::Exclamation;
+        QTest::newRow("vob tags") << ErrorBoxes::vobTags(d) << u"Error::bad\r\ngetVobsList()"_s
+                                  << u"Error.."_s << MsgIcon::Stop;
+        QTest::newRow("process") << ErrorBoxes::process(d, u"ccperl x"_s)
+                                 << u"ERROR: bad\r\nCould not execute --> ccperl x"_s << u"Quorvane"_s
+                                 << MsgIcon::Stop;
+        QTest::newRow("history") << ErrorBoxes::history(d) << u"ERROR::bad\r\nError from Quorvane"_s
+                                 << u"ERROR"_s << MsgIcon::Exclamation;
+        QTest::newRow("grid input") << ErrorBoxes::gridInput(d)
+                                    << u"Error::bad\r\nMust type a numeric value"_s << u"Error..."_s
+                                    << MsgIcon::Stop;
     }
     void perProcedureLayouts()
     {
-        QFETCH(QString, prompt);
-        QFETCH(QString, title);
-        QFETCH(int, icon);
-        QTEST(prompt, "expectedPrompt");
-        QTEST(title, "expectedTitle");
-        QTEST(icon, "expectedIcon");
+        QFETCH(ErrorBox, box);
+        QTEST(box.prompt, "prompt");
+        QTEST(box.title, "title");
+        QTEST(box.icon, "icon");
+    }
+
+    // Every box must go through the Dialogs seam, or tests could neither see
+    // nor answer it (a real box would block a headless run forever).
+    void onlyRealDialogsUsesQtBoxes()
+    {
+        const QString root = QStringLiteral(QUORVANE_SOURCE_DIR);
+        const QRegularExpression pattern(QStringLiteral("\\bQ(MessageBox|InputDialog)\\b"));
+        QStringList offenders;
+        int scanned = 0;
+        for (const char *dir : {"/src", "/sim", "/tools"}) {
+            QDirIterator it(root + QLatin1String(dir), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                            QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                QFile f(it.next());
+                if (f.fileName().endsWith(QLatin1String("/ui/RealDialogs.cpp")) ||
+                    !f.open(QIODevice::ReadOnly))
+                    continue;
+                ++scanned;
+                // Comments may name the classes; code may not.
+                const QString code =
+                    QString::fromUtf8(f.readAll()).remove(QRegularExpression(QStringLiteral("//[^\n]*")));
+                if (pattern.match(code).hasMatch())
+                    offenders << f.fileName().mid(root.size() + 1);
+            }
+        }
+        QVERIFY2(scanned > 10, "the source tree was not found");
+        QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(QStringLiteral(", "))));
     }
 };
 

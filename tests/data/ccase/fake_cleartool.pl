@@ -5,10 +5,10 @@
 # runs them as one command and exits with its status.
 #
 # Commands: print TEXT (\n \r \t \\ escapes, no newline added), slow TEXT
-# (the same in pieces, with pauses), fail TEXT (TEXT on stderr, status 1),
-# warn TEXT (TEXT on stderr, "ok" on stdout, status 0), pid, count (this
-# command's number), die (dies half-way), late (writes after its status),
-# lsvob -short, exit, quit.
+# (the same; under -status in pieces, with pauses), fail TEXT (TEXT on
+# stderr, status 1), warn TEXT (TEXT on stderr, "ok" on stdout, status 0),
+# pid, count (this command's number), die (dies half-way), late (writes
+# after its status), lsvob -short, exit, quit.
 # FAKE_CT_BROKEN=1 makes -status refuse to run; FAKE_CT_CRLF=1 ends status
 # lines with CR LF.
 use strict;
@@ -32,7 +32,7 @@ sub run {
     my ($word, $rest) = split / /, $line, 2;
     $rest = '' unless defined $rest;
     $word = '' unless defined $word;
-    if ($word eq 'print') { return (unescape($rest), '', 0); }
+    if ($word eq 'print' || $word eq 'slow') { return (unescape($rest), '', 0); }
     if ($word eq 'fail')  { return ('', unescape($rest), 1); }
     if ($word eq 'warn')  { return ('ok', unescape($rest), 0); }
     if ($word eq 'pid')   { return ($$, '', 0); }
