@@ -2,12 +2,15 @@
 #include "support/LoaderFixture.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
+#include "vobs/VobListPanel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -172,6 +175,25 @@ private slots:
         QCOMPARE(counter.closes, 1);
         w.closeAllForms(); // a second shutdown does nothing
         QCOMPARE(counter.closes, 1);
+    }
+
+    // Built with no arguments, the window finds ClearCase itself: here the
+    // simulated region beside the program, which it names in its header and
+    // which answers Load VOBs.
+    void realServicesWithoutArguments()
+    {
+        QTemporaryDir region;
+        qputenv("CCSIM_REGION", region.path().toLocal8Bit());
+        qputenv("QUORVANE_TEST_DIALOG_ECHO", "1");
+        frmMain w;
+        QCOMPARE(w.findChild<QLabel *>(u"clearCaseLbl"_s)->text(),
+                 u"Simulated MultiSite region (no ClearCase installed)"_s);
+        QVERIFY(QFileInfo(w.services().workDir).isDir());
+        QVERIFY(QFileInfo::exists(w.services().scriptPath));
+        w.vobList()->loadVobsButClick();
+        QVERIFY(w.vobList()->list()->count() > 0);
+        QVERIFY(!w.vobList()->list()->findItems(u"/vobs/tools"_s, Qt::MatchExactly).isEmpty());
+        qunsetenv("QUORVANE_TEST_DIALOG_ECHO");
     }
 
     void lockNameSeparatesDisplays()
