@@ -13,27 +13,14 @@
 
 namespace quorvane::ccsim::test {
 
+using namespace Qt::StringLiterals;
+
 class BufferOutput final : public Output {
 public:
-    QString outText;
-    QString errText;
-    QString merged; // both streams in the order written
-    void out(const QString &text) override
-    {
-        outText += text;
-        merged += text;
-    }
-    void err(const QString &text) override
-    {
-        errText += text;
-        merged += text;
-    }
-    void clear()
-    {
-        outText.clear();
-        errText.clear();
-        merged.clear();
-    }
+    QString outText, errText, merged; // merged: both streams in the order written
+    void out(const QString &text) override { outText += text, merged += text; }
+    void err(const QString &text) override { errText += text, merged += text; }
+    void clear() { outText.clear(), errText.clear(), merged.clear(); }
 };
 
 class QueueInput final : public Input {
@@ -41,13 +28,11 @@ public:
     QStringList lines;
     std::optional<QString> readLine() override
     {
-        if (lines.isEmpty())
-            return std::nullopt;
-        return lines.takeFirst();
+        return lines.isEmpty() ? std::nullopt : std::optional<QString>(lines.takeFirst());
     }
 };
 
-// 2026-01-15 at hh:mm UTC, plus days.
+// 2026-01-DAY hh:mm UTC.
 inline QDateTime at(int day, int hour, int minute = 0)
 {
     return QDateTime(QDate(2026, 1, day), QTime(hour, minute), QTimeZone::utc());
@@ -55,79 +40,55 @@ inline QDateTime at(int day, int hour, int minute = 0)
 
 inline QString oidOf(const QString &name)
 {
-    return name.leftJustified(8, QLatin1Char('0')) + QStringLiteral(".11111111.2222.33:44:55:66:77:88");
+    return name.leftJustified(8, u'0') + u".11111111.2222.33:44:55:66:77:88"_s;
 }
 
-inline Replica replica(const QString &name, const QString &host, const QString &master, const Row &own)
-{
-    Replica r;
-    r.name = name;
-    r.host = host;
-    r.master = master;
-    r.oid = oidOf(name);
-    r.owner = QStringLiteral("vobadm");
-    r.created = at(2, 9);
-    r.own = own;
-    return r;
-}
-
-// /vobs/fix: alpha (local, hosta), beta (hostb, mastered by alpha), gamma
-// (hostc, self-mastered, unreachable); /vobs/plain: never replicated.
-// alpha has 10 of its own operations, beta 5 of its own that alpha has not
-// imported; beta has received alpha's first 8.
+// /vobs/fix: alpha (local, hosta, 10 own operations); beta (hostb, mastered
+// by alpha, 5 own operations alpha lacks, has alpha's first 8, one export
+// and one minor event in its history); gamma (hostc, self-mastered,
+// unreachable). /vobs/plain: never replicated.
 inline Region fixtureRegion()
 {
-    Vob v;
-    v.tag = QStringLiteral("/vobs/fix");
-    v.storage = QStringLiteral("/net/hosta/vobstore/fix.vbs");
-    v.local = QStringLiteral("alpha");
-    v.created = at(2, 9);
-    v.replicas << replica(QStringLiteral("alpha"), QStringLiteral("hosta"), QStringLiteral("alpha"),
-                          {{QStringLiteral("alpha"), 10}})
-               << replica(QStringLiteral("beta"), QStringLiteral("hostb"), QStringLiteral("alpha"),
-                          {{QStringLiteral("alpha"), 8}, {QStringLiteral("beta"), 5}})
-               << replica(QStringLiteral("gamma"), QStringLiteral("hostc"), QStringLiteral("gamma"),
-                          {{QStringLiteral("gamma"), 3}});
+    const auto replica = [](const QString &name, const QString &host, const QString &master, const Row &own) {
+        Replica r;
+        r.name = name, r.host = host, r.master = master, r.oid = oidOf(name), r.owner = u"vobadm"_s;
+        r.created = at(2, 9), r.own = own;
+        return r;
+    };
+    Vob v{u"/vobs/fix"_s, u"/net/hosta/vobstore/fix.vbs"_s, u"alpha"_s, at(2, 9), {}, {}, {}, 0};
+    v.replicas << replica(u"alpha"_s, u"hosta"_s, u"alpha"_s, {{u"alpha"_s, 10}})
+               << replica(u"beta"_s, u"hostb"_s, u"alpha"_s, {{u"alpha"_s, 8}, {u"beta"_s, 5}})
+               << replica(u"gamma"_s, u"hostc"_s, u"gamma"_s, {{u"gamma"_s, 3}});
+    v.replicas[1].history << HistoryEvent{at(3, 8), u"susan"_s, u"export sync from replica \"alpha\" to replica \"beta\""_s,
+                                          u"line one\nline two"_s, false}
+                          << HistoryEvent{at(4, 8, 30), u"ccadmin"_s, u"change master"_s, QString(), true};
     v.replicas[2].reachable = false;
-    v.table.insert(QStringLiteral("beta"), {{QStringLiteral("alpha"), 8}});
-    v.table.insert(QStringLiteral("gamma"), {});
-
-    Vob plain;
-    plain.tag = QStringLiteral("/vobs/plain");
-    plain.storage = QStringLiteral("/net/hosta/vobstore/plain.vbs");
-    plain.local = QStringLiteral("original");
-    plain.created = at(1, 8);
-    plain.replicas << replica(QStringLiteral("original"), QStringLiteral("hosta"), QStringLiteral("original"),
-                              {{QStringLiteral("original"), 42}});
-    Region region;
-    region.vobs << v << plain;
-    return region;
+    v.table.insert(u"beta"_s, {{u"alpha"_s, 8}});
+    v.table.insert(u"gamma"_s, {});
+    Vob plain{u"/vobs/plain"_s, u"/net/hosta/vobstore/plain.vbs"_s, u"original"_s, at(1, 8), {}, {}, {}, 0};
+    plain.replicas << replica(u"original"_s, u"hosta"_s, u"original"_s, {{u"original"_s, 42}});
+    return Region{{v, plain}};
 }
 
-// A region in a temporary folder and a context whose output is captured.
+// The fixture region in a temporary folder; commands run with captured output.
 struct Harness {
     QTemporaryDir dir;
-    std::unique_ptr<RegionStore> store;
+    std::unique_ptr<RegionStore> store = std::make_unique<RegionStore>(dir.path());
     BufferOutput output;
     QueueInput input;
     QList<int> waits;
-    std::unique_ptr<Context> ctx;
+    Context ctx{u"cleartool"_s, *store, output, input, u"tester"_s, 777, [this](int ms) { waits << ms; }};
 
-    explicit Harness(const QString &tool = QStringLiteral("cleartool"))
-    {
-        store = std::make_unique<RegionStore>(dir.path());
-        store->replace(fixtureRegion());
-        ctx.reset(new Context{tool, *store, output, input, QStringLiteral("tester"), 777,
-                              [this](int ms) { waits << ms; }});
-    }
+    Harness() { store->replace(fixtureRegion()); }
 
     int run(const QString &tool, const QStringList &words)
     {
         output.clear();
-        ctx->tool = tool;
-        return Dispatcher::execute(tool, words, *ctx);
+        ctx.tool = tool;
+        return Dispatcher::execute(tool, words, ctx);
     }
-    Vob vob(const QString &tag = QStringLiteral("/vobs/fix")) const { return *store->read().vob(tag); }
+    int run(const QString &tool, const QString &line) { return run(tool, line.split(u' ')); }
+    Vob vob(const QString &tag = u"/vobs/fix"_s) const { return *store->read().vob(tag); }
 };
 
 } // namespace quorvane::ccsim::test
