@@ -186,7 +186,7 @@ void frmMain::buildStatusBar()
 void frmMain::formLoad()
 {
     setStatus(QStringLiteral("Status"));
-    loadPages();
+    resetReplicaCombos();
     m_headerLbl->setText(AppInfo::title());
 }
 

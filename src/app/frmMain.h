@@ -88,7 +88,9 @@ private:
     void buildStatusBar();
     void buildPages();
     void formLoad();
-    void loadPages();
+    // The three replica lists back to the single entry "<select_replica>",
+    // selected: at start-up, and before a VOB's replicas are filled in.
+    void resetReplicaCombos();
     void showAbout();
     void showGettingHelp();
     void siteImageDblClick(int index);

@@ -6,16 +6,13 @@
 #include "ccase/Commands.h"
 #include "ccase/Shell.h"
 #include "graph/GraphView.h"
-#include "maintenance/FixFrame.h"
 #include "maintenance/ReplicaFieldsPanel.h"
-#include "maintenance/ReplicaInfoPanel.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/QuorvaneError.h"
 #include "vobs/VobListPanel.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -24,16 +21,6 @@
 #include <QTabBar>
 
 namespace quorvane {
-
-namespace {
-const QString SelectReplica = QStringLiteral("<select_replica>");
-
-void resetCombo(QComboBox *combo)
-{
-    combo->clear();
-    combo->addItem(SelectReplica);
-}
-} // namespace
 
 QString frmMain::selectedVobTag() const
 {
@@ -72,9 +59,7 @@ void frmMain::loadReplicaDetail()
         m_graph->hide();
         setStatus(QStringLiteral("Cleaning up..."));
         if (!m_graph->allSites().isEmpty()) {
-            resetCombo(m_replicaInfo->replicaCombo());
-            resetCombo(m_fixFrame->fixCombo());
-            resetCombo(m_fixFrame->exportCombo());
+            resetReplicaCombos();
             m_graph->unloadSiteControls();
             QCoreApplication::processEvents();
             m_graph->clearAllSites();

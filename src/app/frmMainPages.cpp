@@ -6,6 +6,7 @@
 #include "info/frmAbout.h"
 #include "info/frmGettingHelp.h"
 #include "maintenance/FixFrame.h"
+#include "maintenance/MaintenanceNames.h"
 #include "maintenance/ReplicaFieldsPanel.h"
 #include "maintenance/ReplicaInfoPanel.h"
 #include "replicas/EpochMatrixView.h"
@@ -21,15 +22,6 @@
 #include <QVBoxLayout>
 
 namespace quorvane {
-
-namespace {
-void resetToSelectReplica(QComboBox *combo)
-{
-    combo->clear();
-    combo->addItem(QStringLiteral("<select_replica>"));
-    combo->setCurrentIndex(0);
-}
-} // namespace
 
 void frmMain::buildPages()
 {
@@ -82,11 +74,13 @@ void frmMain::buildPages()
     m_graph->setReplicaCombos(m_replicaInfo->replicaCombo(), m_fixFrame->fixCombo(), m_fixFrame->exportCombo());
 }
 
-void frmMain::loadPages()
+void frmMain::resetReplicaCombos()
 {
-    resetToSelectReplica(m_replicaInfo->replicaCombo());
-    resetToSelectReplica(m_fixFrame->fixCombo());
-    resetToSelectReplica(m_fixFrame->exportCombo());
+    QComboBox *replicas = m_replicaInfo->replicaCombo();
+    replicas->clear();
+    replicas->addItem(Maintenance::selectReplica());
+    replicas->setCurrentIndex(0);
+    m_fixFrame->setSiblingReplicas({});
 }
 
 void frmMain::siteImageDblClick(int index)
