@@ -7,7 +7,6 @@
 #include "info/frmGettingHelp.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
-#include "ui/AppInfo.h"
 #include "ui/Pictures.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
@@ -27,13 +26,18 @@ using namespace quorvane;
 
 namespace {
 
+bool save(const QPixmap &picture, const QString &file)
+{
+    const bool ok = picture.save(file);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qUtf8Printable(file));
+    return ok;
+}
+
 bool save(QWidget *w, const QString &file)
 {
     w->show();
     QApplication::processEvents();
-    const bool ok = w->grab().save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qUtf8Printable(file));
-    return ok;
+    return save(w->grab(), file);
 }
 
 } // namespace
@@ -67,11 +71,8 @@ int main(int argc, char *argv[])
     const QString name = parser.isSet(QStringLiteral("file")) ? parser.value(QStringLiteral("file")) : window;
     const QString file = QDir(out).filePath(name + QStringLiteral(".png"));
 
-    if (window == QStringLiteral("appIcon")) {
-        const bool ok = Pictures::appIcon().pixmap(128, 128).save(file);
-        std::printf("%s %s\n", ok ? "wrote" : "FAILED", qUtf8Printable(file));
-        return ok ? 0 : 1;
-    }
+    if (window == QStringLiteral("appIcon"))
+        return save(Pictures::appIcon().pixmap(128, 128), file) ? 0 : 1;
     if (window == QStringLiteral("frmAbout")) {
         frmAbout w;
         return save(&w, file) ? 0 : 1;
@@ -82,7 +83,7 @@ int main(int argc, char *argv[])
     }
 
     frmMain w;
-    w.setWindowTitle(w.windowTitle() + QStringLiteral(" - ") + AppInfo::versionText());
+    w.applyCaption();
     w.show();
     QApplication::processEvents();
     if (parser.isSet(QStringLiteral("open")) || parser.isSet(QStringLiteral("all"))) {
