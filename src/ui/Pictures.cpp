@@ -28,24 +28,6 @@ QPixmap closeIcon()
     return pm;
 }
 
-QPixmap loadVobsIcon()
-{
-    // A small stack of disks: the VOB storage.
-    QPixmap pm = canvas(24, 24);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    for (int i = 2; i >= 0; --i) {
-        const qreal y = 3 + i * 6;
-        p.setPen(QPen(QColor(0x1F, 0x3A, 0x5F), 1.2));
-        p.setBrush(i == 0 ? QColor(0x6F, 0xA8, 0xDC) : QColor(0x3D, 0x7E, 0xB8));
-        p.drawRoundedRect(QRectF(3, y, 18, 6), 3, 3);
-    }
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x9B, 0xE0, 0x7A));
-    p.drawEllipse(QRectF(16, 4.5, 3, 3));
-    return pm;
-}
-
 QIcon appIcon()
 {
     // Three linked sites: the replicas of one VOB family.

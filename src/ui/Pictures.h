@@ -8,7 +8,6 @@ namespace quorvane::Pictures {
 // Small pictures of the main window and the detail window, drawn in code so
 // that nothing is taken from elsewhere.
 QPixmap closeIcon();
-QPixmap loadVobsIcon();
 QIcon appIcon();
 
 } // namespace quorvane::Pictures
