@@ -1,5 +1,7 @@
 #include "info/BelmoraArt.h"
 
+#include "ui/Pictures.h"
+
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
@@ -14,15 +16,6 @@ const QColor blueLight(0x2b, 0x7c, 0xe0);
 const QColor blueDark(0x0c, 0x3d, 0x82);
 
 qreal pixelRatio() { return qMax<qreal>(2.0, qApp ? qApp->devicePixelRatio() : 1.0); }
-
-QPixmap canvas(QSize size)
-{
-    const qreal ratio = pixelRatio();
-    QPixmap pm(size * ratio);
-    pm.setDevicePixelRatio(ratio);
-    pm.fill(Qt::transparent);
-    return pm;
-}
 
 void paintLogo(QPainter &p, const QRectF &r)
 {
@@ -57,7 +50,7 @@ void paintLogo(QPainter &p, const QRectF &r)
 
 QPixmap logo(int side)
 {
-    QPixmap pm = canvas(QSize(side, side));
+    QPixmap pm = Pictures::canvas(QSize(side, side), pixelRatio());
     QPainter p(&pm);
     paintLogo(p, QRectF(0, 0, side, side));
     return pm;
@@ -65,7 +58,7 @@ QPixmap logo(int side)
 
 QPixmap banner(QSize size, const QString &company, const QString &webAddress)
 {
-    QPixmap pm = canvas(size);
+    QPixmap pm = Pictures::canvas(size, pixelRatio());
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);

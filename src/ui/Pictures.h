@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QPixmap>
+#include <QSize>
 
 namespace quorvane::Pictures {
 
@@ -9,5 +10,9 @@ namespace quorvane::Pictures {
 // that nothing is taken from elsewhere.
 QPixmap closeIcon();
 QIcon appIcon();
+
+// A transparent picture of `size` logical pixels, `ratio` device pixels to
+// each, ready to be painted on.
+QPixmap canvas(QSize size, qreal ratio = 1.0);
 
 } // namespace quorvane::Pictures
