@@ -1,11 +1,10 @@
 #include "info/frmAbout.h"
 
 #include "info/BelmoraArt.h"
+#include "info/DialogFooter.h"
 #include "info/InfoTexts.h"
 #include "ui/AppInfo.h"
 
-#include <QDialogButtonBox>
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -80,23 +79,12 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     m_txtInfo->setReadOnly(true);
     m_txtInfo->setMinimumHeight(150);
 
-    auto *buttons = new QDialogButtonBox(this);
-    m_okBut = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    m_okBut->setObjectName(QStringLiteral("okBut"));
-    m_okBut->setDefault(true);
-    connect(m_okBut, &QPushButton::clicked, this, &QDialog::accept); // hides; ends exec()
-
-    auto *line = new QFrame(this);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-
     auto *all = new QVBoxLayout(this);
     all->setContentsMargins(20, 20, 20, 16);
     all->setSpacing(14);
     all->addLayout(head);
     all->addWidget(m_txtInfo, 1);
-    all->addWidget(line);
-    all->addWidget(buttons);
+    m_okBut = addOkFooter(this, all, QStringLiteral("okBut"));
     setFixedSize(520, 400);
 
     load();

@@ -2,15 +2,13 @@
 
 #include "info/BelmoraArt.h"
 #include "info/ClickableImage.h"
+#include "info/DialogFooter.h"
 #include "info/InfoTexts.h"
 #include "ui/AppInfo.h"
 
 #include <QDesktopServices>
-#include <QDialogButtonBox>
 #include <QFontMetrics>
-#include <QFrame>
 #include <QLabel>
-#include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -64,16 +62,6 @@ frmGettingHelp::frmGettingHelp(QWidget *parent) : QDialog(parent)
     m_lblMain[1]->setFont(contacts);
     m_lblMain[1]->setContentsMargins(16, 0, 0, 0);
 
-    auto *buttons = new QDialogButtonBox(this);
-    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("Command1"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept); // hides; ends exec()
-
-    auto *line = new QFrame(this);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-
     auto *all = new QVBoxLayout(this);
     all->setContentsMargins(20, 20, 20, 16);
     all->setSpacing(8);
@@ -85,8 +73,7 @@ frmGettingHelp::frmGettingHelp(QWidget *parent) : QDialog(parent)
     all->addSpacing(8);
     all->addWidget(m_lblMain[2]);
     all->addStretch();
-    all->addWidget(line);
-    all->addWidget(buttons);
+    addOkFooter(this, all, QStringLiteral("Command1"));
     all->setSizeConstraint(QLayout::SetFixedSize);
 
     load();
