@@ -2,6 +2,7 @@
 // setSitesData plus one drawSiteLines, and the repaint alone.
 #include "GraphBenchSupport.h"
 #include "graph/GraphView.h"
+#include "maintenance/MaintenanceNames.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -32,7 +33,7 @@ void run(int n, int rounds)
         view.unloadSiteControls();
         for (QComboBox *c : {&combo, &fix0, &fix1}) {
             c->clear();
-            c->addItem(QStringLiteral("<select_replica>"));
+            c->addItem(Maintenance::selectReplica());
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 

@@ -2,6 +2,7 @@
 // icons, labels, markers and lines: graph_shots <output folder>.
 #include "GraphBenchSupport.h"
 #include "graph/GraphView.h"
+#include "maintenance/MaintenanceNames.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -23,7 +24,7 @@ void shoot(const QString &folder, const QString &file, const QStringList &names,
     GraphView view(feedback, &page);
     QComboBox combo(&page), fix0(&page), fix1(&page);
     for (QComboBox *c : {&combo, &fix0, &fix1}) {
-        c->addItem(QStringLiteral("<select_replica>"));
+        c->addItem(Maintenance::selectReplica());
         c->hide();
     }
     view.setReplicaCombos(&combo, &fix0, &fix1);
