@@ -1,12 +1,9 @@
 #include "info/InfoTexts.h"
 
 #include "ui/AppInfo.h"
+#include "ui/ErrorBoxes.h"
 
 namespace quorvane::InfoTexts {
-
-namespace {
-const QString crLf = QStringLiteral("\r\n");
-}
 
 QString aboutCaption() { return QStringLiteral("About ") + AppInfo::title(); }
 
@@ -17,13 +14,13 @@ QString termsOfUse()
     const QString company = AppInfo::company();
     return QStringLiteral("This software is provided \"as is\", without warranty of any kind and without "
                           "support. By using it you agree to indemnify ")
-        + company + QStringLiteral(" and the authors for all damages arising from its use.") + crLf + crLf
+        + company + QStringLiteral(" and the authors for all damages arising from its use.") + CrLf + CrLf
         + QStringLiteral("This program is protected by copyright law. Unauthorized reproduction or "
                          "distribution of this program, or of any portion of it, unless otherwise noted, "
                          "may result in severe civil and criminal penalties, and will be prosecuted to the "
                          "maximum extent possible under the law.")
-        + crLf + crLf + QStringLiteral("Please report bugs to ") + AppInfo::reportAddress()
-        + QLatin1Char('.') + crLf;
+        + CrLf + CrLf + QStringLiteral("Please report bugs to ") + AppInfo::reportAddress()
+        + QLatin1Char('.') + CrLf;
 }
 
 QString authorLine() { return QStringLiteral("Written by Ilse Marten, ") + AppInfo::company(); }
@@ -37,11 +34,11 @@ QString helpStatement()
     return QStringLiteral("This version of the ") + title
         + QStringLiteral(" is provided as-is and free of charge ")
         + QStringLiteral("without warranty or support of any kind. By using it you agree to indemnify ")
-        + company + QStringLiteral(" and the authors for any damages associated with its use.") + crLf
-        + crLf + company
+        + company + QStringLiteral(" and the authors for any damages associated with its use.") + CrLf
+        + CrLf + company
         + QStringLiteral(" can assist your organization with on-site support and training, and can "
                          "customize, modify or enhance ")
-        + title + QStringLiteral(" to suit your organization.") + crLf + crLf;
+        + title + QStringLiteral(" to suit your organization.") + CrLf + CrLf;
 }
 
 QString helpInvitation()
@@ -52,7 +49,7 @@ QString helpInvitation()
 
 QString helpContacts()
 {
-    return QStringLiteral("Email: ") + AppInfo::supportMail() + crLf + QStringLiteral("Phone: ")
+    return QStringLiteral("Email: ") + AppInfo::supportMail() + CrLf + QStringLiteral("Phone: ")
         + AppInfo::supportPhone();
 }
 
