@@ -26,21 +26,23 @@ bool fail(QString *error, const QString &why)
     return false;
 }
 
+std::nullopt_t noImage(QString *error, const QString &why)
+{
+    fail(error, why);
+    return std::nullopt;
+}
+
 const QByteArrayView pngSignature("\x89PNG\r\n\x1a\n", 8);
 
 std::optional<AniImage> decodePng(QByteArrayView d, QString *error)
 {
     // Signature, IHDR length and tag, then width and height (big-endian).
-    if (d.size() < 24 || !hasTag(d, 12, "IHDR")) {
-        fail(error, QStringLiteral("truncated PNG image"));
-        return std::nullopt;
-    }
+    if (d.size() < 24 || !hasTag(d, 12, "IHDR"))
+        return noImage(error, QStringLiteral("truncated PNG image"));
     const quint32 w = be32(d, 16);
     const quint32 h = be32(d, 20);
-    if (w < 1 || h < 1 || w > quint32(maxImageSide) || h > quint32(maxImageSide)) {
-        fail(error, QStringLiteral("PNG image of unsupported size"));
-        return std::nullopt;
-    }
+    if (w < 1 || h < 1 || w > quint32(maxImageSide) || h > quint32(maxImageSide))
+        return noImage(error, QStringLiteral("PNG image of unsupported size"));
     AniImage img;
     img.width = int(w);
     img.height = int(h);
@@ -50,41 +52,30 @@ std::optional<AniImage> decodePng(QByteArrayView d, QString *error)
 
 std::optional<AniImage> decodeDib(QByteArrayView d, QString *error)
 {
-    if (d.size() < 40) {
-        fail(error, QStringLiteral("truncated bitmap header"));
-        return std::nullopt;
-    }
+    if (d.size() < 40)
+        return noImage(error, QStringLiteral("truncated bitmap header"));
     const quint32 headerSize = u32(d, 0);
     const qint32 width = i32(d, 4);
     const qint32 doubleHeight = i32(d, 8); // colour bitmap and mask, one above the other
     const int bpp = u16(d, 14);
     const quint32 compression = u32(d, 16);
     const quint32 colorsUsed = u32(d, 32);
-    if (headerSize < 40 || headerSize > quint32(d.size())) {
-        fail(error, QStringLiteral("bad bitmap header size"));
-        return std::nullopt;
-    }
+    if (headerSize < 40 || headerSize > quint32(d.size()))
+        return noImage(error, QStringLiteral("bad bitmap header size"));
     if (width < 1 || width > maxImageSide || doubleHeight < 2 || doubleHeight % 2 != 0
         || doubleHeight / 2 > maxImageSide) {
-        fail(error, QStringLiteral("bitmap of unsupported size"));
-        return std::nullopt;
+        return noImage(error, QStringLiteral("bitmap of unsupported size"));
     }
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) {
-        fail(error, QStringLiteral("unsupported bitmap depth %1").arg(bpp));
-        return std::nullopt;
-    }
-    if (compression != 0) {
-        fail(error, QStringLiteral("compressed bitmaps are not supported"));
-        return std::nullopt;
-    }
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)
+        return noImage(error, QStringLiteral("unsupported bitmap depth %1").arg(bpp));
+    if (compression != 0)
+        return noImage(error, QStringLiteral("compressed bitmaps are not supported"));
     const int height = doubleHeight / 2;
     qsizetype paletteCount = 0;
     if (bpp <= 8) {
         paletteCount = colorsUsed != 0 ? qsizetype(colorsUsed) : (qsizetype(1) << bpp);
-        if (paletteCount > (qsizetype(1) << bpp)) {
-            fail(error, QStringLiteral("bad palette size"));
-            return std::nullopt;
-        }
+        if (paletteCount > (qsizetype(1) << bpp))
+            return noImage(error, QStringLiteral("bad palette size"));
     }
     const qsizetype paletteOff = headerSize;
     const qsizetype colorOff = paletteOff + paletteCount * 4;
@@ -92,10 +83,8 @@ std::optional<AniImage> decodeDib(QByteArrayView d, QString *error)
     const qsizetype maskOff = colorOff + colorStride * height;
     const qsizetype maskStride = ((qsizetype(width) + 31) / 32) * 4;
     const qsizetype end = maskOff + maskStride * height;
-    if (maskOff > d.size()) {
-        fail(error, QStringLiteral("truncated bitmap data"));
-        return std::nullopt;
-    }
+    if (maskOff > d.size())
+        return noImage(error, QStringLiteral("truncated bitmap data"));
     const bool hasMask = end <= d.size();
 
     AniImage img;
@@ -119,10 +108,8 @@ std::optional<AniImage> decodeDib(QByteArrayView d, QString *error)
                 const quint8 byte = quint8(d[row + bit / 8]);
                 const int shift = 8 - bpp - int(bit % 8);
                 const qsizetype index = (byte >> shift) & ((1 << bpp) - 1);
-                if (index >= paletteCount) {
-                    fail(error, QStringLiteral("palette index out of range"));
-                    return std::nullopt;
-                }
+                if (index >= paletteCount)
+                    return noImage(error, QStringLiteral("palette index out of range"));
                 pixel = 0xff000000u | (u32(d, paletteOff + index * 4) & 0x00ffffffu);
             }
             img.argb[qsizetype(y) * width + x] = pixel;
@@ -132,10 +119,8 @@ std::optional<AniImage> decodeDib(QByteArrayView d, QString *error)
     // is then optional. Everything else needs the mask.
     if (bpp == 32 && anyAlpha)
         return img;
-    if (!hasMask) {
-        fail(error, QStringLiteral("truncated transparency mask"));
-        return std::nullopt;
-    }
+    if (!hasMask)
+        return noImage(error, QStringLiteral("truncated transparency mask"));
     for (int y = 0; y < height; ++y) {
         const qsizetype row = maskOff + qsizetype(height - 1 - y) * maskStride;
         for (int x = 0; x < width; ++x) {
@@ -151,16 +136,12 @@ std::optional<AniImage> decodeDib(QByteArrayView d, QString *error)
 
 std::optional<AniImage> decodeIcon(QByteArrayView d, QString *error)
 {
-    if (d.size() < 6 || u16(d, 0) != 0 || (u16(d, 2) != 1 && u16(d, 2) != 2)) {
-        fail(error, QStringLiteral("not an icon or cursor image"));
-        return std::nullopt;
-    }
+    if (d.size() < 6 || u16(d, 0) != 0 || (u16(d, 2) != 1 && u16(d, 2) != 2))
+        return noImage(error, QStringLiteral("not an icon or cursor image"));
     const bool isCursor = u16(d, 2) == 2;
     const int count = u16(d, 4);
-    if (count < 1 || count > maxIconEntries || 6 + qsizetype(count) * 16 > d.size()) {
-        fail(error, QStringLiteral("bad icon directory"));
-        return std::nullopt;
-    }
+    if (count < 1 || count > maxIconEntries || 6 + qsizetype(count) * 16 > d.size())
+        return noImage(error, QStringLiteral("bad icon directory"));
     int best = -1;
     int bestDistance = 0;
     for (int i = 0; i < count; ++i) {
@@ -169,8 +150,7 @@ std::optional<AniImage> decodeIcon(QByteArrayView d, QString *error)
         const qsizetype offset = u32(d, e + 12);
         if (size < 1 || offset < 6 + qsizetype(count) * 16 || offset > d.size()
             || size > d.size() - offset) {
-            fail(error, QStringLiteral("icon image lies outside its data"));
-            return std::nullopt;
+            return noImage(error, QStringLiteral("icon image lies outside its data"));
         }
         const int w = quint8(d[e]) == 0 ? 256 : quint8(d[e]);
         const int distance = std::abs(w - 32);
@@ -254,88 +234,71 @@ bool readFrames(QByteArrayView list, qsizetype expected, AniCursorData &out, QSt
     return true;
 }
 
-} // namespace
-
-AniParseResult parse(QByteArrayView file)
+// The whole file into `out`; false, with the reason, where it is not a
+// readable animated cursor.
+bool readCursor(QByteArrayView file, AniCursorData &out, QString *error)
 {
-    AniParseResult result;
-    QString *error = &result.error;
-    if (file.size() > maxFileSize) {
-        fail(error, QStringLiteral("file too large for an animated cursor"));
-        return result;
-    }
-    if (file.size() < 12 || !hasTag(file, 0, "RIFF") || !hasTag(file, 8, "ACON")) {
-        fail(error, QStringLiteral("not an animated cursor (no RIFF ACON header)"));
-        return result;
-    }
+    if (file.size() > maxFileSize)
+        return fail(error, QStringLiteral("file too large for an animated cursor"));
+    if (file.size() < 12 || !hasTag(file, 0, "RIFF") || !hasTag(file, 8, "ACON"))
+        return fail(error, QStringLiteral("not an animated cursor (no RIFF ACON header)"));
     const qsizetype riffSize = u32(file, 4);
-    if (riffSize < 4 || riffSize > file.size() - 8) {
-        fail(error, QStringLiteral("RIFF size runs past the end of the file"));
-        return result;
-    }
+    if (riffSize < 4 || riffSize > file.size() - 8)
+        return fail(error, QStringLiteral("RIFF size runs past the end of the file"));
     const QByteArrayView d = file.first(8 + riffSize); // trailing bytes are not ours
 
     Chunks c;
     if (!collectChunks(d, c, error))
-        return result;
-    if (!c.anih || c.anih->size() < 36) {
-        fail(error, QStringLiteral("missing or short 'anih' header"));
-        return result;
-    }
+        return false;
+    if (!c.anih || c.anih->size() < 36)
+        return fail(error, QStringLiteral("missing or short 'anih' header"));
     const QByteArrayView h = *c.anih;
     const quint32 frameCount = u32(h, 4);
     const quint32 stepCount = u32(h, 8);
     const quint32 displayRate = u32(h, 28);
     const quint32 flags = u32(h, 32);
-    if (!(flags & 1)) {
-        fail(error, QStringLiteral("frames stored as raw bitmaps are not supported"));
-        return result;
-    }
-    if (frameCount < 1 || frameCount > quint32(maxFrames)) {
-        fail(error, QStringLiteral("bad frame count %1").arg(frameCount));
-        return result;
-    }
-    if (stepCount < 1 || stepCount > quint32(maxSteps)) {
-        fail(error, QStringLiteral("bad step count %1").arg(stepCount));
-        return result;
-    }
-    if (!c.fram) {
-        fail(error, QStringLiteral("missing frame list"));
-        return result;
-    }
-    AniCursorData out;
+    if (!(flags & 1))
+        return fail(error, QStringLiteral("frames stored as raw bitmaps are not supported"));
+    if (frameCount < 1 || frameCount > quint32(maxFrames))
+        return fail(error, QStringLiteral("bad frame count %1").arg(frameCount));
+    if (stepCount < 1 || stepCount > quint32(maxSteps))
+        return fail(error, QStringLiteral("bad step count %1").arg(stepCount));
+    if (!c.fram)
+        return fail(error, QStringLiteral("missing frame list"));
     if (!readFrames(*c.fram, qsizetype(frameCount), out, error))
-        return result;
+        return false;
 
     if (c.seq) {
-        if (c.seq->size() < qsizetype(stepCount) * 4) {
-            fail(error, QStringLiteral("'seq ' chunk shorter than the step count"));
-            return result;
-        }
+        if (c.seq->size() < qsizetype(stepCount) * 4)
+            return fail(error, QStringLiteral("'seq ' chunk shorter than the step count"));
         for (quint32 i = 0; i < stepCount; ++i) {
             const quint32 frame = u32(*c.seq, qsizetype(i) * 4);
-            if (frame >= frameCount) {
-                fail(error, QStringLiteral("step %1 shows frame %2 of %3").arg(i).arg(frame).arg(frameCount));
-                return result;
-            }
+            if (frame >= frameCount)
+                return fail(error, QStringLiteral("step %1 shows frame %2 of %3").arg(i).arg(frame).arg(frameCount));
             out.sequence.append(int(frame));
         }
     } else {
-        if (stepCount > frameCount) {
-            fail(error, QStringLiteral("more steps than frames and no sequence"));
-            return result;
-        }
+        if (stepCount > frameCount)
+            return fail(error, QStringLiteral("more steps than frames and no sequence"));
         for (quint32 i = 0; i < stepCount; ++i)
             out.sequence.append(int(i));
     }
-    if (c.rate && c.rate->size() < qsizetype(stepCount) * 4) {
-        fail(error, QStringLiteral("'rate' chunk shorter than the step count"));
-        return result;
-    }
+    if (c.rate && c.rate->size() < qsizetype(stepCount) * 4)
+        return fail(error, QStringLiteral("'rate' chunk shorter than the step count"));
     for (quint32 i = 0; i < stepCount; ++i)
         out.rates.append(c.rate ? u32(*c.rate, qsizetype(i) * 4) : displayRate);
 
-    result.cursor = std::move(out);
+    return true;
+}
+
+} // namespace
+
+AniParseResult parse(QByteArrayView file)
+{
+    AniParseResult result;
+    AniCursorData out;
+    if (readCursor(file, out, &result.error))
+        result.cursor = std::move(out);
     return result;
 }
 
