@@ -8,8 +8,6 @@
 
 #include <memory>
 
-class QAction;
-class QComboBox;
 class QFrame;
 class QVBoxLayout;
 class QLabel;
