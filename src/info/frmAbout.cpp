@@ -29,7 +29,6 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     // Left: the maker's logo and name; right: the program.
     auto *image = new QLabel(this);

@@ -37,7 +37,6 @@ frmGettingHelp::frmGettingHelp(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmGettingHelp"));
     setWindowTitle(InfoTexts::helpCaption());
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     m_image = new ClickableImage(this);
     m_image->setObjectName(QStringLiteral("Image1"));

@@ -25,7 +25,6 @@ frmWorking::frmWorking(const QString &programDir, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmWorking"));
     setWindowTitle(QStringLiteral("Working..."));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFixedSize(windowWidth, windowHeight);
 
     m_mainLbl = new QLabel(this);
