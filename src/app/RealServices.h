@@ -32,9 +32,10 @@ public:
 
 private:
     QTemporaryDir m_workDir;
+    // Before the shell, which reports through the dialogs: it must go first.
+    std::unique_ptr<RealDialogs> m_dialogs;
     std::unique_ptr<ClearTool> m_clearTool;
     std::unique_ptr<Shell> m_shell;
-    std::unique_ptr<RealDialogs> m_dialogs;
     Services m_services;
 };
 
