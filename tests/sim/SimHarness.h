@@ -20,16 +20,12 @@ public:
     QString outText, errText, merged; // merged: both streams in the order written
     void out(const QString &text) override { outText += text, merged += text; }
     void err(const QString &text) override { errText += text, merged += text; }
-    void clear() { outText.clear(), errText.clear(), merged.clear(); }
 };
 
-class QueueInput final : public Input {
+// Nothing typed: a command that asks reads the end of input.
+class NoInput final : public Input {
 public:
-    QStringList lines;
-    std::optional<QString> readLine() override
-    {
-        return lines.isEmpty() ? std::nullopt : std::optional<QString>(lines.takeFirst());
-    }
+    std::optional<QString> readLine() override { return std::nullopt; }
 };
 
 // 2026-01-DAY hh:mm UTC.
@@ -75,7 +71,7 @@ struct Harness {
     QTemporaryDir dir;
     std::unique_ptr<RegionStore> store = std::make_unique<RegionStore>(dir.path());
     BufferOutput output;
-    QueueInput input;
+    NoInput input;
     QList<int> waits;
     Context ctx{u"cleartool"_s, *store, output, input, u"tester"_s, 777, [this](int ms) { waits << ms; }};
 
@@ -83,7 +79,7 @@ struct Harness {
 
     int run(const QString &tool, const QStringList &words)
     {
-        output.clear();
+        output = BufferOutput();
         ctx.tool = tool;
         return Dispatcher::execute(tool, words, ctx);
     }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <memory>
@@ -18,14 +19,6 @@ namespace {
 const QString kSimDir = u"" QUORVANE_BIN_DIR "/sim"_s;
 const QString kScript = u"" QUORVANE_BIN_DIR "/get_replica_info.pl"_s;
 const QString CT = u"cleartool"_s, MT = u"multitool"_s, SIM = u"ccsim"_s, PERL = u"ccperl"_s;
-
-// The lines of a results file, each ended by CR LF.
-QStringList crlfLines(const QString &path)
-{
-    QFile f(path);
-    const QString text = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    return text.endsWith(u"\r\n"_s) ? text.chopped(2).split(u"\r\n"_s) : QStringList{u"<no final CR LF>"_s};
-}
 
 } // namespace
 
@@ -46,6 +39,12 @@ class TestSimProcess : public QObject {
         p.setWorkingDirectory(m_work.path());
         p.start(kSimDir + u'/' + program, args);
         QVERIFY2(p.waitForStarted(), qPrintable(p.errorString()));
+    }
+    // A co-process, both streams merged, as a client starts it.
+    void startCoprocess(QProcess &p, const QString &program) const
+    {
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        start(p, program, {u"-status"_s});
     }
 
     // Runs a program to its end: its exit code; fills out and err.
@@ -90,37 +89,30 @@ private slots:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("commands");
-        QTest::addColumn<QStringList>("answers");
-        QTest::addColumn<bool>("exitCommand");
+        QTest::addColumn<QStringList>("answers"); // cleartool's session ends by "exit", multitool's by the end of input
         QTest::newRow("cleartool") << CT
                                    << QStringList{u"desc -fmt \"%[replica_name]p\" vob:/vobs/fix"_s, u"lsreplica -siblings -s -invob /vobs/plain"_s,
-                                                  u"lsreplica -s -invob /vobs/none"_s, u"lsreplica -fmt \"%n,%[replica_host]p,\" -invob /vobs/fix"_s,
-                                                  u"lsvob -s"_s}
+                                                  u"lsreplica -s -invob /vobs/none"_s, u"lsvob -s"_s}
                                    << QStringList{u"alphaCommand 1 returned status 0\n"_s, u"Command 2 returned status 0\n"_s,
                                                   u"cleartool: Error: Unable to determine VOB for pathname \"/vobs/none\".\nCommand 3 returned status 1\n"_s,
-                                                  u"alpha,hosta,beta,hostb,gamma,hostc,Command 4 returned status 0\n"_s,
-                                                  u"/vobs/fix\n/vobs/plain\nCommand 5 returned status 0\n"_s}
-                                   << true;
+                                                  u"/vobs/fix\n/vobs/plain\nCommand 4 returned status 0\n"_s};
         QTest::newRow("multitool") << MT
                                    << QStringList{u"chepoch -force beta@/vobs/fix alpha=x"_s, u"\"unbalanced"_s,
                                                   u"chepoch -force beta@/vobs/fix alpha=3"_s}
                                    << QStringList{u"multitool: Error: Invalid epoch number \"x\" for \"alpha\": give a whole number from 0 to 2147483647.\nCommand 1 returned status 1\n"_s,
                                                   u"multitool: Error: Unmatched \" in command line.\nCommand 2 returned status 1\n"_s,
-                                                  u"Epoch row successfully set.\nCommand 3 returned status 0\n"_s}
-                                   << false;
+                                                  u"Epoch row successfully set.\nCommand 3 returned status 0\n"_s};
     }
     void coProcessProtocol()
     {
         QFETCH(QString, program);
         QFETCH(QStringList, commands);
         QFETCH(QStringList, answers);
-        QFETCH(bool, exitCommand);
         QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        start(p, program, {u"-status"_s});
+        startCoprocess(p, program);
         for (int i = 0; i < commands.size(); ++i)
             QCOMPARE(ask(p, commands[i]), answers[i]);
-        if (exitCommand)
+        if (program == CT)
             p.write("exit\n");
         else
             p.closeWriteChannel();
@@ -148,8 +140,7 @@ private slots:
         QFETCH(QString, changer);
         QFETCH(QString, change);
         QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        start(p, program, {u"-status"_s});
+        startCoprocess(p, program);
         const QString before = ask(p, query);
         QCOMPARE(ask(p, query), QString(before).replace(u"Command 1"_s, u"Command 2"_s));
         QCOMPARE(run(changer, change.split(u' ')), 0);
@@ -165,13 +156,10 @@ private slots:
     void fiftyConcurrentMutations()
     {
         std::vector<std::unique_ptr<QProcess>> processes;
-        for (int i = 0; i < 50; ++i) {
-            processes.push_back(std::make_unique<QProcess>());
-            if (i % 5 == 0)
-                start(*processes.back(), MT, {u"syncreplica"_s, u"-export"_s, u"-fship"_s, u"beta@/vobs/fix"_s});
-            else
-                start(*processes.back(), SIM, {u"work"_s, u"alpha@/vobs/fix"_s, u"1"_s});
-        }
+        for (int i = 0; i < 50; ++i) // every fifth an export, the others work
+            start(*processes.emplace_back(std::make_unique<QProcess>()), i % 5 ? SIM : MT,
+                  i % 5 ? QStringList{u"work"_s, u"alpha@/vobs/fix"_s, u"1"_s}
+                        : QStringList{u"syncreplica"_s, u"-export"_s, u"-fship"_s, u"beta@/vobs/fix"_s});
         for (auto &p : processes) {
             QVERIFY(p->waitForFinished(60000));
             QCOMPARE(p->exitCode(), 0);
@@ -204,47 +192,29 @@ private slots:
         const QStringList order = names.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(run(PERL, {kScript, tag}, nullptr, &err), 0);
         for (const QString &file : {u"_results.txt"_s, u"_results_local.txt"_s}) {
-            const QStringList lines = crlfLines(m_work.filePath(file));
+            QFile f(m_work.filePath(file));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(f.readAll()); // each line ended by CR LF
+            const QStringList lines = text.endsWith(u"\r\n"_s) ? text.chopped(2).split(u"\r\n"_s) : QStringList{u"<no final CR LF>"_s};
             QCOMPARE(lines.size(), order.size());
-            for (int i = 0; i < lines.size(); ++i) {
-                const QStringList fields = lines[i].split(u',');
-                QCOMPARE(fields.size(), order.size() + 1);
-                QCOMPARE(fields.first(), order[i]);
-                const bool unknown = file == u"_results.txt"_s && fields.first() == unreachable;
-                for (int k = 1; k < fields.size(); ++k) {
-                    bool numeric = false;
-                    fields[k].toLongLong(&numeric);
-                    QVERIFY2(unknown ? fields[k] == u"?"_s : numeric, qPrintable(lines[i]));
-                }
+            for (int i = 0; i < lines.size(); ++i) { // NAME,n,n,... with "?" for all an unreachable host cannot tell
+                const bool unknown = file == u"_results.txt"_s && order[i] == unreachable;
+                const QString cell = unknown ? u",\\?"_s : u",\\d+"_s;
+                QVERIFY2(QRegularExpression(u"^%1(%2){%3}$"_s.arg(QRegularExpression::escape(order[i]), cell).arg(order.size())).match(lines[i]).hasMatch(), qPrintable(lines[i]));
             }
         }
         QCOMPARE(err.isEmpty(), unreachable.isEmpty());
         QCOMPARE(QDir(m_work.path()).entryList(QDir::Files).size(), 2);
     }
 
-    // The lost-packet rehearsal from the command line; clear failures.
-    void lostPacketRehearsal()
+    // A script failure is clear and leaves no file, not even half a one;
+    // ccperl hands its arguments to perl as they are, no shell between.
+    void scriptFailureAndArguments()
     {
-        QCOMPARE(run(SIM, {u"demo"_s}), 0);
-        const QStringList tools{kScript, u"/vobs/tools"_s};
-        const auto entry = [this](const QString &file, int line) { // boston_hub's column
-            return crlfLines(m_work.filePath(file)).value(line).section(u',', 1, 1).toInt();
-        };
-        QCOMPARE(run(PERL, tools), 0);
-        QVERIFY(entry(u"_results.txt"_s, 1) < entry(u"_results_local.txt"_s, 1)); // london: the estimate is ahead
-        QString report, err;
-        QCOMPARE(run(PERL, tools + QStringList{u"london"_s}, &report), 0);
-        QVERIFY2(report.contains(u"boston_hub"_s) && report.contains(u"estimate ahead"_s), qPrintable(report));
-        QCOMPARE(run(MT, {u"chepoch"_s, u"-actual"_s, u"london@/vobs/tools"_s}), 0);
-        QCOMPARE(run(MT, {u"syncreplica"_s, u"-export"_s, u"-fship"_s, u"london@/vobs/tools"_s}), 0);
-        QCOMPARE(run(PERL, tools), 0);
-        QCOMPARE(entry(u"_results.txt"_s, 1), entry(u"_results.txt"_s, 0));
-
-        init();
+        QString out, err;
         QVERIFY(run(PERL, {kScript, u"/vobs/none"_s}, nullptr, &err) != 0);
         QVERIFY2(err.contains(u"get_replica_info.pl: cannot list the replicas of VOB \"/vobs/none\""_s), qPrintable(err));
-        QVERIFY(QDir(m_work.path()).entryList(QDir::Files).isEmpty()); // no file, not even half a one
-        QString out; // ccperl hands its arguments to perl as they are, no shell between
+        QVERIFY(QDir(m_work.path()).entryList(QDir::Files).isEmpty());
         QCOMPARE(run(PERL, {u"-e"_s, u"print join('|', @ARGV)"_s, u"a b"_s, u"$HOME;x"_s}, &out), 0);
         QCOMPARE(out, u"a b|$HOME;x"_s);
     }
