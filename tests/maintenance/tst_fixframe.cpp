@@ -4,10 +4,12 @@
 #include "support/FakeShell.h"
 #include "ui/LongActionGuard.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QTest>
 
@@ -153,6 +155,41 @@ private slots:
         rig.frame->fixOrSync(1);
         QCOMPARE(rig.shell.lines, (QStringList{importLine, u"multitool syncreplica -export -fship r1@\\proj r2@\\proj "_s}));
         QVERIFY(rig.busyOnce(u"Synchronizing all replicas"_s));
+    }
+
+    // The labels turn blue under the pointer and black again only over the
+    // frame's free area; the options show the epoch box; "All Replicas"
+    // hides the export list, which keeps its choice.
+    void hoverAndOptions()
+    {
+        Rig rig;
+        auto move = [](QWidget *w, QPoint at) {
+            QMouseEvent e(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(w, &e);
+        };
+        auto colour = [&rig](int i) { return rig.get<QLabel>(u"dFixLbl(%1)"_s.arg(i))->palette().color(QPalette::WindowText); };
+        move(rig.get<QLabel>(u"dFixLbl(0)"_s), {2, 2});
+        QCOMPARE(colour(0), QColor(0, 0, 255));
+        move(rig.frame->findChild<QCheckBox *>(u"syncAllCB"_s), {2, 2}); // over a control: no change
+        QCOMPARE(colour(0), QColor(0, 0, 255));
+        const QPoint free(rig.frame->width() - 2, rig.frame->height() - 2);
+        QVERIFY(!rig.frame->childAt(free));
+        move(rig.frame.get(), free);
+        QCOMPARE(colour(0), QColor(0, 0, 0));
+
+        QVERIFY(!rig.epochTxt()->isVisible());
+        rig.option(1)->click();
+        QVERIFY(rig.epochTxt()->isVisible());
+        rig.option(0)->click();
+        QVERIFY(!rig.epochTxt()->isVisible());
+
+        QVERIFY(!rig.combo(1)->isVisible());
+        rig.combo(1)->setCurrentIndex(2);
+        rig.syncAll()->click();
+        QVERIFY(rig.combo(1)->isVisible());
+        QCOMPARE(rig.combo(1)->currentIndex(), 2);
+        rig.syncAll()->click();
+        QVERIFY(!rig.combo(1)->isVisible());
     }
 };
 
