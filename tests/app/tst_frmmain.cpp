@@ -1,16 +1,17 @@
-#include "app/SingleInstance.h"
+// The main window: its frame, feedback and secondary windows, the program
+// started for real, and opening a VOB on scripted ClearCase (the commands,
+// the order of the steps, the clean-up of the previous VOB, and what happens
+// when something fails).
+#include "replicas/EpochMatrixView.h"
 #include "support/LoaderFixture.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
-#include "vobs/VobListPanel.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -25,6 +26,7 @@ using namespace quorvane::test;
 using namespace Qt::StringLiterals;
 
 namespace {
+
 QStringList menuItems(const frmMain &w, const QString &name)
 {
     QStringList items;
@@ -32,15 +34,53 @@ QStringList menuItems(const frmMain &w, const QString &name)
         items << (a->isSeparator() ? u"-"_s : a->text());
     return items;
 }
-// Which page shows: "visual", "detail" or "none".
-QString shownPage(const frmMain &w)
+
+const QString Dev = u"/vobs/dev"_s;
+const QString FileNotFound = u"ERROR... ERROR::53::File not found\r\nReport Bug to bugs@belmora.example"_s;
+
+// Replicas "r1of<n>" ... mastered by the first (the local one); the second has
+// not yet imported the first one's latest work: column 1 of the actual matrix
+// is red.
+LoaderVob makeVob(const QString &tag, int sites)
 {
-    for (int i = 0; i < 2; ++i) {
-        if (w.findChild<QFrame *>(u"frameMainTabStrip(%1)"_s.arg(i))->isVisible())
-            return i == 0 ? u"visual"_s : u"detail"_s;
+    LoaderVob v{u"r1of%1"_s.arg(sites), QString(), {}, {}};
+    for (int k = 1; k <= sites; ++k) {
+        const QString n = u"r%1of%2"_s.arg(k).arg(sites);
+        v.listing += n + u",2026-05-01,host_"_s + n + u',' + v.myReplica + u'@' + tag + u',';
+        v.actual.append({n});
+        for (int j = 0; j < sites; ++j)
+            v.actual.last() << QString::number(10 + j);
     }
-    return u"none"_s;
+    v.local = v.actual;
+    v.actual[1][1] = u"9"_s;
+    return v;
 }
+
+void addDemoVobs(LoaderFixture &f)
+{
+    const QStringList tags{Dev, u"/vobs/docs"_s, u"\\dev"_s, u"/vobs/my dev"_s, u"/vobs/core"_s};
+    const int sites[] = {3, 2, 2, 3, 5};
+    for (int i = 0; i < 5; ++i)
+        f.addVob(tags[i], makeVob(tags[i], sites[i]));
+}
+
+QStringList comboEntries(frmMain &w, const QString &name)
+{
+    const auto *c = w.findChild<QComboBox *>(name);
+    QStringList out;
+    for (int i = 0; i < c->count(); ++i)
+        out << c->itemText(i);
+    return out;
+}
+
+// The window is usable again: busy off, tabs enabled, working dialog hidden.
+bool windowReleased(frmMain &w)
+{
+    return w.status() == u"Status"_s && w.findChild<QProgressBar *>(u"ProgressBar1"_s)->isHidden() &&
+           w.cursor().shape() != Qt::WaitCursor && w.tabStrip()->isEnabled() &&
+           (!w.workingForm() || !w.workingForm()->isVisible());
+}
+
 } // namespace
 
 class TestFrmMain : public QObject {
@@ -67,11 +107,9 @@ private slots:
     void tabSwitch_data()
     {
         QTest::addColumn<bool>("singleReplica");
-        QTest::addColumn<QString>("detailShows");
         QTest::addColumn<QString>("status");
-        QTest::newRow("no VOB yet") << false << u"detail"_s << u"Status"_s;
-        QTest::newRow("single replica")
-            << true << u"none"_s << u"* * No Detail information for this VOB * * "_s;
+        QTest::newRow("no VOB yet") << false << u"Status"_s;
+        QTest::newRow("single replica") << true << u"* * No Detail information for this VOB * * "_s;
     }
     void tabSwitch()
     {
@@ -81,12 +119,14 @@ private slots:
         w.show();
         if (singleReplica)
             w.graph()->setSitesData({u"original"_s, u"d"_s, u"h"_s, u"original@/vobs/x"_s, QString()}, 4, 4);
+        QFrame *pages[] = {w.findChild<QFrame *>(u"frameMainTabStrip(0)"_s),
+                           w.findChild<QFrame *>(u"frameMainTabStrip(1)"_s)};
         QTabBar *tabs = w.tabStrip();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
-        QTEST(shownPage(w), "detailShows");
+        QVERIFY(!pages[0]->isVisible() && pages[1]->isVisible() != singleReplica);
         QTEST(w.status(), "status");
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
-        QCOMPARE(shownPage(w), u"visual"_s);
+        QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
     }
 
     void busyFeedbackSequence()
@@ -109,55 +149,42 @@ private slots:
         QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
     }
 
-    // The working dialog and the detail window are made once and re-used.
-    void secondaryWindowsAreReused()
+    // The working dialog and the detail window are made once and re-used;
+    // the detail window stays on top, shows each text from its top, and
+    // closeImage only hides it. Shutdown unloads every window, once.
+    void secondaryWindows_data()
     {
+        QTest::addColumn<bool>("viaExit");
+        QTest::newRow("File > Exit") << true;
+        QTest::newRow("window closed") << false;
+    }
+    void secondaryWindows()
+    {
+        QFETCH(bool, viaExit);
         LoaderFixture f;
         frmMain &w = *f.window;
+        w.show();
         w.setMsg(u"first"_s);
         frmWorking *dlg = w.workingForm();
-        QVERIFY(dlg && dlg->isVisible());
         w.hideWorking();
-        QVERIFY(!dlg->isVisible());
+        QVERIFY(dlg && !dlg->isVisible());
         w.setMsg(u"second"_s, u"Working..."_s);
-        QCOMPARE(w.workingForm(), dlg);
-        QVERIFY(dlg->isVisible());
+        QVERIFY(w.workingForm() == dlg && dlg->isVisible());
         QCOMPARE(dlg->message(), u"second"_s);
 
-        // The detail window stays on top, shows each call's text from its
-        // top, and closeImage only hides it.
-        QStringList lines;
-        for (int i = 0; i < 500; ++i)
-            lines << u"event %1"_s.arg(i);
-        w.setDetail(lines.join(u'\n'), u"History Detail: a"_s);
+        const QString text = QString(u"event\n"_s).repeated(500);
+        w.setDetail(text, u"History Detail: a"_s);
         frmDetail *d = w.detailForm();
         QVERIFY(d->isVisible() && (d->windowFlags() & Qt::WindowStaysOnTopHint));
         QScrollBar *bar = d->findChild<QPlainTextEdit *>(u"mainTxt"_s)->verticalScrollBar();
         bar->setValue(bar->maximum());
         QTest::mouseClick(d->findChild<QLabel *>(u"closeImage"_s), Qt::LeftButton);
         QVERIFY(!d->isVisible());
-        w.setDetail(lines.join(u'\n'), u"History Detail: b"_s);
-        QCOMPARE(w.detailForm(), d);
-        QVERIFY(d->isVisible());
-        QCOMPARE(d->text(), lines.join(u'\n'));
+        w.setDetail(text, u"History Detail: b"_s);
+        QVERIFY(w.detailForm() == d && d->isVisible() && d->text() == text);
         QCOMPARE(d->windowTitle(), u"History Detail: b"_s);
         QCOMPARE(bar->value(), 0);
-    }
 
-    void shutdownUnloadsEveryWindowOnce_data()
-    {
-        QTest::addColumn<bool>("viaExit");
-        QTest::newRow("File > Exit") << true;
-        QTest::newRow("window closed") << false;
-    }
-    void shutdownUnloadsEveryWindowOnce()
-    {
-        QFETCH(bool, viaExit);
-        LoaderFixture f;
-        frmMain &w = *f.window;
-        w.show();
-        w.setMsg(u"busy"_s);
-        w.setDetail(u"text"_s, u"History Detail: r1"_s);
         struct Counter : QObject {
             int closes = 0;
             bool eventFilter(QObject *, QEvent *e) override
@@ -171,8 +198,7 @@ private slots:
             w.findChild<QAction *>(u"mnuExit"_s)->trigger();
         else
             w.close();
-        QVERIFY(!w.isVisible() && !w.workingForm()->isVisible() && !w.detailForm()->isVisible());
-        QCOMPARE(counter.closes, 1);
+        QVERIFY(!w.isVisible() && !dlg->isVisible() && !d->isVisible());
         w.closeAllForms(); // a second shutdown does nothing
         QCOMPARE(counter.closes, 1);
     }
@@ -188,31 +214,14 @@ private slots:
         frmMain w;
         QCOMPARE(w.findChild<QLabel *>(u"clearCaseLbl"_s)->text(),
                  u"Simulated MultiSite region (no ClearCase installed)"_s);
-        QVERIFY(QFileInfo(w.services().workDir).isDir());
-        QVERIFY(QFileInfo::exists(w.services().scriptPath));
         w.vobList()->loadVobsButClick();
-        QVERIFY(w.vobList()->list()->count() > 0);
         QVERIFY(!w.vobList()->list()->findItems(u"/vobs/tools"_s, Qt::MatchExactly).isEmpty());
-        qunsetenv("QUORVANE_TEST_DIALOG_ECHO");
-    }
-
-    void lockNameSeparatesDisplays()
-    {
-        qputenv("WAYLAND_DISPLAY", "");
-        qputenv("DISPLAY", ":7");
-        const QString a = SingleInstance::defaultLockPath();
-        qputenv("DISPLAY", ":8");
-        const QString b = SingleInstance::defaultLockPath();
-        QVERIFY(a != b && !a.contains(QLatin1Char(':')));
     }
 
     // The built program, started twice: the second copy shows the box and
     // ends without a window; after a crash of the first, a new start works.
     void builtBinaryStartsOnce()
     {
-        const QString exe = QStringLiteral(QUORVANE_BIN_DIR "/quorvane");
-        if (!QFile::exists(exe))
-            QSKIP("program not built");
         QTemporaryDir runtime;
         QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QTemporaryDir region;
@@ -222,11 +231,10 @@ private slots:
         env.insert(u"CCSIM_REGION"_s, region.path());
         env.insert(u"QUORVANE_TEST_DIALOG_ECHO"_s, u"1"_s);
         env.insert(u"DISPLAY"_s, u":99"_s);
-
         auto start = [&] {
             auto p = std::make_unique<QProcess>();
             p->setProcessEnvironment(env);
-            p->start(exe, {});
+            p->start(QStringLiteral(QUORVANE_BIN_DIR "/quorvane"), {});
             return p;
         };
         const auto first = start();
@@ -246,6 +254,132 @@ private slots:
         QVERIFY(!third->waitForFinished(1500));
         third->kill();
         third->waitForFinished();
+    }
+
+    // With nothing listed, a double click does nothing. Opening one VOB, then
+    // another (or the same one again, as after a maintenance action): each
+    // load sends desc, lsreplica and the script, the tag as it comes from the
+    // list, unquoted, with the working dialog up and the tabs off; a double
+    // click meanwhile is ignored. The listing becomes the sites, four fields
+    // each. A reload cleans up: every site control of the previous VOB goes,
+    // the replica lists are reset and the grids cleaned before the refill.
+    void openTwice_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("same VOB again") << Dev << Dev;
+        QTest::newRow("fewer sites") << u"/vobs/core"_s << u"/vobs/docs"_s;
+        QTest::newRow("windows tag, then a tag with a blank") << u"\\dev"_s << u"/vobs/my dev"_s;
+    }
+    void openTwice()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        w.show();
+        w.setStatus(u"untouched"_s);
+        f.open(first);
+        QVERIFY(f.log.isEmpty() && !w.workingForm() && w.tabStrip()->isEnabled());
+        QCOMPARE(w.status(), u"untouched"_s);
+        addDemoVobs(f);
+        QStringList during;
+        QList<int> gridRows;
+        f.duringScript = [&] {
+            during << QString(w.workingForm()->message() +
+                              (w.tabStrip()->isEnabled() ? u""_s : u" | tabs off"_s));
+            gridRows = {w.epochView()->Grid1()->rows(), w.epochView()->Grid2()->rows()};
+            if (f.log.size() == 3)
+                f.open(first);
+        };
+        f.open(first);
+        QCOMPARE(
+            f.log,
+            (QStringList{u"cleartool desc -fmt \"%[replica_name]p\" vob:"_s + first,
+                         u"cleartool lsreplica -fmt \"%n,%d,%[replica_host]p,%[master]p,\" -invob "_s + first,
+                         u"shell ccperl \""_s + f.services.scriptPath + u"\" "_s + first}));
+        const int oldCount = int(w.graph()->allSites().size());
+        f.open(second);
+        const QString msg = u"Getting Detail for VOB: %1, please wait.. | tabs off"_s;
+        QCOMPARE(during, (QStringList{msg.arg(first), msg.arg(second)}));
+        QVERIFY(windowReleased(w) && !w.graph()->isHidden());
+        QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:"_s + second);
+
+        const LoaderVob &vob = f.vobs[second];
+        QCOMPARE(w.graph()->GMyReplicaName(), vob.myReplica);
+        QString sites;
+        for (const mSite &s : w.graph()->allSites())
+            sites += s.replicaName + u',' + s.dateCreated + u',' + s.replicaHost + u',' + s.master + u',';
+        QCOMPARE(sites, vob.listing);
+        QStringList names{u"<select_replica>"_s};
+        for (const QStringList &row : vob.actual)
+            names << row.first();
+        for (int k = 1; k <= oldCount + 1; ++k) {
+            for (const char *name : {"siteImage(%1)", "siteLabel(%1)", "siteMasterLabel(%1)"})
+                QCOMPARE(w.graph()->findChildren<QLabel *>(QString::fromLatin1(name).arg(k)).size(),
+                         k < names.size() ? 1 : 0);
+        }
+        QCOMPARE(comboEntries(w, u"dReplicaCombo"_s), names);
+        names.removeAll(vob.myReplica);
+        QCOMPARE(comboEntries(w, u"dReplicaFixCombo(0)"_s), names);
+        QCOMPARE(comboEntries(w, u"dReplicaFixCombo(1)"_s), names);
+        QCOMPARE(gridRows, (QList<int>{2, 2})); // cleaned: the header and one row
+        QCOMPARE(gridCells(w.epochView()->Grid1()), expectedGrid(vob.actual, {1}));
+        QCOMPARE(gridCells(w.epochView()->Grid2()), expectedGrid(vob.local));
+        QVERIFY(f.dialogs.boxes.isEmpty());
+    }
+
+    // A refused command ends the load at once with the standard box; what was
+    // done before it stays, and the previous VOB is not cleaned up before
+    // lsreplica has answered. A script that wrote nothing is reported for each
+    // matrix and the load runs to its end; results of an earlier run are
+    // removed before the script starts, so they are never shown for this VOB.
+    // Either way the window is released.
+    void failedLoad_data()
+    {
+        QTest::addColumn<QString>("refused"); // the command ClearCase refuses, if any
+        QTest::addColumn<bool>("reload");
+        QTest::newRow("lsreplica, first load") << u"lsreplica"_s << false;
+        QTest::newRow("lsreplica, reload") << u"lsreplica"_s << true;
+        QTest::newRow("desc, reload") << u"desc"_s << true;
+        QTest::newRow("script wrote nothing") << QString() << false;
+        QTest::newRow("another VOB's results left") << QString() << true;
+    }
+    void failedLoad()
+    {
+        QFETCH(QString, refused);
+        QFETCH(bool, reload);
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        w.show();
+        addDemoVobs(f);
+        f.vobs[Dev].actual.clear(); // the script writes nothing for it
+        f.vobs[Dev].local.clear();
+        if (reload) {
+            f.open(u"/vobs/docs"_s);
+            f.writeResults({{u"elsewhere"_s, u"99"_s}}, {{u"elsewhere"_s, u"98"_s}});
+        }
+        const QString before = w.graph()->GMyReplicaName();
+        w.graph()->hide(); // the picture may be hidden when the failure comes
+        const QString error = u"cleartool: Error: Unable to locate VOB \"/vobs/dev\"."_s;
+        if (!refused.isEmpty())
+            f.clearTool.failures.insert(
+                refused == u"desc"_s ? Commands::localReplicaName(Dev) : Commands::replicaList(Dev), error);
+        f.log.clear();
+        f.open(Dev);
+
+        QStringList shown;
+        for (const ScriptedDialogs::Box &box : std::as_const(f.dialogs.boxes))
+            shown << box.title + u' ' + box.prompt;
+        const QString refusal = u"ERROR... ERROR::"_s + error + u"\r\nReport Bug to bugs@belmora.example"_s;
+        QCOMPARE(shown, refused.isEmpty() ? QStringList({FileNotFound, FileNotFound}) : QStringList{refusal});
+        QCOMPARE(f.log.size(), refused == u"desc"_s ? 1 : refused.isEmpty() ? 3 : 2);
+        QVERIFY(windowReleased(w) && !w.graph()->isHidden());
+        QCOMPARE(w.graph()->GMyReplicaName(), refused == u"desc"_s ? before : u"r1of3"_s);
+        QCOMPARE(w.graph()->allSites().size(), refused.isEmpty() ? 3 : reload ? 2 : 0);
+        // Nothing of an earlier run is shown.
+        for (const FlexGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
+            QVERIFY(!gridCells(grid).value(1).value(0).startsWith(u"elsewhere"_s));
     }
 };
 

@@ -1,8 +1,10 @@
-// Finding ClearCase's programs (real, simulated or none) and running them
-// without a shell while the window keeps answering.
+// The command texts ClearCase is sent, finding ClearCase's programs (real,
+// simulated or none), running them while the window keeps answering, and the
+// cleartool client against a stand-in that misbehaves on request (see
+// tests/data/ccase/fake_cleartool.pl for its commands).
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/ClearCaseError.h"
-#include "ccase/ClearTool.h"
+#include "ccase/Commands.h"
 #include "ccase/CoprocessClearTool.h"
 #include "ccase/ProcessShell.h"
 #include "support/ScriptedDialogs.h"
@@ -13,28 +15,82 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
+#include <csignal>
 #include <ctime>
+#include <sys/types.h>
 
 using namespace quorvane;
 using namespace Qt::StringLiterals;
 using Kind = ClearCaseFound::Kind;
+using Mode = CoprocessClearTool::Mode;
 
 namespace {
+
+const QString FakeClearTool = QStringLiteral(QUORVANE_TEST_DATA "/ccase/fake_cleartool.pl");
+
+// The reply, or "<error> " and ClearCase's message.
+QString run(ClearTool &tool, const QString &command)
+{
+    try {
+        return command == u"<vobTags>"_s ? tool.vobTags().join(u'|') : tool.CmdExec(command);
+    } catch (const ClearCaseError &e) {
+        return (e.number() == ErrNo::ClearCase ? u"<error> "_s : u"<wrong number> "_s) + e.description();
+    }
+}
+
+void addModeRows(const char *name, const QString &command, const QString &expected)
+{
+    for (const Mode mode : {Mode::Coprocess, Mode::ProcessPerCommand}) {
+        QTest::addRow("%s/%s", name, mode == Mode::Coprocess ? "coprocess" : "per-process")
+            << int(mode) << command << expected;
+    }
+}
+
 void makeExecutable(const QString &path)
 {
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("#!/bin/sh\nexit 0\n");
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("#!/bin/sh\nexit 0\n") > 0);
     f.close();
     QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
+
 } // namespace
 
 class TestClearCasePrograms : public QObject {
     Q_OBJECT
 private slots:
+    void texts_data()
+    {
+        QTest::addColumn<QString>("actual");
+        QTest::addColumn<QString>("expected");
+        const QString v = u"\\proj"_s, r = u"sanfran_hub"_s, script = u"/opt/q/get_replica_info.pl"_s;
+        QTest::newRow("script for replica") << Commands::replicaInfoScriptFor(script, v, r)
+                                            << u"ccperl \"/opt/q/get_replica_info.pl\" \\proj sanfran_hub"_s;
+        QTest::newRow("history detail")
+            << Commands::historyDetail(r, v)
+            << u"lshistory -fmt \"Date:%d User:%u\\n%c\\n\" replica:sanfran_hub@\\proj"_s;
+        QTest::newRow("sync history")
+            << Commands::syncHistory(r, v) << u"lshistory -fmt \"%e,%d,\" replica:sanfran_hub@\\proj"_s;
+        QTest::newRow("chepoch force") << Commands::chepochForce(r, v, u"1234"_s)
+                                       << u"multitool chepoch -force sanfran_hub@\\proj sanfran_hub=1234"_s;
+        QTest::newRow("chepoch actual")
+            << Commands::chepochActual(r, v) << u"multitool chepoch -actual sanfran_hub@\\proj"_s;
+        QTest::newRow("import") << Commands::importReceive(v)
+                                << u"multitool syncreplica -import -invob \\proj -receive"_s;
+        QTest::newRow("export one") << Commands::exportTo(r, v)
+                                    << u"multitool syncreplica -export -fship sanfran_hub@\\proj"_s;
+        QTest::newRow("export all") << Commands::exportToAll({u"a"_s, u"b"_s}, v)
+                                    << u"multitool syncreplica -export -fship a@\\proj b@\\proj "_s;
+    }
+    void texts()
+    {
+        QFETCH(QString, actual);
+        QTEST(actual, "expected");
+    }
+
     // Layouts under a temporary root: "prog" is the program directory,
     // "pathdir" is all of PATH, "install" is an install folder. A name after
     // "->" is a link to it.
@@ -75,6 +131,9 @@ private slots:
                                         u"Simulated MultiSite region (no ClearCase installed)"_s,
                                         u"No ClearCase found"_s};
         QCOMPARE(found.description, descriptions[kind]);
+        if (found.kind == Kind::None) // "Load VOBs" then says so
+            QVERIFY(run(*ClearCaseDiscovery::makeClearTool(found), u"<vobTags>"_s)
+                        .startsWith(u"<error> No ClearCase was found"_s));
     }
 
     // Found beside the program, the simulated region's folder goes first on
@@ -93,27 +152,6 @@ private slots:
             QSKIP("this machine has ClearCase installed");
         QCOMPARE(found.kind, Kind::Simulated);
         QCOMPARE(after, sim + QDir::listSeparator() + u"/nonexistent/bin"_s);
-    }
-
-    // Without ClearCase, or with a cleartool that cannot start, "Load VOBs"
-    // says so.
-    void missingClearToolIsReported()
-    {
-        CoprocessClearTool missing(u"/nonexistent/cleartool"_s);
-        try {
-            missing.vobTags();
-            QFAIL("no error");
-        } catch (const ClearCaseError &e) {
-            QVERIFY2(e.description().startsWith(u"Could not start cleartool (/nonexistent/cleartool)"_s),
-                     qPrintable(e.description()));
-        }
-        try {
-            ClearCaseDiscovery::makeClearTool({Kind::None, QString(), QString()})->vobTags();
-            QFAIL("no error");
-        } catch (const ClearCaseError &e) {
-            QVERIFY(e.description().startsWith(u"No ClearCase was found"_s));
-            QCOMPARE(e.number(), ErrNo::ClearCase);
-        }
     }
 
     void windowKeepsAnsweringDuringTwoSecondProcess()
@@ -136,70 +174,139 @@ private slots:
         QVERIFY2(cpuSeconds < 0.5, qPrintable(QString::number(cpuSeconds))); // ... and the wait did not spin
     }
 
-    void argumentsReachProgramUnchangedInWorkDir()
-    {
-        test::ScriptedDialogs dialogs;
-        QTemporaryDir work;
-        ProcessShell shell(dialogs, work.path());
-        // Text a shell would expand or split stays as it is.
-        shell.ShellAndWait(u"perl -e \"open(my $f, '>', 'args.txt') or die; print $f join('|', @ARGV)\" "
-                           "\"a b\" \\dev x\\\"y $HOME;ls `id`"_s,
-                           0);
-        QVERIFY(dialogs.boxes.isEmpty());
-        QFile out(work.filePath(u"args.txt"_s));
-        QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(out.readAll()), u"a b|\\dev|x\"y|$HOME;ls|`id`"_s);
-    }
-
-    void startFailureShowsProcessBox_data()
+    // A command line is split by Windows rules, never by a shell: arguments
+    // reach the program unchanged (text a shell would expand stays as it is),
+    // in the work directory. A process that cannot start gets the process box
+    // with the reason and the line.
+    void shellAndWait_data()
     {
         QTest::addColumn<QString>("workDir");
         QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("description"); // its start; some text in any case
-        QTest::newRow("missing program")
-            << QString() << u"no_such_program_q \"a b\" c"_s << u"Program not found: no_such_program_q"_s;
-        QTest::newRow("empty line") << QString() << u"  "_s << u"Empty command line"_s;
-        QTest::newRow("work dir gone") << u"/nonexistent/work"_s << u"true"_s << QString();
+        QTest::addColumn<QString>("result"); // the box's reason, or the arguments joined with '|'
+        QTest::newRow("arguments unchanged")
+            << QString()
+            << u"perl -e \"open(my $f, '>', 'args.txt') or die; print $f join('|', @ARGV)\" "
+               "\"a b\"\t\\dev x\\\"y $HOME;ls `id` \"\" p\"q r\"s \\\\srv\\share \"c\\\\\" \"d"_s
+            << u"a b|\\dev|x\"y|$HOME;ls|`id`||pq rs|\\\\srv\\share|c\\|d"_s;
+        QTest::newRow("missing program") << QString() << u"no_such_program_q \"a b\" c"_s
+                                         << u"ERROR: Program not found: no_such_program_q"_s;
+        QTest::newRow("empty line") << QString() << u"  "_s << u"ERROR: Empty command line"_s;
+        QTest::newRow("work dir gone") << u"/nonexistent/work"_s << u"true"_s << u"ERROR: "_s;
     }
-    void startFailureShowsProcessBox()
+    void shellAndWait()
     {
         QFETCH(QString, workDir);
         QFETCH(QString, line);
-        QFETCH(QString, description);
+        QFETCH(QString, result);
         test::ScriptedDialogs dialogs;
         QTemporaryDir work;
-        ProcessShell shell(dialogs, workDir.isEmpty() ? work.path() : workDir);
-        shell.ShellAndWait(line, 0);
+        ProcessShell(dialogs, workDir.isEmpty() ? work.path() : workDir).ShellAndWait(line, 0);
+        QFile out(work.filePath(u"args.txt"_s));
+        if (!result.startsWith(u"ERROR: "_s)) {
+            QVERIFY(dialogs.boxes.isEmpty() && out.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(out.readAll()), result);
+            return;
+        }
         QCOMPARE(dialogs.boxes.size(), 1);
         const auto &box = dialogs.boxes.first();
-        QCOMPARE(box.title, AppInfo::title());
-        QCOMPARE(box.icon, MsgIcon::Stop);
-        QVERIFY2(box.prompt.startsWith(u"ERROR: "_s + description) && !box.prompt.startsWith(u"ERROR: \r"_s),
+        QVERIFY(box.title == AppInfo::title() && box.icon == MsgIcon::Stop);
+        QVERIFY2(box.prompt.startsWith(result) && !box.prompt.startsWith(u"ERROR: \r"_s),
                  qPrintable(box.prompt));
         QVERIFY(box.prompt.endsWith(u"\r\nCould not execute --> "_s + line));
     }
 
-    void resolveProgram_data()
+    void init()
     {
-        QTest::addColumn<QStringList>("present");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected"); // file name found, empty for none
-        QTest::newRow("ccperl itself") << QStringList{u"ccperl"_s, u"perl"_s} << u"ccperl"_s << u"ccperl"_s;
-        QTest::newRow("ratlperl before perl")
-            << QStringList{u"ratlperl"_s, u"perl"_s} << u"ccperl"_s << u"ratlperl"_s;
-        QTest::newRow("perl last") << QStringList{u"perl"_s} << u"ccperl"_s << u"perl"_s;
-        QTest::newRow("no fallback for multitool") << QStringList{u"perl"_s} << u"multitool"_s << QString();
+        qunsetenv("FAKE_CT_BROKEN");
+        qunsetenv("FAKE_CT_CRLF");
     }
-    void resolveProgram()
+
+    // Every reply comes back exactly, in both ways of running cleartool, and
+    // the reader stops exactly at the status line: the next reply is whole. A
+    // failing command throws ClearCase's message, taken whole. Lines that
+    // would put the session out of step are refused before anything is sent.
+    void replies_data()
     {
-        QFETCH(QStringList, present);
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
-        QTemporaryDir dir;
-        for (const QString &p : present)
-            makeExecutable(dir.filePath(p));
-        QCOMPARE(ProcessShell::resolveProgram(name, {dir.path()}),
-                 expected.isEmpty() ? QString() : dir.filePath(expected));
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("expected");
+        addModeRows("no final newline", u"print boston_hub"_s, u"boston_hub"_s);
+        addModeRows("windows line ends kept", u"print a\\r\\nb\\r\\n"_s, u"a\r\nb\r\n"_s);
+        addModeRows("own status text at end", u"print Command 1 returned status 0\\n"_s,
+                    u"Command 1 returned status 0\n"_s);
+        addModeRows("own status text inside, no newline", u"print x\\nCommand 1 returned status 1\\ny"_s,
+                    u"x\nCommand 1 returned status 1\ny"_s);
+        addModeRows("warning on stderr is not output", u"warn cleartool: Warning: slow\\n"_s, u"ok"_s);
+        addModeRows("VOB tags: CR stripped, empties dropped", u"<vobTags>"_s, u"\\a|/vobs/b|/vobs/c|\\D e"_s);
+        addModeRows("reply in pieces", u"slow abcdefgh"_s, u"abcdefgh"_s);
+        addModeRows("failure, one line", u"fail cleartool: Error: Unable to locate VOB\\n"_s,
+                    u"<error> cleartool: Error: Unable to locate VOB"_s);
+        addModeRows("silent failure", u"fail"_s, u"<error> cleartool returned status 1 for: fail"_s);
+        addModeRows("line end", u"print a\ncount"_s,
+                    u"<error> A cleartool command must be a single line: print a count"_s);
+        addModeRows("quit", u" quit now"_s, u"<error> \"quit\" is not a command to run through cleartool."_s);
+    }
+    void replies()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, command);
+        for (const bool crlf : {false, true}) {
+            qputenv("FAKE_CT_CRLF", crlf ? "1" : "");
+            CoprocessClearTool tool(FakeClearTool, Mode(mode));
+            QTEST(run(tool, command), "expected");
+            QCOMPARE(run(tool, u"fail second\\n"_s), u"<error> second"_s);
+            QCOMPARE(run(tool, u"print next"_s), u"next"_s);
+            QCOMPARE(tool.mode(), Mode(mode));
+        }
+    }
+
+    // One process serves every command until it dies; a death between
+    // commands is not noticed, one during a command fails that command only.
+    // A cleartool that cannot start at all is reported.
+    void oneSessionUntilItDies()
+    {
+        CoprocessClearTool tool(FakeClearTool);
+        QCOMPARE(tool.processId(), qint64(0)); // started on first use
+        const QString pid = tool.CmdExec(u"pid"_s);
+        QCOMPARE(tool.CmdExec(u"count"_s), u"2"_s);
+
+        ::kill(pid_t(pid.toLongLong()), SIGKILL);
+        QThread::msleep(200);
+        QCOMPARE(tool.CmdExec(u"count"_s), u"1"_s); // a fresh session
+        const QString second = tool.CmdExec(u"pid"_s);
+        QVERIFY(second != pid);
+
+        const QString message = run(tool, u"die"_s);
+        QVERIFY2(message.contains(u"ended while running \"die\""_s), qPrintable(message));
+        QVERIFY(tool.CmdExec(u"pid"_s) != second);
+        QCOMPARE(tool.mode(), Mode::Coprocess);
+
+        CoprocessClearTool missing(u"/nonexistent/cleartool"_s);
+        QVERIFY(run(missing, u"<vobTags>"_s)
+                    .startsWith(u"<error> Could not start cleartool (/nonexistent/cleartool)"_s));
+    }
+
+    // A co-process that refuses to start, or one that breaks the protocol
+    // by writing after its status line, gives way to one process per command.
+    void fallsBackToProcessPerCommand_data()
+    {
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("refused") << true << u"print a b"_s << u"a b"_s;
+        QTest::newRow("stray output") << false << u"late"_s << u"x"_s;
+    }
+    void fallsBackToProcessPerCommand()
+    {
+        QFETCH(bool, refused);
+        QFETCH(QString, command);
+        qputenv("FAKE_CT_BROKEN", refused ? "1" : "");
+        CoprocessClearTool tool(FakeClearTool);
+        QTEST(tool.CmdExec(command), "expected");
+        QThread::msleep(300);
+        QCOMPARE(tool.CmdExec(u"print clean"_s), u"clean"_s);
+        QCOMPARE(tool.CmdExec(u"count"_s), u"0"_s); // no session counts
+        QCOMPARE(tool.mode(), Mode::ProcessPerCommand);
     }
 };
 

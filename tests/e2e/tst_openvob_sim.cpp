@@ -1,10 +1,10 @@
-// "Load VOBs" and opening VOBs end to end: the main window on the simulated
-// region found by discovery, through the real cleartool co-process, the real
-// process runner and the real get_replica_info.pl. What the window shows is
-// compared with the region's own account of itself (region.json, ccsim show).
-#include "ccase/ClearCaseDiscovery.h"
+// "Load VOBs" and opening VOBs end to end: the main window on the services a
+// real run builds (the simulated region found beside the program, the real
+// cleartool co-process, process runner and get_replica_info.pl), with only
+// the dialogs scripted. What the window shows is compared with the region's
+// own account of itself (region.json, ccsim show).
+#include "app/RealServices.h"
 #include "ccase/CoprocessClearTool.h"
-#include "ccase/ProcessShell.h"
 #include "replicas/EpochMatrixView.h"
 #include "support/LoaderFixture.h"
 
@@ -22,12 +22,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString SimDir = QStringLiteral(QUORVANE_BIN_DIR "/sim");
-
 QString ccsim(const QStringList &args)
 {
     QProcess p;
-    p.start(SimDir + u"/ccsim"_s, args);
+    p.start(QStringLiteral(QUORVANE_BIN_DIR "/sim/ccsim"), args);
     const bool ok = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     return QString::fromUtf8(ok ? p.readAllStandardOutput() : QByteArray());
 }
@@ -99,71 +97,45 @@ class TestOpenVobSim : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_region;
-    QTemporaryDir m_work;
-    std::unique_ptr<ClearTool> m_clearTool;
-    std::unique_ptr<ProcessShell> m_shell;
+    std::unique_ptr<RealServices> m_real;
     ScriptedDialogs m_dialogs;
     std::unique_ptr<frmMain> m_window;
-    QStringList m_allTags;
     QStringList m_replicated;
 
 private slots:
     void initTestCase()
     {
         qputenv("CCSIM_REGION", m_region.path().toLocal8Bit());
+        qputenv("QUORVANE_TEST_DIALOG_ECHO", "1"); // the process runner's own boxes
         QVERIFY(!ccsim({u"demo"_s}).isEmpty());
         // A VOB is replicated when its family has more than one replica.
         QFile state(m_region.filePath(u"region.json"_s));
         QVERIFY(state.open(QIODevice::ReadOnly));
-        for (const QJsonValue &v : QJsonDocument::fromJson(state.readAll())[u"vobs"_s].toArray()) {
-            m_allTags << v[u"tag"_s].toString();
+        const QJsonArray vobs = QJsonDocument::fromJson(state.readAll())[u"vobs"_s].toArray();
+        for (const QJsonValue &v : vobs) {
             if (v[u"replicas"_s].toArray().size() > 1)
                 m_replicated << v[u"tag"_s].toString();
         }
-        m_allTags.sort();
         m_replicated.sort();
-        QVERIFY(!m_replicated.isEmpty() && m_replicated.size() < m_allTags.size());
+        QVERIFY(!m_replicated.isEmpty() && m_replicated.size() < vobs.size());
 
-        // Nothing on PATH and no install folders: the simulated region beside the program.
-        const ClearCaseFound found =
-            ClearCaseDiscovery::find(QStringLiteral(QUORVANE_BIN_DIR), QString(), {});
-        QCOMPARE(found.kind, ClearCaseFound::Kind::Simulated);
-        qputenv("PATH",
-                ClearCaseDiscovery::pathWithFirst(SimDir, qEnvironmentVariable("PATH")).toLocal8Bit());
-        m_clearTool = ClearCaseDiscovery::makeClearTool(found);
-        m_shell = std::make_unique<ProcessShell>(m_dialogs, m_work.path());
-        Services services;
-        services.clearTool = m_clearTool.get();
-        services.shell = m_shell.get();
+        m_real = std::make_unique<RealServices>();
+        Services services = m_real->services();
+        QCOMPARE(services.clearCaseDescription, u"Simulated MultiSite region (no ClearCase installed)"_s);
         services.dialogs = &m_dialogs;
-        services.workDir = m_work.path();
-        services.scriptPath = QStringLiteral(QUORVANE_BIN_DIR "/get_replica_info.pl");
-        services.aniCursorDir = QStringLiteral(QUORVANE_BIN_DIR);
         m_window = std::make_unique<frmMain>(services);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    }
 
-    // One cleartool co-process serves the whole load.
-    void loadVobs_data()
-    {
-        QTest::addColumn<bool>("replicatedOnly");
-        QTest::newRow("all") << false;
-        QTest::newRow("replicated only") << true;
-    }
-    void loadVobs()
-    {
-        QFETCH(bool, replicatedOnly);
-        m_dialogs.boxes.clear();
-        m_window->vobList()->findChild<QCheckBox *>(u"onlyReplicatedOnlyCB"_s)->setChecked(replicatedOnly);
+        // "Load VOBs", replicated ones only, through one cleartool co-process.
+        m_window->vobList()->findChild<QCheckBox *>(u"onlyReplicatedOnlyCB"_s)->setChecked(true);
         m_window->vobList()->loadVobsButClick();
         QStringList listed;
         for (int i = 0; i < m_window->vobList()->list()->count(); ++i)
             listed << m_window->vobList()->list()->item(i)->text();
-        QCOMPARE(listed, replicatedOnly ? m_replicated : m_allTags);
+        QCOMPARE(listed, m_replicated);
         QVERIFY(m_dialogs.boxes.isEmpty());
-
-        QCOMPARE(static_cast<CoprocessClearTool *>(m_clearTool.get())->mode(),
+        QCOMPARE(static_cast<CoprocessClearTool *>(m_window->services().clearTool)->mode(),
                  CoprocessClearTool::Mode::Coprocess);
     }
 
@@ -194,17 +166,11 @@ private slots:
             QVERIFY(graph->siteImage(k)->isVisible());
             QCOMPARE(graph->siteMasterLabel(k)->isVisible(), truth.masters.contains(truth.names.at(k - 1)));
         }
-        const FlexGrid *grids[] = {m_window->epochView()->Grid1(), m_window->epochView()->Grid2()};
         for (const bool actual : {true, false}) {
-            QCOMPARE(gridCells(grids[actual ? 0 : 1]), expectedGrid(truth.matrix(actual)));
-            QCOMPARE(redColumns(grids[actual ? 0 : 1]), differingColumns(truth.matrix(actual)));
+            const QList<QStringList> matrix = truth.matrix(actual);
+            QCOMPARE(gridCells(actual ? m_window->epochView()->Grid1() : m_window->epochView()->Grid2()),
+                     expectedGrid(matrix, differingColumns(matrix)));
         }
-    }
-
-    void cleanupTestCase()
-    {
-        m_window.reset();
-        m_clearTool.reset();
     }
 };
 

@@ -18,11 +18,7 @@ public:
         busyOn = busy;
         m_status = busy ? QStringLiteral("Working...") + message : QStringLiteral("Status");
     }
-    void setHourglass(bool on) override
-    {
-        calls << QStringLiteral("hourglass:%1").arg(on ? 1 : 0);
-        hourglassOn = on;
-    }
+    void setHourglass(bool on) override { calls << QStringLiteral("hourglass:%1").arg(on ? 1 : 0); }
     void setStatus(const QString &text) override
     {
         calls << QStringLiteral("status:") + text;
@@ -32,14 +28,8 @@ public:
     void setMsg(const QString &msg, const QString & = QString()) override
     {
         calls << QStringLiteral("msg:") + msg;
-        workingVisible = true;
-        workingMsg = msg;
     }
-    void hideWorking() override
-    {
-        calls << QStringLiteral("hideWorking");
-        workingVisible = false;
-    }
+    void hideWorking() override { calls << QStringLiteral("hideWorking"); }
     void setDetail(const QString &txt, const QString &title) override
     {
         calls << QStringLiteral("detail:") + title;
@@ -51,9 +41,6 @@ public:
     ScriptedDialogs scripted;
     QStringList calls;
     bool busyOn = false;
-    bool hourglassOn = false;
-    bool workingVisible = false;
-    QString workingMsg;
     QString detailText;
     QString detailTitle;
 

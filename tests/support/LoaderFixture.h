@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/Services.h"
 #include "app/frmMain.h"
 #include "ccase/Commands.h"
 #include "graph/GraphView.h"
@@ -34,18 +33,11 @@ struct LoaderVob {
 struct LoaderFixture {
     LoaderFixture()
     {
-        services.clearTool = &clearTool;
-        services.shell = &shell;
-        services.dialogs = &dialogs;
-        services.workDir = workDir.path();
-        services.scriptPath = workDir.filePath(QStringLiteral("get_replica_info.pl"));
-        services.aniCursorDir = workDir.path();
-        services.clearCaseDescription = QStringLiteral("Scripted ClearCase");
+        const QString dir = workDir.path(), script = workDir.filePath(QStringLiteral("get_replica_info.pl"));
+        services = {&clearTool, &shell, &dialogs, dir, script, dir, QString()};
         window = std::make_unique<frmMain>(services);
         clearTool.hook = [this](const QString &command) {
             log << QStringLiteral("cleartool ") + command;
-            if (onCommand)
-                onCommand(command);
         };
         shell.action = [this](const QString &line) {
             log << QStringLiteral("shell ") + line;
@@ -93,44 +85,33 @@ struct LoaderFixture {
     std::unique_ptr<frmMain> window;
     QHash<QString, LoaderVob> vobs;
     QStringList log;
-    std::function<void(const QString &)> onCommand;
     std::function<void()> duringScript;
 };
 
-// Every cell of a grid, row by row.
+// Every cell of a grid, row by row; a cell painted red ends in "*".
 inline QList<QStringList> gridCells(const FlexGrid *grid)
 {
-    QList<QStringList> rows;
+    QList<QStringList> rows(grid->rows());
     for (int r = 0; r < grid->rows(); ++r) {
-        rows.append(QStringList());
-        for (int c = 0; c < grid->cols(); ++c)
-            rows.last() << grid->textMatrix(r, c);
+        for (int c = 0; c < grid->cols(); ++c) {
+            const bool red = grid->cellBackColorAt(r, c) == Colors::pureRed;
+            rows[r] << QString(grid->textMatrix(r, c) + QLatin1String(red ? "*" : ""));
+        }
     }
     return rows;
 }
 
-// The columns whose data cells are all painted red; -1 marks a column that
-// is red in some rows only (never right).
-inline QList<int> redColumns(const FlexGrid *grid)
+// The expected grid for a results file: the header row, then the rows with
+// the cells of the out-of-sync columns painted red.
+inline QList<QStringList> expectedGrid(QList<QStringList> rows, const QList<int> &redColumns = {})
 {
-    QList<int> cols;
-    for (int c = 1; c < grid->cols(); ++c) {
-        int red = 0;
-        for (int r = 1; r < grid->rows(); ++r)
-            red += grid->cellBackColorAt(r, c) == Colors::pureRed ? 1 : 0;
-        if (red > 0)
-            cols << (red == grid->rows() - 1 ? c : -1);
+    QStringList header{QStringLiteral("REPLICA NAME")};
+    for (QStringList &row : rows) {
+        header << row.first();
+        for (const int c : redColumns)
+            row[c] += u'*';
     }
-    return cols;
-}
-
-// The expected grid for a results file: the header row, then the rows.
-inline QList<QStringList> expectedGrid(const QList<QStringList> &rows)
-{
-    QList<QStringList> grid{{QStringLiteral("REPLICA NAME")}};
-    for (const QStringList &row : rows)
-        grid.first() << row.first();
-    return grid + rows;
+    return QList<QStringList>{header} + rows;
 }
 
 } // namespace quorvane::test
