@@ -2,10 +2,7 @@
 #include "replicas/FlexGrid.h"
 #include "support/FakeFeedback.h"
 
-#include <QApplication>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QScrollBar>
 #include <QTest>
 
 using namespace quorvane;
@@ -81,34 +78,25 @@ private slots:
         QTest::addColumn<QString>("files");
         QTest::addColumn<QString>("cells");
         QTest::addColumn<QString>("flags");
-        QTest::addColumn<QString>("box");    // the error box of a failing fill
-        QTest::addColumn<QPoint>("current"); // (col, row) where the scans leave it; null: the last cell
+        QTest::addColumn<QString>("box"); // the error box of a failing fill
         const auto row = [](const char *name, const char *files, const QString &cells, const char *flags,
-                            const QString &box = {}, QPoint current = {}) {
-            QTest::newRow(name) << QString::fromLatin1(files) << cells << QString::fromLatin1(flags) << box
-                                << current;
+                            const QString &box = {}) {
+            QTest::newRow(name) << QString::fromLatin1(files) << cells << QString::fromLatin1(flags) << box;
         };
-        const QString badCol = u"ERROR::30010::Invalid Col value\r\nReport Bug to bugs@belmora.example"_s;
         row("CR LF", "example_crlf.txt", example, "00100");
         row("CR only", "example_cr.txt", example, "00100");
         row("single line", "single.txt", u"REPLICA NAME,r1;r1,5"_s, "000");
         row("lines without comma skipped", "skipped.txt", u"REPLICA NAME,r1,r2;r1,5,7;r2,5,7"_s, "0000");
         row("12 vs 12 blank", "textcompare.txt", u"REPLICA NAME,r1,r2;r1,12,3;r2,12 ,3"_s, "0100");
         row("lone LF inside a line", "lonelf.txt", u"REPLICA NAME,r1,r2;r1,4,4;r2,4\nx,4"_s, "0100");
-        row("empty vs 0", "emptyvszero.txt", u"REPLICA NAME,r1,r2;r1,,5;r2,0,5"_s, "0100");
-        // The scan of an out-of-sync column stops on the first row that differs.
-        row("last column differs", "lastdiffers.txt", u"REPLICA NAME,r1,r2,r3;r1,1,1,5;r2,1,1,6;r3,1,1,6"_s,
-            "00010", {}, QPoint(3, 2));
-        row("clean then refill", "realistic_results.txt+example_crlf.txt", example, "00100");
         row("empty file after clean", "example_crlf.txt+empty.txt", u"REPLICA NAME,r1,r2,r3;r3,5,6,9"_s,
             "00000");
         // A failing fill keeps what it wrote, and the flags of the fill before.
         row("missing file", "example_crlf.txt+no_such.txt", u"REPLICA NAME,r1,r2,r3;r3,5,6,9"_s, "00100",
             u"ERROR::53::File not found\r\nReport Bug to bugs@belmora.example"_s);
         row("line wider than the first", "example_crlf.txt+toowide.txt",
-            u"REPLICA NAME,r1,r2;r1,5,7;r2,5,7"_s, "00100", badCol);
-        row("more lines than values", "example_crlf.txt+morelines.txt",
-            u"REPLICA NAME,r1,r2;r1,1,2;r2,1,2;r3,,"_s, "00100", badCol);
+            u"REPLICA NAME,r1,r2;r1,5,7;r2,5,7"_s, "00100",
+            u"ERROR::30010::Invalid Col value\r\nReport Bug to bugs@belmora.example"_s);
     }
     void fill()
     {
@@ -116,7 +104,6 @@ private slots:
         QFETCH(QString, cells);
         QFETCH(QString, flags);
         QFETCH(QString, box);
-        QFETCH(QPoint, current);
         Fixture f;
         FlexGrid *g = f.g1();
         const QStringList list = files.split(u'+');
@@ -138,23 +125,7 @@ private slots:
                 QCOMPARE(g->cellBackColorAt(r, c), r == 0 || c == 0   ? g->backColorFixed()
                                                    : flags[c] == u'1' ? Colors::pureRed
                                                                       : Colors::white);
-        QCOMPARE(QPoint(g->col(), g->row()),
-                 current.isNull() ? QPoint(g->cols() - 1, g->rows() - 1) : current);
-    }
-
-    void scanAndColourErrorsAreReported()
-    {
-        Fixture f;
-        QCOMPARE(f.view.isEpochOutOfSync(f.g1(), 5), false);
-        QCOMPARE(f.feedback.calls, QStringList{u"busy:0:"_s});
-        QVERIFY(f.boxes().value(0).contains(u"* Error::isEpochOutOfSync()\r\n"_s));
-        f.fill(f.g1(), u"example_crlf.txt"_s);
-        f.g1()->setRow(2);
-        f.g1()->setCol(1);
-        f.view.colorEpochGrid(f.g1(), {false, true, false, false, false});
-        QCOMPARE(QPoint(f.g1()->col(), f.g1()->row()), QPoint(1, 2)); // current cell kept
-        f.view.colorEpochGrid(f.g1(), {false, false});                // fewer flags than columns
-        QVERIFY(f.boxes().value(1).contains(u"* Error::dSyncImage()\r\n"_s));
+        QCOMPARE(QPoint(g->col(), g->row()), QPoint(g->cols() - 1, g->rows() - 1));
     }
 
     void iconFollowsPressedColumnPerGrid()
@@ -165,11 +136,6 @@ private slots:
         f.fill(f.g2(), u"realistic_results_local.txt"_s);
         QCOMPARE(bits(f.view.localOutOfSync), u"01000000"_s);
         QCOMPARE(bits(f.view.actualOutOfSync), u"00101000"_s);
-        QList<int> widths; // twips: 100 per character of the names, column 1 never set
-        for (int c = 0; c < f.g1()->cols(); ++c)
-            widths << f.g1()->colWidth(c);
-        QCOMPARE(widths, (QList<int>{1000, FlexGrid::defaultColWidth, 1000, 700, 1000, 900, 1000}));
-
         f.press(f.g2(), 3, 1);
         QVERIFY(f.iconShown(1));
         f.view.dSyncImage(1)->hide();
@@ -178,6 +144,11 @@ private slots:
         f.press(f.g2(), 2, 2);
         f.press(f.g2(), 2, 1);
         QVERIFY(f.iconShown(1));
+        // The note of either icon is titled from Grid1's current row, which it leaves alone.
+        QTest::mouseClick(f.view.dSyncImage(1), Qt::LeftButton);
+        QCOMPARE(f.feedback.detailTitle, u"NOTE: Replicas Out of Sync for sydney_ops"_s);
+        QVERIFY(f.feedback.detailText.startsWith(u"Replicas are out of sync"_s));
+        QCOMPARE(QPoint(f.g1()->col(), f.g1()->row()), QPoint(6, 6));
         f.press(f.g2(), 4, 5); // in sync
         QVERIFY(!f.iconShown(1));
         // Grid1 keeps its own last column and drives its own icon.
@@ -194,16 +165,20 @@ private slots:
         QCOMPARE(f.view.lastCol(f.g1()), 4);
     }
 
-    void pressWithoutAFlagForTheColumn()
+    void errorsAreReported()
     {
         Fixture f;
-        // Never filled: no report, the icons stay hidden.
+        // Never filled: a press reports nothing and shows no icon.
         f.press(f.g1(), 1, 1);
         f.press(f.g2(), 0, 0);
         QVERIFY(f.feedback.scripted.boxes.isEmpty() && f.feedback.calls.isEmpty());
         QVERIFY(!f.iconShown(0) && !f.iconShown(1));
-        // A failed fill made more columns than the previous fill has flags: reported.
         f.fill(f.g1(), u"example_crlf.txt"_s);
+        f.g1()->setRow(2);
+        f.g1()->setCol(1);
+        f.view.colorEpochGrid(f.g1(), {false, true, false, false, false});
+        QCOMPARE(QPoint(f.g1()->col(), f.g1()->row()), QPoint(1, 2)); // current cell kept
+        // A failed fill made more columns than the previous fill has flags.
         f.view.cleanGrid(f.g1());
         f.fill(f.g1(), u"sixvalues_then_seven.txt"_s);
         QCOMPARE(f.g1()->cols(), 7);
@@ -212,34 +187,6 @@ private slots:
         QCOMPARE(f.feedback.calls, QStringList{u"busy:0:"_s});
         QVERIFY(f.boxes().value(1).contains(u"* Error::dSyncImage()\r\n"_s));
         QCOMPARE(f.view.lastCol(f.g1()), 6);
-    }
-
-    void headersStayWhileScrolling()
-    {
-        Fixture f;
-        FlexGrid *g = f.g1();
-        g->setRows(200);
-        g->setCols(200);
-        QTRY_VERIFY(g->verticalScrollBar()->maximum() > 0 && g->horizontalScrollBar()->maximum() > 0);
-        g->verticalScrollBar()->setValue(g->verticalScrollBar()->maximum());
-        g->horizontalScrollBar()->setValue(g->horizontalScrollBar()->maximum());
-        QCOMPARE(QPoint(g->cellRect(199, 0).left(), g->cellRect(0, 199).top()), QPoint(0, 0));
-        QVERIFY(g->cellRect(1, 1).isEmpty());
-        const QRect last = g->cellRect(199, 199);
-        QCOMPARE(QPoint(g->colAt(last.center().x()), g->rowAt(last.center().y())), QPoint(199, 199));
-    }
-
-    void noteOfEitherIconIsTitledFromGrid1()
-    {
-        Fixture f;
-        f.fill(f.g1(), u"realistic_results.txt"_s);
-        f.fill(f.g2(), u"realistic_results_local.txt"_s);
-        f.press(f.g1(), 5, 4);
-        f.press(f.g2(), 2, 1);
-        QTest::mouseClick(f.view.dSyncImage(1), Qt::LeftButton); // the local matrix's icon
-        QCOMPARE(f.feedback.detailTitle, u"NOTE: Replicas Out of Sync for pune_build"_s);
-        QVERIFY(f.feedback.detailText.startsWith(u"Replicas are out of sync"_s));
-        QCOMPARE(QPoint(f.g1()->col(), f.g1()->row()), QPoint(4, 5));
     }
 
     // A double click on a cell (col, row); (2, 2) of the actual matrix holds 17.
@@ -258,15 +205,10 @@ private slots:
         };
         edit("number", u"18"_s, u"18"_s);
         edit("fraction rounds", u"7.6"_s, u"8"_s);
-        edit("blanks, exponent, tie to even", u" \t125e-1 "_s, u"12"_s);
-        edit("just above a tie", u"2.5000000000000000001"_s, u"3"_s);
-        edit("smallest", u"-2147483648"_s, u"-2147483648"_s);
         edit("beyond 32 bits", u"2147483648"_s, u"17"_s, "Overflow");
-        edit("rounds past largest", u"2147483647.5"_s, u"17"_s, "Overflow");
         edit("letters", u"abc"_s, u"17"_s, "Type mismatch");
         edit("cancel", QString(), u"17"_s);
         QTest::newRow("replica name") << false << QPoint(2, 0) << u"99"_s << u"r2"_s << QString();
-        QTest::newRow("empty cell") << false << QPoint(1, 1) << u"99"_s << QString() << QString();
         QTest::newRow("local matrix") << true << QPoint(2, 2) << u"99"_s << u"7"_s << QString();
     }
     void valueEdit()
@@ -280,15 +222,10 @@ private slots:
         f.fill(f.g1(), u"example_crlf.txt"_s);
         f.fill(f.g2(), u"example_crlf.txt"_s);
         f.g1()->setTextMatrix(2, 2, u"17"_s);
-        f.g1()->setTextMatrix(1, 1, QString());
         f.press(f.g1(), 3, 2);
         f.feedback.scripted.inputAnswers.enqueue(answer);
         FlexGrid *grid = local ? f.g2() : f.g1();
-        const QPointF pos = grid->cellRect(cell.y(), cell.x()).center();
-        f.press(grid, cell.y(), cell.x());
-        QMouseEvent dbl(QEvent::MouseButtonDblClick, pos, grid->viewport()->mapToGlobal(pos), Qt::LeftButton,
-                        Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(grid->viewport(), &dbl);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(cell.y(), cell.x()).center());
         QCOMPARE(grid->textMatrix(cell.y(), cell.x()), shown);
         QCOMPARE(f.boxes(), box.isEmpty() ? QStringList() : QStringList{box});
         if (!box.isEmpty())
