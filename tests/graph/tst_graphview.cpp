@@ -5,6 +5,7 @@
 #include "ui/Twips.h"
 #include "ui/TwipsGeometry.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -15,12 +16,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// lsreplica's fields for "name:master" specs: name, "d", "h" and master per replica, then an empty one.
-QStringList fieldsOf(const QStringList &specs)
+// lsreplica's fields for "name:master" sites: name, "d", "h" and master per replica, then an empty one.
+QStringList fieldsOf(const QStringList &sites)
 {
     QStringList fields;
-    for (const QString &spec : specs)
-        fields << spec.section(u':', 0, 0) << u"d"_s << u"h"_s << spec.section(u':', 1);
+    for (const QString &site : sites)
+        fields << site.section(u':', 0, 0) << u"d"_s << u"h"_s << site.section(u':', 1);
     return fields << QString();
 }
 
@@ -43,13 +44,13 @@ struct Fixture {
     QWidget page;
     GraphView *view = new GraphView(feedback, &page);
 
-    explicit Fixture(const QStringList &specs = {})
+    explicit Fixture(const QStringList &sites = {})
     {
         page.resize(500, 450);
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page)); // repaints need a window on screen
-        if (!specs.isEmpty())
-            load(fieldsOf(specs));
+        if (!sites.isEmpty())
+            load(fieldsOf(sites));
     }
     void load(const QStringList &fields) { view->setSitesData(fields, 4, int(fields.size()) - 1); }
 };
@@ -85,6 +86,30 @@ private slots:
             QCOMPARE(twips(marker).topLeft(), QPoint(lefts[k - 1] + 455, 220));
             QCOMPARE(marker->palette().color(QPalette::Window), toQColor(sites[k - 1].lineColor));
         }
+    }
+
+    // The replica lists: a name already listed in any letter case joins none;
+    // this site's own replica stays out of the fix lists.
+    void replicaLists()
+    {
+        Fixture f;
+        QComboBox replica, fix, exportTo;
+        for (QComboBox *c : {&replica, &fix, &exportTo})
+            c->addItem(u"<select_replica>"_s);
+        f.view->setReplicaCombos(&replica, &fix, &exportTo);
+        f.view->setGMyReplicaName(u"boston"_s);
+        f.load(fieldsOf({u"boston:boston@/v"_s, u"Boston:boston@/v"_s, u"paris:boston@/v"_s, u"BOSTONX:boston@/v"_s}));
+        auto items = [](const QComboBox &c) {
+            QStringList out;
+            for (int i = 0; i < c.count(); ++i)
+                out << c.itemText(i);
+            return out;
+        };
+        QCOMPARE(f.view->allSites().size(), 4); // every record is made
+        QCOMPARE(items(replica), QStringList({u"<select_replica>"_s, u"boston"_s, u"paris"_s, u"BOSTONX"_s}));
+        QCOMPARE(items(fix), QStringList({u"<select_replica>"_s, u"paris"_s, u"BOSTONX"_s}));
+        QCOMPARE(items(exportTo), items(fix));
+        QCOMPARE(replica.currentIndex(), 0);
     }
 
     void repaintDrawsLinesAndMarkers()
@@ -234,10 +259,10 @@ private slots:
         QFETCH(QStringList, markers);
         QFETCH(QStringList, lines);
         QList<mSite> records;
-        for (const QString &spec : sites) {
+        for (const QString &site : sites) {
             records.append(mSite{});
-            records.last().replicaName = spec.section(u':', 0, 0);
-            records.last().master = spec.section(u':', 1);
+            records.last().replicaName = site.section(u':', 0, 0);
+            records.last().master = site.section(u':', 1);
             records.last().lineColor = OleColor(0x100 * records.size());
         }
         QList<QRect> rects;
