@@ -64,7 +64,7 @@ QList<EntryChange> missingFor(const Packet &packet, const Row &receiverOwn)
     return missing;
 }
 
-QList<Packet> applyWaiting(Replica &receiver)
+QList<Packet> applyWaiting(Replica &receiver, const std::function<void(const Packet &)> &beforeApplying)
 {
     QList<Packet> applied;
     bool progress = true;
@@ -74,6 +74,8 @@ QList<Packet> applyWaiting(Replica &receiver)
             if (!missingFor(receiver.incoming[i], receiver.own).isEmpty())
                 continue;
             const Packet p = receiver.incoming.takeAt(i);
+            if (beforeApplying)
+                beforeApplying(p);
             raiseTo(receiver.own, p.upto);
             applied << p;
             progress = true;
@@ -143,33 +145,21 @@ ImportResult importReceive(Vob &vob, const Moment &at)
     }
 
     ImportResult result;
-    // Apply one at a time so that each import event records the row as it
-    // stood just before that packet.
-    bool progress = true;
-    while (progress) {
-        progress = false;
-        for (qsizetype i = 0; i < local.incoming.size(); ++i) {
-            if (!missingFor(local.incoming[i], local.own).isEmpty())
-                continue;
-            const Packet p = local.incoming.takeAt(i);
-            const Row before = completeRow(vob, local.own);
-            raiseTo(local.own, p.upto);
-            if (vob.replica(p.from)) {
-                Row &estimate = vob.table[p.from];
-                estimate = completeRow(vob, estimate);
-                raiseTo(estimate, p.upto);
-            }
-            local.history << HistoryEvent{
-                at.now, at.user,
-                QStringLiteral("import sync from replica \"%1\" to replica \"%2\"").arg(p.from, local.name),
-                QStringLiteral("Imported synchronization information from replica \"%1\".\nRow at import was: %2")
-                    .arg(p.from, rowText(before)),
-                false};
-            result.applied << p;
-            progress = true;
-            break;
+    // Each import event records the row as it stood just before its packet.
+    result.applied = applyWaiting(local, [&](const Packet &p) {
+        const Row before = completeRow(vob, local.own);
+        if (vob.replica(p.from)) {
+            Row &estimate = vob.table[p.from];
+            estimate = completeRow(vob, estimate);
+            raiseTo(estimate, p.upto);
         }
-    }
+        local.history << HistoryEvent{
+            at.now, at.user,
+            QStringLiteral("import sync from replica \"%1\" to replica \"%2\"").arg(p.from, local.name),
+            QStringLiteral("Imported synchronization information from replica \"%1\".\nRow at import was: %2")
+                .arg(p.from, rowText(before)),
+            false};
+    });
     result.waiting = local.incoming;
     return result;
 }
