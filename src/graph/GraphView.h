@@ -90,10 +90,16 @@ protected:
 
 private:
     enum class Array { Image, Label, Marker };
+    // The element index a site control carries, for the event filter.
+    static constexpr const char *indexProperty = "quorvaneSiteIndex";
 
     void buildDesign();
     QLabel *makeSiteControl(Array array, int k);
     QLabel *element(Array array, int index) const;
+    // siteImage(index) for index >= 1; throws QuorvaneError when there is none.
+    QLabel *requireSiteImage(int index) const;
+    // A control's geometry in twips.
+    static QRect twipsRect(const QWidget *w);
     void placeSites();
     void placeCompanions(int k);
     // Markers, tooltips and m_lines from the icons' current places; true
