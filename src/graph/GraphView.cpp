@@ -134,11 +134,6 @@ void GraphView::setReplicaCombos(QComboBox *dReplicaCombo, QComboBox *dReplicaFi
     m_fixCombo1 = dReplicaFixCombo1;
 }
 
-OleColor GraphView::assignColor(qint64 color)
-{
-    return quorvane::assignColor(color);
-}
-
 QLabel *GraphView::element(Array array, int index) const
 {
     const QList<QLabel *> &list = array == Array::Image ? m_siteImages

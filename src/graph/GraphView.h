@@ -39,8 +39,6 @@ public:
     // host, master), fills the replica lists and places the icons. Errors
     // are reported here (stop box, hourglass off); the caller goes on.
     void setSitesData(const QStringList &siteArray, int dataPerSite, int totalData);
-    // The colour of a site made as the color-th site of this run.
-    [[nodiscard]] static OleColor assignColor(qint64 color);
     // Recomputes the markers, their tooltips and the lines from the icons'
     // current places, and repaints the picture.
     void drawSiteLines();
