@@ -53,11 +53,7 @@ int lsepoch(const QStringList &args, Context &ctx)
             Row row = v.localRow(r.name);
             if (a.has(QStringLiteral("-actual")) && r.name != v.local) {
                 ctx.wait(r.latencyMs);
-                if (!r.reachable) {
-                    throw CommandError(
-                        QStringLiteral("Unable to contact replica \"%1\" on host \"%2\": the host is not reachable.")
-                            .arg(r.name, r.host));
-                }
+                Replication::requireReachable(r);
                 row = completeRow(v, r.own);
                 const qint64 mine = v.localReplica().own.value(v.local);
                 if (row.value(v.local) > mine) {

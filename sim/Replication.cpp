@@ -40,6 +40,15 @@ void raiseTo(Row &row, const Row &upto)
 
 } // namespace
 
+void requireReachable(const Replica &replica)
+{
+    if (!replica.reachable) {
+        throw CommandError(
+            QStringLiteral("Unable to contact replica \"%1\" on host \"%2\": the host is not reachable.")
+                .arg(replica.name, replica.host));
+    }
+}
+
 QString packetName(const QString &sender, const QDateTime &at, qint64 pid, int seq)
 {
     const QString stamp = QLocale::c().toString(at.toLocalTime(), QStringLiteral("dd-MMM-yy.HH.mm.ss"));
@@ -181,11 +190,7 @@ void setEstimate(Vob &vob, const QString &row, const Row &values)
 QList<EntryChange> takeActual(Vob &vob, const QString &siblingName, bool raiseOnly)
 {
     const Replica &s = sibling(vob, siblingName, QStringLiteral("change the epoch row of"));
-    if (!s.reachable) {
-        throw CommandError(
-            QStringLiteral("Unable to contact replica \"%1\" on host \"%2\": the host is not reachable.")
-                .arg(s.name, s.host));
-    }
+    requireReachable(s);
     const Row actual = completeRow(vob, s.own);
     Row &estimate = vob.table[s.name];
     estimate = completeRow(vob, estimate);

@@ -59,6 +59,10 @@ void setEstimate(Vob &vob, const QString &row, const Row &values);
 // (only raising entries with raiseOnly). Returns the entries that changed.
 QList<EntryChange> takeActual(Vob &vob, const QString &sibling, bool raiseOnly);
 
+// Throws CommandError when the replica's host cannot be reached (its
+// actual row cannot be read then).
+void requireReachable(const Replica &replica);
+
 // Applies every packet waiting at a replica that has no gap, repeatedly,
 // one at a time; beforeApplying sees each packet while the receiver's row
 // is still as it stood before that packet.
