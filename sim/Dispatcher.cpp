@@ -38,6 +38,15 @@ int dispatch(const QString &tool, const QStringList &words, Context &ctx)
     throw CommandError(QStringLiteral("Unrecognized command: \"%1\"").arg(command));
 }
 
+// One line of the command log: when, which process, which program, what and
+// how it ended.
+void logCommand(const Context &ctx, const QString &tool, const QStringList &words, int status)
+{
+    ctx.store.appendLog(QStringLiteral("%1 [%2] %3 %4 => status %5")
+                            .arg(QDateTime::currentDateTime().toString(Qt::ISODate), QString::number(ctx.pid), tool,
+                                 CommandLine::join(words), QString::number(status)));
+}
+
 } // namespace
 
 QString toolFor(const QString &programPath)
@@ -59,9 +68,7 @@ int execute(const QString &tool, const QStringList &words, Context &ctx)
         ctx.error(e.message());
         status = 1;
     }
-    ctx.store.appendLog(QStringLiteral("%1 [%2] %3 %4 => status %5")
-                            .arg(QDateTime::currentDateTime().toString(Qt::ISODate), QString::number(ctx.pid), tool,
-                                 CommandLine::join(words), QString::number(status)));
+    logCommand(ctx, tool, words, status);
     return status;
 }
 
@@ -117,9 +124,7 @@ int runPerl(const QStringList &args, Context &ctx)
         process.waitForFinished(-1);
         status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : 1;
     }
-    ctx.store.appendLog(QStringLiteral("%1 [%2] ccperl %3 => status %4")
-                            .arg(QDateTime::currentDateTime().toString(Qt::ISODate), QString::number(ctx.pid),
-                                 CommandLine::join(args), QString::number(status)));
+    logCommand(ctx, QStringLiteral("ccperl"), args, status);
     return status;
 }
 

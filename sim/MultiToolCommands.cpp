@@ -53,11 +53,7 @@ int lsepoch(const QStringList &args, Context &ctx)
             Row row = v.localRow(r.name);
             if (a.has(QStringLiteral("-actual")) && r.name != v.local) {
                 ctx.wait(r.latencyMs);
-                if (!r.reachable) {
-                    throw CommandError(
-                        QStringLiteral("Unable to contact replica \"%1\" on host \"%2\": the host is not reachable.")
-                            .arg(r.name, r.host));
-                }
+                Replication::requireReachable(r);
                 row = completeRow(v, r.own);
                 const qint64 mine = v.localReplica().own.value(v.local);
                 if (row.value(v.local) > mine) {
@@ -96,12 +92,12 @@ qint64 epochValue(const QString &text, const QString &name)
 }
 
 // name=N or oid:<oid>=N, for a replica of the family.
-std::pair<QString, qint64> epochSpec(const Vob &v, const QString &spec)
+std::pair<QString, qint64> epochEntry(const Vob &v, const QString &entry)
 {
-    const qsizetype eq = spec.lastIndexOf(QLatin1Char('='));
+    const qsizetype eq = entry.lastIndexOf(QLatin1Char('='));
     if (eq <= 0)
-        throw CommandError(QStringLiteral("Invalid epoch specification \"%1\": expected NAME=NUMBER.").arg(spec));
-    QString name = spec.left(eq);
+        throw CommandError(QStringLiteral("Invalid epoch specification \"%1\": expected NAME=NUMBER.").arg(entry));
+    QString name = entry.left(eq);
     if (name.startsWith(QLatin1String("oid:"))) {
         const QString oid = name.mid(4);
         name.clear();
@@ -114,7 +110,7 @@ std::pair<QString, qint64> epochSpec(const Vob &v, const QString &spec)
     } else {
         findReplica(v, name);
     }
-    return {name, epochValue(spec.mid(eq + 1), name)};
+    return {name, epochValue(entry.mid(eq + 1), name)};
 }
 
 int chepochActual(const ParsedArgs &a, Context &ctx)
@@ -165,20 +161,20 @@ int chepoch(const QStringList &args, Context &ctx)
                                           "records the replica's actual state.")
                                .arg(sel.replica));
     }
-    QStringList specs = a.positional.mid(1);
-    if (specs.isEmpty()) {
+    QStringList entries = a.positional.mid(1);
+    if (entries.isEmpty()) {
         ctx.output.out(QStringLiteral("Enter specifications for epochs to change in row \"%1\" (one per line)\n")
                            .arg(sel.replica));
         while (const std::optional<QString> line = ctx.input.readLine()) {
             if (line->trimmed() == QLatin1String("."))
                 break;
             if (!line->trimmed().isEmpty())
-                specs << line->trimmed();
+                entries << line->trimmed();
         }
     }
     Row values;
-    for (const QString &spec : std::as_const(specs)) {
-        const auto [name, value] = epochSpec(v, spec);
+    for (const QString &entry : std::as_const(entries)) {
+        const auto [name, value] = epochEntry(v, entry);
         values.insert(name, value);
     }
     if (!a.has(QStringLiteral("-force"))) {

@@ -11,46 +11,50 @@ namespace quorvane::ccsim {
 
 namespace {
 
-// The lookups of a const region must not detach its lists: the region a
-// co-process keeps between commands shares them with every copy handed out.
+// One lookup for both constnesses. The search runs on the const list, and
+// only the element found is taken through operator[]: for a const region
+// that does not detach its lists, which the region a co-process keeps
+// between commands shares with every copy handed out.
 template <typename List, typename Key>
-qsizetype indexOf(const List &list, Key key, const QString &wanted)
+auto *findIn(List &list, Key key, const QString &wanted)
 {
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (list.at(i).*key == wanted)
-            return i;
+    const auto &all = std::as_const(list);
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (all.at(i).*key == wanted)
+            return &list[i];
     }
-    return -1;
+    return static_cast<decltype(&list[0])>(nullptr);
+}
+
+template <typename V>
+auto &localOf(V &vob)
+{
+    auto *r = vob.replica(vob.local);
+    if (!r)
+        throw CommandError(QStringLiteral("VOB \"%1\" has no local replica \"%2\".").arg(vob.tag, vob.local));
+    return *r;
 }
 
 } // namespace
 
 Replica *Vob::replica(const QString &name)
 {
-    const qsizetype i = indexOf(std::as_const(replicas), &Replica::name, name);
-    return i < 0 ? nullptr : &replicas[i];
+    return findIn(replicas, &Replica::name, name);
 }
 
 const Replica *Vob::replica(const QString &name) const
 {
-    const qsizetype i = indexOf(replicas, &Replica::name, name);
-    return i < 0 ? nullptr : &replicas.at(i);
+    return findIn(replicas, &Replica::name, name);
 }
 
 Replica &Vob::localReplica()
 {
-    Replica *r = replica(local);
-    if (!r)
-        throw CommandError(QStringLiteral("VOB \"%1\" has no local replica \"%2\".").arg(tag, local));
-    return *r;
+    return localOf(*this);
 }
 
 const Replica &Vob::localReplica() const
 {
-    const Replica *r = replica(local);
-    if (!r)
-        throw CommandError(QStringLiteral("VOB \"%1\" has no local replica \"%2\".").arg(tag, local));
-    return *r;
+    return localOf(*this);
 }
 
 QStringList Vob::replicaNames() const
@@ -70,14 +74,12 @@ Row Vob::localRow(const QString &name) const
 
 Vob *Region::vob(const QString &tag)
 {
-    const qsizetype i = indexOf(std::as_const(vobs), &Vob::tag, tag);
-    return i < 0 ? nullptr : &vobs[i];
+    return findIn(vobs, &Vob::tag, tag);
 }
 
 const Vob *Region::vob(const QString &tag) const
 {
-    const qsizetype i = indexOf(vobs, &Vob::tag, tag);
-    return i < 0 ? nullptr : &vobs.at(i);
+    return findIn(vobs, &Vob::tag, tag);
 }
 
 QStringList Region::tags() const

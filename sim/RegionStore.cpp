@@ -62,6 +62,11 @@ QString RegionStore::generationFile() const
     return m_directory + QStringLiteral("/region.generation");
 }
 
+QString RegionStore::logFile() const
+{
+    return m_directory + QStringLiteral("/commands.log");
+}
+
 RegionStamp RegionStore::stamp() const
 {
     return RegionStamp::take(stateFile(), generationFile());
@@ -157,14 +162,14 @@ void RegionStore::appendLog(const QString &line) const
     // One write per line in append mode: lines of concurrent invocations
     // never interleave. A log that cannot be written must not fail the
     // command itself.
-    QFile log(m_directory + QStringLiteral("/commands.log"));
+    QFile log(logFile());
     if (log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         log.write(QString(line + QLatin1Char('\n')).toUtf8());
 }
 
 QString RegionStore::logText() const
 {
-    QFile log(m_directory + QStringLiteral("/commands.log"));
+    QFile log(logFile());
     if (!log.open(QIODevice::ReadOnly))
         return QString();
     return QString::fromUtf8(log.readAll());

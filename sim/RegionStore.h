@@ -54,6 +54,7 @@ private:
         RegionStamp stamp;
     };
 
+    QString logFile() const;
     RegionStamp stamp() const;
     // The state described by now: the kept region when it still matches,
     // else the file parsed again. now must exist.

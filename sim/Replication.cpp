@@ -40,6 +40,15 @@ void raiseTo(Row &row, const Row &upto)
 
 } // namespace
 
+void requireReachable(const Replica &replica)
+{
+    if (!replica.reachable) {
+        throw CommandError(
+            QStringLiteral("Unable to contact replica \"%1\" on host \"%2\": the host is not reachable.")
+                .arg(replica.name, replica.host));
+    }
+}
+
 QString packetName(const QString &sender, const QDateTime &at, qint64 pid, int seq)
 {
     const QString stamp = QLocale::c().toString(at.toLocalTime(), QStringLiteral("dd-MMM-yy.HH.mm.ss"));
@@ -64,7 +73,7 @@ QList<EntryChange> missingFor(const Packet &packet, const Row &receiverOwn)
     return missing;
 }
 
-QList<Packet> applyWaiting(Replica &receiver)
+QList<Packet> applyWaiting(Replica &receiver, const std::function<void(const Packet &)> &beforeApplying)
 {
     QList<Packet> applied;
     bool progress = true;
@@ -74,6 +83,8 @@ QList<Packet> applyWaiting(Replica &receiver)
             if (!missingFor(receiver.incoming[i], receiver.own).isEmpty())
                 continue;
             const Packet p = receiver.incoming.takeAt(i);
+            if (beforeApplying)
+                beforeApplying(p);
             raiseTo(receiver.own, p.upto);
             applied << p;
             progress = true;
@@ -143,33 +154,21 @@ ImportResult importReceive(Vob &vob, const Moment &at)
     }
 
     ImportResult result;
-    // Apply one at a time so that each import event records the row as it
-    // stood just before that packet.
-    bool progress = true;
-    while (progress) {
-        progress = false;
-        for (qsizetype i = 0; i < local.incoming.size(); ++i) {
-            if (!missingFor(local.incoming[i], local.own).isEmpty())
-                continue;
-            const Packet p = local.incoming.takeAt(i);
-            const Row before = completeRow(vob, local.own);
-            raiseTo(local.own, p.upto);
-            if (vob.replica(p.from)) {
-                Row &estimate = vob.table[p.from];
-                estimate = completeRow(vob, estimate);
-                raiseTo(estimate, p.upto);
-            }
-            local.history << HistoryEvent{
-                at.now, at.user,
-                QStringLiteral("import sync from replica \"%1\" to replica \"%2\"").arg(p.from, local.name),
-                QStringLiteral("Imported synchronization information from replica \"%1\".\nRow at import was: %2")
-                    .arg(p.from, rowText(before)),
-                false};
-            result.applied << p;
-            progress = true;
-            break;
+    // Each import event records the row as it stood just before its packet.
+    result.applied = applyWaiting(local, [&](const Packet &p) {
+        const Row before = completeRow(vob, local.own);
+        if (vob.replica(p.from)) {
+            Row &estimate = vob.table[p.from];
+            estimate = completeRow(vob, estimate);
+            raiseTo(estimate, p.upto);
         }
-    }
+        local.history << HistoryEvent{
+            at.now, at.user,
+            QStringLiteral("import sync from replica \"%1\" to replica \"%2\"").arg(p.from, local.name),
+            QStringLiteral("Imported synchronization information from replica \"%1\".\nRow at import was: %2")
+                .arg(p.from, rowText(before)),
+            false};
+    });
     result.waiting = local.incoming;
     return result;
 }
@@ -191,11 +190,7 @@ void setEstimate(Vob &vob, const QString &row, const Row &values)
 QList<EntryChange> takeActual(Vob &vob, const QString &siblingName, bool raiseOnly)
 {
     const Replica &s = sibling(vob, siblingName, QStringLiteral("change the epoch row of"));
-    if (!s.reachable) {
-        throw CommandError(
-            QStringLiteral("Unable to contact replica \"%1\" on host \"%2\": the host is not reachable.")
-                .arg(s.name, s.host));
-    }
+    requireReachable(s);
     const Row actual = completeRow(vob, s.own);
     Row &estimate = vob.table[s.name];
     estimate = completeRow(vob, estimate);

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace quorvane::ccsim {
 
 // When and by whom an operation is done; injected so that the demo can
@@ -57,8 +59,14 @@ void setEstimate(Vob &vob, const QString &row, const Row &values);
 // (only raising entries with raiseOnly). Returns the entries that changed.
 QList<EntryChange> takeActual(Vob &vob, const QString &sibling, bool raiseOnly);
 
-// Applies every packet waiting at a replica that has no gap, repeatedly.
-QList<Packet> applyWaiting(Replica &receiver);
+// Throws CommandError when the replica's host cannot be reached (its
+// actual row cannot be read then).
+void requireReachable(const Replica &replica);
+
+// Applies every packet waiting at a replica that has no gap, repeatedly,
+// one at a time; beforeApplying sees each packet while the receiver's row
+// is still as it stood before that packet.
+QList<Packet> applyWaiting(Replica &receiver, const std::function<void(const Packet &)> &beforeApplying = {});
 
 // The origins for which a packet needs more than the receiver holds.
 QList<EntryChange> missingFor(const Packet &packet, const Row &receiverOwn);

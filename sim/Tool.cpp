@@ -4,7 +4,7 @@
 
 namespace quorvane::ccsim {
 
-ParsedArgs parseArgs(const QStringList &args, const QList<OptionSpec> &specs)
+ParsedArgs parseArgs(const QStringList &args, const QList<OptionPattern> &options)
 {
     ParsedArgs parsed;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -13,11 +13,11 @@ ParsedArgs parseArgs(const QStringList &args, const QList<OptionSpec> &specs)
             parsed.positional << a;
             continue;
         }
-        const OptionSpec *match = nullptr;
+        const OptionPattern *match = nullptr;
         QString full;
-        for (const OptionSpec &s : specs) {
-            const QString minimal = s.spec.section(QLatin1Char('/'), 0, 0);
-            const QString name = QString(s.spec).remove(QLatin1Char('/'));
+        for (const OptionPattern &s : options) {
+            const QString minimal = s.pattern.section(QLatin1Char('/'), 0, 0);
+            const QString name = QString(s.pattern).remove(QLatin1Char('/'));
             if (a.startsWith(minimal) && name.startsWith(a)) {
                 match = &s;
                 full = name;

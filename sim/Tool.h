@@ -49,8 +49,8 @@ struct Context {
 };
 
 // Options in cleartool's notation: "-s/hort" accepts -s, -sh, ... -short.
-struct OptionSpec {
-    QString spec;
+struct OptionPattern {
+    QString pattern;
     bool takesValue = false;
 };
 
@@ -64,7 +64,7 @@ struct ParsedArgs {
 };
 
 // Throws CommandError for unknown options and options missing their value.
-ParsedArgs parseArgs(const QStringList &args, const QList<OptionSpec> &specs);
+ParsedArgs parseArgs(const QStringList &args, const QList<OptionPattern> &options);
 
 struct Selector {
     QString replica;

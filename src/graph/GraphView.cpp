@@ -22,8 +22,6 @@ constexpr int errObjectNotSet = 91;
 constexpr int errControlArrayElementMissing = 340;
 constexpr int errObjectAlreadyLoaded = 360;
 
-const char *const indexProperty = "quorvaneSiteIndex";
-
 QuorvaneError graphError(int number, const QString &description)
 {
     return QuorvaneError(number, AppInfo::title(), description);
@@ -136,11 +134,6 @@ void GraphView::setReplicaCombos(QComboBox *dReplicaCombo, QComboBox *dReplicaFi
     m_fixCombo1 = dReplicaFixCombo1;
 }
 
-OleColor GraphView::assignColor(qint64 color)
-{
-    return quorvane::assignColor(color);
-}
-
 QLabel *GraphView::element(Array array, int index) const
 {
     const QList<QLabel *> &list = array == Array::Image ? m_siteImages
@@ -150,6 +143,15 @@ QLabel *GraphView::element(Array array, int index) const
 }
 
 QLabel *GraphView::siteImage(int index) const { return element(Array::Image, index); }
+
+QLabel *GraphView::requireSiteImage(int index) const
+{
+    QLabel *icon = index >= 1 ? element(Array::Image, index) : nullptr;
+    if (!icon)
+        throw graphError(ErrNo::SubscriptOutOfRange,
+                         QStringLiteral("Subscript out of range: there is no site icon %1").arg(index));
+    return icon;
+}
 QLabel *GraphView::siteLabel(int index) const { return element(Array::Label, index); }
 QLabel *GraphView::siteMasterLabel(int index) const { return element(Array::Marker, index); }
 
@@ -277,6 +279,11 @@ void GraphView::placeSites()
     }
 }
 
+QRect GraphView::twipsRect(const QWidget *w)
+{
+    return QRect(twipsLeft(w), twipsTop(w), twipsWidth(w), twipsHeight(w));
+}
+
 void GraphView::placeCompanions(int k)
 {
     QLabel *icon = element(Array::Image, k);
@@ -285,7 +292,7 @@ void GraphView::placeCompanions(int k)
     if (!icon || !label || !marker)
         throw graphError(errControlArrayElementMissing,
                          QStringLiteral("Control array element %1 doesn't exist").arg(k));
-    const QRect iconRect(twipsLeft(icon), twipsTop(icon), twipsWidth(icon), twipsHeight(icon));
+    const QRect iconRect = twipsRect(icon);
     const QPoint lp = SiteLayout::labelPos(iconRect);
     const QPoint mp = SiteLayout::markerPos(iconRect);
     setTwipsPos(label, lp.x(), lp.y());

@@ -39,8 +39,6 @@ public:
     // host, master), fills the replica lists and places the icons. Errors
     // are reported here (stop box, hourglass off); the caller goes on.
     void setSitesData(const QStringList &siteArray, int dataPerSite, int totalData);
-    // The colour of a site made as the color-th site of this run.
-    [[nodiscard]] static OleColor assignColor(qint64 color);
     // Recomputes the markers, their tooltips and the lines from the icons'
     // current places, and repaints the picture.
     void drawSiteLines();
@@ -90,10 +88,16 @@ protected:
 
 private:
     enum class Array { Image, Label, Marker };
+    // The element index a site control carries, for the event filter.
+    static constexpr const char *indexProperty = "quorvaneSiteIndex";
 
     void buildDesign();
     QLabel *makeSiteControl(Array array, int k);
     QLabel *element(Array array, int index) const;
+    // siteImage(index) for index >= 1; throws QuorvaneError when there is none.
+    QLabel *requireSiteImage(int index) const;
+    // A control's geometry in twips.
+    static QRect twipsRect(const QWidget *w);
     void placeSites();
     void placeCompanions(int k);
     // Markers, tooltips and m_lines from the icons' current places; true

@@ -3,7 +3,6 @@
 #include "graph/GraphView.h"
 
 #include "graph/SiteLayout.h"
-#include "ui/AppInfo.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
 #include "ui/QtColors.h"
@@ -18,13 +17,6 @@
 namespace quorvane {
 
 namespace {
-
-const char *const indexProperty = "quorvaneSiteIndex";
-
-QRect twipsRect(const QWidget *w)
-{
-    return QRect(twipsLeft(w), twipsTop(w), twipsWidth(w), twipsHeight(w));
-}
 
 void setLabelLook(QLabel *label, bool opaque, OleColor text)
 {
@@ -131,10 +123,7 @@ bool GraphView::eventFilter(QObject *watched, QEvent *event)
 void GraphView::dragStep(int k, QPointF pointerPx)
 {
     try {
-        QLabel *icon = element(Array::Image, k);
-        if (!icon)
-            throw QuorvaneError(ErrNo::SubscriptOutOfRange, AppInfo::title(),
-                                QStringLiteral("Subscript out of range: there is no site icon %1").arg(k));
+        QLabel *icon = requireSiteImage(k);
         const int dx = qRound(pointerPx.x() * Twips::perPixel);
         const int dy = qRound(pointerPx.y() * Twips::perPixel);
         setTwipsPos(icon, twipsLeft(icon) + dx, twipsTop(icon) + dy);
@@ -163,10 +152,7 @@ void GraphView::showMastership(int k)
 
 void GraphView::highlightSite(int index)
 {
-    QLabel *chosen = index >= 1 ? element(Array::Image, index) : nullptr;
-    if (!chosen)
-        throw QuorvaneError(ErrNo::SubscriptOutOfRange, AppInfo::title(),
-                            QStringLiteral("Subscript out of range: there is no site icon %1").arg(index));
+    QLabel *chosen = requireSiteImage(index);
     for (int i = 1; i < m_siteImages.size(); ++i) {
         if (QLabel *icon = element(Array::Image, i))
             setSitePicture(icon, m_siteImages.at(0)->pixmap());

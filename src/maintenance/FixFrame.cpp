@@ -194,7 +194,7 @@ void FixFrame::fixOrSync(int index)
 std::optional<QString> FixFrame::prepareFix(const QString &vobTag)
 {
     const QString replica = m_combo[0]->currentText();
-    if (replica.isEmpty() || replica == Maintenance::selectReplica())
+    if (!Maintenance::namesReplica(replica))
         return std::nullopt;
 
     QString line;
@@ -236,7 +236,7 @@ std::optional<QString> FixFrame::prepareSync(const QString &vobTag)
     } else {
         const QString target = m_combo[1]->currentText();
         // Like the fix: with no target chosen, nothing runs at all.
-        if (target.isEmpty() || target == Maintenance::selectReplica())
+        if (!Maintenance::namesReplica(target))
             return std::nullopt;
         exportLine = Commands::exportTo(target, vobTag);
     }

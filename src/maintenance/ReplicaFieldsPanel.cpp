@@ -1,7 +1,5 @@
 #include "maintenance/ReplicaFieldsPanel.h"
 
-#include "ccase/ClearTool.h"
-#include "ccase/Commands.h"
 #include "maintenance/SyncDates.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
@@ -80,9 +78,9 @@ void ReplicaFieldsPanel::showSite(const QString &replicaName, const QString &rep
         if (highlight)
             highlight();
 
-        const QString history = m_clearTool.CmdExec(Commands::syncHistory(replicaName, m_vobTag()));
-        if (!history.isEmpty()) {
-            const SyncDates dates = scanSyncDates(history);
+        // Only an empty history gives two empty dates.
+        const SyncDates dates = getLastSyncDates(m_clearTool, replicaName, m_vobTag());
+        if (dates != SyncDates{}) {
             m_importDate->setText(dates.importDate);
             m_exportDate->setText(dates.exportDate);
             m_importDate->setCursorPosition(0);

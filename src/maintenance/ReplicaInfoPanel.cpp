@@ -119,7 +119,7 @@ void ReplicaInfoPanel::showReplicaInfo()
         // under a choice made since.
         const quint64 request = ++m_requests;
         m_detailImage->hide();
-        if (replica.isEmpty() || replica == Maintenance::selectReplica())
+        if (!Maintenance::namesReplica(replica))
             return;
 
         m_feedback.setBusy(true, QString());
@@ -163,7 +163,7 @@ void ReplicaInfoPanel::showHistory()
 {
     try {
         const QString replica = m_combo->currentText();
-        if (!replica.isEmpty() && replica != Maintenance::selectReplica()) {
+        if (Maintenance::namesReplica(replica)) {
             m_feedback.setBusy(true, QString());
             const QString vobTag = m_vobTag();
             const QString history = m_clearTool.CmdExec(Commands::historyDetail(replica, vobTag));

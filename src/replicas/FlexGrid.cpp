@@ -123,13 +123,18 @@ void FlexGrid::setText(const QString &text) { setTextMatrix(m_row, m_col, text);
 
 OleColor FlexGrid::backColorFixed() const { return fromQColor(palette().color(QPalette::Button)); }
 
-OleColor FlexGrid::cellBackColorAt(int row, int col) const
+OleColor FlexGrid::shownBackColor(int row, int col) const
 {
-    checkCell(row, col);
     const OleColor c = m_cells[size_t(row)][size_t(col)].back;
     if (c != unset)
         return c;
     return (row == 0 || col == 0) ? backColorFixed() : backColor();
+}
+
+OleColor FlexGrid::cellBackColorAt(int row, int col) const
+{
+    checkCell(row, col);
+    return shownBackColor(row, col);
 }
 
 OleColor FlexGrid::cellBackColor() const { return cellBackColorAt(m_row, m_col); }
@@ -341,8 +346,7 @@ void FlexGrid::paintCell(QPainter &p, const QRect &r, int row, int col) const
 {
     const bool fixed = row == 0 || col == 0;
     const Cell &cell = m_cells[size_t(row)][size_t(col)];
-    const OleColor back = cell.back != unset ? cell.back : (fixed ? backColorFixed() : backColor());
-    p.fillRect(r, toQColor(back));
+    p.fillRect(r, toQColor(shownBackColor(row, col)));
     p.setPen(fixed ? palette().color(QPalette::Mid) : QColor(0xC0, 0xC0, 0xC0));
     p.drawLine(r.topRight(), r.bottomRight());
     p.drawLine(r.bottomLeft(), r.bottomRight());

@@ -104,6 +104,9 @@ private:
     static constexpr OleColor unset = 0xFF000000u;
 
     void checkCell(int row, int col) const;
+    // The background a cell is drawn with: its own colour, else the grid's
+    // for its kind. No index check.
+    [[nodiscard]] OleColor shownBackColor(int row, int col) const;
     void moveToPoint(const QPoint &pos);
     void contentChanged();
     void geometryChanged();
