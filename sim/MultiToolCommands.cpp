@@ -96,7 +96,7 @@ std::pair<QString, qint64> epochEntry(const Vob &v, const QString &entry)
 {
     const qsizetype eq = entry.lastIndexOf(QLatin1Char('='));
     if (eq <= 0)
-        throw CommandError(QStringLiteral("Invalid epoch specification \"%1\": expected NAME=NUMBER.").arg(entry));
+        throw CommandError(QStringLiteral("Invalid epoch entry \"%1\": expected NAME=NUMBER.").arg(entry));
     QString name = entry.left(eq);
     if (name.startsWith(QLatin1String("oid:"))) {
         const QString oid = name.mid(4);

@@ -144,7 +144,7 @@ private slots:
         QTest::newRow("by oid") << MT << force + u"oid:%1=7"_s.arg(kOidA) << 0 << ok << u"alpha=7 beta=0 gamma=0"_s;
         QTest::newRow("too large") << MT << force + u"alpha=2147483648"_s << 1 << invalid.arg(u"2147483648"_s) << kRow;
         QTest::newRow("letters") << MT << force + u"alpha=<epoch>"_s << 1 << invalid.arg(u"<epoch>"_s) << kRow;
-        QTest::newRow("no equals") << MT << force + u"alpha"_s << 1 << u"multitool: Error: Invalid epoch specification \"alpha\": expected NAME=NUMBER.\n"_s << kRow;
+        QTest::newRow("no equals") << MT << force + u"alpha"_s << 1 << u"multitool: Error: Invalid epoch entry \"alpha\": expected NAME=NUMBER.\n"_s << kRow;
         QTest::newRow("unknown origin") << MT << force + u"delta=4"_s << 1 << u"multitool: Error: Replica \"delta\" not found in VOB \"/vobs/fix\".\n"_s << kRow;
         QTest::newRow("chepoch own row") << MT << u"chepoch -force alpha@/vobs/fix alpha=3"_s << 1
                                          << u"multitool: Error: Cannot change the epoch row of the current replica \"alpha\": it records the replica's actual state.\n"_s << kRow;
