@@ -16,12 +16,6 @@ namespace quorvane {
 
 namespace {
 
-// Run-time error numbers of the graph's own failures.
-constexpr int errDivisionByZero = 11;
-constexpr int errObjectNotSet = 91;
-constexpr int errControlArrayElementMissing = 340;
-constexpr int errObjectAlreadyLoaded = 360;
-
 QuorvaneError graphError(int number, const QString &description)
 {
     return QuorvaneError(number, AppInfo::title(), description);
@@ -172,7 +166,7 @@ QLabel *GraphView::makeSiteControl(Array array, int k)
                                                   : m_siteMasterLabels;
     const QString name = arrayName(int(array)) + QStringLiteral("(%1)").arg(k);
     if (k < list.size() && list.at(k))
-        throw graphError(errObjectAlreadyLoaded,
+        throw graphError(ErrNo::ObjectAlreadyLoaded,
                          QStringLiteral("Object already loaded: %1 still shows a site of the previous VOB")
                              .arg(name));
     const QLabel *tpl = list.at(0);
@@ -204,7 +198,7 @@ void GraphView::setSitesData(const QStringList &siteArray, int dataPerSite, int 
         qsizetype newest = -1; // record made most recently in this call
         for (int i = 0; i <= totalData; ++i) {
             if (dataPerSite < 1)
-                throw graphError(errDivisionByZero,
+                throw graphError(ErrNo::DivisionByZero,
                                  QStringLiteral("Division by zero: %1 fields per replica").arg(dataPerSite));
             if (i >= siteArray.size())
                 throw graphError(ErrNo::SubscriptOutOfRange,
@@ -244,7 +238,7 @@ void GraphView::setSitesData(const QStringList &siteArray, int dataPerSite, int 
             if (rest < 1 || rest > 3)
                 continue;
             if (newest < 0)
-                throw graphError(errObjectNotSet,
+                throw graphError(ErrNo::ObjectNotSet,
                                  QStringLiteral("Replica list field %1 (\"%2\") follows an empty replica name "
                                                 "and belongs to no replica")
                                      .arg(i)
@@ -290,7 +284,7 @@ void GraphView::placeCompanions(int k)
     QLabel *label = element(Array::Label, k);
     QLabel *marker = element(Array::Marker, k);
     if (!icon || !label || !marker)
-        throw graphError(errControlArrayElementMissing,
+        throw graphError(ErrNo::ControlArrayElementMissing,
                          QStringLiteral("Control array element %1 doesn't exist").arg(k));
     const QRect iconRect = twipsRect(icon);
     const QPoint lp = SiteLayout::labelPos(iconRect);

@@ -12,9 +12,13 @@ namespace ErrNo {
 inline constexpr int InvalidProcedureCall = 5;
 inline constexpr int Overflow = 6;
 inline constexpr int SubscriptOutOfRange = 9;
+inline constexpr int DivisionByZero = 11;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int FileNotFound = 53;
 inline constexpr int PathFileAccess = 75;
+inline constexpr int ObjectNotSet = 91;
+inline constexpr int ControlArrayElementMissing = 340;
+inline constexpr int ObjectAlreadyLoaded = 360;
 inline constexpr int InvalidRowValue = 30009;
 inline constexpr int InvalidColValue = 30010;
 // ClearCase refused a command (an object error in the usual numbering).
