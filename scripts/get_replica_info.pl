@@ -27,13 +27,12 @@
 # multitool printed there, one host after the other in the listing order.
 #
 # Hosts are asked by a pool: at most GET_REPLICA_INFO_JOBS hosts at once
-# (default 32); the next one is asked as soon as any one has answered. Every
-# call has a time limit of GET_REPLICA_INFO_TIMEOUT seconds (default 120):
-# the replicas must be listed within it, and all hosts must have answered
-# within one more limit from then; a host still silent then is ended and its
-# row is "?", and a host not asked by then is not asked at all. So the script
-# ends about one time limit after the replicas are listed, however many hosts
-# hang.
+# (default 32); the next one is asked as soon as any one has answered, with
+# no wait for the others. The run has a time limit of
+# GET_REPLICA_INFO_TIMEOUT seconds (default 120) from its start: a host
+# still silent then is ended and its row is "?", and a host not asked by
+# then is not asked at all. So the script ends about one time limit after
+# it started, however many hosts hang; each host has at most that long.
 #
 # With a replica name as well (the call the program makes when a replica is
 # chosen) the script does nothing and ends at once with status 0: nothing
@@ -266,7 +265,7 @@ sub relay {
 
 sub describe_end {
     my ($c, $what) = @_;
-    return "$what did not answer within $TIMEOUT s and was ended" if $c->{killed};
+    return "$what had not answered when the time limit of $TIMEOUT s ran out, and was ended" if $c->{killed};
     return "$what could not be run" if $c->{failure};
     my $status = $c->{status};
     return "$what gave no epoch row" if defined $status && $status == 0;
@@ -367,16 +366,16 @@ sub write_matrix {
 
 sub matrices {
     my ($tag) = @_;
+    my $deadline = $NOW->() + $TIMEOUT;
     # The three local calls run side by side; the local table keeps running
     # while the hosts are asked.
     my $list = start('cleartool', 'lsreplica', '-short', '-invob', $tag);
     my $desc = start('cleartool', 'describe', '-fmt', '%[replica_name]p', "vob:$tag");
     my $table = start('multitool', 'lsepoch', '-invob', $tag);
-    await($NOW->() + $TIMEOUT, $list, $desc);
+    await($deadline, $list, $desc);
     my @names = replica_names($tag, $list);
     my $local = local_name($tag, $desc, @names);
 
-    my $deadline = $NOW->() + $TIMEOUT;
     my @remote = grep { !defined $local || $_ ne $local } @names;
     my $asked = ask_hosts($tag, $deadline, @remote);
     await($deadline, $table);
@@ -403,9 +402,10 @@ sub matrices {
 sub replica_report {
     my ($tag, $replica) = @_;
     my $sel = "$replica\@$tag";
+    my $deadline = $NOW->() + $TIMEOUT;
     my $desc = start('cleartool', 'describe', '-fmt', '%[replica_name]p', "vob:$tag");
     my $estimate_call = start('multitool', 'lsepoch', $sel);
-    await($NOW->() + $TIMEOUT, $desc, $estimate_call);
+    await($deadline, $desc, $estimate_call);
     my $here = succeeded($desc) ? output_of($desc) : '';
     $here =~ s/^\s+//;
     $here =~ s/\s+$//;
@@ -418,7 +418,7 @@ sub replica_report {
     my $actual = $estimate;
     if ($replica ne $here) {
         my $actual_call = start('multitool', 'lsepoch', '-actual', $sel);
-        await($NOW->() + $TIMEOUT, $actual_call);
+        await($deadline, $actual_call);
         $actual = parse_rows($actual_call)->{$replica};
         relay($actual_call, $actual ? undef : describe_end($actual_call, "the host of \"$replica\"") . '.');
     }

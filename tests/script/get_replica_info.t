@@ -204,7 +204,7 @@ for my $case (
     ['row cut short, status 1', sub { $_[0]{out} =~ s/\n.*\z//s; $_[0]{status} = 1 }, 0,
      [qr/"bangalore"/]],
     ['host that never answers', sub { $_[0]{delay} = 300 }, 0,
-     [qr/"bangalore" did not answer within 1 s/]],
+     [qr/"bangalore" had not answered when the time limit of 1 s ran out/]],
     ['host that prints its row and then hangs', sub { $_[0]{hang} = 300 }, 1, []],
 ) {
     my ($what, $change, $kept, $stderr) = @$case;
@@ -347,7 +347,7 @@ for my $case (
 for my $case (
     ['fails', { err => "cleartool: Error: Unable to locate versioned object base with object selector: \"/vobs/dev\".\n", status => 1 },
      qr/Unable to locate.*\n(?:.*\n)*.*cannot list the replicas of VOB "\/vobs\/dev"/],
-    ['hangs', { delay => 300 }, qr/did not answer within 1 s.*\n.*cannot list the replicas/],
+    ['hangs', { delay => 300 }, qr/had not answered when the time limit of 1 s ran out.*\n.*cannot list the replicas/],
     ['lists nothing', { out => "For VOB replica \"/vobs/dev\":\n" }, qr/VOB "\/vobs\/dev" lists no replicas/],
 ) {
     my ($what, $answer, $stderr) = @$case;
