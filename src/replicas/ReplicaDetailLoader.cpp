@@ -21,6 +21,22 @@
 
 namespace quorvane {
 
+namespace {
+
+// What the administrator reads when the script left neither results file:
+// its own last error lines, or how it ended when it said nothing.
+QString scriptFailureText(const ShellResult &script)
+{
+    if (!script.errorTail.isEmpty())
+        return script.errorTail;
+    if (script.outcome == ShellResult::Outcome::Crashed)
+        return QStringLiteral("The script ended abnormally.");
+    return QStringLiteral("The script ended with status %1 and said nothing on its error stream.")
+        .arg(script.exitCode);
+}
+
+} // namespace
+
 ReplicaDetailLoader::ReplicaDetailLoader(ClearTool &clearTool, Shell &shell, Feedback &feedback, QString workDir,
                                          QString scriptPath, Controls controls)
     : m_clearTool(clearTool)
@@ -84,7 +100,12 @@ void ReplicaDetailLoader::loadReplicaDetail()
         const QString localFile = resultsPath(QStringLiteral("_results_local.txt"));
         QFile::remove(actualFile);
         QFile::remove(localFile);
-        m_shell.ShellAndWait(Commands::replicaInfoScript(m_scriptPath, tag), 0);
+        const ShellResult script = m_shell.ShellAndWait(Commands::replicaInfoScript(m_scriptPath, tag), 0);
+        // The missing-file boxes alone would leave the administrator guessing:
+        // the script's reason is shown beside them.
+        if (script.outcome != ShellResult::Outcome::Cancelled && !QFile::exists(actualFile)
+            && !QFile::exists(localFile))
+            m_feedback.setDetail(scriptFailureText(script), QStringLiteral("get_replica_info.pl wrote no results"));
 
         epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
         epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
