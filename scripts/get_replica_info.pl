@@ -146,9 +146,13 @@ sub spawn_windows {
     my ($c) = @_;
     my @cmd = @{ $c->{cmd} };
     local (*SAVEIN, *SAVEOUT, *SAVEERR);
-    open(SAVEIN, '<&STDIN') or return undef;
+    # A script started without any input has no STDIN to keep.
+    my $input = open(SAVEIN, '<&STDIN');
     open(SAVEOUT, '>&STDOUT') or return undef;
-    open(SAVEERR, '>&STDERR') or return undef;
+    unless (open(SAVEERR, '>&STDERR')) {
+        close(SAVEOUT);
+        return undef;
+    }
     my $pid;
     if (open(STDIN, '<', File::Spec->devnull())
         && open(STDOUT, '>', $c->{out})
@@ -156,12 +160,14 @@ sub spawn_windows {
         $pid = system { $cmd[0] } 1, @cmd;
     }
     my $error = $!;
-    open(STDIN, '<&SAVEIN');
-    open(STDOUT, '>&SAVEOUT');
     open(STDERR, '>&SAVEERR');
-    close(SAVEIN);
-    close(SAVEOUT);
+    open(STDOUT, '>&SAVEOUT');
     close(SAVEERR);
+    close(SAVEOUT);
+    if ($input) {
+        open(STDIN, '<&SAVEIN');
+        close(SAVEIN);
+    }
     $! = $error;
     return (defined $pid && $pid > 0) ? $pid : undef;
 }
