@@ -27,8 +27,9 @@
 # multitool printed there, one host after the other in the listing order.
 #
 # Hosts are asked by a pool: at most GET_REPLICA_INFO_JOBS hosts at once
-# (default 32); the next one is asked as soon as any one has answered, with
-# no wait for the others. The run has a time limit of
+# (default 32; on Windows at most 60, as Perl there keeps no more than 64
+# programs started at once); the next one is asked as soon as any one has
+# answered, with no wait for the others. The run has a time limit of
 # GET_REPLICA_INFO_TIMEOUT seconds (default 120) from its start: a host
 # still silent then is ended and its row is "?", and a host not asked by
 # then is not asked at all. So the script ends about one time limit after
@@ -107,6 +108,12 @@ sub setting {
 
 my $TIMEOUT = setting('GET_REPLICA_INFO_TIMEOUT', 120, qr/^\d+(?:\.\d+)?$/);
 my $JOBS = setting('GET_REPLICA_INFO_JOBS', 32, qr/^\d+$/);
+# Windows Perl keeps at most 64 programs started by system(1, ...) at once,
+# and this site's own calls may still run beside the hosts.
+if ($WINDOWS && $JOBS > 60) {
+    print STDERR "$ME: at most 60 hosts are asked at once on Windows.\n";
+    $JOBS = 60;
+}
 
 sub tmpdir {
     unless (defined $TMPDIR) {
