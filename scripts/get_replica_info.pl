@@ -78,7 +78,7 @@ if (eval { require Time::HiRes; 1 }) {
     $NAP = sub { sleep(1) };
 }
 
-# A programs' exit status is only ours to read when nobody reaps it for us.
+# A program's exit status is only ours to read when nobody reaps it for us.
 $SIG{CHLD} = 'DEFAULT' unless $WINDOWS;
 
 my @CHILDREN;
