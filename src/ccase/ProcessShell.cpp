@@ -1,17 +1,20 @@
 #include "ccase/ProcessShell.h"
 
+#include "ccase/ClearCaseDiscovery.h"
 #include "ccase/CommandLine.h"
 #include "ui/ErrorBoxes.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 
 namespace quorvane {
 
-ProcessShell::ProcessShell(Dialogs &dialogs, QString workDir)
-    : m_dialogs(dialogs), m_workDir(std::move(workDir))
+ProcessShell::ProcessShell(Dialogs &dialogs, QString workDir, QString firstOnPath)
+    : m_dialogs(dialogs), m_workDir(std::move(workDir)), m_firstOnPath(std::move(firstOnPath))
 {
 }
 
@@ -42,8 +45,20 @@ void ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
         showBox(m_dialogs, ErrorBoxes::process(QStringLiteral("Empty command line"), commandLine));
         return;
     }
+    if (m_workDir.isEmpty()) {
+        showBox(m_dialogs, ErrorBoxes::process(noWorkDirText(), commandLine));
+        return;
+    }
     const QString name = args.takeFirst();
-    const QString program = resolveProgram(name);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QStringList searchPaths;
+    if (!m_firstOnPath.isEmpty()) {
+        const QString path = ClearCaseDiscovery::pathWithFirst(QDir::toNativeSeparators(m_firstOnPath),
+                                                               environment.value(QStringLiteral("PATH")));
+        environment.insert(QStringLiteral("PATH"), path);
+        searchPaths = path.split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    }
+    const QString program = resolveProgram(name, searchPaths);
     if (program.isEmpty()) {
         showBox(m_dialogs, ErrorBoxes::process(QStringLiteral("Program not found: ") + name, commandLine));
         return;
@@ -51,6 +66,7 @@ void ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
 
     QProcess process;
     process.setWorkingDirectory(m_workDir);
+    process.setProcessEnvironment(environment);
     // Hidden and unattended: nothing reads the output, and a program that
     // asks a question gets end of input instead of waiting forever. What it
     // says on its error stream is kept (bounded) to explain a failure.
@@ -85,10 +101,19 @@ void ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
     if (!reportsFailure(name))
         return;
     if (process.exitStatus() == QProcess::CrashExit) {
-        showBox(m_dialogs, ErrorBoxes::processFailed(QStringLiteral("The program ended abnormally."), commandLine));
+        showBox(m_dialogs,
+                ErrorBoxes::processFailed(QStringLiteral("The program ended abnormally."), commandLine));
     } else if (process.exitCode() != 0) {
         showBox(m_dialogs, ErrorBoxes::processFailed(failureText(errors, process.exitCode()), commandLine));
     }
+}
+
+QString ProcessShell::noWorkDirText()
+{
+    return QStringLiteral("No private work directory could be made in ") +
+           QDir::toNativeSeparators(QDir::tempPath()) +
+           QStringLiteral(
+               ", so nothing was started. Make room or allow writing there, then start the program again.");
 }
 
 bool ProcessShell::reportsFailure(const QString &programName)
@@ -103,7 +128,8 @@ QString ProcessShell::failureText(const QByteArray &errorOutput, int exitCode)
         line = line.trimmed();
     lines.removeAll(QString());
     if (lines.isEmpty())
-        return QStringLiteral("The command ended with status ") + QString::number(exitCode) + QLatin1Char('.');
+        return QStringLiteral("The command ended with status ") + QString::number(exitCode) +
+               QLatin1Char('.');
     // The last lines say what went wrong; a long report would not fit a box.
     if (lines.size() > maxErrorLines)
         lines = lines.mid(lines.size() - maxErrorLines);

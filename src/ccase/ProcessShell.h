@@ -16,7 +16,9 @@ class Dialogs;
 // a local event loop, so the window keeps answering while the process runs.
 class ProcessShell final : public Shell {
 public:
-    ProcessShell(Dialogs &dialogs, QString workDir);
+    // firstOnPath: ClearCase's folder, searched before PATH for the program
+    // and put first on the started process's PATH; empty for PATH alone.
+    ProcessShell(Dialogs &dialogs, QString workDir, QString firstOnPath = {});
 
     // windowStyle is accepted for the callers' sake; processes get no window.
     void ShellAndWait(const QString &commandLine, int windowStyle) override;
@@ -30,6 +32,8 @@ public:
     // What the failure box says of a command that ended with a non-zero
     // status: the last lines of its error output, or the status itself.
     static QString failureText(const QByteArray &errorOutput, int exitCode);
+    // Why nothing runs without a private work directory.
+    static QString noWorkDirText();
     // Whether a non-zero status of this program is shown to the user.
     static bool reportsFailure(const QString &programName);
 
@@ -39,6 +43,7 @@ public:
 private:
     Dialogs &m_dialogs;
     QString m_workDir;
+    QString m_firstOnPath;
 };
 
 } // namespace quorvane
