@@ -5,6 +5,7 @@
 #include "ui/ErrorBoxes.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
@@ -37,17 +38,27 @@ QString ProcessShell::resolveProgram(const QString &name, const QStringList &sea
     return {};
 }
 
-void ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
+ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
 {
     Q_UNUSED(windowStyle)
+    ShellResult result;
+    QElapsedTimer clock;
+    clock.start();
+    auto notStarted = [&result, &clock](const QString &why) {
+        result.outcome = ShellResult::Outcome::NotStarted;
+        result.errorTail = why;
+        result.elapsedMs = clock.elapsed();
+        return result;
+    };
     QStringList args = CommandLine::split(commandLine);
     if (args.isEmpty() || args.first().isEmpty()) {
-        showBox(m_dialogs, ErrorBoxes::process(QStringLiteral("Empty command line"), commandLine));
-        return;
+        const QString why = QStringLiteral("Empty command line");
+        showBox(m_dialogs, ErrorBoxes::process(why, commandLine));
+        return notStarted(why);
     }
     if (m_workDir.isEmpty()) {
         showBox(m_dialogs, ErrorBoxes::process(noWorkDirText(), commandLine));
-        return;
+        return notStarted(noWorkDirText());
     }
     const QString name = args.takeFirst();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -60,8 +71,9 @@ void ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
     }
     const QString program = resolveProgram(name, searchPaths);
     if (program.isEmpty()) {
-        showBox(m_dialogs, ErrorBoxes::process(QStringLiteral("Program not found: ") + name, commandLine));
-        return;
+        const QString why = QStringLiteral("Program not found: ") + name;
+        showBox(m_dialogs, ErrorBoxes::process(why, commandLine));
+        return notStarted(why);
     }
 
     QProcess process;
@@ -88,32 +100,36 @@ void ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
     process.start(program, args);
     if (!process.waitForStarted()) {
         showBox(m_dialogs, ErrorBoxes::process(process.errorString(), commandLine));
-        return;
+        return notStarted(process.errorString());
     }
     if (process.state() != QProcess::NotRunning)
         loop.exec();
     errors += process.readAllStandardError();
+    result.elapsedMs = clock.elapsed();
+    result.errorTail = errorTail(errors);
+    if (process.exitStatus() == QProcess::CrashExit)
+        result.outcome = ShellResult::Outcome::Crashed;
+    else
+        result.exitCode = process.exitCode();
 
     // A multitool change that failed must not pass for one that worked: the
     // administrator would otherwise read an unchanged matrix as success. The
     // replica script's failures need no box of their own: its results files
     // are missing then, and that is reported where they are read.
     if (!reportsFailure(name))
-        return;
-    if (process.exitStatus() == QProcess::CrashExit) {
-        showBox(m_dialogs,
-                ErrorBoxes::processFailed(QStringLiteral("The program ended abnormally."), commandLine));
-    } else if (process.exitCode() != 0) {
-        showBox(m_dialogs, ErrorBoxes::processFailed(failureText(errors, process.exitCode()), commandLine));
+        return result;
+    if (result.outcome == ShellResult::Outcome::Crashed) {
+        showBox(m_dialogs, ErrorBoxes::processFailed(QStringLiteral("The program ended abnormally."), commandLine));
+    } else if (result.exitCode != 0) {
+        showBox(m_dialogs, ErrorBoxes::processFailed(failureText(errors, result.exitCode), commandLine));
     }
+    return result;
 }
 
 QString ProcessShell::noWorkDirText()
 {
-    return QStringLiteral("No private work directory could be made in ") +
-           QDir::toNativeSeparators(QDir::tempPath()) +
-           QStringLiteral(
-               ", so nothing was started. Make room or allow writing there, then start the program again.");
+    return QStringLiteral("No private work directory could be made in ") + QDir::toNativeSeparators(QDir::tempPath())
+        + QStringLiteral(", so nothing was started. Make room or allow writing there, then start the program again.");
 }
 
 bool ProcessShell::reportsFailure(const QString &programName)
@@ -121,19 +137,24 @@ bool ProcessShell::reportsFailure(const QString &programName)
     return QFileInfo(programName).baseName() == QLatin1String("multitool");
 }
 
-QString ProcessShell::failureText(const QByteArray &errorOutput, int exitCode)
+QString ProcessShell::errorTail(const QByteArray &errorOutput)
 {
     QStringList lines = QString::fromLocal8Bit(errorOutput).split(QLatin1Char('\n'));
     for (QString &line : lines)
         line = line.trimmed();
     lines.removeAll(QString());
-    if (lines.isEmpty())
-        return QStringLiteral("The command ended with status ") + QString::number(exitCode) +
-               QLatin1Char('.');
     // The last lines say what went wrong; a long report would not fit a box.
     if (lines.size() > maxErrorLines)
         lines = lines.mid(lines.size() - maxErrorLines);
     return lines.join(CrLf);
+}
+
+QString ProcessShell::failureText(const QByteArray &errorOutput, int exitCode)
+{
+    const QString tail = errorTail(errorOutput);
+    if (tail.isEmpty())
+        return QStringLiteral("The command ended with status ") + QString::number(exitCode) + QLatin1Char('.');
+    return tail;
 }
 
 } // namespace quorvane
