@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QTimer;
+
 namespace quorvane {
 
 class Dialogs;
@@ -22,6 +26,12 @@ public:
 
     // windowStyle is accepted for the callers' sake; processes get no window.
     ShellResult ShellAndWait(const QString &commandLine, int windowStyle) override;
+    // Asks the process and everything it started to end (on UNIX its whole
+    // process group, which it leads); what has not ended after a short grace
+    // is killed.
+    void cancel() override;
+
+    static constexpr int cancelGraceMs = 3000;
 
     // Full path of the program to start for a command line's first word, or
     // an empty string when there is none. A name with a directory part is
@@ -44,9 +54,15 @@ public:
     static constexpr qsizetype maxErrorLines = 8;
 
 private:
+    // After a cancel: waits (at most until hardStop fires) for the processes
+    // the cancelled one started, then kills what is left.
+    static void awaitGroupEnd(qint64 pid, QTimer &hardStop, const std::function<void(bool)> &stop);
+
     Dialogs &m_dialogs;
     QString m_workDir;
     QString m_firstOnPath;
+    // Stops the run being waited for; empty while none is.
+    std::function<void()> m_cancel;
 };
 
 } // namespace quorvane

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 namespace quorvane {
 
 // How one ShellAndWait run ended. Callers that only need the process to have
@@ -31,6 +33,26 @@ class Shell {
 public:
     virtual ~Shell() = default;
     virtual ShellResult ShellAndWait(const QString &commandLine, int windowStyle) = 0;
+
+    // Ends the process that ShellAndWait is waiting for, together with the
+    // processes it started; that ShellAndWait then returns Cancelled. Does
+    // nothing while no process runs.
+    virtual void cancel() = 0;
+
+    // Told true when ShellAndWait starts waiting for a process it started,
+    // false when that wait is over: while true, cancel() has work to stop.
+    // A shell that wraps another passes both this and cancel() on to it.
+    virtual void setWaitObserver(std::function<void(bool waiting)> observer) { m_waitObserver = std::move(observer); }
+
+protected:
+    void waiting(bool on) const
+    {
+        if (m_waitObserver)
+            m_waitObserver(on);
+    }
+
+private:
+    std::function<void(bool)> m_waitObserver;
 };
 
 } // namespace quorvane

@@ -228,6 +228,45 @@ private slots:
         QVERIFY2(cpuSeconds < 0.5, qPrintable(QString::number(cpuSeconds))); // ... and the wait did not spin
     }
 
+    // Cancel ends the process and what it started, even a child that
+    // ignores the polite request; the run reports Cancelled (no failure box),
+    // and the observer saw the wait begin and end. Without a run, cancel()
+    // does nothing.
+    void cancelEndsProcessAndChildren()
+    {
+        test::ScriptedDialogs dialogs;
+        QTemporaryDir work;
+        ProcessShell shell(dialogs, work.path());
+        shell.cancel();
+        QList<bool> seen;
+        shell.setWaitObserver([&seen](bool on) { seen << on; });
+        const QString childPid = work.filePath(u"child.pid"_s);
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (QFileInfo(childPid).size() > 0) {
+                poll.stop();
+                shell.cancel();
+                shell.cancel(); // a second click changes nothing
+            }
+        });
+        poll.start(20);
+        const ShellResult r = shell.ShellAndWait(
+            u"perl -e \"my $c = fork(); if (!$c) { $SIG{TERM} = 'IGNORE'; open(my $f, '>', 'child.pid'); "
+            "print $f $$; close $f; sleep 60; exit 0 } waitpid($c, 0)\""_s,
+            0);
+        QCOMPARE(r.outcome, ShellResult::Outcome::Cancelled);
+        QVERIFY2(r.elapsedMs < 30000, qPrintable(QString::number(r.elapsedMs))); // stopped, not its 60 s out
+        QVERIFY(dialogs.boxes.isEmpty());
+        QCOMPARE(seen, (QList<bool>{true, false}));
+        QFile f(childPid);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const pid_t child = pid_t(f.readAll().toLongLong());
+        QVERIFY(child > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(child, 0) != 0, 10000);
+        shell.cancel();
+        QCOMPARE(shell.ShellAndWait(u"true"_s, 0).outcome, ShellResult::Outcome::Ran);
+    }
+
     // A command line is split by Windows rules, never by a shell: arguments
     // reach the program unchanged (text a shell would expand stays as it is),
     // in the work directory. A process that cannot start gets the process box
