@@ -96,11 +96,16 @@ void frmMain::buildWindow()
     const int detail = m_mainTabStrip->addTab(QStringLiteral("Detail"));
     m_mainTabStrip->setTabData(detail, QStringLiteral("detail"));
     m_mainTabStrip->setTabToolTip(detail, QStringLiteral("Replica Detail"));
+    // Every change of the tab, by mouse, wheel or keyboard, goes through the
+    // tab switch; a click on the tab already selected runs it again, so that
+    // it can hide a "Detail" page that a newly opened VOB has no use for.
+    connect(m_mainTabStrip, &QTabBar::currentChanged, this, [this](int index) {
+        if (index >= 0)
+            mainTabStripClick();
+    });
     connect(m_mainTabStrip, &QTabBar::tabBarClicked, this, [this](int index) {
-        if (index < 0)
-            return;
-        m_mainTabStrip->setCurrentIndex(index);
-        mainTabStripClick();
+        if (index >= 0 && index == m_mainTabStrip->currentIndex())
+            mainTabStripClick();
     });
 
     // Both pages share one place; only the tab switch decides which shows.
