@@ -75,7 +75,7 @@ public:
         return result;
     }
     void cancel() override { m_inner.cancel(); }
-    void setWaitObserver(std::function<void(bool)> observer) override { m_inner.setWaitObserver(std::move(observer)); }
+    void setWaitObserver(WaitObserver observer) override { m_inner.setWaitObserver(std::move(observer)); }
 
 private:
     Shell &m_inner;

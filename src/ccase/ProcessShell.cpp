@@ -141,10 +141,10 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
         stop(false);
         hardStop.start();
     });
-    waiting(true);
+    waiting(true, commandLine);
     if (process.state() != QProcess::NotRunning)
         loop.exec();
-    waiting(false);
+    waiting(false, commandLine);
     m_cancel = std::move(outerCancel);
     if (cancelled)
         awaitGroupEnd(pid, hardStop, stop);

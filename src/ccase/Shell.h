@@ -39,20 +39,22 @@ public:
     // nothing while no process runs.
     virtual void cancel() = 0;
 
-    // Told true when ShellAndWait starts waiting for a process it started,
-    // false when that wait is over: while true, cancel() has work to stop.
-    // A shell that wraps another passes both this and cancel() on to it.
-    virtual void setWaitObserver(std::function<void(bool waiting)> observer) { m_waitObserver = std::move(observer); }
+    // Told true and the command line when ShellAndWait starts waiting for a
+    // process it started, false when that wait is over: while true, cancel()
+    // has work to stop. A shell that wraps another passes both this and
+    // cancel() on to it.
+    using WaitObserver = std::function<void(bool waiting, const QString &commandLine)>;
+    virtual void setWaitObserver(WaitObserver observer) { m_waitObserver = std::move(observer); }
 
 protected:
-    void waiting(bool on) const
+    void waiting(bool on, const QString &commandLine) const
     {
         if (m_waitObserver)
-            m_waitObserver(on);
+            m_waitObserver(on, commandLine);
     }
 
 private:
-    std::function<void(bool)> m_waitObserver;
+    WaitObserver m_waitObserver;
 };
 
 } // namespace quorvane

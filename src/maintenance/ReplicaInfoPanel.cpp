@@ -131,8 +131,14 @@ void ReplicaInfoPanel::showReplicaInfo()
         m_feedback.setBusy(true, QString());
         m_detailImage->show();
         const QString vobTag = m_vobTag();
-        m_shell.ShellAndWait(Commands::replicaInfoScriptFor(m_scriptPath, vobTag, replica),
-                             Maintenance::hiddenWindow);
+        const QString line = Commands::replicaInfoScriptFor(m_scriptPath, vobTag, replica);
+        if (m_shell.ShellAndWait(line, Maintenance::hiddenWindow).outcome == ShellResult::Outcome::Cancelled) {
+            m_feedback.setBusy(false, QString());
+            showBox(m_feedback.dialogs(),
+                    ErrorBoxes::cancelled(line, QStringLiteral("The replica's dates were not read; they show what "
+                                                               "they showed before.")));
+            return;
+        }
         // The wait lets the user choose another replica (or none), whose own
         // request has run to its end meanwhile; what it shows must not be
         // overwritten with this older replica's dates.

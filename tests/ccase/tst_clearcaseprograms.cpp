@@ -238,8 +238,8 @@ private slots:
         QTemporaryDir work;
         ProcessShell shell(dialogs, work.path());
         shell.cancel();
-        QList<bool> seen;
-        shell.setWaitObserver([&seen](bool on) { seen << on; });
+        QStringList seen;
+        shell.setWaitObserver([&seen](bool on, const QString &line) { seen << (on ? u"on "_s : u"off "_s) + line.left(7); });
         const QString childPid = work.filePath(u"child.pid"_s);
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
@@ -257,7 +257,7 @@ private slots:
         QCOMPARE(r.outcome, ShellResult::Outcome::Cancelled);
         QVERIFY2(r.elapsedMs < 30000, qPrintable(QString::number(r.elapsedMs))); // stopped, not its 60 s out
         QVERIFY(dialogs.boxes.isEmpty());
-        QCOMPARE(seen, (QList<bool>{true, false}));
+        QCOMPARE(seen, (QStringList{u"on perl -e"_s, u"off perl -e"_s}));
         QFile f(childPid);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const pid_t child = pid_t(f.readAll().toLongLong());

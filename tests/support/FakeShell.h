@@ -21,10 +21,10 @@ public:
         const bool outer = !m_running;
         m_running = true;
         m_cancelled = false;
-        waiting(true);
+        waiting(true, commandLine);
         if (action)
             action(commandLine);
-        waiting(false);
+        waiting(false, commandLine);
         m_running = !outer;
         if (std::exchange(m_cancelled, false)) {
             ShellResult stopped;
