@@ -33,6 +33,13 @@ namespace quorvane {
 
 frmMain *mainForm = nullptr;
 
+namespace {
+QString closingText()
+{
+    return QStringLiteral("The window closes once the running command has ended.");
+}
+} // namespace
+
 frmMain::frmMain() : m_ownedServices(std::make_unique<RealServices>())
 {
     m_services = m_ownedServices->services();
@@ -165,7 +172,7 @@ void frmMain::buildWindow()
                 // A fix or a replica's details shows no dialog of its own;
                 // Cancel must be within reach all the same.
                 m_workingShownForWait = true;
-                setMsg(QStringLiteral("Running ") + commandLine);
+                dialog->setMsg(m_closePending ? closingText() : QStringLiteral("Running ") + commandLine);
             } else if (!waiting && std::exchange(m_workingShownForWait, false)) {
                 dialog->hide();
             }
@@ -380,7 +387,7 @@ void frmMain::closeWhenIdle()
         // Queued: the action's scope is still ending when the guard is free.
         m_guard.setOnFree([this] { QTimer::singleShot(0, this, &frmMain::closeAllForms); });
     }
-    workingDialog()->setMsg(QStringLiteral("The window closes once the running command has ended."));
+    workingDialog()->setMsg(closingText());
 }
 
 } // namespace quorvane

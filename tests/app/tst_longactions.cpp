@@ -175,7 +175,8 @@ private slots:
                     r.w().close();
                 visibleDuringImport = r.w().isVisible();
             } else if (line.contains(u"-export"_s)) {
-                duringExport = r.w().workingForm()->message();
+                const frmWorking *dlg = r.w().workingForm();
+                duringExport = dlg->message() + (dlg->isVisible() && dlg->cancellable() ? u""_s : u" (hidden)"_s);
             }
         };
         r.fix()->fixOrSync(1);
