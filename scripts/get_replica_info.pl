@@ -59,7 +59,6 @@
 use strict;
 use warnings;
 use File::Spec;
-use File::Temp ();
 use POSIX ();
 
 my $ME = 'get_replica_info.pl';
@@ -115,12 +114,19 @@ if ($WINDOWS && $JOBS > 60) {
     $JOBS = 60;
 }
 
+# A directory of our own (mkdir refuses a name that exists, link or not);
+# File::Temp would cost more to load than the whole choice of a name.
 sub tmpdir {
-    unless (defined $TMPDIR) {
-        $TMPDIR = eval { File::Temp::tempdir('get_replica_info_XXXXXX', TMPDIR => 1) };
-        fail("cannot make a temporary directory: " . ($@ || $!)) unless defined $TMPDIR;
+    return $TMPDIR if defined $TMPDIR;
+    my $base = File::Spec->tmpdir();
+    for my $try (1 .. 20) {
+        my $dir = File::Spec->catdir($base, "get_replica_info_$$" . '_' . time() . "_$try");
+        if (mkdir($dir, 0700)) {
+            $TMPDIR = $dir;
+            return $dir;
+        }
     }
-    return $TMPDIR;
+    fail("cannot make a temporary directory in $base: $!");
 }
 
 END {
