@@ -225,8 +225,10 @@ private slots:
         QTemporaryDir runtime;
         QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QTemporaryDir region;
+        QTemporaryDir temp; // where the killed copies leave their work directories
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        env.insert(u"TMPDIR"_s, temp.path());
         env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
         env.insert(u"CCSIM_REGION"_s, region.path());
         env.insert(u"QUORVANE_TEST_DIALOG_ECHO"_s, u"1"_s);
