@@ -2,10 +2,10 @@
 // closed terminal ends it: it must unwind like a normal exit, removing its
 // work directory and its lock file, and say by its exit code what ended it.
 #include "app/QuitOnSignal.h"
+#include "support/BuiltProgram.h"
 
 #include <QDir>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 
@@ -26,24 +26,15 @@ private slots:
     void signalledProgramCleansUp()
     {
         QFETCH(int, signalNumber);
-        QTemporaryDir temp;
-        QTemporaryDir runtime;
-        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QTemporaryDir region;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        env.insert(u"TMPDIR"_s, temp.path());
-        env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
-        env.insert(u"CCSIM_REGION"_s, region.path());
-        env.insert(u"DISPLAY"_s, u":98"_s);
+        const test::BuiltProgramFolders folders;
         QProcess program;
-        program.setProcessEnvironment(env);
+        program.setProcessEnvironment(folders.environment(u":98"_s));
         program.start(QStringLiteral(QUORVANE_BIN_DIR "/quorvane"), {});
         QVERIFY(program.waitForStarted());
 
         // Both exist only once the handlers are in place.
-        const QDir tempDir(temp.path());
-        const QDir runtimeDir(runtime.path());
+        const QDir tempDir(folders.temp.path());
+        const QDir runtimeDir(folders.runtime.path());
         QTRY_VERIFY_WITH_TIMEOUT(!tempDir.entryList({u"quorvane-*"_s}, QDir::Dirs).isEmpty(), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(!runtimeDir.entryList({u"quorvane-*.lock"_s}).isEmpty(), 15000);
 
