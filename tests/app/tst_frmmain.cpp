@@ -3,6 +3,7 @@
 // the order of the steps, the clean-up of the previous VOB, and what happens
 // when something fails).
 #include "replicas/EpochMatrixView.h"
+#include "support/BuiltProgram.h"
 #include "support/LoaderFixture.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
@@ -243,15 +244,9 @@ private slots:
     // ends without a window; after a crash of the first, a new start works.
     void builtBinaryStartsOnce()
     {
-        QTemporaryDir runtime;
-        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QTemporaryDir region;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
-        env.insert(u"CCSIM_REGION"_s, region.path());
+        const BuiltProgramFolders folders;
+        QProcessEnvironment env = folders.environment(u":99"_s);
         env.insert(u"QUORVANE_TEST_DIALOG_ECHO"_s, u"1"_s);
-        env.insert(u"DISPLAY"_s, u":99"_s);
         auto start = [&] {
             auto p = std::make_unique<QProcess>();
             p->setProcessEnvironment(env);
@@ -260,7 +255,8 @@ private slots:
         };
         const auto first = start();
         QVERIFY(first->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(!QDir(runtime.path()).entryList({u"quorvane-*.lock"_s}).isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(folders.runtime.path()).entryList({u"quorvane-*.lock"_s}).isEmpty(),
+                                 10000);
         const auto second = start();
         QVERIFY(second->waitForFinished(15000));
         QCOMPARE(second->exitCode(), 0);
