@@ -2,7 +2,7 @@
 
 #include "ccase/Commands.h"
 #include "ccase/Shell.h"
-#include "maintenance/ActionLabel.h"
+#include "ui/ActionLabel.h"
 #include "maintenance/EpochValue.h"
 #include "maintenance/MaintenanceIcons.h"
 #include "maintenance/MaintenanceNames.h"

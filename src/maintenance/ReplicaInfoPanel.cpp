@@ -3,7 +3,7 @@
 #include "ccase/ClearTool.h"
 #include "ccase/Commands.h"
 #include "ccase/Shell.h"
-#include "maintenance/ActionLabel.h"
+#include "ui/ActionLabel.h"
 #include "maintenance/MaintenanceIcons.h"
 #include "maintenance/MaintenanceNames.h"
 #include "ui/ErrorBoxes.h"
