@@ -72,6 +72,10 @@ void frmMain::buildPages()
     detailLayout->addWidget(m_fixFrame);
 
     m_graph->setReplicaCombos(m_replicaInfo->replicaCombo(), m_fixFrame->fixCombo(), m_fixFrame->exportCombo());
+
+    // Reading order: the VOB list's column, the tab strip, then the page
+    // shown; every page already orders its own controls.
+    setTabOrder(m_vobList->list(), m_mainTabStrip);
 }
 
 void frmMain::resetReplicaCombos()

@@ -3,9 +3,9 @@
 #include "ccase/ClearTool.h"
 #include "ccase/Commands.h"
 #include "ccase/Shell.h"
-#include "ui/ActionLabel.h"
 #include "maintenance/MaintenanceIcons.h"
 #include "maintenance/MaintenanceNames.h"
+#include "ui/ActionLabel.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
 #include "ui/LongActionGuard.h"
@@ -91,6 +91,8 @@ ReplicaInfoPanel::ReplicaInfoPanel(ClearTool &clearTool, Shell &shell, Feedback 
 
     connect(m_combo, &QComboBox::currentIndexChanged, this, &ReplicaInfoPanel::selectionChanged);
     connect(m_detailImage, &ActionLabel::doubleClicked, this, &ReplicaInfoPanel::showHistory);
+    m_detailImage->makeKeyboardAction();
+    connect(m_detailImage, &ActionLabel::activated, this, &ReplicaInfoPanel::showHistory);
 }
 
 void ReplicaInfoPanel::selectionChanged()
