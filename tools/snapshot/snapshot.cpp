@@ -63,7 +63,14 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("site"), QStringLiteral("Double-click this site (1, 2, ...)."),
                       QStringLiteral("k")});
     parser.addOption({QStringLiteral("file"), QStringLiteral("File name (without .png)."), QStringLiteral("name")});
+    parser.addOption({QStringLiteral("font"), QStringLiteral("The desktop's font size, in points."),
+                      QStringLiteral("points")});
     parser.process(app);
+    if (parser.isSet(QStringLiteral("font"))) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(parser.value(QStringLiteral("font")).toDouble());
+        QApplication::setFont(font);
+    }
 
     const QString out = parser.value(QStringLiteral("out"));
     QDir().mkpath(out);
