@@ -132,17 +132,24 @@ FixFrame::FixFrame(Shell &shell, Feedback &feedback, LongActionGuard &guard, std
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
 
+    // The options in two short rows under the fix's replica: wide enough
+    // for large fonts on a small screen, low enough for the matrices.
+    auto *options = new QGridLayout;
+    options->setHorizontalSpacing(14);
+    options->setVerticalSpacing(2);
+    options->addWidget(m_option[0], 0, 0);
+    options->addWidget(m_option[2], 0, 1, 1, 2);
+    options->addWidget(m_option[1], 1, 0);
+    options->addWidget(m_epochTxt, 1, 1, Qt::AlignLeft);
+    options->setColumnStretch(2, 1);
     auto *fix = new QGridLayout;
     fix->setHorizontalSpacing(10);
     fix->setVerticalSpacing(4);
-    fix->addWidget(m_image[0], 0, 0, 5, 1);
-    fix->addWidget(m_label[0], 0, 1, 1, 2, Qt::AlignLeft);
-    fix->addWidget(m_combo[0], 1, 1, 1, 2, Qt::AlignLeft);
-    fix->addWidget(m_option[0], 2, 1);
-    fix->addWidget(m_option[1], 3, 1);
-    fix->addWidget(m_epochTxt, 3, 2, Qt::AlignLeft);
-    fix->addWidget(m_option[2], 4, 1);
-    fix->setColumnStretch(2, 1);
+    fix->addWidget(m_image[0], 0, 0, 3, 1);
+    fix->addWidget(m_label[0], 0, 1, Qt::AlignLeft);
+    fix->addWidget(m_combo[0], 1, 1, Qt::AlignLeft);
+    fix->addLayout(options, 2, 1);
+    fix->setColumnStretch(1, 1);
 
     auto *sync = new QGridLayout;
     sync->setHorizontalSpacing(10);
@@ -161,8 +168,8 @@ FixFrame::FixFrame(Shell &shell, Feedback &feedback, LongActionGuard &guard, std
     both->addLayout(sync, 2);
 
     // Each action's label first, then what it reads, in reading order.
-    QWidget *order[] = {m_label[0], m_combo[0], m_option[0], m_option[1], m_epochTxt,
-                        m_option[2], m_label[1], m_syncAll, m_combo[1]};
+    QWidget *order[] = {m_label[0], m_combo[0], m_option[0], m_option[2], m_option[1],
+                        m_epochTxt, m_label[1], m_syncAll, m_combo[1]};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <functional>
@@ -190,6 +191,30 @@ private slots:
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u"; "_s)));
         const QStringList out = outside(shown);
         QVERIFY2(out.isEmpty(), qPrintable(out.join(u"; "_s)));
+    }
+
+    // At the usual desktop font, eight replicas show whole in a window that
+    // fills a 1280 x 800 screen under its title bar: no matrix scrolls.
+    void eightReplicasFit_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("9 pt") << 9;
+    }
+    void eightReplicasFit()
+    {
+        LoaderFixture f;
+        f.addVob(u"/vobs/core"_s, eightReplicas(u"/vobs/core"_s));
+        f.window->resize(1280, 770);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.open(u"/vobs/core"_s);
+        f.window->tabStrip()->setCurrentIndex(1);
+        QTest::qWait(20);
+        for (const FlexGrid *g : {f.window->epochView()->Grid1(), f.window->epochView()->Grid2()}) {
+            QCOMPARE(g->cols(), 9);
+            QCOMPARE(g->horizontalScrollBar()->maximum(), 0);
+            QCOMPARE(g->verticalScrollBar()->maximum(), 0);
+        }
     }
 
 private:
