@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -23,6 +24,10 @@ constexpr int minWindowWidth = 420;
 constexpr int minWindowHeight = pictureY + pictureSide + pictureY;
 constexpr int labelX = pictureX + pictureSide + 16;
 constexpr int labelMargin = 8;
+constexpr int buttonWidth = 96;
+constexpr int buttonHeight = 28;
+// Room below the message for cancelBut, while it is shown.
+constexpr int buttonBand = buttonHeight + 12;
 } // namespace
 
 frmWorking::frmWorking(const QString &programDir, QWidget *parent)
@@ -39,9 +44,22 @@ frmWorking::frmWorking(const QString &programDir, QWidget *parent)
     QFont font = m_mainLbl->font();
     font.setPointSizeF(font.pointSizeF() * 1.1);
     m_mainLbl->setFont(font);
+
+    m_cancelBut = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelBut->setObjectName(QStringLiteral("cancelBut"));
+    m_cancelBut->setToolTip(QStringLiteral("Stop the running command and what it started"));
+    m_cancelBut->setAutoDefault(false);
+    m_cancelBut->hide();
+    connect(m_cancelBut, &QPushButton::clicked, this, &frmWorking::cancelRequested);
     fitToMessage();
 
     setTopmost(this, true);
+}
+
+void frmWorking::setCancellable(bool cancellable)
+{
+    m_cancelBut->setVisible(cancellable);
+    fitToMessage();
 }
 
 void frmWorking::fitToMessage()
@@ -49,8 +67,23 @@ void frmWorking::fitToMessage()
     const int width = std::max(minWindowWidth, labelX + 40 * QFontMetrics(m_mainLbl->font()).averageCharWidth());
     const int labelWidth = width - labelX - 2 * labelMargin;
     const int height = std::max(minWindowHeight, m_mainLbl->heightForWidth(labelWidth) + 2 * labelMargin);
-    setFixedSize(width, height);
+    const QSize button = m_cancelBut->sizeHint().expandedTo(QSize(buttonWidth, buttonHeight));
+    const int band = cancellable() ? std::max(buttonBand, button.height() + 12) : 0;
+    setFixedSize(width, height + band);
     m_mainLbl->setGeometry(labelX, labelMargin, labelWidth, height - 2 * labelMargin);
+    m_cancelBut->setGeometry(width - button.width() - 16, height, button.width(), button.height());
+}
+
+bool frmWorking::cancellable() const
+{
+    return !m_cancelBut->isHidden();
+}
+
+void frmWorking::reject()
+{
+    // Esc must never just hide the dialog while the work goes on.
+    if (cancellable())
+        emit cancelRequested();
 }
 
 frmWorking::~frmWorking() = default;
