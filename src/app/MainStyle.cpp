@@ -9,8 +9,8 @@ QFrame#headerBand {
     background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #13233f, stop:1 #2b5688);
     border-bottom: 1px solid #0d1a30;
 }
-QLabel[objectName="headerLbl(0)"] { color: #ffffff; font-size: 19px; font-weight: 600; }
-QLabel#headerSubtitle { color: #a9c3e3; font-size: 11px; }
+QLabel[objectName="headerLbl(0)"] { color: #ffffff; }
+QLabel#headerSubtitle { color: #a9c3e3; }
 QLabel#clearCaseLbl {
     color: #eaf2fc; background: rgba(255, 255, 255, 0.14);
     border: 1px solid rgba(255, 255, 255, 0.25); border-radius: 11px; padding: 3px 12px;

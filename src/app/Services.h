@@ -12,7 +12,9 @@ class Dialogs;
 // start-up (ClearCase discovery); tests pass fakes. The pointers are not
 // owned by frmMain.
 struct Services {
-    ClearTool *clearTool = nullptr; // null: no ClearCase was found
+    // Never null once set up: without ClearCase the real set holds a
+    // MissingClearTool, whose every request fails with a plain message.
+    ClearTool *clearTool = nullptr;
     Shell *shell = nullptr;
     Dialogs *dialogs = nullptr;
     // The private work directory: current directory of every process started

@@ -19,7 +19,9 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -73,35 +75,15 @@ void frmMain::buildWindow()
     central->setObjectName(QStringLiteral("centralArea"));
     setCentralWidget(central);
 
-    // The header band: the program's name and which ClearCase it talks to.
-    auto *headerBand = new QFrame(central);
-    headerBand->setObjectName(QStringLiteral("headerBand"));
-    auto *logo = new QLabel(headerBand);
-    logo->setObjectName(QStringLiteral("headerLogo"));
-    logo->setPixmap(Pictures::appIcon().pixmap(34, 34));
-    m_headerLbl = new QLabel(headerBand);
+    m_headerLbl = new QLabel(central);
     m_headerLbl->setObjectName(QStringLiteral("headerLbl(0)"));
-    auto *subtitle = new QLabel(QStringLiteral("ClearCase MultiSite replication"), headerBand);
-    subtitle->setObjectName(QStringLiteral("headerSubtitle"));
-    m_clearCaseLbl = new QLabel(headerBand);
-    m_clearCaseLbl->setObjectName(QStringLiteral("clearCaseLbl"));
-    m_clearCaseLbl->setText(m_services.clearCaseDescription);
-    m_clearCaseLbl->setToolTip(QStringLiteral("The ClearCase installation this window talks to"));
-    auto *titles = new QVBoxLayout;
-    titles->setSpacing(0);
-    titles->addWidget(m_headerLbl);
-    titles->addWidget(subtitle);
-    auto *header = new QHBoxLayout(headerBand);
-    header->setContentsMargins(14, 8, 14, 8);
-    header->setSpacing(10);
-    header->addWidget(logo);
-    header->addLayout(titles);
-    header->addStretch(1);
-    header->addWidget(m_clearCaseLbl, 0, Qt::AlignVCenter);
+    QWidget *headerBand = buildHeaderBand(central, m_headerLbl);
 
     m_mainTabStrip = new QTabBar(central);
     m_mainTabStrip->setObjectName(QStringLiteral("mainTabStrip"));
-    m_mainTabStrip->setFocusPolicy(Qt::NoFocus);
+    // Tab reaches the strip; its arrow keys and the window's page keys
+    // (buildPageKeys) change the page.
+    m_mainTabStrip->setFocusPolicy(Qt::TabFocus);
     m_mainTabStrip->setExpanding(false);
     const int visual = m_mainTabStrip->addTab(QStringLiteral("Visual"));
     m_mainTabStrip->setTabData(visual, QStringLiteral("visual"));
@@ -154,8 +136,10 @@ void frmMain::buildWindow()
     setStyleSheet(mainStyleSheet());
 
     buildMenus();
+    buildPageKeys();
     buildStatusBar();
     buildPages();
+    applyHeaderFonts();
 
     m_progBarTimer = new QTimer(this);
     m_progBarTimer->setObjectName(QStringLiteral("progBarTimer"));
@@ -194,25 +178,113 @@ frmWorking *frmMain::workingDialog()
 
 void frmMain::buildMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
     file->addSeparator();
-    QAction *exit = file->addAction(QStringLiteral("Exit"));
+    QAction *exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("mnuExit"));
+    // The platform's Quit key; where it has none (Windows), Ctrl+Q as well.
+    QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (!quitKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Q)))
+        quitKeys << QKeySequence(Qt::CTRL | Qt::Key_Q);
+    exit->setShortcuts(quitKeys);
     connect(exit, &QAction::triggered, this, &frmMain::closeAllForms);
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    QAction *gettingHelp = help->addAction(QStringLiteral("Getting Help from Belmora"));
+    QAction *gettingHelp = help->addAction(QStringLiteral("&Getting Help from Belmora"));
     gettingHelp->setObjectName(QStringLiteral("mnuGettingHelp"));
+    gettingHelp->setShortcut(QKeySequence(Qt::Key_F1));
     connect(gettingHelp, &QAction::triggered, this, &frmMain::showGettingHelp);
     help->addSeparator();
-    QAction *content = help->addAction(QStringLiteral("Content"));
+    QAction *content = help->addAction(QStringLiteral("&Content"));
     content->setObjectName(QStringLiteral("mnuContent"));
     help->addSeparator();
-    QAction *about = help->addAction(QStringLiteral("About"));
+    QAction *about = help->addAction(QStringLiteral("&About"));
     about->setObjectName(QStringLiteral("mnuAbout"));
     connect(about, &QAction::triggered, this, &frmMain::showAbout);
+}
+
+// Ctrl+Tab and Ctrl+PgDn go to the next page, Ctrl+Shift+Tab and Ctrl+PgUp
+// to the previous one, from anywhere in the window, the way tabbed windows
+// do; the strip's own arrow keys work once it has the focus.
+void frmMain::buildPageKeys()
+{
+    const struct {
+        const char *name;
+        int step;
+        QList<QKeySequence> keys;
+    } pageKeys[] = {
+        {"actNextPage", 1, {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}},
+        {"actPreviousPage",
+         -1,
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)}},
+    };
+    for (const auto &k : pageKeys) {
+        auto *action = new QAction(this);
+        action->setObjectName(QLatin1String(k.name));
+        action->setShortcuts(k.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        const int step = k.step;
+        connect(action, &QAction::triggered, this, [this, step] { stepPage(step); });
+        addAction(action);
+    }
+}
+
+void frmMain::stepPage(int step)
+{
+    // While a VOB loads the strip is disabled, and so are its keys.
+    const int count = m_mainTabStrip->count();
+    if (!m_mainTabStrip->isEnabled() || count < 2)
+        return;
+    m_mainTabStrip->setCurrentIndex((m_mainTabStrip->currentIndex() + step + count) % count);
+}
+
+QWidget *frmMain::buildHeaderBand(QWidget *parent, QLabel *headerLbl)
+{
+    // Decoration around headerLbl(0): the program's name over a subtitle,
+    // and which ClearCase this window talks to.
+    auto *band = new QFrame(parent);
+    band->setObjectName(QStringLiteral("headerBand"));
+    auto *logo = new QLabel(band);
+    logo->setObjectName(QStringLiteral("headerLogo"));
+    m_headerSubtitle = new QLabel(QStringLiteral("ClearCase MultiSite replication"), band);
+    m_headerSubtitle->setObjectName(QStringLiteral("headerSubtitle"));
+    m_clearCaseLbl = new QLabel(band);
+    m_clearCaseLbl->setObjectName(QStringLiteral("clearCaseLbl"));
+    m_clearCaseLbl->setText(m_services.clearCaseDescription);
+    m_clearCaseLbl->setToolTip(QStringLiteral("The ClearCase installation this window talks to"));
+    headerLbl->setParent(band);
+    auto *titles = new QVBoxLayout;
+    titles->setSpacing(0);
+    titles->addWidget(headerLbl);
+    titles->addWidget(m_headerSubtitle);
+    auto *header = new QHBoxLayout(band);
+    header->setContentsMargins(14, 8, 14, 8);
+    header->setSpacing(10);
+    header->addWidget(logo);
+    header->addLayout(titles);
+    header->addStretch(1);
+    header->addWidget(m_clearCaseLbl, 0, Qt::AlignVCenter);
+    m_headerLogo = logo;
+    return band;
+}
+
+// The band's title and subtitle are sized from the desktop's font, so that
+// they grow and shrink with it.
+void frmMain::applyHeaderFonts()
+{
+    const QFont base = QApplication::font(this);
+    QFont title = base;
+    title.setPointSizeF(base.pointSizeF() * 1.6);
+    title.setWeight(QFont::DemiBold);
+    m_headerLbl->setFont(title);
+    QFont subtitle = base;
+    subtitle.setPointSizeF(base.pointSizeF() * 0.9);
+    m_headerSubtitle->setFont(subtitle);
+    const int side = QFontMetrics(title).height() + QFontMetrics(subtitle).height();
+    m_headerLogo->setPixmap(Pictures::appIcon().pixmap(side, side));
 }
 
 void frmMain::buildStatusBar()
@@ -309,10 +381,12 @@ void frmMain::progBarTimerTick()
 
 void frmMain::setHourglass(bool on)
 {
+    // The pointer is the one main window's, whichever window's feedback asks.
+    QWidget *window = mainForm ? static_cast<QWidget *>(mainForm) : this;
     if (on)
-        setCursor(Qt::WaitCursor);
+        window->setCursor(Qt::WaitCursor);
     else
-        unsetCursor();
+        window->unsetCursor();
 }
 
 void frmMain::setStatus(const QString &text)
@@ -335,8 +409,15 @@ void frmMain::setMsg(const QString &msg, const QString &title)
 
 void frmMain::hideWorking()
 {
-    if (m_working)
-        m_working->hide();
+    if (!m_working)
+        return;
+    // The working dialog took the activation when it appeared; the keys
+    // must come back to the main window with it gone, or a keyboard user
+    // is left with no focus after every load.
+    const bool hadActivation = m_working->isActiveWindow();
+    m_working->hide();
+    if (hadActivation && isVisible())
+        activateWindow();
 }
 
 void frmMain::setDetail(const QString &txt, const QString &title)
@@ -365,6 +446,13 @@ void frmMain::closeAllForms()
     if (m_detail)
         m_detail->close();
     close();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ApplicationFontChange && m_headerLbl)
+        applyHeaderFonts();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -83,10 +83,17 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildWindow();
+    // The band above everything: decoration around headerLbl(0).
+    QWidget *buildHeaderBand(QWidget *parent, QLabel *headerLbl);
+    void applyHeaderFonts();
     void buildMenus();
+    void buildPageKeys();
+    // The page `step` tabs on, wrapping round; nothing while the strip is disabled.
+    void stepPage(int step);
     void buildStatusBar();
     void buildPages();
     void formLoad();
@@ -111,6 +118,8 @@ private:
 
     QLabel *m_headerLbl = nullptr;
     QLabel *m_clearCaseLbl = nullptr;
+    QLabel *m_headerSubtitle = nullptr;
+    QLabel *m_headerLogo = nullptr;
     QTabBar *m_mainTabStrip = nullptr;
     QFrame *m_pages[2] = {nullptr, nullptr};
     QVBoxLayout *m_leftColumn = nullptr;

@@ -75,6 +75,10 @@ void frmMain::buildPages()
 
     m_graph->setReplicaCombos(m_replicaInfo->replicaCombo(), m_fixFrame->fixCombo(), m_fixFrame->exportCombo());
 
+    // Reading order: the VOB list's column, the tab strip, then the page
+    // shown; every page already orders its own controls.
+    setTabOrder(m_vobList->list(), m_mainTabStrip);
+
     m_loader = std::make_unique<ReplicaDetailLoader>(
         *m_services.clearTool, *m_services.shell, *this, m_services.workDir, m_services.scriptPath,
         ReplicaDetailLoader::Controls{m_vobList, m_graph, m_epochView, m_replicaFields, m_mainTabStrip,

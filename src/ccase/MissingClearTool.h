@@ -6,7 +6,8 @@ namespace quorvane {
 
 // Stands in for cleartool when no ClearCase was found: every request fails
 // with a plain message, so the callers report it through their usual error
-// boxes (Load VOBs shows it in its load error box).
+// boxes ("Load VOBs" shows it in the VOB tags box, titled "Error..", which
+// names getVobsList()).
 class MissingClearTool final : public ClearTool {
 public:
     QString CmdExec(const QString &subcommand) override;

@@ -10,7 +10,10 @@
 #include "ui/TwipsGeometry.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
+
+#include <algorithm>
 
 namespace quorvane {
 
@@ -86,6 +89,7 @@ void GraphView::buildDesign()
     m_pictMsgLbl->setWordWrap(true);
     setColors(m_pictMsgLbl, Colors::navy, Colors::white);
     m_pictMsgLbl->setAutoFillBackground(false);
+    fitPictMsgLbl();
 
     m_siteHighlightedImage = designLabel(this, QStringLiteral("siteHighlightedImage"), 240, 1560, 480, 495);
     setSitePicture(m_siteHighlightedImage, SitePictures::highlightedSiteIcon());
@@ -333,6 +337,23 @@ void GraphView::setSitePicture(QLabel *icon, const QPixmap &picture)
     icon->setPixmap(picture);
     const QSizeF size = picture.deviceIndependentSize();
     setTwipsSize(icon, Twips::fromPx(qRound(size.width())), Twips::fromPx(qRound(size.height())));
+}
+
+// The designed box holds the hint in two lines of the usual font; a larger
+// desktop font needs more lines, and the box grows downwards for them
+// rather than cut the words.
+void GraphView::fitPictMsgLbl()
+{
+    const int designed = 735;
+    const int needed = Twips::fromPx(m_pictMsgLbl->heightForWidth(m_pictMsgLbl->width()));
+    setTwipsSize(m_pictMsgLbl, twipsWidth(m_pictMsgLbl), std::max(designed, needed));
+}
+
+void GraphView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_pictMsgLbl)
+        fitPictMsgLbl();
 }
 
 QSize GraphView::sizeHint() const

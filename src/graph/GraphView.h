@@ -84,6 +84,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -92,6 +93,7 @@ private:
     static constexpr const char *indexProperty = "quorvaneSiteIndex";
 
     void buildDesign();
+    void fitPictMsgLbl();
     QLabel *makeSiteControl(Array array, int k);
     QLabel *element(Array array, int index) const;
     // siteImage(index) for index >= 1; throws QuorvaneError when there is none.

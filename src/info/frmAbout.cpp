@@ -5,6 +5,7 @@
 #include "info/InfoTexts.h"
 #include "ui/AppInfo.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -84,9 +85,11 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     all->addLayout(head);
     all->addWidget(m_txtInfo, 1);
     m_okBut = addOkFooter(this, all, QStringLiteral("okBut"));
-    setFixedSize(520, 400);
-
     load();
+    // Sized from the desktop's font: wide enough for the copyright line and
+    // a comfortable measure of the terms, never narrower than its layout needs.
+    const QFontMetrics fm(font());
+    setFixedSize(sizeHint().expandedTo(QSize(52 * fm.averageCharWidth(), 25 * fm.lineSpacing())));
 }
 
 frmAbout::~frmAbout() = default;

@@ -12,23 +12,33 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace quorvane {
 
 namespace {
 
-constexpr int contentWidth = 480;
+// The measure of the texts: 480 pixels at the usual desktop font, wider
+// with a larger one so that the lines keep their length in words.
+int contentWidth(const QWidget *w)
+{
+    return std::max(480, 56 * QFontMetrics(w->font()).averageCharWidth());
+}
 
 // The statement ends with an empty line of its own; the label keeps that
 // text as it is, but is sized to the words plus one paragraph gap so that
-// the next label does not drift away.
+// the next label does not drift away. The words are measured by a label
+// like it, so that the height is the one the label lays them out in.
 void fitToWords(QLabel *label)
 {
     QString words = label->text();
     while (words.endsWith(QLatin1Char('\n')) || words.endsWith(QLatin1Char('\r')))
         words.chop(1);
-    const QFontMetrics fm(label->font());
-    const int height = fm.boundingRect(QRect(0, 0, label->width(), 100000), Qt::TextWordWrap, words).height();
-    label->setFixedHeight(height + fm.lineSpacing() / 2);
+    QLabel probe(words);
+    probe.setFont(label->font());
+    probe.setWordWrap(true);
+    probe.setContentsMargins(label->contentsMargins());
+    label->setFixedHeight(probe.heightForWidth(label->width()) + QFontMetrics(label->font()).lineSpacing() / 2);
 }
 
 } // namespace
@@ -40,8 +50,9 @@ frmGettingHelp::frmGettingHelp(QWidget *parent) : QDialog(parent)
 
     m_image = new ClickableImage(this);
     m_image->setObjectName(QStringLiteral("Image1"));
-    m_image->setPixmap(BelmoraArt::banner(QSize(contentWidth, 84), AppInfo::company(), AppInfo::webAddress()));
-    m_image->setFixedSize(contentWidth, 84);
+    const int width = contentWidth(this);
+    m_image->setPixmap(BelmoraArt::banner(QSize(width, 84), AppInfo::company(), AppInfo::webAddress()));
+    m_image->setFixedSize(width, 84);
     m_image->setToolTip(InfoTexts::webLinkTooltip());
     connect(m_image, &ClickableImage::clicked, this, &frmGettingHelp::openWebPage);
 
@@ -53,7 +64,7 @@ frmGettingHelp::frmGettingHelp(QWidget *parent) : QDialog(parent)
         l->setTextInteractionFlags(Qt::NoTextInteraction);
         l->setWordWrap(true);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        l->setFixedWidth(contentWidth);
+        l->setFixedWidth(width);
         m_lblMain[i] = l;
     }
     QFont contacts = m_lblMain[1]->font();

@@ -2,10 +2,10 @@
 
 #include "ccase/Commands.h"
 #include "ccase/Shell.h"
-#include "maintenance/ActionLabel.h"
 #include "maintenance/EpochValue.h"
 #include "maintenance/MaintenanceIcons.h"
 #include "maintenance/MaintenanceNames.h"
+#include "ui/ActionLabel.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
 #include "ui/LongActionGuard.h"
@@ -16,10 +16,12 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QRadioButton>
-#include <QVBoxLayout>
+
+#include <iterator>
 
 namespace quorvane {
 
@@ -89,6 +91,10 @@ FixFrame::FixFrame(Shell &shell, Feedback &feedback, LongActionGuard &guard, std
 
         connect(m_image[i], &ActionLabel::clicked, this, [this, i] { fixOrSync(i); });
         connect(m_label[i], &ActionLabel::doubleClicked, this, [this, i] { fixOrSync(i); });
+        // The picture runs the same action by mouse; the label is the one
+        // stop for it on the keyboard.
+        m_label[i]->makeKeyboardAction();
+        connect(m_label[i], &ActionLabel::activated, this, [this, i] { fixOrSync(i); });
         connect(m_label[i], &ActionLabel::mouseMoved, this, [this, i] { setLabelColour(i, Colors::pureBlue); });
     }
 
@@ -120,27 +126,52 @@ FixFrame::FixFrame(Shell &shell, Feedback &feedback, LongActionGuard &guard, std
     // selection while hidden.
     connect(m_syncAll, &QCheckBox::toggled, m_combo[1], &QWidget::setHidden);
 
+    // The fix and the synchronization stand side by side, so that the frame
+    // takes little of the page's height and the matrices above get it.
     auto *separator = new QFrame(this);
-    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
 
-    auto *grid = new QGridLayout(this);
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(6);
-    grid->setColumnStretch(2, 1);
-    grid->addWidget(m_image[0], 0, 0, 5, 1);
-    grid->addWidget(m_label[0], 0, 1, 1, 2);
-    grid->addWidget(m_combo[0], 1, 1, 1, 2, Qt::AlignLeft);
-    grid->addWidget(m_option[0], 2, 1);
-    grid->addWidget(m_option[1], 3, 1);
-    grid->addWidget(m_epochTxt, 3, 2, Qt::AlignLeft);
-    grid->addWidget(m_option[2], 4, 1);
-    grid->addWidget(separator, 5, 0, 1, 3);
-    grid->addWidget(m_image[1], 6, 0, 3, 1);
-    grid->addWidget(m_label[1], 6, 1, 1, 2);
-    grid->addWidget(m_syncAll, 7, 1);
-    grid->addWidget(m_combo[1], 8, 1, 1, 2, Qt::AlignLeft);
-    grid->setRowStretch(9, 1);
+    // The options in two short rows under the fix's replica: wide enough
+    // for large fonts on a small screen, low enough for the matrices.
+    auto *options = new QGridLayout;
+    options->setHorizontalSpacing(14);
+    options->setVerticalSpacing(2);
+    options->addWidget(m_option[0], 0, 0);
+    options->addWidget(m_option[2], 0, 1, 1, 2);
+    options->addWidget(m_option[1], 1, 0);
+    options->addWidget(m_epochTxt, 1, 1, Qt::AlignLeft);
+    options->setColumnStretch(2, 1);
+    auto *fix = new QGridLayout;
+    fix->setHorizontalSpacing(10);
+    fix->setVerticalSpacing(4);
+    fix->addWidget(m_image[0], 0, 0, 3, 1);
+    fix->addWidget(m_label[0], 0, 1, Qt::AlignLeft);
+    fix->addWidget(m_combo[0], 1, 1, Qt::AlignLeft);
+    fix->addLayout(options, 2, 1);
+    fix->setColumnStretch(1, 1);
+
+    auto *sync = new QGridLayout;
+    sync->setHorizontalSpacing(10);
+    sync->setVerticalSpacing(4);
+    sync->addWidget(m_image[1], 0, 0, 3, 1);
+    sync->addWidget(m_label[1], 0, 1, Qt::AlignLeft);
+    sync->addWidget(m_syncAll, 1, 1);
+    sync->addWidget(m_combo[1], 2, 1, Qt::AlignLeft);
+    sync->setRowStretch(3, 1);
+    sync->setColumnStretch(1, 1);
+
+    auto *both = new QHBoxLayout(this);
+    both->setSpacing(14);
+    both->addLayout(fix, 3);
+    both->addWidget(separator);
+    both->addLayout(sync, 2);
+
+    // Each action's label first, then what it reads, in reading order.
+    QWidget *order[] = {m_label[0], m_combo[0], m_option[0], m_option[2], m_option[1],
+                        m_epochTxt, m_label[1], m_syncAll, m_combo[1]};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void FixFrame::setSiblingReplicas(const QStringList &siblings)

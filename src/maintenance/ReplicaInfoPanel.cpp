@@ -3,16 +3,17 @@
 #include "ccase/ClearTool.h"
 #include "ccase/Commands.h"
 #include "ccase/Shell.h"
-#include "maintenance/ActionLabel.h"
 #include "maintenance/MaintenanceIcons.h"
 #include "maintenance/MaintenanceNames.h"
+#include "ui/ActionLabel.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
 #include "ui/LongActionGuard.h"
 #include "ui/QuorvaneError.h"
 
 #include <QComboBox>
-#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -71,26 +72,30 @@ ReplicaInfoPanel::ReplicaInfoPanel(ClearTool &clearTool, Shell &shell, Feedback 
     importLbl->setBuddy(m_importDate);
     exportLbl->setBuddy(m_exportDate);
 
+    // Two compact rows, the choice over its dates, so that the matrices
+    // below get the page's height and the page stays narrow at large fonts.
     auto *chooser = new QHBoxLayout;
     chooser->setSpacing(8);
     chooser->addWidget(replicaLbl);
     chooser->addWidget(m_combo, 1);
     chooser->addWidget(m_detailImage);
-
-    auto *grid = new QGridLayout(this);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(16);
-    grid->setVerticalSpacing(4);
-    grid->addLayout(chooser, 0, 0, 1, 2);
-    grid->setRowMinimumHeight(1, 6);
-    grid->addWidget(importLbl, 2, 0);
-    grid->addWidget(exportLbl, 2, 1);
-    grid->addWidget(m_importDate, 3, 0);
-    grid->addWidget(m_exportDate, 3, 1);
-    grid->setRowStretch(4, 1);
+    auto *dates = new QHBoxLayout;
+    dates->setSpacing(8);
+    dates->addWidget(importLbl);
+    dates->addWidget(m_importDate, 1);
+    dates->addSpacing(12);
+    dates->addWidget(exportLbl);
+    dates->addWidget(m_exportDate, 1);
+    auto *rows = new QVBoxLayout(this);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(4);
+    rows->addLayout(chooser);
+    rows->addLayout(dates);
 
     connect(m_combo, &QComboBox::currentIndexChanged, this, &ReplicaInfoPanel::selectionChanged);
     connect(m_detailImage, &ActionLabel::doubleClicked, this, &ReplicaInfoPanel::showHistory);
+    m_detailImage->makeKeyboardAction();
+    connect(m_detailImage, &ActionLabel::activated, this, &ReplicaInfoPanel::showHistory);
 }
 
 void ReplicaInfoPanel::selectionChanged()

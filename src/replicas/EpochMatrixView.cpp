@@ -3,15 +3,16 @@
 #include "replicas/CellNumber.h"
 #include "replicas/FlexGrid.h"
 #include "replicas/ResultsFile.h"
+#include "ui/ActionLabel.h"
 #include "ui/AppInfo.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
 #include "ui/QuorvaneError.h"
 
-#include <QGridLayout>
+#include <QBoxLayout>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -72,19 +73,23 @@ EpochMatrixView::EpochMatrixView(Feedback &feedback, std::function<bool()> vobLi
     auto *localLabel = makeLabel(QStringLiteral("dLabel(7)"), QStringLiteral("Local Epoch Table Matrix:"), this);
     auto *actualLabel = makeLabel(QStringLiteral("dLabel(5)"), QStringLiteral("Actual Epoch Table Matrix:"), this);
     actualLabel->setToolTip(QStringLiteral("The actual epoch values for a replica"));
+    m_actualLabel = actualLabel;
 
     const QPixmap picture = warningPicture();
     for (int i = 0; i < 2; ++i) {
-        auto *icon = makeLabel(QStringLiteral("dSyncImage(%1)").arg(i), QString(), this);
+        auto *icon = new ActionLabel(this);
+        icon->setObjectName(QStringLiteral("dSyncImage(%1)").arg(i));
         icon->setPixmap(picture);
         icon->setToolTip(syncTip);
         icon->setCursor(Qt::PointingHandCursor);
+        icon->makeKeyboardAction();
         // Showing or hiding the icon must not shift the label beside it.
         QSizePolicy policy = icon->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         icon->setSizePolicy(policy);
         icon->hide();
-        icon->installEventFilter(this);
+        connect(icon, &ActionLabel::clicked, this, [this, i] { dSyncImageClick(i); });
+        connect(icon, &ActionLabel::activated, this, [this, i] { dSyncImageClick(i); });
         m_syncImages[size_t(i)] = icon;
     }
 
@@ -97,21 +102,73 @@ EpochMatrixView::EpochMatrixView(Feedback &feedback, std::function<bool()> vobLi
         row->addStretch(1);
         return row;
     };
-    auto *layout = new QGridLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setHorizontalSpacing(12);
-    layout->setVerticalSpacing(3);
-    layout->addLayout(header(localLabel, m_syncImages[1]), 0, 0);
-    layout->addLayout(header(actualLabel, m_syncImages[0]), 0, 1);
-    layout->addWidget(m_grid2, 1, 0);
-    layout->addWidget(m_grid1, 1, 1);
-    layout->setColumnStretch(0, 1);
-    layout->setColumnStretch(1, 1);
-    layout->setRowStretch(1, 1);
+    // Each matrix stands under its label; the two stand side by side, local
+    // on the left, or one above the other where only that shows both whole
+    // (see arrangeMatrices).
+    auto column = [&header](QLabel *label, QLabel *icon, FlexGrid *grid) {
+        auto *c = new QVBoxLayout;
+        c->setSpacing(3);
+        c->addLayout(header(label, icon));
+        c->addWidget(grid, 1);
+        return c;
+    };
+    m_layout = new QBoxLayout(QBoxLayout::LeftToRight, this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(12);
+    m_layout->addLayout(column(localLabel, m_syncImages[1], m_grid2), 1);
+    m_layout->addLayout(column(actualLabel, m_syncImages[0], m_grid1), 1);
+
+    setTabOrder(m_syncImages[1], m_grid2);
+    setTabOrder(m_grid2, m_syncImages[0]);
+    setTabOrder(m_syncImages[0], m_grid1);
 
     connect(m_grid1, &FlexGrid::mousePressed, this, &EpochMatrixView::grid1MouseDown);
     connect(m_grid2, &FlexGrid::mousePressed, this, &EpochMatrixView::grid2MouseDown);
     connect(m_grid1, &FlexGrid::doubleClicked, this, &EpochMatrixView::grid1DblClick);
+    // The keyboard's ways to the same handlers: a key move shows the icon
+    // for the new column as a press there does, Return edits as the double
+    // click does (the local matrix has no edit).
+    connect(m_grid1, &FlexGrid::currentCellMoved, this, &EpochMatrixView::grid1MouseDown);
+    connect(m_grid2, &FlexGrid::currentCellMoved, this, &EpochMatrixView::grid2MouseDown);
+    connect(m_grid1, &FlexGrid::activated, this, &EpochMatrixView::grid1DblClick);
+    for (FlexGrid *grid : {m_grid1, m_grid2})
+        connect(grid, &FlexGrid::fullSizeChanged, this, &EpochMatrixView::arrangeMatrices);
+}
+
+bool EpochMatrixView::stacked() const
+{
+    return m_layout->direction() == QBoxLayout::TopToBottom;
+}
+
+// Side by side whenever both matrices fit across; one above the other only
+// when that shows both whole and side by side would not (many replicas on a
+// narrow screen); otherwise side by side, each scrolling.
+void EpochMatrixView::arrangeMatrices()
+{
+    const QSize local = m_grid2->fullSize();
+    const QSize actual = m_grid1->fullSize();
+    const int spacing = m_layout->spacing();
+    const int labelHeight = std::max(m_syncImages[0]->sizeHint().height(), m_actualLabel->sizeHint().height());
+    const bool acrossFits = local.width() + actual.width() + spacing <= width();
+    const bool downFits = std::max(local.width(), actual.width()) <= width()
+        && 2 * (labelHeight + 3) + local.height() + actual.height() + spacing <= height();
+    const bool down = !acrossFits && downFits;
+    const QBoxLayout::Direction direction = down ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
+    // Each takes a share of the room in proportion to what it needs.
+    const int stretch[2] = {std::max(1, down ? local.height() : local.width()),
+                            std::max(1, down ? actual.height() : actual.width())};
+    if (direction == m_layout->direction() && stretch[0] == m_layout->stretch(0) && stretch[1] == m_layout->stretch(1))
+        return;
+    m_layout->setDirection(direction);
+    m_layout->setStretch(0, stretch[0]);
+    m_layout->setStretch(1, stretch[1]);
+    m_layout->activate();
+}
+
+void EpochMatrixView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    arrangeMatrices();
 }
 
 EpochMatrixView::~EpochMatrixView() = default;
@@ -303,23 +360,6 @@ void EpochMatrixView::dSyncImageClick(int)
     } catch (const QuorvaneError &e) {
         ReportError(m_feedback.dialogs(), e, QStringLiteral("Error::dSyncImage()"));
     }
-}
-
-bool EpochMatrixView::eventFilter(QObject *watched, QEvent *event)
-{
-    for (int i = 0; i < 2; ++i) {
-        if (watched != m_syncImages[size_t(i)])
-            continue;
-        if (event->type() == QEvent::MouseButtonPress) {
-            m_iconPressed[size_t(i)] = true;
-        } else if (event->type() == QEvent::MouseButtonRelease && m_iconPressed[size_t(i)]) {
-            m_iconPressed[size_t(i)] = false;
-            const auto *mouse = static_cast<QMouseEvent *>(event);
-            if (m_syncImages[size_t(i)]->rect().contains(mouse->position().toPoint()))
-                dSyncImageClick(i);
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace quorvane

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 
+class QBoxLayout;
 class QLabel;
 
 namespace quorvane {
@@ -70,16 +71,22 @@ public:
     void grid1DblClick();
     void dSyncImageClick(int index);
 
+    // Whether the matrices stand one above the other (else side by side).
+    [[nodiscard]] bool stacked() const;
+
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void arrangeMatrices();
+
     Feedback &m_feedback;
     std::function<bool()> m_vobListHasEntries;
+    QBoxLayout *m_layout = nullptr;
+    QLabel *m_actualLabel = nullptr;
     FlexGrid *m_grid1 = nullptr;
     FlexGrid *m_grid2 = nullptr;
     std::array<QLabel *, 2> m_syncImages{};
-    std::array<bool, 2> m_iconPressed{};
     int m_lastCol1 = 0;
     int m_lastCol2 = 0;
 };

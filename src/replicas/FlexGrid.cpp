@@ -5,18 +5,26 @@
 #include "ui/QuorvaneError.h"
 #include "ui/Twips.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 
 namespace quorvane {
 
 namespace {
+
+// Room beside a cell's text: its left inset, the right one and the grid line.
+constexpr int textLeft = 3;
+constexpr int textMargins = 8;
 
 [[noreturn]] void fail(int number, const char *description)
 {
@@ -44,11 +52,6 @@ FlexGrid::FlexGrid(QWidget *parent) : QAbstractScrollArea(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The area past the last cell is painted in paintEvent.
     viewport()->setAutoFillBackground(false);
-    // Widths come as 100 twips per character of a name; a compact face
-    // lets the names fit them.
-    QFont compact = font();
-    compact.setPixelSize(11);
-    setFont(compact);
 }
 
 FlexGrid::~FlexGrid() = default;
@@ -114,7 +117,8 @@ void FlexGrid::setTextMatrix(int row, int col, const QString &text)
 {
     checkCell(row, col);
     m_cells[size_t(row)][size_t(col)].text = text;
-    contentChanged();
+    // A longer text may widen its column as drawn.
+    geometryChanged();
 }
 
 QString FlexGrid::text() const { return m_cells[size_t(m_row)][size_t(m_col)].text; }
@@ -202,11 +206,24 @@ void FlexGrid::ensureColumnEdges() const
 {
     if (m_edgesValid)
         return;
+    // The width set in twips (100 per character of a name) is narrower than
+    // most fonts draw a name; a column is drawn at least as wide as its
+    // widest text needs, so that no replica name or number is cut. The
+    // width in twips stays what was set.
+    std::vector<int> needed(size_t(m_cols), 0);
+    const QFontMetrics fm = fontMetrics();
+    for (const auto &cells : m_cells) {
+        for (int c = 0; c < m_cols; ++c) {
+            const QString &text = cells[size_t(c)].text;
+            if (!text.isEmpty())
+                needed[size_t(c)] = std::max(needed[size_t(c)], fm.horizontalAdvance(text) + textMargins);
+        }
+    }
     m_colEdges.resize(size_t(m_cols) + 1);
     int x = 0;
     for (int c = 0; c < m_cols; ++c) {
         m_colEdges[size_t(c)] = x;
-        x += Twips::toPx(m_colWidthTwips[size_t(c)]);
+        x += std::max(Twips::toPx(m_colWidthTwips[size_t(c)]), needed[size_t(c)]);
     }
     m_colEdges[size_t(m_cols)] = x;
     m_edgesValid = true;
@@ -233,6 +250,15 @@ void FlexGrid::relayout()
     verticalScrollBar()->setPageStep(std::max(1, view.height() - h));
     verticalScrollBar()->setSingleStep(h);
     contentChanged();
+    if (const QSize full = fullSize(); full != m_lastFullSize) {
+        m_lastFullSize = full;
+        Q_EMIT fullSizeChanged();
+    }
+}
+
+QSize FlexGrid::fullSize() const
+{
+    return {contentWidth() + 2 * frameWidth(), contentHeight() + 2 * frameWidth()};
 }
 
 QRect FlexGrid::cellRect(int row, int col) const
@@ -310,6 +336,12 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent *event)
 
 void FlexGrid::keyPressEvent(QKeyEvent *event)
 {
+    if (event->matches(QKeySequence::Copy)) {
+        // The current cell's text, a name or an epoch number, for a report.
+        QGuiApplication::clipboard()->setText(text());
+        event->accept();
+        return;
+    }
     int r = m_row;
     int c = m_col;
     switch (event->key()) {
@@ -317,12 +349,51 @@ void FlexGrid::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Down: r = std::min(rows() - 1, r + 1); break;
     case Qt::Key_Left: c = std::max(1, c - 1); break;
     case Qt::Key_Right: c = std::min(m_cols - 1, c + 1); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F2:
+        event->accept();
+        Q_EMIT activated();
+        return;
     default: QAbstractScrollArea::keyPressEvent(event); return;
     }
-    m_row = std::max(0, r);
-    m_col = std::max(0, c);
-    contentChanged();
     event->accept();
+    r = std::max(0, r);
+    c = std::max(0, c);
+    if (r == m_row && c == m_col)
+        return;
+    m_row = r;
+    m_col = c;
+    contentChanged();
+    Q_EMIT currentCellMoved();
+}
+
+bool FlexGrid::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QString tip = toolTipAt(help->pos());
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), tip, viewport(),
+                               cellRect(rowAt(help->pos().y()), colAt(help->pos().x())));
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+// A header cell tells its full name, also where it is drawn whole: the
+// names are what a column or row is read by.
+QString FlexGrid::toolTipAt(const QPoint &pos) const
+{
+    const int r = rowAt(pos.y());
+    const int c = colAt(pos.x());
+    if (r < 0 || c < 0 || (r == 0) == (c == 0))
+        return {};
+    return m_cells[size_t(r)][size_t(c)].text;
 }
 
 void FlexGrid::resizeEvent(QResizeEvent *event)
@@ -353,7 +424,7 @@ void FlexGrid::paintCell(QPainter &p, const QRect &r, int row, int col) const
     if (!cell.text.isEmpty()) {
         p.setPen(fixed ? palette().color(QPalette::ButtonText) : QColor(Qt::black));
         const Qt::Alignment align = (!fixed && looksNumeric(cell.text)) ? Qt::AlignRight : Qt::AlignLeft;
-        p.drawText(r.adjusted(2, 0, -3, -1), int(align | Qt::AlignVCenter), cell.text);
+        p.drawText(r.adjusted(textLeft, 0, textLeft - textMargins, -1), int(align | Qt::AlignVCenter), cell.text);
     }
 }
 

@@ -22,7 +22,12 @@ namespace quorvane {
 //
 // A mouse press or double click on a cell first makes that cell the current
 // cell (headers included) and then emits mousePressed() or doubleClicked();
-// a press outside the cells leaves the current cell and still emits.
+// a press outside the cells leaves the current cell and still emits. The
+// arrow keys move the current cell among the data cells; Ctrl+C copies its
+// text.
+//
+// A column is drawn at least as wide as its widest text needs in the grid's
+// font; its width in twips stays what was set.
 // Filling is cheap: writes only mark the grid for one repaint.
 class FlexGrid final : public QAbstractScrollArea {
     Q_OBJECT
@@ -81,17 +86,30 @@ public:
     [[nodiscard]] int rowAt(int y) const;
     [[nodiscard]] int colAt(int x) const;
 
+    // The tooltip at a viewport point: the name of a header cell (not the
+    // corner), else empty.
+    [[nodiscard]] QString toolTipAt(const QPoint &pos) const;
+    // Width and height that show every cell without scrolling, frame included.
+    [[nodiscard]] QSize fullSize() const;
+
     [[nodiscard]] QSize sizeHint() const override;
 
 Q_SIGNALS:
     void mousePressed();
     void doubleClicked();
+    // The arrow keys moved the current cell.
+    void currentCellMoved();
+    // Return, Enter or F2 on the current cell.
+    void activated();
+    // The drawn size of the cells changed (a fill, a font).
+    void fullSizeChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent *event) override;
@@ -126,6 +144,7 @@ private:
     int m_col = 1;
     bool m_repaintPending = false;
     bool m_relayoutPending = false;
+    QSize m_lastFullSize;
 };
 
 } // namespace quorvane

@@ -2,7 +2,9 @@
 
 #include "ui/Pictures.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,7 +32,9 @@ frmDetail::frmDetail(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowS
     m_mainTxt->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont mono(QStringLiteral("DejaVu Sans Mono"));
     mono.setStyleHint(QFont::Monospace);
-    mono.setPointSize(9);
+    // A history reads best in columns; the size follows the desktop's font.
+    if (const qreal points = QApplication::font().pointSizeF(); points > 0)
+        mono.setPointSizeF(points);
     m_mainTxt->setFont(mono);
 
     m_closeImage = new QLabel(this);
@@ -66,6 +70,18 @@ void frmDetail::setDetail(const QString &txt, const QString &title)
 QString frmDetail::text() const
 {
     return m_mainTxt->toPlainText();
+}
+
+// Esc does what the close picture does, as it closes a dialog: the window
+// hides and keeps its text.
+void frmDetail::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool frmDetail::eventFilter(QObject *watched, QEvent *event)

@@ -21,6 +21,7 @@ public:
     [[nodiscard]] QString text() const;
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -5,20 +5,25 @@
 #include "ui/Topmost.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace quorvane {
 
 namespace {
 // The picture sits at 20, 20; the message fills the rest of the window to
-// its right, centred on the picture's height.
+// its right, centred on the picture's height, and the window grows with the
+// desktop's font and with a message that needs more lines.
 constexpr int pictureX = 20;
 constexpr int pictureY = 20;
 constexpr int pictureSide = 32;
-constexpr int windowWidth = 420;
-constexpr int windowHeight = pictureY + pictureSide + pictureY;
+constexpr int minWindowWidth = 420;
+constexpr int minWindowHeight = pictureY + pictureSide + pictureY;
 constexpr int labelX = pictureX + pictureSide + 16;
+constexpr int labelMargin = 8;
 constexpr int buttonWidth = 96;
 constexpr int buttonHeight = 28;
 // Room below the message for cancelBut, while it is shown.
@@ -30,11 +35,9 @@ frmWorking::frmWorking(const QString &programDir, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmWorking"));
     setWindowTitle(QStringLiteral("Working..."));
-    setFixedSize(windowWidth, windowHeight);
 
     m_mainLbl = new QLabel(this);
     m_mainLbl->setObjectName(QStringLiteral("mainLbl"));
-    m_mainLbl->setGeometry(labelX, 8, windowWidth - labelX - 16, windowHeight - 16);
     m_mainLbl->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_mainLbl->setWordWrap(true);
     m_mainLbl->setTextFormat(Qt::PlainText); // messages carry VOB tags and names, never markup
@@ -45,10 +48,10 @@ frmWorking::frmWorking(const QString &programDir, QWidget *parent)
     m_cancelBut = new QPushButton(QStringLiteral("Cancel"), this);
     m_cancelBut->setObjectName(QStringLiteral("cancelBut"));
     m_cancelBut->setToolTip(QStringLiteral("Stop the running command and what it started"));
-    m_cancelBut->setGeometry(windowWidth - buttonWidth - 16, windowHeight, buttonWidth, buttonHeight);
     m_cancelBut->setAutoDefault(false);
     m_cancelBut->hide();
     connect(m_cancelBut, &QPushButton::clicked, this, &frmWorking::cancelRequested);
+    fitToMessage();
 
     setTopmost(this, true);
 }
@@ -56,7 +59,19 @@ frmWorking::frmWorking(const QString &programDir, QWidget *parent)
 void frmWorking::setCancellable(bool cancellable)
 {
     m_cancelBut->setVisible(cancellable);
-    setFixedSize(windowWidth, windowHeight + (cancellable ? buttonBand : 0));
+    fitToMessage();
+}
+
+void frmWorking::fitToMessage()
+{
+    const int width = std::max(minWindowWidth, labelX + 40 * QFontMetrics(m_mainLbl->font()).averageCharWidth());
+    const int labelWidth = width - labelX - 2 * labelMargin;
+    const int height = std::max(minWindowHeight, m_mainLbl->heightForWidth(labelWidth) + 2 * labelMargin);
+    const QSize button = m_cancelBut->sizeHint().expandedTo(QSize(buttonWidth, buttonHeight));
+    const int band = cancellable() ? std::max(buttonBand, button.height() + 12) : 0;
+    setFixedSize(width, height + band);
+    m_mainLbl->setGeometry(labelX, labelMargin, labelWidth, height - 2 * labelMargin);
+    m_cancelBut->setGeometry(width - button.width() - 16, height, button.width(), button.height());
 }
 
 bool frmWorking::cancellable() const
@@ -77,6 +92,7 @@ void frmWorking::setMsg(const QString &msg, const QString &title)
 {
     Q_UNUSED(title)
     m_mainLbl->setText(msg);
+    fitToMessage();
     if (!isVisible()) {
         show(); // a window that appears comes to the front
         activateWindow();

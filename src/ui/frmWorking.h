@@ -45,6 +45,9 @@ protected:
 
 private:
     void activated();
+    // Wide enough for a line of a usual message in the label's font, and
+    // as high as the message's lines need.
+    void fitToMessage();
 
     QString m_programDir;
     QLabel *m_mainLbl = nullptr;

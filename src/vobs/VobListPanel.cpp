@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QStyle>
 #include <QToolButton>
@@ -87,6 +88,24 @@ VobListPanel::VobListPanel(ClearTool &clearTool, Feedback &feedback, LongActionG
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *) {
         emit vobDoubleClicked();
     });
+    // Return on an entry opens it as the double click does. The list's own
+    // "activated" is not used: with some desktops' single-click setting it
+    // fires on one click, which would open a VOB where a click only selects.
+    m_list->installEventFilter(this);
+}
+
+bool VobListPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (m_list->currentItem() && !key->isAutoRepeat())
+                emit vobDoubleClicked();
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 void VobListPanel::setPictMsgLabel(QWidget *pictMsgLbl)

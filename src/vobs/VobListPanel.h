@@ -44,7 +44,11 @@ public slots:
     void loadVobsButClick();
 
 signals:
+    // A double click on an entry, or Return on the current one.
     void vobDoubleClicked();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void checkReplicated();

@@ -32,8 +32,9 @@ namespace {
 QStringList menuItems(const frmMain &w, const QString &name)
 {
     QStringList items;
+    // The captions without their mnemonic marks.
     for (QAction *a : w.findChild<QMenu *>(name)->actions())
-        items << (a->isSeparator() ? u"-"_s : a->text());
+        items << (a->isSeparator() ? u"-"_s : QString(a->text()).remove(u'&'));
     return items;
 }
 

@@ -15,6 +15,7 @@
 #include "ui/frmDetail.h"
 #include "vobs/VobListPanel.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -30,6 +31,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 using namespace quorvane;
@@ -254,6 +256,84 @@ private slots:
         QVERIFY2(failure.prompt.startsWith(u"ERROR: multitool: Error: "_s), qPrintable(failure.prompt));
         QVERIFY(failure.prompt.endsWith(u"\r\nCommand failed --> multitool chepoch -actual sydney@/vobs/web"_s));
         QCOMPARE(s.vob(web).table, before.table);
+        QCOMPARE(s.window->status(), u"Status"_s);
+    }
+
+    // The same repair with the keyboard alone: Tab to "Load VOBs" and Space,
+    // the arrows to /vobs/tools and Return, Ctrl+Tab to the Detail page, the
+    // arrows for the replica and the option, Return on "Fix Local Epoch
+    // Table" and on "Synchronize Replica(s)". Keys go where a keyboard's go:
+    // to the focused control of the active window.
+    void lostPacketRepairByKeyboard()
+    {
+        SimWindow s;
+        QWidget *window = s.window.get();
+        const auto active = [window] {
+            window->activateWindow();
+            return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+        };
+        const auto focused = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); };
+        const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+            QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+            QTest::keyClick(target, k, m);
+        };
+        // Tab (or Shift+Tab) until the control has the focus; a bounded walk.
+        const auto tabTo = [&](const QString &name, bool back = false) {
+            for (int i = 0; i < 40 && focused() != name; ++i)
+                key(back ? Qt::Key_Backtab : Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+            return focused() == name;
+        };
+        // The arrow until the condition holds; a bounded walk.
+        const auto arrowUntil = [&](Qt::Key arrow, const std::function<bool()> &done) {
+            for (int i = 0; i < 40 && !done(); ++i)
+                key(arrow);
+            return done();
+        };
+
+        QVERIFY(active());
+        QVERIFY(tabTo(u"loadVobsBut"_s));
+        key(Qt::Key_Space);
+        QVERIFY(active());
+        QListWidget *list = s.window->vobList()->list();
+        QVERIFY(list->count() > 1);
+        QVERIFY(tabTo(u"pVobViewList"_s));
+        QVERIFY(arrowUntil(Qt::Key_Down, [list] { return list->currentItem() && list->currentItem()->text() == kTools; })
+                || arrowUntil(Qt::Key_Up, [list] { return list->currentItem() && list->currentItem()->text() == kTools; }));
+        key(Qt::Key_Return);
+        QVERIFY(active());
+        QCOMPARE(s.window->graph()->allSites().size(), 3);
+        key(Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(s.get<QWidget>(u"frameMainTabStrip(1)"_s)->isVisible());
+        const ccsim::Vob before = s.vob(kTools);
+        QVERIFY(anyRed(shown(s.actualGrid())));
+        s.changes();
+
+        QComboBox *fixCombo = s.combo(u"dReplicaFixCombo(0)"_s);
+        QVERIFY(tabTo(fixCombo->objectName()));
+        QVERIFY(arrowUntil(Qt::Key_Down, [fixCombo] { return fixCombo->currentText() == u"london"_s; }));
+        key(Qt::Key_Tab);
+        auto *basedOnActual = s.get<QRadioButton>(u"dFixOpt(0)"_s);
+        QVERIFY(focused().startsWith(u"dFixOpt("_s));
+        QVERIFY(arrowUntil(Qt::Key_Up, [&] { return focused() == basedOnActual->objectName(); }));
+        key(Qt::Key_Space);
+        QVERIFY(basedOnActual->isChecked());
+        QVERIFY(tabTo(u"dFixLbl(0)"_s, true));
+        key(Qt::Key_Return);
+        QCOMPARE(s.dialogs.boxes.size(), 1); // the confirmation, answered OK
+        QCOMPARE(s.changes(), QStringList{u"multitool chepoch -actual london@/vobs/tools => status 0"_s});
+
+        QVERIFY(active());
+        QVERIFY(tabTo(u"dFixLbl(1)"_s));
+        QVERIFY(s.get<QCheckBox>(u"syncAllCB"_s)->isChecked());
+        key(Qt::Key_Return);
+        QCOMPARE(s.changes(), (QStringList{u"multitool syncreplica -import -invob /vobs/tools -receive => status 0"_s,
+                                           u"multitool syncreplica -export -fship london@/vobs/tools tokyo@/vobs/tools => status 0"_s}));
+        const ccsim::Vob after = s.vob(kTools);
+        QCOMPARE(shown(s.actualGrid()), matrix(after, true));
+        QCOMPARE(shown(s.localGrid()), matrix(after, false));
+        QVERIFY(!anyRed(shown(s.actualGrid())) && !anyRed(shown(s.localGrid())));
+        QVERIFY(anyRed(matrix(before, true)));
+        QCOMPARE(s.dialogs.boxes.size(), 1);
         QCOMPARE(s.window->status(), u"Status"_s);
     }
 };

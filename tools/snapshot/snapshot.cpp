@@ -63,7 +63,15 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("site"), QStringLiteral("Double-click this site (1, 2, ...)."),
                       QStringLiteral("k")});
     parser.addOption({QStringLiteral("file"), QStringLiteral("File name (without .png)."), QStringLiteral("name")});
+    parser.addOption({QStringLiteral("size"), QStringLiteral("The main window's size, WxH."), QStringLiteral("size")});
+    parser.addOption({QStringLiteral("font"), QStringLiteral("The desktop's font size, in points."),
+                      QStringLiteral("points")});
     parser.process(app);
+    if (parser.isSet(QStringLiteral("font"))) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(parser.value(QStringLiteral("font")).toDouble());
+        QApplication::setFont(font);
+    }
 
     const QString out = parser.value(QStringLiteral("out"));
     QDir().mkpath(out);
@@ -84,6 +92,10 @@ int main(int argc, char *argv[])
 
     frmMain w;
     w.applyCaption();
+    if (parser.isSet(QStringLiteral("size"))) {
+        const QStringList wh = parser.value(QStringLiteral("size")).split(QLatin1Char('x'));
+        w.resize(wh.value(0).toInt(), wh.value(1).toInt());
+    }
     w.show();
     QApplication::processEvents();
     if (parser.isSet(QStringLiteral("open")) || parser.isSet(QStringLiteral("all"))) {

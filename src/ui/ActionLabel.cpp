@@ -1,12 +1,21 @@
-#include "maintenance/ActionLabel.h"
+#include "ui/ActionLabel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace quorvane {
 
 ActionLabel::ActionLabel(QWidget *parent) : QLabel(parent)
 {
     setMouseTracking(true);
+}
+
+void ActionLabel::makeKeyboardAction()
+{
+    setFocusPolicy(Qt::StrongFocus);
+    // Room for the focus frame around the caption or picture.
+    setContentsMargins(3, 2, 3, 2);
 }
 
 void ActionLabel::mousePressEvent(QMouseEvent *event)
@@ -51,6 +60,41 @@ void ActionLabel::mouseMoveEvent(QMouseEvent *event)
     // move over its free area.
     event->accept();
     emit mouseMoved();
+}
+
+void ActionLabel::keyPressEvent(QKeyEvent *event)
+{
+    if (focusPolicy() & Qt::TabFocus) {
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            if (!event->isAutoRepeat()) {
+                event->accept();
+                emit activated();
+                return;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void ActionLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // QLabel draws no focus of its own; without a frame the keyboard user
+    // cannot tell which action Return would start.
+    // The style's own focus frame is faint on a picture; the selection
+    // colour reads on any background.
+    QPainter p(this);
+    p.setPen(QPen(palette().color(QPalette::Highlight), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
 }
 
 } // namespace quorvane

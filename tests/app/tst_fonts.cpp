@@ -1,0 +1,225 @@
+// Every window laid out with the desktop's font from 8 to 16 pt: each
+// label's and button's text fits the room it is given, and no control lies
+// outside its window. The site controls of the graph picture are placed in
+// twips on purpose (the sixth row of sites lies below the picture's edge)
+// and are left out.
+#include "info/frmAbout.h"
+#include "info/frmGettingHelp.h"
+#include "replicas/EpochMatrixView.h"
+#include "support/LoaderFixture.h"
+#include "ui/frmDetail.h"
+#include "ui/frmWorking.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+using namespace quorvane;
+using namespace quorvane::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool onGraphPicture(const QWidget *w)
+{
+    for (const QWidget *p = w->parentWidget(); p; p = p->parentWidget())
+        if (p->objectName() == u"vGraphPict"_s)
+            return true;
+    return false;
+}
+
+QString nameOf(const QWidget *w)
+{
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) + u'"' +
+                                           w->property("text").toString() + u'"'
+                                     : w->objectName();
+}
+
+// The labels and buttons whose text does not fit, as "name: why".
+QStringList cutTexts(const QWidget *window)
+{
+    QStringList cut;
+    for (const QLabel *l : window->findChildren<QLabel *>()) {
+        if (!l->isVisibleTo(window) || l->text().isEmpty() || onGraphPicture(l))
+            continue;
+        const QRect room = l->contentsRect().adjusted(l->margin(), l->margin(), -l->margin(), -l->margin());
+        const QFontMetrics fm(l->font());
+        // Line breaks that end a text show nothing; what must fit is the words.
+        QString words = l->text();
+        while (words.endsWith(u'\n') || words.endsWith(u'\r'))
+            words.chop(1);
+        if (l->wordWrap()) {
+            QLabel probe(words);
+            probe.setFont(l->font());
+            probe.setWordWrap(true);
+            probe.setContentsMargins(l->contentsMargins());
+            probe.setMargin(l->margin());
+            probe.setIndent(l->indent());
+            if (const int needed = probe.heightForWidth(l->width()); needed > l->height())
+                cut << u"%1: %2 px high for %3 px of wrapped text"_s.arg(nameOf(l))
+                           .arg(l->height())
+                           .arg(needed);
+            continue;
+        }
+        const QStringList lines = words.remove(u'\r').split(u'\n');
+        int widest = 0;
+        for (const QString &line : lines)
+            widest = std::max(widest, fm.horizontalAdvance(line));
+        if (widest > room.width())
+            cut << u"%1: %2 px wide for %3 px of text"_s.arg(nameOf(l)).arg(room.width()).arg(widest);
+        if (fm.height() * lines.size() > room.height())
+            cut << u"%1: %2 px high for %3 lines"_s.arg(nameOf(l)).arg(room.height()).arg(lines.size());
+    }
+    for (const QAbstractButton *b : window->findChildren<QAbstractButton *>()) {
+        if (!b->isVisibleTo(window) || b->text().isEmpty())
+            continue;
+        const QSize needed = b->sizeHint();
+        if (needed.width() > b->width() || needed.height() > b->height())
+            cut << u"%1: %2x%3 for %4x%5"_s.arg(nameOf(b))
+                       .arg(b->width())
+                       .arg(b->height())
+                       .arg(needed.width())
+                       .arg(needed.height());
+    }
+    for (const QTabBar *t : window->findChildren<QTabBar *>()) {
+        for (int i = 0; t->isVisibleTo(window) && i < t->count(); ++i) {
+            const int needed = QFontMetrics(t->font()).horizontalAdvance(t->tabText(i));
+            if (needed > t->tabRect(i).width())
+                cut << u"%1: tab %2"_s.arg(nameOf(t)).arg(i);
+        }
+    }
+    return cut;
+}
+
+// The visible controls that reach past their window's edges.
+QStringList outside(const QWidget *window)
+{
+    QStringList out;
+    for (const QWidget *w : window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(window) || w->isWindow() || onGraphPicture(w))
+            continue;
+        const QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
+        if (!window->rect().contains(r))
+            out << u"%1 at %2,%3 %4x%5"_s.arg(nameOf(w)).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    }
+    return out;
+}
+
+// Eight replicas with the names of a real region, one of them lagging.
+LoaderVob eightReplicas(const QString &tag)
+{
+    const QStringList names{u"boston_hub"_s, u"sanfran_hub"_s, u"bangalore"_s, u"london"_s,
+                            u"tokyo"_s,      u"paris"_s,       u"berlin"_s,    u"toronto"_s};
+    LoaderVob v{names.first(), QString(), {}, {}};
+    for (const QString &n : names) {
+        v.listing += n + u",2026-05-01T10:00:00Z,host_"_s + n + u',' + names.first() + u'@' + tag + u',';
+        v.actual.append({n});
+        for (int j = 0; j < names.size(); ++j)
+            v.actual.last() << QString::number(1200 + 37 * j);
+    }
+    v.local = v.actual;
+    v.actual[3][2] = u"1199"_s;
+    return v;
+}
+
+} // namespace
+
+class TestFonts : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        QFETCH(int, points);
+        m_desktop = QApplication::font();
+        QFont font = m_desktop;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+    }
+    void cleanup() { QApplication::setFont(m_desktop); }
+
+    void windows_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QString>("window");
+        for (const int points : {8, 9, 14, 16})
+            for (const char *window : {"frmMain visual", "frmMain detail", "frmAbout", "frmGettingHelp",
+                                       "frmWorking", "frmDetail"})
+                QTest::addRow("%s, %d pt", window, points) << points << QString::fromLatin1(window);
+    }
+    void windows()
+    {
+        QFETCH(QString, window);
+        LoaderFixture f;
+        std::unique_ptr<QWidget> own;
+        QWidget *shown = f.window.get();
+        f.window->resize(1180, 720);
+        if (window.startsWith(u"frmMain"_s)) {
+            f.addVob(u"/vobs/core"_s, eightReplicas(u"/vobs/core"_s));
+            f.window->show();
+            f.open(u"/vobs/core"_s);
+            if (window.endsWith(u"detail"_s)) {
+                f.window->tabStrip()->setCurrentIndex(1);
+                auto *replicas = f.window->findChild<QComboBox *>(u"dReplicaCombo"_s);
+                replicas->setCurrentIndex(replicas->findText(u"sanfran_hub"_s));
+                f.window->epochView()->dSyncImage(0)->show();
+                f.window->epochView()->dSyncImage(1)->show();
+            }
+        } else if (window == u"frmAbout"_s) {
+            own = std::make_unique<frmAbout>();
+        } else if (window == u"frmGettingHelp"_s) {
+            own = std::make_unique<frmGettingHelp>();
+        } else if (window == u"frmWorking"_s) {
+            f.window->setMsg(u"Checking VOB --> /vobs/projects/europe/manufacturing/line_control_firmware"_s);
+            shown = f.window->workingForm();
+        } else {
+            f.window->setDetail(u"Date:2026-05-01 User:admin\nimport sync from replica \"sanfran_hub\""_s,
+                                u"History Detail: sanfran_hub"_s);
+            shown = f.window->detailForm();
+        }
+        if (own)
+            shown = own.get();
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        QTest::qWait(20); // deferred layouts (the grids) settle
+        const QStringList cut = cutTexts(shown);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u"; "_s)));
+        const QStringList out = outside(shown);
+        QVERIFY2(out.isEmpty(), qPrintable(out.join(u"; "_s)));
+    }
+
+    // At the usual desktop font, eight replicas show whole in a window that
+    // fills a 1280 x 800 screen under its title bar: no matrix scrolls.
+    void eightReplicasFit_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("9 pt") << 9;
+    }
+    void eightReplicasFit()
+    {
+        LoaderFixture f;
+        f.addVob(u"/vobs/core"_s, eightReplicas(u"/vobs/core"_s));
+        f.window->resize(1280, 770);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.open(u"/vobs/core"_s);
+        f.window->tabStrip()->setCurrentIndex(1);
+        QTest::qWait(20);
+        for (const FlexGrid *g : {f.window->epochView()->Grid1(), f.window->epochView()->Grid2()}) {
+            QCOMPARE(g->cols(), 9);
+            QCOMPARE(g->horizontalScrollBar()->maximum(), 0);
+            QCOMPARE(g->verticalScrollBar()->maximum(), 0);
+        }
+    }
+
+private:
+    QFont m_desktop;
+};
+
+QTEST_MAIN(TestFonts)
+#include "tst_fonts.moc"

@@ -1,0 +1,268 @@
+// The epoch matrices as they are read: widths in twips as the fill sets
+// them and drawn wide enough for every name, header tooltips, where the
+// current cell is left, the keyboard's ways to the grids' handlers, and how
+// the two matrices share the room they are given.
+#include "replicas/EpochMatrixView.h"
+#include "replicas/FlexGrid.h"
+#include "support/FakeFeedback.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quorvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString data = QStringLiteral(QUORVANE_TEST_DATA "/replicas/");
+
+struct Fixture {
+    test::FakeFeedback feedback;
+    EpochMatrixView view{feedback, [] {
+                             return true;
+                         }};
+    QTemporaryDir dir;
+
+    explicit Fixture(QSize size = {1300, 400})
+    {
+        view.resize(size);
+        view.show();
+    }
+    FlexGrid *g1() const { return view.Grid1(); }
+    FlexGrid *g2() const { return view.Grid2(); }
+    void fill(FlexGrid *grid, const QString &path)
+    {
+        view.fillEpochGrid(grid, grid == g1() ? view.actualOutOfSync : view.localOutOfSync, path);
+    }
+    // A square matrix of the names, every column in step except the grid's
+    // column `lagging` (counted from 1), whose first row is behind.
+    QString write(const QString &file, const QStringList &names, int lagging = -1,
+                  const QString &value = u"4711"_s)
+    {
+        QFile f(dir.filePath(file));
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(f.fileName()));
+        for (int r = 0; r < names.size(); ++r) {
+            QString line = names[r];
+            for (int c = 0; c < names.size(); ++c)
+                line += u',' + (c + 1 == lagging && r == 0 ? u"1"_s : value);
+            f.write(line.toUtf8() + "\r\n");
+        }
+        return f.fileName();
+    }
+    // Lets the grids' deferred layout and the view's arrangement settle.
+    static void settle() { QTest::qWait(20); }
+};
+
+QString joined(const QList<int> &widths)
+{
+    QStringList out;
+    for (int w : widths)
+        out << QString::number(w);
+    return out.join(u',');
+}
+
+const QStringList eightSites{u"boston_hub"_s, u"sanfran_hub"_s, u"bangalore"_s, u"london"_s,
+                             u"tokyo"_s,      u"paris"_s,       u"berlin"_s,    u"toronto"_s};
+
+} // namespace
+
+class TestMatrixLayout : public QObject {
+    Q_OBJECT
+private slots:
+    // Column 0 takes 100 twips per character of the last line's name, column
+    // k from 2 those of the k-th name; column 1 and a single line set none.
+    void widthsInTwips_data()
+    {
+        QTest::addColumn<QString>("files");
+        QTest::addColumn<QString>("widths");
+        const QString unset = QString::number(FlexGrid::defaultColWidth);
+        QTest::newRow("names of three lengths") << u"name_lengths.txt"_s << u"1000,%1,200,1000"_s.arg(unset);
+        QTest::newRow("single line") << u"single.txt"_s << u"%1,%1"_s.arg(unset);
+        // A reload after a clean keeps what the earlier fill set.
+        QTest::newRow("single line after three")
+            << u"name_lengths.txt+single.txt"_s << u"1000,%1"_s.arg(unset);
+        QTest::newRow("three after three")
+            << u"name_lengths.txt+example_crlf.txt"_s << u"200,%1,200,200"_s.arg(unset);
+    }
+    void widthsInTwips()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, widths);
+        Fixture f;
+        for (const QString &file : files.split(u'+')) {
+            f.view.cleanGrid(f.g1());
+            f.fill(f.g1(), data + file);
+        }
+        QList<int> got;
+        for (int c = 0; c < f.g1()->cols(); ++c)
+            got << f.g1()->colWidth(c);
+        QCOMPARE(joined(got), widths);
+    }
+
+    // However few twips a name gets, and in whatever font, every name and
+    // number is drawn whole; a column is never drawn narrower than its
+    // twips, and the twips stay as set.
+    void drawnWideEnough_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("8 pt") << 8;
+        QTest::newRow("9 pt") << 9;
+        QTest::newRow("14 pt") << 14;
+        QTest::newRow("16 pt") << 16;
+    }
+    void drawnWideEnough()
+    {
+        QFETCH(int, points);
+        Fixture f;
+        QFont font = f.g1()->font();
+        font.setPointSize(points);
+        f.g1()->setFont(font);
+        f.fill(f.g1(), f.write(u"names.txt"_s, eightSites + QStringList{u"W"_s}, -1, u"1234567890"_s));
+        FlexGrid *g = f.g1();
+        const QFontMetrics fm(g->font());
+        for (int c = 0; c < g->cols(); ++c) {
+            const int drawn = g->cellRect(0, c).width();
+            int widest = 0;
+            for (int r = 0; r < g->rows(); ++r)
+                widest = std::max(widest, fm.horizontalAdvance(g->textMatrix(r, c)));
+            QVERIFY2(drawn > widest,
+                     qPrintable(u"column %1: %2 px for %3 px of text"_s.arg(c).arg(drawn).arg(widest)));
+            QVERIFY(drawn >= qRound(g->colWidth(c) / 15.0));
+        }
+        QCOMPARE(g->colWidth(9), 100); // "W": one character
+        QCOMPARE(g->colWidth(0), 100);
+        QVERIFY(g->rowHeightPx() > fm.height());
+    }
+
+    // The scan of an out-of-sync last column stops on the first row that
+    // differs, and the colouring puts the current cell back there.
+    void currentCellAfterFill()
+    {
+        Fixture f;
+        f.fill(f.g1(), data + u"lastcol_outofsync.txt"_s);
+        QCOMPARE(f.feedback.scripted.boxes.size(), 0);
+        QCOMPARE(f.view.actualOutOfSync, (QList<bool>{false, false, false, true, false}));
+        QCOMPARE(QPoint(f.g1()->col(), f.g1()->row()), QPoint(3, 2));
+        QCOMPARE(f.g1()->cellBackColorAt(3, 3), Colors::pureRed);
+        QCOMPARE(f.g1()->cellBackColorAt(3, 2), Colors::white);
+    }
+
+    // A header cell's tooltip is the name it carries; the corner and the
+    // numbers have none.
+    void headerTooltips()
+    {
+        Fixture f;
+        f.fill(f.g1(), f.write(u"names.txt"_s, eightSites));
+        FlexGrid *g = f.g1();
+        QCOMPARE(g->toolTipAt(g->cellRect(0, 2).center()), u"sanfran_hub"_s);
+        QCOMPARE(g->toolTipAt(g->cellRect(3, 0).center()), u"bangalore"_s);
+        QCOMPARE(g->toolTipAt(g->cellRect(0, 0).center()), QString());
+        QCOMPARE(g->toolTipAt(g->cellRect(2, 2).center()), QString());
+    }
+
+    // The arrows move the current cell and the icon follows as it does for
+    // a press; Return edits a number of the actual matrix as the double
+    // click does, and not one of the local matrix; Ctrl+C copies the cell.
+    void gridKeys()
+    {
+        Fixture f;
+        f.fill(f.g1(), f.write(u"actual.txt"_s, {u"r1"_s, u"r2"_s, u"r3"_s}, 2));
+        f.fill(f.g2(), f.write(u"local.txt"_s, {u"r1"_s, u"r2"_s, u"r3"_s}, 1));
+        FlexGrid *local = f.g2();
+        local->setFocus();
+        QCOMPARE(QPoint(local->col(), local->row()), QPoint(3, 3));
+        QTest::keyClick(local, Qt::Key_Left);
+        QTest::keyClick(local, Qt::Key_Left);
+        QCOMPARE(local->col(), 1);
+        QVERIFY(!f.view.dSyncImage(1)->isHidden()); // column 1 lags
+        QTest::keyClick(local, Qt::Key_Right);
+        QVERIFY(f.view.dSyncImage(1)->isHidden());
+        QTest::keyClick(local, Qt::Key_Left);
+        QTest::keyClick(local, Qt::Key_Left); // already at the first column: no move
+        QVERIFY(!f.view.dSyncImage(1)->isHidden());
+        QTest::keyClick(local, Qt::Key_Return);
+        QVERIFY(f.feedback.scripted.inputs.isEmpty());
+
+        QTest::keyClick(local, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), local->text());
+
+        FlexGrid *actual = f.g1();
+        actual->setFocus();
+        f.feedback.scripted.inputAnswers.enqueue(u"42"_s);
+        QTest::keyClick(actual, Qt::Key_Return);
+        QCOMPARE(f.feedback.scripted.inputs.size(), 1);
+        QCOMPARE(actual->text(), u"42"_s);
+        QVERIFY(f.view.dSyncImage(0)->isHidden()); // the edit leaves the icon
+    }
+
+    // The icons take the focus like any action and explain the condition on
+    // Return or Space, as a click does.
+    void iconKeys_data()
+    {
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("key");
+        QTest::newRow("actual, Return") << 0 << int(Qt::Key_Return);
+        QTest::newRow("local, Space") << 1 << int(Qt::Key_Space);
+        QTest::newRow("local, click") << 1 << 0;
+    }
+    void iconKeys()
+    {
+        QFETCH(int, icon);
+        QFETCH(int, key);
+        Fixture f;
+        f.fill(f.g1(), f.write(u"actual.txt"_s, {u"r1"_s, u"r2"_s, u"r3"_s}, 2));
+        QLabel *image = f.view.dSyncImage(icon);
+        image->show();
+        QVERIFY(image->focusPolicy() & Qt::TabFocus);
+        if (key) {
+            image->setFocus();
+            QTest::keyClick(image, Qt::Key(key));
+        } else {
+            QTest::mouseClick(image, Qt::LeftButton);
+        }
+        QCOMPARE(f.feedback.detailTitle, u"NOTE: Replicas Out of Sync for r3"_s);
+    }
+
+    // Side by side when both fit across; one above the other when only that
+    // shows eight replicas whole; side by side again when neither does.
+    void arrangement_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("replicas");
+        QTest::addColumn<bool>("stacked");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("three, narrow") << QSize(900, 300) << 3 << false << true;
+        QTest::newRow("eight, wide") << QSize(1700, 300) << 8 << false << true;
+        QTest::newRow("eight, tall") << QSize(900, 560) << 8 << true << true;
+        QTest::newRow("eight, small") << QSize(900, 200) << 8 << false << false;
+    }
+    void arrangement()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, replicas);
+        QFETCH(bool, stacked);
+        QFETCH(bool, whole);
+        Fixture f(size);
+        const QStringList names = eightSites.mid(0, replicas);
+        f.fill(f.g1(), f.write(u"actual.txt"_s, names, 1));
+        f.fill(f.g2(), f.write(u"local.txt"_s, names));
+        Fixture::settle();
+        QCOMPARE(f.view.stacked(), stacked);
+        const QRect local = f.g2()->geometry(), actual = f.g1()->geometry();
+        QVERIFY(stacked ? local.bottom() < actual.top() : local.right() < actual.left());
+        bool scrolls = false;
+        for (FlexGrid *g : {f.g1(), f.g2()})
+            scrolls =
+                scrolls || g->horizontalScrollBar()->maximum() > 0 || g->verticalScrollBar()->maximum() > 0;
+        QCOMPARE(!scrolls, whole);
+    }
+};
+
+QTEST_MAIN(TestMatrixLayout)
+#include "tst_matrixlayout.moc"
