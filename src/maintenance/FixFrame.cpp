@@ -196,6 +196,8 @@ std::optional<QString> FixFrame::prepareFix(const QString &vobTag)
     const QString replica = m_combo[0]->currentText();
     if (!Maintenance::namesReplica(replica))
         return std::nullopt;
+    if (Maintenance::refuseUnsafeArguments(m_feedback.dialogs(), {replica, vobTag}))
+        return std::nullopt;
 
     QString line;
     if (m_option[1]->isChecked()) {
@@ -232,11 +234,15 @@ std::optional<QString> FixFrame::prepareSync(const QString &vobTag)
         QStringList targets;
         for (int i = 1; i < m_combo[1]->count(); ++i)
             targets << m_combo[1]->itemText(i);
+        if (Maintenance::refuseUnsafeArguments(m_feedback.dialogs(), targets + QStringList{vobTag}))
+            return std::nullopt;
         exportLine = Commands::exportToAll(targets, vobTag);
     } else {
         const QString target = m_combo[1]->currentText();
         // Like the fix: with no target chosen, nothing runs at all.
         if (!Maintenance::namesReplica(target))
+            return std::nullopt;
+        if (Maintenance::refuseUnsafeArguments(m_feedback.dialogs(), {target, vobTag}))
             return std::nullopt;
         exportLine = Commands::exportTo(target, vobTag);
     }

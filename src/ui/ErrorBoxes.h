@@ -37,6 +37,12 @@ ErrorBox processFailed(const QString &description, const QString &commandLine);
 ErrorBox history(const QString &description);
 // "Error::" desc CR LF "Must type a numeric value"; title "Error..."; stop.
 ErrorBox gridInput(const QString &description);
+// A name or tag that cannot go into a command line as one argument: says
+// which text and why, and that nothing was run; title "Invalid Name".
+ErrorBox unsafeArgument(const QString &visibleText, const QString &reason);
+// After the replicated-only pass: "3 VOBs could not be checked: " and the
+// tags; title "Error...".
+ErrorBox uncheckedVobs(const QStringList &tags);
 // The eight-line framed report; title "Error..."; stop icon.
 ErrorBox fullReport(int number, const QString &source, const QString &description,
                     const QString &procedureText);

@@ -47,7 +47,7 @@ signals:
     void vobDoubleClicked();
 
 private:
-    void checkReplicated();
+    QStringList checkReplicated();
     void reportLoadError(const QString &description);
 
     ClearTool &m_clearTool;
