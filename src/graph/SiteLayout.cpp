@@ -1,5 +1,6 @@
 #include "graph/SiteLayout.h"
 
+#include "ui/Twips.h"
 #include "vobs/IsInList.h"
 
 #include <limits>
@@ -69,7 +70,7 @@ QPoint markerPos(const QRect &icon)
 
 int labelWidth(const QString &name)
 {
-    return labelTwipsPerChar * int(name.size());
+    return Twips::textWidth(name.size(), labelTwipsPerChar);
 }
 
 } // namespace SiteLayout

@@ -216,6 +216,17 @@ private slots:
                                   assignColor(qint64(top) + 2)}));
     }
 
+    // 80 twips a character, in 64 bits: a name long enough to overflow that
+    // in 32 bits gets the widest label instead of a negative width.
+    void labelWidthClamped()
+    {
+        QCOMPARE(SiteLayout::labelWidth(QString()), 0);
+        QCOMPARE(SiteLayout::labelWidth(u"alpha"_s), 400);
+        QCOMPARE(SiteLayout::labelWidth(QString(Twips::maxTextWidth / 80, u'a')), Twips::maxTextWidth);
+        QCOMPARE(SiteLayout::labelWidth(QString(Twips::maxTextWidth / 80 + 1, u'a')), Twips::maxTextWidth);
+        QCOMPARE(SiteLayout::labelWidth(QString(27'000'000, u'a')), Twips::maxTextWidth);
+    }
+
     void placement_data()
     {
         QTest::addColumn<int>("site");
