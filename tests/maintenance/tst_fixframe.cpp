@@ -82,12 +82,14 @@ private slots:
         QTest::newRow("specify") << 0 << 1 << 1 << u"42"_s << true << true << force + u"42"_s << r1;
         QTest::newRow("specify blanks around") << 0 << 1 << 1 << u" 950\t"_s << true << true << force + u"950"_s << r1;
         QTest::newRow("specify leading zeros") << 0 << 1 << 1 << u"0042"_s << true << true << force + u"42"_s << r1;
+        QTest::newRow("specify many leading zeros") << 0 << 1 << 1 << u"0000397924260"_s << true << true << force + u"397924260"_s << r1;
+        QTest::newRow("specify zero as zeros") << 0 << 1 << 1 << u"000000000000"_s << true << true << force + u"0"_s << r1;
         QTest::newRow("specify largest") << 0 << 1 << 1 << u"2147483647"_s << true << true << force + u"2147483647"_s << r1;
         QTest::newRow("actual, text ignored") << 0 << 1 << 0 << u"<epoch>"_s << true << true << actual << r1;
         QTest::newRow("local table") << 0 << 1 << 2 << u"42"_s << true << true << actual << r1;
         QTest::newRow("cancelled") << 0 << 2 << 0 << u"42"_s << true << false << QString() << u"Synchronizing replica r2"_s;
         QTest::newRow("no replica") << 0 << 0 << 0 << u"42"_s << true << true << QString() << u"Synchronizing replica <select_replica>"_s;
-        for (const QString &bad : {u"<epoch>"_s, QString(), u"5 r2=0"_s, u"-1"_s, u"2147483648"_s})
+        for (const QString &bad : {u"<epoch>"_s, QString(), u"5 r2=0"_s, u"-1"_s, u"2147483648"_s, u"000002147483648"_s, u"00 1"_s})
             QTest::addRow("invalid \"%s\"", qPrintable(bad)) << 0 << 1 << 1 << bad << true << true << QString() << r1;
         QTest::newRow("sync all") << 1 << 0 << 2 << QString() << true << true << exportAll << all;
         QTest::newRow("sync all ignores hidden target") << 1 << 1 << 2 << QString() << true << true << exportAll << all;
