@@ -15,18 +15,23 @@ std::optional<QString> faultOf(const QString &text)
         return QStringLiteral("is empty");
     if (text.startsWith(QLatin1Char('-')))
         return QStringLiteral("starts with \"-\", which reads as an option");
+    if (text.contains(QLatin1Char(' ')))
+        return QStringLiteral("holds a blank");
+    if (text.contains(DQ))
+        return QStringLiteral("holds a double quote");
+    return controlCharacterFault(text);
+}
+
+} // namespace
+
+std::optional<QString> controlCharacterFault(const QString &text)
+{
     for (const QChar c : text) {
-        if (c == QLatin1Char(' '))
-            return QStringLiteral("holds a blank");
-        if (c == DQ)
-            return QStringLiteral("holds a double quote");
         if (c.category() == QChar::Other_Control)
             return QStringLiteral("holds a control character (%1)").arg(visible(QString(c)));
     }
     return std::nullopt;
 }
-
-} // namespace
 
 std::optional<ArgumentFault> argumentFault(const QStringList &texts)
 {

@@ -19,6 +19,9 @@ struct ArgumentFault {
 // that is empty, holds a blank, a double quote or a control character, or
 // starts with "-". Everything else goes out unchanged.
 [[nodiscard]] std::optional<ArgumentFault> argumentFault(const QStringList &texts);
+// Why a text holds a control character ("holds a control character
+// (<U+000A>)"), if it does.
+[[nodiscard]] std::optional<QString> controlCharacterFault(const QString &text);
 // The text with every control character written as <U+XXXX>, fit to show
 // in a box on one line.
 [[nodiscard]] QString visible(const QString &text);

@@ -65,6 +65,15 @@ ErrorBox unsafeArgument(const QString &visibleText, const QString &reason)
             QStringLiteral("Invalid Name"), MsgIcon::Exclamation};
 }
 
+ErrorBox unsafeReplicaName(const QString &vobTag, const QString &visibleName, const QString &reason)
+{
+    return ErrorBox{QStringLiteral("The replica listing of VOB ") + Commands::visible(vobTag)
+                + QStringLiteral(" holds the name \"") + visibleName + QStringLiteral("\": it ") + reason
+                + QStringLiteral(", so it cannot be a replica's name.") + CrLf
+                + QStringLiteral("The VOB was not opened."),
+            QStringLiteral("Invalid Name"), MsgIcon::Exclamation};
+}
+
 ErrorBox uncheckedVobs(const QStringList &tags)
 {
     QStringList shown;

@@ -40,6 +40,9 @@ ErrorBox gridInput(const QString &description);
 // A name or tag that cannot go into a command line as one argument: says
 // which text and why, and that nothing was run; title "Invalid Name".
 ErrorBox unsafeArgument(const QString &visibleText, const QString &reason);
+// A replica name from lsreplica that no replica can have: names the VOB,
+// the name and why; title "Invalid Name".
+ErrorBox unsafeReplicaName(const QString &vobTag, const QString &visibleName, const QString &reason);
 // After the replicated-only pass: "3 VOBs could not be checked: " and the
 // tags; title "Error...".
 ErrorBox uncheckedVobs(const QStringList &tags);
