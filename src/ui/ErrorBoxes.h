@@ -46,6 +46,12 @@ ErrorBox unsafeReplicaName(const QString &vobTag, const QString &visibleName, co
 // After the replicated-only pass: "3 VOBs could not be checked: " and the
 // tags; title "Error...".
 ErrorBox uncheckedVobs(const QStringList &tags);
+// A repair refused because the list's selected VOB is not the one whose
+// replicas are shown (either may be empty); title = app title.
+ErrorBox wrongVob(const QString &selected, const QString &shown);
+// A command stopped by the user before it ended, with what that means for
+// the action; title = app title; information icon.
+ErrorBox cancelled(const QString &commandLine, const QString &consequence);
 // The eight-line framed report; title "Error..."; stop icon.
 ErrorBox fullReport(int number, const QString &source, const QString &description,
                     const QString &procedureText);

@@ -194,7 +194,8 @@ QStringList VobListPanel::checkReplicated()
 {
     QStringList unsendable;
     int position = 0;
-    while (position < m_list->count()) {
+    // Once the window is closing, the VOBs not yet checked no longer matter.
+    while (position < m_list->count() && !m_feedback.closing()) {
         QString tag;
         ignoringErrors([&] { tag = m_list->item(position)->text(); });
         ignoringErrors([&] {
