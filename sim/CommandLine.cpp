@@ -2,6 +2,8 @@
 
 #include "sim/CommandError.h"
 
+#include <algorithm>
+
 namespace quorvane::ccsim::CommandLine {
 
 QStringList split(const QString &line)
@@ -42,8 +44,13 @@ QString join(const QStringList &words)
 {
     QStringList quoted;
     for (const QString &w : words) {
-        const bool plain = !w.isEmpty() && !w.contains(QLatin1Char(' ')) && !w.contains(QLatin1Char('"'))
-            && !w.contains(QLatin1Char('\''));
+        // Every character that split() takes for a separator or a quote
+        // makes the word quoted, so that the log line splits back the same.
+        const bool plain = !w.isEmpty()
+            && std::none_of(w.cbegin(), w.cend(), [](QChar c) {
+                   return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r')
+                       || c == QLatin1Char('\n') || c == QLatin1Char('"') || c == QLatin1Char('\'');
+               });
         if (plain)
             quoted << w;
         else if (w.contains(QLatin1Char('"')))

@@ -8,7 +8,52 @@ QString selector(const QString &replica, const QString &vobTag)
 {
     return replica + QLatin1Char('@') + vobTag;
 }
+
+std::optional<QString> faultOf(const QString &text)
+{
+    if (text.isEmpty())
+        return QStringLiteral("is empty");
+    if (text.startsWith(QLatin1Char('-')))
+        return QStringLiteral("starts with \"-\", which reads as an option");
+    if (text.contains(QLatin1Char(' ')))
+        return QStringLiteral("holds a blank");
+    if (text.contains(DQ))
+        return QStringLiteral("holds a double quote");
+    return controlCharacterFault(text);
+}
+
 } // namespace
+
+std::optional<QString> controlCharacterFault(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("holds a control character (%1)").arg(visible(QString(c)));
+    }
+    return std::nullopt;
+}
+
+std::optional<ArgumentFault> argumentFault(const QStringList &texts)
+{
+    for (const QString &text : texts) {
+        if (auto reason = faultOf(text))
+            return ArgumentFault{text, *reason};
+    }
+    return std::nullopt;
+}
+
+QString visible(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            out += QStringLiteral("<U+%1>").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
 
 QString vobCheck(const QString &vobTag)
 {

@@ -3,7 +3,28 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace quorvane::Commands {
+
+// Names and tags are spliced into command lines that ClearCase splits again
+// at blanks and double quotes, and a word that starts with "-" reads as an
+// option. A text that would not come out as the one argument it stands for
+// must never go into a command that changes a replica.
+struct ArgumentFault {
+    QString text;   // the offending name or tag, as given
+    QString reason; // why it cannot go out, e.g. "holds a blank"
+};
+// The first of the texts that cannot go out as one argument, if any: one
+// that is empty, holds a blank, a double quote or a control character, or
+// starts with "-". Everything else goes out unchanged.
+[[nodiscard]] std::optional<ArgumentFault> argumentFault(const QStringList &texts);
+// Why a text holds a control character ("holds a control character
+// (<U+000A>)"), if it does.
+[[nodiscard]] std::optional<QString> controlCharacterFault(const QString &text);
+// The text with every control character written as <U+XXXX>, fit to show
+// in a box on one line.
+[[nodiscard]] QString visible(const QString &text);
 
 // Every command text the program sends to ClearCase, one function per use.
 // Tags, replica names and values go in exactly as given, unquoted.

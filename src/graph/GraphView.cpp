@@ -199,62 +199,40 @@ QLabel *GraphView::makeSiteControl(Array array, int k)
 void GraphView::setSitesData(const QStringList &siteArray, int dataPerSite, int totalData)
 {
     try {
-        qsizetype newest = -1; // record made most recently in this call
-        for (int i = 0; i <= totalData; ++i) {
-            if (dataPerSite < 1)
-                throw graphError(ErrNo::DivisionByZero,
-                                 QStringLiteral("Division by zero: %1 fields per replica").arg(dataPerSite));
-            if (i >= siteArray.size())
-                throw graphError(ErrNo::SubscriptOutOfRange,
-                                 QStringLiteral("Subscript out of range: the replica list has no field %1")
-                                     .arg(i));
-            const QString &field = siteArray.at(i);
-            const int rest = i % dataPerSite;
-            if (rest == 0 && !field.isEmpty()) {
-                m_GCount = nextSiteCount(m_GCount);
-                mSite record;
-                record.replicaName = field;
-                record.id = m_GCount;
-                record.lineColor = assignColor(m_GCount);
-                m_AllSites.append(record);
-                newest = m_AllSites.size() - 1;
-                const int k = int(m_AllSites.size());
+        const ListedSites listed = groupSiteFields(siteArray, dataPerSite, totalData);
+        for (const ListedSite &site : listed.sites) {
+            const QString &field = site.name;
+            m_GCount = nextSiteCount(m_GCount);
+            mSite record;
+            record.replicaName = field;
+            record.dateCreated = site.dateCreated;
+            record.replicaHost = site.replicaHost;
+            record.master = site.master;
+            record.id = m_GCount;
+            record.lineColor = assignColor(m_GCount);
+            m_AllSites.append(record);
+            const int k = int(m_AllSites.size());
 
-                const ComboAdditions add = comboAdditions(field, entriesOf(m_replicaCombo), m_GMyReplicaName);
-                if (add.replicaCombo)
-                    appendAndSelectFirst(m_replicaCombo, field);
-                if (add.fixCombos) {
-                    appendAndSelectFirst(m_fixCombo0, field);
-                    appendAndSelectFirst(m_fixCombo1, field);
-                }
-
-                makeSiteControl(Array::Image, k)->show();
-                QLabel *label = makeSiteControl(Array::Label, k);
-                label->setText(field);
-                setTwipsSize(label, SiteLayout::labelWidth(field), twipsHeight(label));
-                label->show();
-                QLabel *marker = makeSiteControl(Array::Marker, k);
-                QPalette pal = marker->palette();
-                pal.setColor(QPalette::Window, toQColor(record.lineColor));
-                marker->setPalette(pal);
-                continue;
+            const ComboAdditions add = comboAdditions(field, entriesOf(m_replicaCombo), m_GMyReplicaName);
+            if (add.replicaCombo)
+                appendAndSelectFirst(m_replicaCombo, field);
+            if (add.fixCombos) {
+                appendAndSelectFirst(m_fixCombo0, field);
+                appendAndSelectFirst(m_fixCombo1, field);
             }
-            if (rest < 1 || rest > 3)
-                continue;
-            if (newest < 0)
-                throw graphError(ErrNo::ObjectNotSet,
-                                 QStringLiteral("Replica list field %1 (\"%2\") follows an empty replica name "
-                                                "and belongs to no replica")
-                                     .arg(i)
-                                     .arg(field));
-            mSite &record = m_AllSites[newest];
-            if (rest == 1)
-                record.dateCreated = field;
-            else if (rest == 2)
-                record.replicaHost = field;
-            else
-                record.master = field;
+
+            makeSiteControl(Array::Image, k)->show();
+            QLabel *label = makeSiteControl(Array::Label, k);
+            label->setText(field);
+            setTwipsSize(label, SiteLayout::labelWidth(field), twipsHeight(label));
+            label->show();
+            QLabel *marker = makeSiteControl(Array::Marker, k);
+            QPalette pal = marker->palette();
+            pal.setColor(QPalette::Window, toQColor(record.lineColor));
+            marker->setPalette(pal);
         }
+        if (listed.error)
+            throw *listed.error;
         placeSites();
     } catch (const QuorvaneError &e) {
         if (e.number() == 0)

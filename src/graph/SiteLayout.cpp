@@ -1,5 +1,7 @@
 #include "graph/SiteLayout.h"
 
+#include "ui/AppInfo.h"
+#include "ui/Twips.h"
 #include "vobs/IsInList.h"
 
 #include <limits>
@@ -69,10 +71,42 @@ QPoint markerPos(const QRect &icon)
 
 int labelWidth(const QString &name)
 {
-    return labelTwipsPerChar * int(name.size());
+    return Twips::textWidth(name.size(), labelTwipsPerChar);
 }
 
 } // namespace SiteLayout
+
+ListedSites groupSiteFields(const QStringList &fields, int dataPerSite, int last)
+{
+    ListedSites listed;
+    const auto fail = [&](int number, const QString &description) {
+        listed.error = QuorvaneError(number, AppInfo::title(), description);
+        return listed;
+    };
+    for (int i = 0; i <= last; ++i) {
+        if (dataPerSite < 1)
+            return fail(ErrNo::DivisionByZero, QStringLiteral("Division by zero: %1 fields per replica").arg(dataPerSite));
+        if (i >= fields.size())
+            return fail(ErrNo::SubscriptOutOfRange,
+                        QStringLiteral("Subscript out of range: the replica list has no field %1").arg(i));
+        const QString &field = fields.at(i);
+        const int rest = i % dataPerSite;
+        if (rest == 0 && !field.isEmpty()) {
+            listed.sites.append(ListedSite{field, {}, {}, {}});
+            continue;
+        }
+        if (rest < 1 || rest > 3)
+            continue;
+        if (listed.sites.isEmpty())
+            return fail(ErrNo::ObjectNotSet, QStringLiteral("Replica list field %1 (\"%2\") follows an empty replica "
+                                                            "name and belongs to no replica")
+                                                 .arg(i)
+                                                 .arg(field));
+        ListedSite &site = listed.sites.last();
+        (rest == 1 ? site.dateCreated : rest == 2 ? site.replicaHost : site.master) = field;
+    }
+    return listed;
+}
 
 ComboAdditions comboAdditions(const QString &name, const QStringList &replicaComboEntries,
                               const QString &myReplicaName)

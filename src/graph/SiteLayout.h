@@ -1,12 +1,15 @@
 #pragma once
 
 #include "ui/Colors.h"
+#include "ui/QuorvaneError.h"
 
 #include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace quorvane {
 
@@ -47,6 +50,24 @@ QPoint markerPos(const QRect &icon);
 int labelWidth(const QString &name);
 
 } // namespace SiteLayout
+
+// The sites of a replica listing: every group of dataPerSite fields in
+// fields[0..last] whose first field (the name) is not empty makes a site,
+// and the group's next three fields are its creation date, host and master.
+// The fields of a group with an empty name go to the site before it. Where
+// the fields cannot be grouped, error says why; the sites before that
+// point, as far as their fields were read, are still listed.
+struct ListedSite {
+    QString name;
+    QString dateCreated;
+    QString replicaHost;
+    QString master;
+};
+struct ListedSites {
+    QList<ListedSite> sites;
+    std::optional<QuorvaneError> error;
+};
+ListedSites groupSiteFields(const QStringList &fields, int dataPerSite, int last);
 
 // Which replica lists a new site name goes into. A name that the replica
 // list already holds (in any letter case) goes nowhere; otherwise it goes

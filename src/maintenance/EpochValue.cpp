@@ -4,11 +4,16 @@ namespace quorvane {
 
 std::optional<qint64> parseEpochValue(const QString &text)
 {
-    const QString digits = text.trimmed();
-    // More than ten digits cannot be in range (leading zeros aside, which
-    // nobody types for an epoch); refusing them early also keeps the
-    // arithmetic below from overflowing.
-    if (digits.isEmpty() || digits.size() > 10)
+    QStringView digits = QStringView(text).trimmed();
+    if (digits.isEmpty())
+        return std::nullopt;
+    // Leading zeros do not change the value ("0000397924260" is 397924260);
+    // the number that goes out is written without them.
+    while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
+        digits = digits.sliced(1);
+    // More than ten digits after that cannot be in range; refusing them
+    // early also keeps the arithmetic below from overflowing.
+    if (digits.size() > 10)
         return std::nullopt;
     qint64 value = 0;
     for (const QChar c : digits) {

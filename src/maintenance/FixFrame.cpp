@@ -242,6 +242,8 @@ std::optional<QString> FixFrame::prepareFix(const QString &vobTag)
     const QString replica = m_combo[0]->currentText();
     if (!Maintenance::namesReplica(replica) || !isShownVob(vobTag))
         return std::nullopt;
+    if (Maintenance::refuseUnsafeArguments(m_feedback.dialogs(), {replica, vobTag}))
+        return std::nullopt;
 
     QString line;
     if (m_option[1]->isChecked()) {
@@ -274,20 +276,25 @@ std::optional<QString> FixFrame::prepareSync(const QString &vobTag)
     // while it runs, and what the user asked for is what was on screen at
     // the click.
     QString exportLine;
+    QStringList names;
     if (m_syncAll->isChecked()) {
         QStringList targets;
         for (int i = 1; i < m_combo[1]->count(); ++i)
             targets << m_combo[1]->itemText(i);
+        names = targets;
         exportLine = Commands::exportToAll(targets, vobTag);
     } else {
         const QString target = m_combo[1]->currentText();
         // Like the fix: with no target chosen, nothing runs at all.
         if (!Maintenance::namesReplica(target))
             return std::nullopt;
+        names = {target};
         exportLine = Commands::exportTo(target, vobTag);
     }
 
     if (!isShownVob(vobTag))
+        return std::nullopt;
+    if (Maintenance::refuseUnsafeArguments(m_feedback.dialogs(), names + QStringList{vobTag}))
         return std::nullopt;
 
     const QString importLine = Commands::importReceive(vobTag);

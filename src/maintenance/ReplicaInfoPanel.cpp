@@ -136,6 +136,11 @@ void ReplicaInfoPanel::showReplicaInfo()
         m_feedback.setBusy(true, QString());
         m_detailImage->show();
         const QString vobTag = m_vobTag();
+        if (Maintenance::refuseUnsafeArguments(m_feedback.dialogs(), {replica, vobTag})) {
+            m_detailImage->hide();
+            m_feedback.setBusy(false, QString());
+            return;
+        }
         const QString line = Commands::replicaInfoScriptFor(m_scriptPath, vobTag, replica);
         if (m_shell.ShellAndWait(line, Maintenance::hiddenWindow).outcome == ShellResult::Outcome::Cancelled) {
             m_feedback.setBusy(false, QString());
@@ -183,6 +188,10 @@ void ReplicaInfoPanel::showHistory()
         if (Maintenance::namesReplica(replica)) {
             m_feedback.setBusy(true, QString());
             const QString vobTag = m_vobTag();
+            if (Maintenance::refuseUnsafeArguments(m_feedback.dialogs(), {replica, vobTag})) {
+                m_feedback.setBusy(false, QString());
+                return;
+            }
             const QString history = m_clearTool.CmdExec(Commands::historyDetail(replica, vobTag));
             m_feedback.setDetail(history, QStringLiteral("History Detail: ") + replica);
         }

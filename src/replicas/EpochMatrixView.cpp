@@ -8,6 +8,7 @@
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
 #include "ui/QuorvaneError.h"
+#include "ui/Twips.h"
 
 #include <QBoxLayout>
 #include <QHBoxLayout>
@@ -15,6 +16,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <algorithm>
 
 namespace quorvane {
 
@@ -186,9 +189,9 @@ int EpochMatrixView::lastCol(const FlexGrid *grid) const
 void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QString &fileName)
 {
     try {
-        const QList<QStringList> lines = ResultsFile::read(fileName);
+        const ResultsFile::Contents contents = ResultsFile::read(fileName);
         bool firstLine = true;
-        for (const QStringList &fields : lines) {
+        for (const QStringList &fields : contents.lines) {
             const int n = int(fields.size()) - 1;
             const QString &name = fields[0];
             if (firstLine) {
@@ -203,7 +206,7 @@ void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QS
                 grid->setText(name);
                 firstLine = false;
             } else {
-                const int w = 100 * int(name.size());
+                const int w = Twips::textWidth(name.size(), 100);
                 grid->setColWidth(0, w);
                 grid->addItem(name);
                 grid->setRow(grid->row() + 1);
@@ -214,12 +217,20 @@ void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QS
                 grid->setText(name);
                 grid->setRow(r);
             }
-            // A line with more values than the first one runs past the last
-            // column here and stops the fill.
-            for (int k = 1; k <= n; ++k) {
+            // The values of a line wider than the first end at the last
+            // column; the fill stops after it.
+            const int last = std::min(n, grid->cols() - 1);
+            for (int k = 1; k <= last; ++k) {
                 grid->setCol(k);
                 grid->setText(fields[k]);
             }
+        }
+        // Flags and colours stay as they were when a line was too wide.
+        if (contents.wideLine > 0) {
+            m_feedback.setBusy(false, QString());
+            showBox(m_feedback.dialogs(), ErrorBoxes::withNumber(ErrNo::InvalidColValue,
+                                                                 ResultsFile::describeWideLine(contents, fileName)));
+            return;
         }
         flags = QList<bool>(grid->cols() + 1, false);
         for (int k = 1; k < grid->cols(); ++k)
@@ -227,7 +238,8 @@ void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QS
         colorEpochGrid(grid, flags);
     } catch (const QuorvaneError &e) {
         m_feedback.setBusy(false, QString());
-        showBox(m_feedback.dialogs(), ErrorBoxes::withNumber(e.number(), e.description()));
+        showBox(m_feedback.dialogs(),
+                ErrorBoxes::withNumber(e.number(), ResultsFile::describe(e.description(), fileName)));
     }
 }
 

@@ -79,6 +79,20 @@ void ReplicaDetailLoader::loadReplicaDetail()
         const QString listing = m_clearTool.CmdExec(Commands::replicaList(tag));
         // Splitting nothing gives no fields at all (last index -1), not one empty field.
         const QStringList replicaFields = listing.isEmpty() ? QStringList() : listing.split(QLatin1Char(','));
+        // A name with a line end or another control character cannot be a
+        // replica's: shown, it would make sites and grid rows of pieces of
+        // names. Refused before anything of the VOB shown now is touched.
+        for (qsizetype i = 0; i < replicaFields.size(); i += 4) {
+            const auto fault = Commands::controlCharacterFault(replicaFields[i]);
+            if (!fault)
+                continue;
+            m_feedback.setBusy(false, QString());
+            m_feedback.hideWorking();
+            tabStrip->setEnabled(true);
+            showBox(m_feedback.dialogs(),
+                    ErrorBoxes::unsafeReplicaName(tag, Commands::visible(replicaFields[i]), *fault));
+            return;
+        }
 
         graph->hide();
         m_feedback.setStatus(QStringLiteral("Cleaning up..."));

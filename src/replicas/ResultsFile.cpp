@@ -3,6 +3,7 @@
 #include "ui/AppInfo.h"
 #include "ui/QuorvaneError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -26,19 +27,30 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-QList<QStringList> parse(const QString &text)
+Contents parse(const QString &text)
 {
-    QList<QStringList> accepted;
+    Contents contents;
     const QStringList lines = splitLines(text);
-    for (const QString &line : lines) {
-        if (!line.contains(QLatin1Char(',')))
+    qsizetype columns = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!lines[i].contains(QLatin1Char(',')))
             continue;
-        accepted << line.split(QLatin1Char(','), Qt::KeepEmptyParts);
+        QStringList fields = lines[i].split(QLatin1Char(','), Qt::KeepEmptyParts);
+        const qsizetype values = fields.size() - 1;
+        if (contents.lines.isEmpty()) {
+            columns = values;
+        } else if (values > columns) {
+            contents.wideLine = i + 1;
+            contents.wideValues = values;
+            contents.lines << std::move(fields);
+            break;
+        }
+        contents.lines << std::move(fields);
     }
-    return accepted;
+    return contents;
 }
 
-QList<QStringList> read(const QString &fileName)
+Contents read(const QString &fileName)
 {
     const QFileInfo info(fileName);
     if (fileName.isEmpty() || !info.exists())
@@ -47,8 +59,35 @@ QList<QStringList> read(const QString &fileName)
     if (info.isDir() || !file.open(QIODevice::ReadOnly))
         throw QuorvaneError(ErrNo::PathFileAccess, AppInfo::title(),
                             QStringLiteral("Path/File access error"));
+    const auto tooLarge = [] {
+        return QuorvaneError(ErrNo::PathFileAccess, AppInfo::title(),
+                             QStringLiteral("Path/File access error: larger than %1 MB, not a results file")
+                                 .arg(maxFileBytes / (1024 * 1024)));
+    };
+    if (info.size() > maxFileBytes)
+        throw tooLarge();
+    // The size can change between the look and the read, and a device
+    // reports none at all: never read more than the limit and one byte.
+    const QByteArray bytes = file.read(maxFileBytes + 1);
+    if (bytes.size() > maxFileBytes)
+        throw tooLarge();
     // The script writes in the local code page; names are plain ASCII in practice.
-    return parse(QString::fromLocal8Bit(file.readAll()));
+    return parse(QString::fromLocal8Bit(bytes));
+}
+
+QString describe(const QString &description, const QString &fileName)
+{
+    return description + QStringLiteral(" -- ") + QDir::toNativeSeparators(fileName);
+}
+
+QString describeWideLine(const Contents &contents, const QString &fileName)
+{
+    const qsizetype columns = contents.lines.isEmpty() ? 0 : contents.lines.first().size() - 1;
+    return describe(QStringLiteral("Invalid Col value"), fileName) +
+           QStringLiteral(", line %1: %2 values, more than the %3 of the first line")
+               .arg(contents.wideLine)
+               .arg(contents.wideValues)
+               .arg(columns);
 }
 
 } // namespace quorvane::ResultsFile

@@ -1,5 +1,6 @@
 #include "ui/ErrorBoxes.h"
 
+#include "ccase/Commands.h"
 #include "ui/AppInfo.h"
 #include "ui/QuorvaneError.h"
 
@@ -74,6 +75,35 @@ ErrorBox history(const QString &description)
 {
     return ErrorBox{QStringLiteral("ERROR::") + description + CrLf + QStringLiteral("Error from Quorvane"),
             QStringLiteral("ERROR"), MsgIcon::Exclamation};
+}
+
+ErrorBox unsafeArgument(const QString &visibleText, const QString &reason)
+{
+    return ErrorBox{QStringLiteral("Cannot pass \"") + visibleText + QStringLiteral("\" to ClearCase: it ") + reason
+                + QStringLiteral(", so ClearCase would not read it as one name.") + CrLf
+                + QStringLiteral("Nothing was run."),
+            QStringLiteral("Invalid Name"), MsgIcon::Exclamation};
+}
+
+ErrorBox unsafeReplicaName(const QString &vobTag, const QString &visibleName, const QString &reason)
+{
+    return ErrorBox{QStringLiteral("The replica listing of VOB ") + Commands::visible(vobTag)
+                + QStringLiteral(" holds the name \"") + visibleName + QStringLiteral("\": it ") + reason
+                + QStringLiteral(", so it cannot be a replica's name.") + CrLf
+                + QStringLiteral("The VOB was not opened."),
+            QStringLiteral("Invalid Name"), MsgIcon::Exclamation};
+}
+
+ErrorBox uncheckedVobs(const QStringList &tags)
+{
+    QStringList shown;
+    for (const QString &tag : tags)
+        shown << QLatin1Char('"') + Commands::visible(tag) + QLatin1Char('"');
+    const QString count = tags.size() == 1 ? QStringLiteral("1 VOB could not be checked: ")
+                                           : QStringLiteral("%1 VOBs could not be checked: ").arg(tags.size());
+    return ErrorBox{count + shown.join(QStringLiteral(", ")) + CrLf
+                + QStringLiteral("Their tags cannot be passed to ClearCase as one argument; they are not listed."),
+            QStringLiteral("Error..."), MsgIcon::Exclamation};
 }
 
 ErrorBox gridInput(const QString &description)

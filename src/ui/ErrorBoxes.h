@@ -37,6 +37,15 @@ ErrorBox processFailed(const QString &description, const QString &commandLine);
 ErrorBox history(const QString &description);
 // "Error::" desc CR LF "Must type a numeric value"; title "Error..."; stop.
 ErrorBox gridInput(const QString &description);
+// A name or tag that cannot go into a command line as one argument: says
+// which text and why, and that nothing was run; title "Invalid Name".
+ErrorBox unsafeArgument(const QString &visibleText, const QString &reason);
+// A replica name from lsreplica that no replica can have: names the VOB,
+// the name and why; title "Invalid Name".
+ErrorBox unsafeReplicaName(const QString &vobTag, const QString &visibleName, const QString &reason);
+// After the replicated-only pass: "3 VOBs could not be checked: " and the
+// tags; title "Error...".
+ErrorBox uncheckedVobs(const QStringList &tags);
 // A repair refused because the list's selected VOB is not the one whose
 // replicas are shown (either may be empty); title = app title.
 ErrorBox wrongVob(const QString &selected, const QString &shown);

@@ -153,6 +153,7 @@ void VobListPanel::loadVobsButClick()
         return;
 
     bool passBegun = false;
+    QStringList unchecked;
     try {
         m_list->clear();
         m_feedback.setBusy(true, QString());
@@ -161,7 +162,7 @@ void VobListPanel::loadVobsButClick()
         m_feedback.setMsg(LoadingMessage);
         if (m_onlyReplicatedOnlyCB->isChecked()) {
             passBegun = true;
-            checkReplicated();
+            unchecked = checkReplicated();
         }
     } catch (const std::exception &e) {
         reportLoadError(describe(e));
@@ -182,6 +183,8 @@ void VobListPanel::loadVobsButClick()
     if (passBegun) {
         for (const auto &step : closing)
             ignoringErrors(step);
+        if (!unchecked.isEmpty())
+            ignoringErrors([&] { showBox(m_feedback.dialogs(), ErrorBoxes::uncheckedVobs(unchecked)); });
         return;
     }
     try {
@@ -203,9 +206,12 @@ void VobListPanel::reportLoadError(const QString &description)
 }
 
 // A VOB counts as replicated when "lsreplica -siblings" prints anything for
-// it; one that cannot be checked leaves the list without a message.
-void VobListPanel::checkReplicated()
+// it; one that cannot be checked leaves the list without a message. A tag
+// that cannot even go into the command as one argument is not sent (it
+// could name another VOB or an option) and is answered with in the end.
+QStringList VobListPanel::checkReplicated()
 {
+    QStringList unsendable;
     int position = 0;
     // Once the window is closing, the VOBs not yet checked no longer matter.
     while (position < m_list->count() && !m_feedback.closing()) {
@@ -216,7 +222,10 @@ void VobListPanel::checkReplicated()
             QCoreApplication::processEvents();
         });
         QString output;
-        ignoringErrors([&] { output = m_clearTool.CmdExec(Commands::vobCheck(tag)); });
+        if (Commands::argumentFault({tag}))
+            unsendable << tag;
+        else
+            ignoringErrors([&] { output = m_clearTool.CmdExec(Commands::vobCheck(tag)); });
         ignoringErrors([&] { m_feedback.setStatus(CheckingPrefix + tag); });
         // After a removal the same position holds the next entry. Should
         // nothing have been removed, move on rather than check it forever.
@@ -226,6 +235,7 @@ void VobListPanel::checkReplicated()
         if (m_list->count() == before)
             ++position;
     }
+    return unsendable;
 }
 
 } // namespace quorvane

@@ -51,7 +51,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void checkReplicated();
+    QStringList checkReplicated();
     void reportLoadError(const QString &description);
 
     ClearTool &m_clearTool;

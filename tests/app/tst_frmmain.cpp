@@ -39,7 +39,12 @@ QStringList menuItems(const frmMain &w, const QString &name)
 }
 
 const QString Dev = u"/vobs/dev"_s;
-const QString FileNotFound = u"ERROR... ERROR::53::File not found\r\nReport Bug to bugs@belmora.example"_s;
+// The box of a results file the script did not write, naming it.
+QString fileNotFound(const LoaderFixture &f, const QString &name)
+{
+    return u"ERROR... ERROR::53::File not found -- "_s + QDir::toNativeSeparators(QDir(f.services.workDir).filePath(name))
+        + u"\r\nReport Bug to bugs@belmora.example"_s;
+}
 
 // Replicas "r1of<n>" ... mastered by the first (the local one); the second has
 // not yet imported the first one's latest work: column 1 of the actual matrix
@@ -390,7 +395,7 @@ private slots:
         for (const ScriptedDialogs::Box &box : std::as_const(f.dialogs.boxes))
             shown << box.title + u' ' + box.prompt;
         const QString refusal = u"ERROR... ERROR::"_s + error + u"\r\nReport Bug to bugs@belmora.example"_s;
-        QCOMPARE(shown, refused.isEmpty() ? QStringList({FileNotFound, FileNotFound}) : QStringList{refusal});
+        QCOMPARE(shown, refused.isEmpty() ? QStringList({fileNotFound(f, u"_results.txt"_s), fileNotFound(f, u"_results_local.txt"_s)}) : QStringList{refusal});
         QCOMPARE(f.log.size(), refused == u"desc"_s ? 1 : refused.isEmpty() ? 3 : 2);
         QVERIFY(windowReleased(w) && !w.graph()->isHidden());
         QCOMPARE(w.graph()->GMyReplicaName(), refused == u"desc"_s ? before : u"r1of3"_s);
@@ -453,6 +458,36 @@ private slots:
             QCOMPARE(d->windowTitle(), u"get_replica_info.pl wrote no results"_s);
         }
         QVERIFY(windowReleased(w));
+    }
+
+    // A replica name with a control character in it (a line end that
+    // lsreplica passed on) is refused before anything of the VOB is shown:
+    // the VOB shown before stays, with its sites and grids, and the script
+    // does not run.
+    void controlCharacterInReplicaNameIsRefused()
+    {
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        w.show();
+        addDemoVobs(f);
+        f.open(u"/vobs/docs"_s);
+        const QList<QStringList> grid = gridCells(w.epochView()->Grid1());
+        const qsizetype sites = w.graph()->allSites().size();
+        f.addVob(u"/vobs/odd"_s, {u"r1"_s, u"r1,d1,h1,r1@/vobs/odd,r2\nr3,d2,h2,r1@/vobs/odd,"_s,
+                                  {{u"r1"_s, u"1"_s, u"1"_s}}, {{u"r1"_s, u"1"_s, u"1"_s}}});
+        f.log.clear();
+        f.open(u"/vobs/odd"_s);
+
+        QCOMPARE(f.log.size(), 2); // desc and lsreplica; no script
+        QCOMPARE(f.dialogs.boxes.size(), 1);
+        QCOMPARE(f.dialogs.boxes[0].title, u"Invalid Name"_s);
+        QCOMPARE(f.dialogs.boxes[0].prompt,
+                 u"The replica listing of VOB /vobs/odd holds the name \"r2<U+000A>r3\": it holds a control "
+                 "character (<U+000A>), so it cannot be a replica's name.\r\nThe VOB was not opened."_s);
+        QVERIFY(windowReleased(w) && !w.graph()->isHidden());
+        QCOMPARE(w.graph()->allSites().size(), sites);
+        QCOMPARE(gridCells(w.epochView()->Grid1()), grid);
+        QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:/vobs/docs"_s);
     }
 };
 

@@ -216,6 +216,54 @@ private slots:
                                   assignColor(qint64(top) + 2)}));
     }
 
+    // 80 twips a character, in 64 bits: a name long enough to overflow that
+    // in 32 bits gets the widest label instead of a negative width.
+    void labelWidthClamped()
+    {
+        QCOMPARE(SiteLayout::labelWidth(QString()), 0);
+        QCOMPARE(SiteLayout::labelWidth(u"alpha"_s), 400);
+        QCOMPARE(SiteLayout::labelWidth(QString(Twips::maxTextWidth / 80, u'a')), Twips::maxTextWidth);
+        QCOMPARE(SiteLayout::labelWidth(QString(Twips::maxTextWidth / 80 + 1, u'a')), Twips::maxTextWidth);
+        QCOMPARE(SiteLayout::labelWidth(QString(27'000'000, u'a')), Twips::maxTextWidth);
+    }
+
+    // Grouping the listing's fields into sites: sites are made by names;
+    // the fields of an empty name's group go to the site before; what
+    // cannot be grouped is an error, with the sites read up to there.
+    void groupSiteFields_data()
+    {
+        QTest::addColumn<QString>("listing");
+        QTest::addColumn<int>("perSite");
+        QTest::addColumn<int>("last"); // -2: the listing's last field
+        QTest::addColumn<QStringList>("sites"); // name|date|host|master
+        QTest::addColumn<int>("error");
+        QTest::newRow("two sites, final comma") << u"a,d1,h1,a@\\p,b,d2,h2,a@\\p,"_s << 4 << -2
+                                                << QStringList{u"a|d1|h1|a@\\p"_s, u"b|d2|h2|a@\\p"_s} << 0;
+        QTest::newRow("empty name: fields to the site before") << u"a,d1,h1,m1,,d2,h2,m2,"_s << 4 << -2
+                                                               << QStringList{u"a|d2|h2|m2"_s} << 0;
+        QTest::newRow("fields before any name") << u",d,h,m,b,d,h,m,"_s << 4 << -2 << QStringList() << int(ErrNo::ObjectNotSet);
+        QTest::newRow("past the last field") << u"a,d"_s << 4 << 3 << QStringList{u"a|d||"_s} << int(ErrNo::SubscriptOutOfRange);
+        QTest::newRow("no fields per site") << u"a,d,h,m"_s << 0 << -2 << QStringList() << int(ErrNo::DivisionByZero);
+        QTest::newRow("five per site: the fifth is no one's") << u"a,d,h,m,x,b,e,i,n,y"_s << 5 << -2
+                                                             << QStringList{u"a|d|h|m"_s, u"b|e|i|n"_s} << 0;
+        QTest::newRow("nothing listed") << QString() << 4 << -2 << QStringList() << 0;
+    }
+    void groupSiteFields()
+    {
+        QFETCH(QString, listing);
+        QFETCH(int, perSite);
+        QFETCH(int, last);
+        QFETCH(QStringList, sites);
+        QFETCH(int, error);
+        const QStringList fields = listing.isEmpty() ? QStringList() : listing.split(u',');
+        const ListedSites listed = quorvane::groupSiteFields(fields, perSite, last == -2 ? int(fields.size()) - 1 : last);
+        QStringList got;
+        for (const ListedSite &site : listed.sites)
+            got << QStringList{site.name, site.dateCreated, site.replicaHost, site.master}.join(u'|');
+        QCOMPARE(got, sites);
+        QCOMPARE(listed.error ? listed.error->number() : 0, error);
+    }
+
     void placement_data()
     {
         QTest::addColumn<int>("site");

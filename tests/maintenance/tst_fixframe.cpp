@@ -30,12 +30,13 @@ struct Rig {
     test::FakeFeedback fb;
     LongActionGuard guard;
     QStringList log;
+    QString vobTag = u"\\proj"_s;
     std::unique_ptr<FixFrame> frame;
 
     Rig()
     {
         frame = std::make_unique<FixFrame>(
-            shell, fb, guard, [] { return u"\\proj"_s; }, [this] { log << refresh[0]; }, [this] { log << refresh[1]; });
+            shell, fb, guard, [this] { return vobTag; }, [this] { log << refresh[0]; }, [this] { log << refresh[1]; });
         frame->setSiblingReplicas({u"r1"_s, u"r2"_s});
         shell.action = [this](const QString &line) { log << line; };
         frame->show();
@@ -81,12 +82,14 @@ private slots:
         QTest::newRow("specify") << 0 << 1 << 1 << u"42"_s << true << true << force + u"42"_s << r1;
         QTest::newRow("specify blanks around") << 0 << 1 << 1 << u" 950\t"_s << true << true << force + u"950"_s << r1;
         QTest::newRow("specify leading zeros") << 0 << 1 << 1 << u"0042"_s << true << true << force + u"42"_s << r1;
+        QTest::newRow("specify many leading zeros") << 0 << 1 << 1 << u"0000397924260"_s << true << true << force + u"397924260"_s << r1;
+        QTest::newRow("specify zero as zeros") << 0 << 1 << 1 << u"000000000000"_s << true << true << force + u"0"_s << r1;
         QTest::newRow("specify largest") << 0 << 1 << 1 << u"2147483647"_s << true << true << force + u"2147483647"_s << r1;
         QTest::newRow("actual, text ignored") << 0 << 1 << 0 << u"<epoch>"_s << true << true << actual << r1;
         QTest::newRow("local table") << 0 << 1 << 2 << u"42"_s << true << true << actual << r1;
         QTest::newRow("cancelled") << 0 << 2 << 0 << u"42"_s << true << false << QString() << u"Synchronizing replica r2"_s;
         QTest::newRow("no replica") << 0 << 0 << 0 << u"42"_s << true << true << QString() << u"Synchronizing replica <select_replica>"_s;
-        for (const QString &bad : {u"<epoch>"_s, QString(), u"5 r2=0"_s, u"-1"_s, u"2147483648"_s})
+        for (const QString &bad : {u"<epoch>"_s, QString(), u"5 r2=0"_s, u"-1"_s, u"2147483648"_s, u"000002147483648"_s, u"00 1"_s})
             QTest::addRow("invalid \"%s\"", qPrintable(bad)) << 0 << 1 << 1 << bad << true << true << QString() << r1;
         QTest::newRow("sync all") << 1 << 0 << 2 << QString() << true << true << exportAll << all;
         QTest::newRow("sync all ignores hidden target") << 1 << 1 << 2 << QString() << true << true << exportAll << all;
@@ -127,6 +130,62 @@ private slots:
         QCOMPARE(rig.boxes(), button == 0 && replica > 0 ? QStringList{box} : QStringList()); // a sync asks nothing
         if (invalid) // the text stays for the user to correct
             QVERIFY(rig.epochTxt()->text() == epoch && rig.frame->focusWidget() == rig.epochTxt());
+    }
+
+    // A name or tag that would not reach multitool as one argument stops
+    // the fix and the sync before anything runs (the import of a sync
+    // included), with a box that names it; names ClearCase allows go out
+    // unchanged.
+    void unsafeNamesRunNothing_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("sibling"); // replaces r2, chosen in the button's combo
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("refused"); // as the box shows it; empty: the commands run
+        QTest::addColumn<QString>("reason");
+        const QString proj = u"\\proj"_s;
+        for (int button : {0, 1}) {
+            const char *what = button == 0 ? "fix" : "sync";
+            QTest::addRow("%s: blank", what) << button << u"a b"_s << false << proj << u"a b"_s << u"holds a blank"_s;
+            QTest::addRow("%s: quote", what) << button << u"a\"b"_s << false << proj << u"a\"b"_s << u"holds a double quote"_s;
+            QTest::addRow("%s: line end", what) << button << u"a\nb"_s << false << proj << u"a<U+000A>b"_s
+                                                << u"holds a control character (<U+000A>)"_s;
+            QTest::addRow("%s: option", what) << button << u"-import"_s << false << proj << u"-import"_s
+                                              << u"starts with \"-\", which reads as an option"_s;
+            QTest::addRow("%s: tag with a blank", what) << button << u"r2"_s << false << u"\\my proj"_s
+                                                        << u"\\my proj"_s << u"holds a blank"_s;
+            QTest::addRow("%s: allowed", what) << button << u"site-2.b_c"_s << false << u"/vobs/x-y"_s << QString() << QString();
+        }
+        QTest::newRow("sync all: one bad target") << 1 << u"x\ty"_s << true << proj << u"x<U+0009>y"_s
+                                                  << u"holds a control character (<U+0009>)"_s;
+    }
+    void unsafeNamesRunNothing()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, sibling);
+        QFETCH(bool, all);
+        QFETCH(QString, tag);
+        QFETCH(QString, refused);
+        QFETCH(QString, reason);
+        Rig rig;
+        rig.vobTag = tag;
+        rig.frame->setSiblingReplicas({u"r1"_s, sibling});
+        rig.combo(button)->setCurrentIndex(2);
+        rig.syncAll()->setChecked(all);
+        rig.frame->fixOrSync(button);
+
+        if (refused.isEmpty()) {
+            QCOMPARE(rig.log.size(), button == 0 ? 3 : 4);
+            QVERIFY2(rig.log.filter(sibling + u'@' + tag).size() == 1, qPrintable(rig.log.join(u'|')));
+            return;
+        }
+        QCOMPARE(rig.log, QStringList());
+        QCOMPARE(rig.boxes(), QStringList{u"Invalid Name|Cannot pass \"%1\" to ClearCase: it %2, so ClearCase would not "
+                                          "read it as one name.\r\nNothing was run.|%3"_s.arg(refused, reason)
+                                              .arg(int(MsgButtons::Ok))});
+        QVERIFY(rig.busyOnce(button == 0 ? u"Synchronizing replica "_s + sibling : u"Synchronizing "_s
+                                 + (all ? u"all replicas"_s : u"replica "_s + sibling)));
     }
 
     void errorStopsBeforeRefresh()

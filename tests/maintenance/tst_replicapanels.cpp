@@ -221,6 +221,40 @@ private slots:
         QVERIFY(!rig.fb.busyOn);
     }
 
+    // A replica name or VOB tag that would not reach cleartool as one
+    // argument: choosing it runs neither the script nor the history of
+    // sync dates, the history window asks nothing, and each time a box
+    // names the text.
+    void unsafeNamesAskNothing_data()
+    {
+        QTest::addColumn<QString>("replica");
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("blank") << u"r 2"_s << u"\\proj"_s << u"r 2"_s;
+        QTest::newRow("line end") << u"r2\r\n"_s << u"\\proj"_s << u"r2<U+000D><U+000A>"_s;
+        QTest::newRow("option") << u"-all"_s << u"\\proj"_s << u"-all"_s;
+        QTest::newRow("quote in tag") << u"r2"_s << u"\\pr\"oj"_s << u"\\pr\"oj"_s;
+    }
+    void unsafeNamesAskNothing()
+    {
+        QFETCH(QString, replica);
+        QFETCH(QString, tag);
+        QFETCH(QString, shown);
+        Rig rig;
+        rig.tag = tag;
+        rig.combo()->addItem(replica);
+        rig.combo()->setCurrentIndex(3);
+        rig.panel.showHistory();
+        QCOMPARE(rig.log, QStringList());
+        QCOMPARE(rig.fb.scripted.boxes.size(), 2);
+        for (const auto &b : rig.fb.scripted.boxes) {
+            QCOMPARE(b.title, u"Invalid Name"_s);
+            QVERIFY2(b.prompt.startsWith(u"Cannot pass \""_s + shown + u"\" to ClearCase"_s), qPrintable(b.prompt));
+        }
+        QVERIFY(!rig.fb.busyOn);
+        QVERIFY(rig.image()->isHidden());
+    }
+
     // A site's double click: six fields and their tooltips, the highlight
     // (given the filled fields, before the history is asked), then the dates.
     void siteDetails()

@@ -1,8 +1,12 @@
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
+#include "replicas/ResultsFile.h"
 #include "support/FakeFeedback.h"
+#include "ui/Twips.h"
 
+#include <QDir>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace quorvane;
@@ -92,12 +96,79 @@ private slots:
         row("empty file after clean", "example_crlf.txt+empty.txt", u"REPLICA NAME,r1,r2,r3;r3,5,6,9"_s,
             "00000");
         // A failing fill keeps what it wrote, and the flags of the fill before.
+        // The box names the file, and the line where one is at fault.
+        const QString data = QDir::toNativeSeparators(QStringLiteral(QUORVANE_TEST_DATA "/replicas/"));
         row("missing file", "example_crlf.txt+no_such.txt", u"REPLICA NAME,r1,r2,r3;r3,5,6,9"_s, "00100",
-            u"ERROR::53::File not found\r\nReport Bug to bugs@belmora.example"_s);
+            u"ERROR::53::File not found -- %1no_such.txt\r\nReport Bug to bugs@belmora.example"_s.arg(data));
         row("line wider than the first", "example_crlf.txt+toowide.txt",
             u"REPLICA NAME,r1,r2;r1,5,7;r2,5,7"_s, "00100",
-            u"ERROR::30010::Invalid Col value\r\nReport Bug to bugs@belmora.example"_s);
+            u"ERROR::30010::Invalid Col value -- %1toowide.txt, line 2: 3 values, more than the 2 of the "
+            u"first line"
+            "\r\nReport Bug to bugs@belmora.example"_s.arg(data));
     }
+    // A results file is read only up to its size limit: one of exactly the
+    // limit fills the grid, one byte more is refused before anything is
+    // read, and so is a folder; each box names the file.
+    void sizeLimit_data()
+    {
+        QTest::addColumn<qint64>("bytes"); // -1: a folder of that name
+        QTest::addColumn<QString>("cells");
+        QTest::addColumn<QString>("error"); // the description before the file name
+        const QString accessError = u"75::Path/File access error"_s;
+        QTest::newRow("at the limit") << ResultsFile::maxFileBytes << u"REPLICA NAME,r1;r1,5"_s << QString();
+        QTest::newRow("one byte over") << ResultsFile::maxFileBytes + 1 << u",;,"_s
+                                       << accessError + u": larger than 16 MB, not a results file"_s;
+        QTest::newRow("a folder") << qint64(-1) << u",;,"_s << accessError;
+    }
+    void sizeLimit()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, cells);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const QString name = dir.filePath(u"_results.txt"_s);
+        if (bytes < 0) {
+            QVERIFY(QDir(dir.path()).mkdir(u"_results.txt"_s));
+        } else {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            // One row, then a line without a comma that takes up the rest.
+            const QByteArray row = "r1,5\r\n";
+            file.write(row);
+            file.write(QByteArray(bytes - row.size(), 'x'));
+        }
+        Fixture f;
+        f.view.fillEpochGrid(f.g1(), f.view.actualOutOfSync, name);
+        QCOMPARE(texts(f.g1()), cells);
+        QCOMPARE(f.boxes(), error.isEmpty()
+                                ? QStringList()
+                                : QStringList{u"ERROR::%1 -- %2\r\nReport Bug to bugs@belmora.example"_s.arg(
+                                      error, QDir::toNativeSeparators(name))});
+    }
+
+    // Column widths come from the names' lengths; a name long enough to
+    // overflow the arithmetic gets the widest column instead.
+    void longNameWidth()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath(u"_results.txt"_s);
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray longName(8 * 1024 * 1024, 'n');
+        file.write("r1,1,1\r\n" + longName + ",1,1\r\n");
+        file.close();
+        Fixture f;
+        f.view.fillEpochGrid(f.g1(), f.view.actualOutOfSync, name);
+        QCOMPARE(f.boxes(), QStringList());
+        QCOMPARE(f.g1()->colWidth(0), Twips::maxTextWidth);
+        QCOMPARE(f.g1()->colWidth(2), Twips::maxTextWidth);
+        QCOMPARE(f.g1()->textMatrix(2, 0).size(), longName.size());
+        // Past where 100 twips a character leave 32 bits (the results file's
+        // size limit keeps such names out of the grid).
+        QCOMPARE(Twips::textWidth(25'000'000, 100), Twips::maxTextWidth);
+        QCOMPARE(Twips::textWidth(9, 100), 900);
+    }
+
     void fill()
     {
         QFETCH(QString, files);

@@ -62,6 +62,7 @@ private slots:
         QTest::newRow("blanks, tabs, CR LF") << u"  lsvob \t -s  \r\n"_s << QStringList{u"lsvob"_s, u"-s"_s};
         QTest::newRow("quotes inside a word, empty word") << u"a\"b c\"d 'e f' \"\" x"_s
                                                           << QStringList{u"ab cd"_s, u"e f"_s, QString(), u"x"_s};
+        QTest::newRow("quoted line end and tab") << u"echo \"a\rb\" 'c\td'"_s << QStringList{u"echo"_s, u"a\rb"_s, u"c\td"_s};
         QTest::newRow("unmatched quote") << u"desc -fmt \"%n vob:/x"_s << QStringList{kError};
     }
     void tokenize()

@@ -86,6 +86,48 @@ private slots:
         if (!tagsError.isEmpty())
             QCOMPARE(fb.scripted.boxes[0].prompt, u"Error::"_s + tagsError + u"\r\ngetVobsList()"_s);
     }
+
+    // A tag that cannot go into the check as one argument is never sent;
+    // it leaves the list like any VOB that cannot be checked, but all such
+    // tags are named in one box at the end. With the box cleared nothing is
+    // checked, so nothing is reported.
+    void uncheckableTagsAreReported()
+    {
+        for (const bool onlyReplicated : {true, false}) {
+            test::ScriptedClearTool ct;
+            ct.tags = QStringList{u"\\ok"_s, u"\\my vob"_s, u"\\not"_s, u"-x"_s, u"\\a\nb"_s};
+            ct.outputs.insert(u"lsreplica -siblings -s -invob \\ok"_s, u"other_site\n"_s);
+            ct.outputs.insert(u"lsreplica -siblings -s -invob \\not"_s, QString());
+            test::FakeFeedback fb;
+            LongActionGuard guard;
+            VobListPanel panel(ct, fb, guard);
+            panel.findChild<QCheckBox *>(u"onlyReplicatedOnlyCB"_s)->setChecked(onlyReplicated);
+            panel.findChild<QToolButton *>(u"loadVobsBut"_s)->click();
+
+            if (!onlyReplicated) {
+                QCOMPARE(panel.list()->count(), 5);
+                QCOMPARE(fb.scripted.boxes.size(), 0);
+                continue;
+            }
+            QStringList listed, sent;
+            for (int i = 0; i < panel.list()->count(); ++i)
+                listed << panel.list()->item(i)->text();
+            QCOMPARE(listed, QStringList{u"\\ok"_s});
+            for (const QString &cmd : ct.commands.mid(1))
+                sent << cmd.section(u' ', 4);
+            sent.sort();
+            QCOMPARE(sent, (QStringList{u"\\not"_s, u"\\ok"_s}));
+            QCOMPARE(fb.scripted.boxes.size(), 1);
+            const auto &box = fb.scripted.boxes[0];
+            QCOMPARE(box.title, u"Error..."_s);
+            // The order is the list's; the three are named once each.
+            const QString first = box.prompt.section(u"\r\n"_s, 0, 0);
+            QVERIFY2(first.startsWith(u"3 VOBs could not be checked: "_s), qPrintable(first));
+            for (const QString &shown : {u"\"\\my vob\""_s, u"\"-x\""_s, u"\"\\a<U+000A>b\""_s})
+                QCOMPARE(first.count(shown), 1);
+            QVERIFY(fb.calls.indexOf(u"hideWorking"_s) >= 0);
+        }
+    }
 };
 
 QTEST_MAIN(TestVobListPanel)
