@@ -270,8 +270,6 @@ QByteArray vobBytes(const Vob &vob)
     return QJsonDocument(vobJson(vob)).toJson(QJsonDocument::Indented);
 }
 
-namespace {
-
 QJsonObject documentOf(const QByteArray &bytes, const QString &origin)
 {
     QJsonParseError error{};
@@ -281,6 +279,8 @@ QJsonObject documentOf(const QByteArray &bytes, const QString &origin)
             QStringLiteral("The region file \"%1\" is damaged: %2").arg(origin, error.errorString()));
     return doc.object();
 }
+
+namespace {
 
 // Messages of the model name no file; the reader adds which one it was.
 template <typename Parse>

@@ -84,6 +84,10 @@ struct Region {
     static Region parse(const QByteArray &bytes, const QString &origin);
 };
 
+// The JSON object bytes hold; throws CommandError naming origin as a
+// damaged region file otherwise.
+QJsonObject documentOf(const QByteArray &bytes, const QString &origin);
+
 // One VOB in a document of its own, the form of the files of the region.
 QJsonObject vobJson(const Vob &vob);
 QByteArray vobBytes(const Vob &vob);

@@ -92,15 +92,11 @@ QStringList tagsOf(const Region &region)
 
 QStringList parseIndex(const QByteArray &bytes, const QString &origin)
 {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject())
-        throw CommandError(
-            QStringLiteral("The region file \"%1\" is damaged: %2").arg(origin, error.errorString()));
-    if (doc.object().value(QStringLiteral("format")).toInt() != 2)
+    const QJsonObject doc = documentOf(bytes, origin);
+    if (doc.value(QStringLiteral("format")).toInt() != 2)
         throw CommandError(QStringLiteral("The region file \"%1\" has an unknown format.").arg(origin));
     QStringList tags;
-    for (const QJsonValue &v : doc.object().value(QStringLiteral("vobs")).toArray()) {
+    for (const QJsonValue &v : doc.value(QStringLiteral("vobs")).toArray()) {
         if (!v.isString() || v.toString().isEmpty())
             throw CommandError(
                 QStringLiteral("The region file \"%1\" is damaged: a VOB without a tag.").arg(origin));
