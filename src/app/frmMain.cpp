@@ -7,6 +7,7 @@
 #include "graph/GraphView.h"
 #include "ui/AppInfo.h"
 #include "ui/ErrorBoxes.h"
+#include "ui/EventPump.h"
 #include "ui/Pictures.h"
 #include "ui/QuorvaneError.h"
 #include "ui/frmDetail.h"
@@ -143,6 +144,9 @@ void frmMain::buildWindow()
     m_progBarTimer->setObjectName(QStringLiteral("progBarTimer"));
     m_progBarTimer->setInterval(0);
     connect(m_progBarTimer, &QTimer::timeout, this, &frmMain::progBarTimerTick);
+    m_framePacer = new FramePacer(this);
+    m_framePacer->watch(this);
+    m_framePacer->watch(statusBar());
 }
 
 void frmMain::buildMenus()
@@ -227,6 +231,8 @@ void frmMain::mainTabStripClick()
 void frmMain::setBusy(bool busy, const QString &message)
 {
     try {
+        if (m_framePacer)
+            m_framePacer->setActive(busy);
         if (!busy) {
             setHourglass(false);
             m_progBarTimer->setInterval(0);
@@ -249,7 +255,7 @@ void frmMain::setBusy(bool busy, const QString &message)
 void frmMain::progBarTimerTick()
 {
     try {
-        QCoreApplication::processEvents();
+        EventPump::run();
         const int v = m_progressBar->value();
         m_progressBar->setValue(v >= m_progressBar->maximum() ? 1 : v + 1);
     } catch (const QuorvaneError &e) {
@@ -277,8 +283,10 @@ QString frmMain::status() const
 
 void frmMain::setMsg(const QString &msg, const QString &title)
 {
-    if (!m_working)
+    if (!m_working) {
         m_working = new frmWorking(m_services.aniCursorDir, this);
+        m_framePacer->watch(m_working);
+    }
     m_working->setMsg(msg, title);
 }
 
