@@ -79,6 +79,7 @@ void frmMain::buildPages()
         *m_services.clearTool, *m_services.shell, *this, m_services.workDir, m_services.scriptPath,
         ReplicaDetailLoader::Controls{m_vobList, m_graph, m_epochView, m_replicaFields, m_mainTabStrip,
                                       [this] { resetReplicaCombos(); }});
+    m_fixFrame->setShownVobTag([this] { return m_loader->openedVobTag(); });
 }
 
 QString frmMain::selectedVobTag() const

@@ -178,7 +178,22 @@ void FixFrame::fixOrSync(int index)
             m_feedback.setBusy(false, QString());
             return;
         }
-        m_shell.ShellAndWait(*line, Maintenance::hiddenWindow);
+        if (m_shell.ShellAndWait(*line, Maintenance::hiddenWindow).outcome == ShellResult::Outcome::Cancelled) {
+            m_feedback.setBusy(false, QString());
+            showBox(m_feedback.dialogs(),
+                    ErrorBoxes::cancelled(*line, index == 0 ? QStringLiteral("The epoch table may have been changed "
+                                                                             "in part; open the VOB again to see it.")
+                                                            : QStringLiteral("Packets may have been exported to some "
+                                                                             "replicas; open the VOB again to see "
+                                                                             "its state.")));
+            return;
+        }
+        // The window waits for the command to end before it closes; the
+        // refresh would only hold it up.
+        if (m_feedback.closing()) {
+            m_feedback.setBusy(false, QString());
+            return;
+        }
 
         if (m_showReplicaInfo)
             m_showReplicaInfo();
@@ -194,7 +209,7 @@ void FixFrame::fixOrSync(int index)
 std::optional<QString> FixFrame::prepareFix(const QString &vobTag)
 {
     const QString replica = m_combo[0]->currentText();
-    if (!Maintenance::namesReplica(replica))
+    if (!Maintenance::namesReplica(replica) || !isShownVob(vobTag))
         return std::nullopt;
 
     QString line;
@@ -241,8 +256,28 @@ std::optional<QString> FixFrame::prepareSync(const QString &vobTag)
         exportLine = Commands::exportTo(target, vobTag);
     }
 
-    m_shell.ShellAndWait(Commands::importReceive(vobTag), Maintenance::hiddenWindow);
+    if (!isShownVob(vobTag))
+        return std::nullopt;
+
+    const QString importLine = Commands::importReceive(vobTag);
+    if (m_shell.ShellAndWait(importLine, Maintenance::hiddenWindow).outcome == ShellResult::Outcome::Cancelled) {
+        showBox(m_feedback.dialogs(),
+                ErrorBoxes::cancelled(importLine, QStringLiteral("Packets may have been imported in part; the "
+                                                                 "export was not started.")));
+        return std::nullopt;
+    }
     return exportLine;
+}
+
+bool FixFrame::isShownVob(const QString &vobTag)
+{
+    if (!m_shownVobTag)
+        return true;
+    const QString shown = m_shownVobTag();
+    if (!shown.isEmpty() && vobTag == shown)
+        return true;
+    showBox(m_feedback.dialogs(), ErrorBoxes::wrongVob(vobTag, shown));
+    return false;
 }
 
 void FixFrame::setLabelColour(int index, OleColor colour)

@@ -49,6 +49,11 @@ public:
     // long action runs. Reports its own errors.
     void fixOrSync(int index);
 
+    // The tag of the VOB whose replicas the window shows (empty: none). Once
+    // set, both actions refuse to run when the list's selected VOB differs:
+    // the replicas in the combos belong to the shown VOB only.
+    void setShownVobTag(std::function<QString()> shownVobTag) { m_shownVobTag = std::move(shownVobTag); }
+
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
@@ -59,6 +64,8 @@ private:
     // Runs the import and gives the export command line; nothing when no
     // export target is chosen (then nothing has run).
     [[nodiscard]] std::optional<QString> prepareSync(const QString &vobTag);
+    // Whether the action may go on for this VOB; says why not in a box.
+    [[nodiscard]] bool isShownVob(const QString &vobTag);
     void setLabelColour(int index, OleColor colour);
     [[nodiscard]] QString busyMessage(int index) const;
 
@@ -66,6 +73,7 @@ private:
     Feedback &m_feedback;
     LongActionGuard &m_guard;
     std::function<QString()> m_vobTag;
+    std::function<QString()> m_shownVobTag;
     std::function<void()> m_showReplicaInfo;
     std::function<void()> m_loadReplicaDetail;
 

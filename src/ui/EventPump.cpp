@@ -12,7 +12,7 @@ namespace {
 bool g_running = false;
 } // namespace
 
-void EventPump::run()
+void EventPump::run(QEventLoop::ProcessEventsFlags flags)
 {
     if (g_running)
         return;
@@ -21,7 +21,7 @@ void EventPump::run()
     struct Reset {
         ~Reset() { g_running = false; }
     } reset;
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(flags);
 }
 
 bool EventPump::running()

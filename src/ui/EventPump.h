@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -15,7 +16,7 @@ namespace quorvane {
 // falls due inside the per-VOB pump) it returns at once instead of nesting a
 // second one, which would only run the same events again.
 namespace EventPump {
-void run();
+void run(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 [[nodiscard]] bool running();
 } // namespace EventPump
 
