@@ -70,4 +70,18 @@ inline double growth(double n1, double t1, double n2, double t2)
     return std::log(t2 / t1) / std::log(n2 / n1);
 }
 
+// Window benchmarks run offscreen unless a display is set; call before the
+// application object is made.
+inline void offscreenWithoutDisplay()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// The number in argv[index], or fallback when there are fewer arguments.
+inline int argument(int argc, char *argv[], int index, int fallback)
+{
+    return argc > index ? QString::fromLocal8Bit(argv[index]).toInt() : fallback;
+}
+
 } // namespace quorvane::bench

@@ -58,7 +58,7 @@ int main(int argc, char **argv)
     view.show();
     QApplication::processEvents();
 
-    const int runs = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 7;
+    const int runs = bench::argument(argc, argv, 1, 7);
     const int sizes[] = {50, 100, 200, 400, 1000};
     QList<double> medians;
     for (int n : sizes) {

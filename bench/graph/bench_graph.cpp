@@ -75,10 +75,9 @@ Cycle run(int n, int runs)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::offscreenWithoutDisplay();
     QApplication app(argc, argv);
-    const int runs = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 7;
+    const int runs = bench::argument(argc, argv, 1, 7);
     const int sizes[] = {36, 100, 400, 1000};
     QList<double> medians;
     for (int n : sizes)

@@ -183,10 +183,9 @@ Measured measure(int replicas, int runs)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::offscreenWithoutDisplay();
     QApplication app(argc, argv);
-    const int runs = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 5;
+    const int runs = bench::argument(argc, argv, 1, 5);
     if (runs < 1) {
         std::fprintf(stderr, "usage: bench_loader [RUNS>=1]\n");
         return 2;

@@ -55,7 +55,7 @@ const QStringList Check{QStringLiteral("lsreplica"), QStringLiteral("-siblings")
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 11;
+    const int runs = bench::argument(argc, argv, 1, 11);
     QTemporaryDir small, large;
     for (const auto &[dir, vobs] : {std::pair{&small, 20}, {&large, 2000}}) {
         if (runOnce(dir->path(), QStringLiteral("ccsim"),

@@ -131,11 +131,10 @@ Load programClientLoad(ClearTool &tool)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::offscreenWithoutDisplay();
     QApplication app(argc, argv);
-    const int vobs = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2000;
-    const int runs = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 7;
+    const int vobs = bench::argument(argc, argv, 1, 2000);
+    const int runs = bench::argument(argc, argv, 2, 7);
     const QString clearTool = SimDir + QStringLiteral("/cleartool");
 
     QTemporaryDir region;
