@@ -460,6 +460,61 @@ private slots:
         for (const FlexGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
             QVERIFY(!gridCells(grid).value(1).value(0).startsWith(u"elsewhere"_s));
     }
+
+    // When the script leaves neither results file, what it said on its error
+    // stream (or how it ended) is shown beside the missing-file boxes; not
+    // when one file came, nor when the user stopped it.
+    void scriptFailureShown_data()
+    {
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("tail");
+        QTest::addColumn<int>("filesWritten"); // 0 none, 1 only the local one
+        QTest::addColumn<QString>("detail");   // empty: no detail window
+        const QString why = u"cleartool: Error: Unable to locate VOB.\r\nget_replica_info.pl: cannot list the replicas of VOB \"/vobs/dev\"."_s;
+        const int ran = int(ShellResult::Outcome::Ran);
+        QTest::newRow("script said why") << ran << 1 << why << 0 << why;
+        QTest::newRow("script said nothing")
+            << ran << 3 << QString() << 0 << u"The script ended with status 3 and said nothing on its error stream."_s;
+        QTest::newRow("script crashed") << int(ShellResult::Outcome::Crashed) << 0 << QString() << 0
+                                        << u"The script ended abnormally."_s;
+        QTest::newRow("ccperl not started") << int(ShellResult::Outcome::NotStarted) << 0
+                                            << u"Program not found: ccperl"_s << 0 << u"Program not found: ccperl"_s;
+        QTest::newRow("user stopped it") << int(ShellResult::Outcome::Cancelled) << 0 << why << 0 << QString();
+        QTest::newRow("one file written") << ran << 1 << why << 1 << QString();
+    }
+    void scriptFailureShown()
+    {
+        QFETCH(int, outcome);
+        QFETCH(int, exitCode);
+        QFETCH(QString, tail);
+        QFETCH(int, filesWritten);
+        QFETCH(QString, detail);
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        w.show();
+        addDemoVobs(f);
+        f.vobs[Dev].actual.clear();
+        if (filesWritten == 0)
+            f.vobs[Dev].local.clear();
+        f.shell.result.outcome = ShellResult::Outcome(outcome);
+        f.shell.result.exitCode = exitCode;
+        f.shell.result.errorTail = tail;
+        f.open(Dev);
+
+        // The missing-file boxes stay; a stopped script has its own box instead.
+        const bool stopped = outcome == int(ShellResult::Outcome::Cancelled);
+        QCOMPARE(f.dialogs.boxes.size(), stopped || filesWritten == 1 ? 1 : 2);
+        const frmDetail *d = w.detailForm();
+        if (detail.isEmpty()) {
+            QVERIFY(!d || !d->isVisible());
+        } else {
+            QVERIFY(d && d->isVisible());
+            QCOMPARE(d->text(), QString(detail).replace(u"\r\n"_s, u"\n"_s)); // the text box keeps LF only
+            QCOMPARE(d->windowTitle(), u"get_replica_info.pl wrote no results"_s);
+        }
+        QVERIFY(windowReleased(w));
+    }
 };
 
 QTEST_MAIN(TestFrmMain)
