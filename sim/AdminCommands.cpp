@@ -41,7 +41,7 @@ void needArgs(const QStringList &args, qsizetype lo, qsizetype hi)
 void forReplicas(const Context &ctx, const QString &selector, const std::function<void(Replica &)> &change)
 {
     const Selector sel = parseSelector(selector, true);
-    ctx.store.modify([&](Region &region) {
+    ctx.store.modify({sel.tag}, [&](Region &region) {
         Vob &v = findVob(region, sel.tag);
         if (sel.replica == QLatin1String("*")) {
             for (Replica &r : v.replicas)
@@ -121,7 +121,7 @@ int run(const QStringList &args, Context &ctx)
         forReplicas(ctx, args.at(1), [&](Replica &r) { r.latencyMs = ms; });
     } else if (command == QLatin1String("show")) {
         needArgs(args, 1, 1);
-        ctx.output.out(show(findVob(ctx.store.read(), args.at(1))));
+        ctx.output.out(show(findVob(ctx.store.read({args.at(1)}), args.at(1))));
     } else if (command == QLatin1String("log")) {
         needArgs(args, 0, 0);
         ctx.output.out(ctx.store.logText());

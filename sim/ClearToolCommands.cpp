@@ -60,7 +60,7 @@ int lsvob(const QStringList &args, Context &ctx)
 {
     const ParsedArgs a = parseArgs(args, {{QStringLiteral("-s/hort")}, {QStringLiteral("-l/ong")}});
     exclusiveFormats(a);
-    const Region region = ctx.store.read();
+    const Region region = a.positional.isEmpty() ? ctx.store.read() : ctx.store.read(a.positional);
     QStringList tags = a.positional.isEmpty() ? region.tags() : a.positional;
     QString out;
     for (const QString &tag : tags) {
@@ -91,7 +91,9 @@ int lsreplica(const QStringList &args, Context &ctx)
                                           {QStringLiteral("-inv/ob"), true},
                                           {QStringLiteral("-sib/lings")}});
     exclusiveFormats(a);
-    const Region region = ctx.store.read();
+    const Region region =
+        ctx.store.read(a.has(QStringLiteral("-invob")) ? QStringList{a.value(QStringLiteral("-invob"))}
+                                                       : tagsNamed(a.positional, false));
     QList<std::pair<const Vob *, const Replica *>> list;
     if (a.has(QStringLiteral("-invob"))) {
         const Vob &v = findVob(region, a.value(QStringLiteral("-invob")));
@@ -131,7 +133,7 @@ int describe(const QStringList &args, Context &ctx)
     exclusiveFormats(a);
     if (a.positional.isEmpty())
         throw CommandError(QStringLiteral("No object given to describe."));
-    const Region region = ctx.store.read();
+    const Region region = ctx.store.read(tagsNamed(a.positional, false));
     QString out;
     for (const QString &object : a.positional) {
         if (object.startsWith(QLatin1String("vob:"))) {
@@ -171,7 +173,7 @@ int lshistory(const QStringList &args, Context &ctx)
                                           {QStringLiteral("-nco")}});
     if (a.positional.isEmpty())
         throw CommandError(QStringLiteral("No object given to list the history of."));
-    const Region region = ctx.store.read();
+    const Region region = ctx.store.read(tagsNamed(a.positional, false));
     const QDateTime now = QDateTime::currentDateTime();
     QString out;
     for (const QString &object : a.positional) {

@@ -28,7 +28,9 @@ QString rowBlock(const Vob &v, const Replica &r, const Row &row)
 int lsepoch(const QStringList &args, Context &ctx)
 {
     const ParsedArgs a = parseArgs(args, {{QStringLiteral("-inv/ob"), true}, {QStringLiteral("-act/ual")}});
-    const Region region = ctx.store.read();
+    const Region region =
+        ctx.store.read(a.has(QStringLiteral("-invob")) ? QStringList{a.value(QStringLiteral("-invob"))}
+                                                       : tagsNamed(a.positional, true));
     if (a.has(QStringLiteral("-invob"))) {
         if (!a.positional.isEmpty() || a.has(QStringLiteral("-actual")))
             throw CommandError(QStringLiteral("\"-invob\" cannot be combined with replica selectors."));
@@ -119,12 +121,12 @@ int chepochActual(const ParsedArgs &a, Context &ctx)
     for (const QString &text : a.positional) {
         try {
             const Selector sel = parseSelector(text, true);
-            const Region region = ctx.store.read();
+            const Region region = ctx.store.read({sel.tag});
             const Replica &r = findReplica(findVob(region, sel.tag), sel.replica);
             if (r.reachable)
                 ctx.wait(r.latencyMs);
             QList<EntryChange> changes;
-            ctx.store.modify([&](Region &reg) {
+            ctx.store.modify({sel.tag}, [&](Region &reg) {
                 changes = Replication::takeActual(findVob(reg, sel.tag), sel.replica,
                                                   a.has(QStringLiteral("-raise_only")));
             });
@@ -153,7 +155,7 @@ int chepoch(const QStringList &args, Context &ctx)
         return chepochActual(a, ctx);
 
     const Selector sel = parseSelector(a.positional.first(), true);
-    const Region region = ctx.store.read();
+    const Region region = ctx.store.read({sel.tag});
     const Vob &v = findVob(region, sel.tag);
     findReplica(v, sel.replica);
     if (sel.replica == v.local) {
@@ -185,7 +187,9 @@ int chepoch(const QStringList &args, Context &ctx)
             return 0;
         }
     }
-    ctx.store.modify([&](Region &reg) { Replication::setEstimate(findVob(reg, sel.tag), sel.replica, values); });
+    ctx.store.modify({sel.tag}, [&](Region &reg) {
+        Replication::setEstimate(findVob(reg, sel.tag), sel.replica, values);
+    });
     ctx.output.out(QStringLiteral("Epoch row successfully set.\n"));
     return 0;
 }
@@ -199,7 +203,7 @@ int exportPackets(const ParsedArgs &a, Context &ctx)
     if (a.positional.isEmpty())
         throw CommandError(QStringLiteral("No replica given to export to."));
     QList<Selector> targets;
-    const Region region = ctx.store.read();
+    const Region region = ctx.store.read(tagsNamed(a.positional, true));
     for (const QString &text : a.positional) {
         const Selector sel = parseSelector(text, true);
         const Vob &v = findVob(region, sel.tag);
@@ -215,7 +219,9 @@ int exportPackets(const ParsedArgs &a, Context &ctx)
         if (r.reachable)
             ctx.wait(r.latencyMs);
         ExportResult result;
-        ctx.store.modify([&](Region &reg) { result = Replication::exportTo(findVob(reg, sel.tag), sel.replica, ctx.moment()); });
+        ctx.store.modify({sel.tag}, [&](Region &reg) {
+            result = Replication::exportTo(findVob(reg, sel.tag), sel.replica, ctx.moment());
+        });
         const QString path = outgoing + result.packet.name;
         ctx.output.out(QStringLiteral("Generating synchronization packet %1\n - shipping order file is %2sh_o_%3\n")
                            .arg(path, outgoing, result.packet.name));
@@ -245,7 +251,7 @@ int importPackets(const ParsedArgs &a, Context &ctx)
     const QString incoming = ctx.store.bay(QStringLiteral("incoming")) + QLatin1Char('/');
     QString out;
     int waiting = 0;
-    ctx.store.modify([&](Region &reg) {
+    const auto importAll = [&](Region &reg) {
         QList<Vob *> vobs;
         if (a.has(QStringLiteral("-invob")))
             vobs << &findVob(reg, a.value(QStringLiteral("-invob")));
@@ -268,7 +274,11 @@ int importPackets(const ParsedArgs &a, Context &ctx)
                 ++waiting;
             }
         }
-    });
+    };
+    if (a.has(QStringLiteral("-invob")))
+        ctx.store.modify({a.value(QStringLiteral("-invob"))}, importAll);
+    else
+        ctx.store.modify(importAll);
     ctx.output.out(out);
     if (waiting > 0) {
         ctx.error(QStringLiteral("%1 packet(s) not applied: they depend on changes not yet received.").arg(waiting));

@@ -3,6 +3,7 @@
 #include "sim/CommandError.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 
 #include <algorithm>
 #include <utility>
@@ -227,25 +228,84 @@ Replica replicaFrom(const QJsonValue &v)
 
 } // namespace
 
+QJsonObject vobJson(const Vob &v)
+{
+    QJsonArray replicas;
+    for (const Replica &r : v.replicas)
+        replicas.append(replicaJson(r));
+    QJsonObject table;
+    for (auto it = v.table.cbegin(); it != v.table.cend(); ++it)
+        table.insert(it.key(), rowJson(it.value()));
+    return QJsonObject{{QStringLiteral("tag"), v.tag},
+                       {QStringLiteral("storage"), v.storage},
+                       {QStringLiteral("local"), v.local},
+                       {QStringLiteral("created"), dateText(v.created)},
+                       {QStringLiteral("packetSeq"), v.packetSeq},
+                       {QStringLiteral("replicas"), replicas},
+                       {QStringLiteral("table"), table},
+                       {QStringLiteral("lost"), packetsJson(v.lost)}};
+}
+
+Vob vobFromJson(const QJsonObject &o)
+{
+    Vob v;
+    v.tag = o.value(QStringLiteral("tag")).toString();
+    v.storage = o.value(QStringLiteral("storage")).toString();
+    v.local = o.value(QStringLiteral("local")).toString();
+    v.created = dateFrom(o.value(QStringLiteral("created")));
+    v.packetSeq = o.value(QStringLiteral("packetSeq")).toInt();
+    for (const QJsonValue &r : o.value(QStringLiteral("replicas")).toArray())
+        v.replicas << replicaFrom(r);
+    const QJsonObject table = o.value(QStringLiteral("table")).toObject();
+    for (auto it = table.begin(); it != table.end(); ++it)
+        v.table.insert(it.key(), rowFrom(it.value()));
+    v.lost = packetsFrom(o.value(QStringLiteral("lost")));
+    if (v.tag.isEmpty() || !v.replica(v.local))
+        throw CommandError(QStringLiteral("The region file holds a VOB without a tag or local replica."));
+    return v;
+}
+
+QByteArray vobBytes(const Vob &vob)
+{
+    return QJsonDocument(vobJson(vob)).toJson(QJsonDocument::Indented);
+}
+
+QJsonObject documentOf(const QByteArray &bytes, const QString &origin)
+{
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        throw CommandError(
+            QStringLiteral("The region file \"%1\" is damaged: %2").arg(origin, error.errorString()));
+    return doc.object();
+}
+
+namespace {
+
+// Messages of the model name no file; the reader adds which one it was.
+template <typename Parse>
+auto parsedFrom(const QString &origin, Parse parse)
+{
+    try {
+        return parse();
+    } catch (const CommandError &e) {
+        throw CommandError(QStringLiteral("The region file \"%1\" is damaged: %2").arg(origin, e.message()));
+    }
+}
+
+} // namespace
+
+Vob parseVob(const QByteArray &bytes, const QString &origin)
+{
+    const QJsonObject doc = documentOf(bytes, origin);
+    return parsedFrom(origin, [&] { return vobFromJson(doc); });
+}
+
 QJsonObject Region::toJson() const
 {
     QJsonArray list;
-    for (const Vob &v : vobs) {
-        QJsonArray replicas;
-        for (const Replica &r : v.replicas)
-            replicas.append(replicaJson(r));
-        QJsonObject table;
-        for (auto it = v.table.cbegin(); it != v.table.cend(); ++it)
-            table.insert(it.key(), rowJson(it.value()));
-        list.append(QJsonObject{{QStringLiteral("tag"), v.tag},
-                                {QStringLiteral("storage"), v.storage},
-                                {QStringLiteral("local"), v.local},
-                                {QStringLiteral("created"), dateText(v.created)},
-                                {QStringLiteral("packetSeq"), v.packetSeq},
-                                {QStringLiteral("replicas"), replicas},
-                                {QStringLiteral("table"), table},
-                                {QStringLiteral("lost"), packetsJson(v.lost)}});
-    }
+    for (const Vob &v : vobs)
+        list.append(vobJson(v));
     return QJsonObject{{QStringLiteral("format"), 1}, {QStringLiteral("vobs"), list}};
 }
 
@@ -254,25 +314,15 @@ Region Region::fromJson(const QJsonObject &json)
     if (json.value(QStringLiteral("format")).toInt() != 1)
         throw CommandError(QStringLiteral("The region file has an unknown format."));
     Region region;
-    for (const QJsonValue &vv : json.value(QStringLiteral("vobs")).toArray()) {
-        const QJsonObject o = vv.toObject();
-        Vob v;
-        v.tag = o.value(QStringLiteral("tag")).toString();
-        v.storage = o.value(QStringLiteral("storage")).toString();
-        v.local = o.value(QStringLiteral("local")).toString();
-        v.created = dateFrom(o.value(QStringLiteral("created")));
-        v.packetSeq = o.value(QStringLiteral("packetSeq")).toInt();
-        for (const QJsonValue &r : o.value(QStringLiteral("replicas")).toArray())
-            v.replicas << replicaFrom(r);
-        const QJsonObject table = o.value(QStringLiteral("table")).toObject();
-        for (auto it = table.begin(); it != table.end(); ++it)
-            v.table.insert(it.key(), rowFrom(it.value()));
-        v.lost = packetsFrom(o.value(QStringLiteral("lost")));
-        if (v.tag.isEmpty() || !v.replica(v.local))
-            throw CommandError(QStringLiteral("The region file holds a VOB without a tag or local replica."));
-        region.vobs << v;
-    }
+    for (const QJsonValue &vv : json.value(QStringLiteral("vobs")).toArray())
+        region.vobs << vobFromJson(vv.toObject());
     return region;
+}
+
+Region Region::parse(const QByteArray &bytes, const QString &origin)
+{
+    const QJsonObject doc = documentOf(bytes, origin);
+    return parsedFrom(origin, [&] { return fromJson(doc); });
 }
 
 } // namespace quorvane::ccsim

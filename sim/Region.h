@@ -79,7 +79,21 @@ struct Region {
     QJsonObject toJson() const;
     // Throws CommandError when the document is not a region.
     static Region fromJson(const QJsonObject &json);
+    // A whole region in one document, as the older single-file layout kept
+    // it; origin names the source in messages. Throws CommandError.
+    static Region parse(const QByteArray &bytes, const QString &origin);
 };
+
+// The JSON object bytes hold; throws CommandError naming origin as a
+// damaged region file otherwise.
+QJsonObject documentOf(const QByteArray &bytes, const QString &origin);
+
+// One VOB in a document of its own, the form of the files of the region.
+QJsonObject vobJson(const Vob &vob);
+QByteArray vobBytes(const Vob &vob);
+// Throws CommandError when the document is not a VOB.
+Vob vobFromJson(const QJsonObject &json);
+Vob parseVob(const QByteArray &bytes, const QString &origin);
 
 // A row with every replica of the family present (missing entries as 0).
 Row completeRow(const Vob &vob, const Row &row);

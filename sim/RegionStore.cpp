@@ -3,26 +3,41 @@
 #include "sim/CommandError.h"
 #include "sim/DemoRegion.h"
 
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QLockFile>
-#include <QDeadlineTimer>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QSet>
 #include <QStandardPaths>
 #include <QThread>
+#include <QUrl>
 
 namespace quorvane::ccsim {
 
 namespace {
+
+// Without a change counter a file could be rewritten within one tick of the
+// file system's clock and keep size, inode and times: a kept copy whose file
+// was written this recently is trusted only while the counter stands still.
+constexpr qint64 kRacyMs = 2000;
+// A reader that meets a file the index names but a writer has just removed
+// reads the index again; a region that keeps changing under it is reported.
+constexpr int kReadAttempts = 5;
+// File names stay well below the common 255-byte limit.
+constexpr qsizetype kMaxNameBytes = 160;
 
 class RegionLock final {
 public:
     explicit RegionLock(const QString &directory) : m_lock(directory + QStringLiteral("/region.lock"))
     {
         // A crashed invocation must not block the region for long; no
-        // command holds the lock for more than a file read and write.
+        // command holds the lock for more than a few file reads and writes.
         m_lock.setStaleLockTime(30000);
         // QLockFile's own waiting backs off to seconds between tries; a
         // burst of invocations wants short, jittered retries instead.
@@ -32,13 +47,63 @@ public:
                 throw CommandError(
                     QStringLiteral("The simulated region in \"%1\" is locked by another process.").arg(directory));
             }
-            QThread::msleep(2 + QRandomGenerator::global()->bounded(8));
+            QThread::msleep(1 + QRandomGenerator::global()->bounded(4));
         }
     }
 
 private:
     QLockFile m_lock;
 };
+
+bool sameFile(const RegionStamp &a, const RegionStamp &b)
+{
+    return a.exists == b.exists && a.size == b.size && a.device == b.device && a.inode == b.inode
+        && a.modifiedNs == b.modifiedNs && a.changedNs == b.changedNs;
+}
+
+QByteArray readAll(const QString &path, bool *missing)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (missing && !file.exists()) {
+            *missing = true;
+            return {};
+        }
+        throw CommandError(QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
+    }
+    return file.readAll();
+}
+
+void writeAtomically(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
+        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+}
+
+QStringList tagsOf(const Region &region)
+{
+    QStringList tags;
+    tags.reserve(region.vobs.size());
+    for (const Vob &v : region.vobs)
+        tags << v.tag;
+    return tags;
+}
+
+QStringList parseIndex(const QByteArray &bytes, const QString &origin)
+{
+    const QJsonObject doc = documentOf(bytes, origin);
+    if (doc.value(QStringLiteral("format")).toInt() != 2)
+        throw CommandError(QStringLiteral("The region file \"%1\" has an unknown format.").arg(origin));
+    QStringList tags;
+    for (const QJsonValue &v : doc.value(QStringLiteral("vobs")).toArray()) {
+        if (!v.isString() || v.toString().isEmpty())
+            throw CommandError(
+                QStringLiteral("The region file \"%1\" is damaged: a VOB without a tag.").arg(origin));
+        tags << v.toString();
+    }
+    return tags;
+}
 
 } // namespace
 
@@ -52,9 +117,28 @@ QString RegionStore::defaultDirectory()
 
 RegionStore::RegionStore(QString directory) : m_directory(std::move(directory)) {}
 
-QString RegionStore::stateFile() const
+QString RegionStore::indexFile() const
 {
-    return m_directory + QStringLiteral("/region.json");
+    return m_directory + QStringLiteral("/region.index");
+}
+
+QString RegionStore::vobDirectory() const
+{
+    return m_directory + QStringLiteral("/vobs");
+}
+
+QString RegionStore::vobFile(const QString &tag) const
+{
+    // The name follows from the tag alone, so that a command opens its VOB
+    // without the index. Capitals are escaped too: on a file system that
+    // ignores case, "/vobs/A" and "/vobs/a" must not share a file.
+    static const QByteArray capitals = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    QByteArray name = QUrl::toPercentEncoding(tag, QByteArray(), capitals);
+    if (name.size() > kMaxNameBytes) {
+        const QByteArray hash = QCryptographicHash::hash(tag.toUtf8(), QCryptographicHash::Sha256).toHex();
+        name = name.left(kMaxNameBytes - hash.size() - 1) + '-' + hash;
+    }
+    return vobDirectory() + QLatin1Char('/') + QString::fromLatin1(name) + QStringLiteral(".json");
 }
 
 QString RegionStore::generationFile() const
@@ -62,97 +146,228 @@ QString RegionStore::generationFile() const
     return m_directory + QStringLiteral("/region.generation");
 }
 
+QString RegionStore::legacyFile() const
+{
+    return m_directory + QStringLiteral("/region.json");
+}
+
 QString RegionStore::logFile() const
 {
     return m_directory + QStringLiteral("/commands.log");
 }
 
-RegionStamp RegionStore::stamp() const
+RegionStamp RegionStore::stampOf(const QString &file) const
 {
-    return RegionStamp::take(stateFile(), generationFile());
+    return RegionStamp::take(file, generationFile());
 }
 
 void RegionStore::ensureDirectory() const
 {
-    if (!QDir().mkpath(m_directory))
+    if (!QDir().mkpath(vobDirectory()))
         throw CommandError(QStringLiteral("Cannot create the region folder \"%1\".").arg(m_directory));
 }
 
-Region RegionStore::current(const RegionStamp &now) const
+bool RegionStore::trusted(const RegionStamp &kept, const QDateTime &cached, const RegionStamp &now)
 {
-    if (m_kept && m_kept->stamp == now)
-        return m_kept->region;
-    return load(now);
+    if (!sameFile(kept, now))
+        return false;
+    if (kept.generation == now.generation && now.generation >= 0)
+        return true;
+    return cached.toMSecsSinceEpoch() - now.modifiedNs / 1000000 > kRacyMs;
 }
 
-Region RegionStore::load(const RegionStamp &now) const
+void RegionStore::ensureRegion() const
 {
-    // Should the file turn out damaged, nothing older may be served instead.
-    m_kept.reset();
-    ++m_loads;
-    QFile file(stateFile());
-    if (!file.open(QIODevice::ReadOnly))
-        throw CommandError(QStringLiteral("Cannot read \"%1\": %2").arg(stateFile(), file.errorString()));
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
-        throw CommandError(
-            QStringLiteral("The region file \"%1\" is damaged: %2").arg(stateFile(), error.errorString()));
+    if (QFile::exists(indexFile()))
+        return;
+    ensureDirectory();
+    const RegionLock lock(m_directory);
+    if (QFile::exists(indexFile()))
+        return;
+    const QString legacy = legacyFile();
+    bool missing = false;
+    const QByteArray bytes = readAll(legacy, &missing);
+    if (missing) {
+        save({}, DemoRegion::build(QDateTime::currentDateTimeUtc()));
+        return;
     }
-    Region region = Region::fromJson(doc.object());
-    // The stamp was taken before the file was opened, so the content is at
+    // The older layout is moved over whole; its file goes only once the
+    // index, the last file written, is in place.
+    save({}, Region::parse(bytes, legacy));
+    if (!QFile::remove(legacy))
+        throw CommandError(QStringLiteral("Cannot remove \"%1\" after moving the region to \"%2\".")
+                               .arg(legacy, vobDirectory()));
+}
+
+QStringList RegionStore::currentTags() const
+{
+    const RegionStamp now = stampOf(indexFile());
+    if (m_index && trusted(m_index->stamp, m_index->cached, now))
+        return m_index->tags;
+    m_index.reset();
+    ++m_loads;
+    bool missing = false;
+    const QByteArray bytes = readAll(indexFile(), &missing);
+    if (missing)
+        throw CommandError(
+            QStringLiteral("The region in \"%1\" has no index \"%2\".").arg(m_directory, indexFile()));
+    QStringList tags = parseIndex(bytes, indexFile());
+    m_index = KeptIndex{now, tags, QDateTime::currentDateTimeUtc()};
+    return tags;
+}
+
+std::optional<Vob> RegionStore::currentVob(const QString &tag) const
+{
+    const QString path = vobFile(tag);
+    // The stamp is taken before the file is opened, so the content is at
     // least as new as the stamp says: a later change always shows as a
     // different stamp.
-    m_kept = Kept{region, now};
-    return region;
+    const RegionStamp now = stampOf(path);
+    const auto kept = m_kept.constFind(tag);
+    if (kept != m_kept.cend() && trusted(kept->stamp, kept->cached, now))
+        return kept->vob;
+    // Should the file turn out damaged, nothing older may be served instead.
+    m_kept.remove(tag);
+    if (!now.exists)
+        return std::nullopt;
+    ++m_loads;
+    bool missing = false;
+    const QByteArray bytes = readAll(path, &missing);
+    if (missing)
+        return std::nullopt;
+    Vob vob = parseVob(bytes, path);
+    if (vob.tag != tag)
+        throw CommandError(
+            QStringLiteral("The region file \"%1\" is damaged: it holds VOB \"%2\".").arg(path, vob.tag));
+    m_kept.insert(tag, Kept{now, bytes, vob, QDateTime::currentDateTimeUtc()});
+    return vob;
 }
 
-void RegionStore::save(const Region &region) const
+Region RegionStore::currentRegion(const QStringList &tags) const
 {
-    // Once the file is replaced, whatever is kept is out of date, also when
-    // bumping the counter fails below.
-    m_kept.reset();
-    QSaveFile file(stateFile());
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(QJsonDocument(region.toJson()).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
-        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(stateFile(), file.errorString()));
+    Region region;
+    region.vobs.reserve(tags.size());
+    for (const QString &tag : tags) {
+        if (std::optional<Vob> v = currentVob(tag))
+            region.vobs << std::move(*v);
     }
-    QString error;
-    if (!RegionStamp::bumpGeneration(generationFile(), &error))
-        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(generationFile(), error));
-    // Every writer holds the lock, as the caller does: the stamp taken now
-    // is that of the file just written.
-    m_kept = Kept{region, stamp()};
+    return region;
 }
 
 Region RegionStore::read() const
 {
-    const RegionStamp now = stamp();
-    if (now.exists)
-        return current(now);
-    ensureDirectory();
-    const RegionLock lock(m_directory);
-    if (!QFile::exists(stateFile()))
-        save(DemoRegion::build(QDateTime::currentDateTimeUtc()));
-    return current(stamp());
+    ensureRegion();
+    // A writer replacing the region writes the VOB files before the index
+    // and removes the old ones after it: a file missing from the index read
+    // means that the index changed meanwhile.
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        const QStringList tags = currentTags();
+        Region region = currentRegion(tags);
+        if (region.vobs.size() == tags.size())
+            return region;
+    }
+    throw CommandError(
+        QStringLiteral("The simulated region in \"%1\" kept changing while it was read.").arg(m_directory));
+}
+
+Region RegionStore::read(const QStringList &tags) const
+{
+    ensureRegion();
+    return currentRegion(tags);
+}
+
+QStringList RegionStore::tags() const
+{
+    ensureRegion();
+    return currentTags();
 }
 
 void RegionStore::modify(const std::function<void(Region &)> &change) const
 {
-    ensureDirectory();
+    ensureRegion();
     const RegionLock lock(m_directory);
-    const RegionStamp now = stamp();
+    const QStringList before = currentTags();
     // A copy: when change throws, the kept region stays as it was.
-    Region region = now.exists ? current(now) : DemoRegion::build(QDateTime::currentDateTimeUtc());
+    Region region = currentRegion(before);
+    if (region.vobs.size() != before.size())
+        throw CommandError(
+            QStringLiteral("The region in \"%1\" lacks VOB files its index names.").arg(m_directory));
     change(region);
-    save(region);
+    save(before, region);
+}
+
+void RegionStore::modify(const QStringList &tags, const std::function<void(Region &)> &change) const
+{
+    ensureRegion();
+    const RegionLock lock(m_directory);
+    Region region = currentRegion(tags);
+    const QStringList before = tagsOf(region);
+    change(region);
+    if (tagsOf(region) != before)
+        throw CommandError(QStringLiteral("A change of some VOBs may not add or remove VOBs."));
+    save(before, region);
 }
 
 void RegionStore::replace(const Region &region) const
 {
     ensureDirectory();
     const RegionLock lock(m_directory);
-    save(region);
+    QStringList before;
+    if (QFile::exists(indexFile()))
+        before = currentTags();
+    save(before, region);
+    QFile::remove(legacyFile());
+}
+
+void RegionStore::writeIndex(const QStringList &tags) const
+{
+    QJsonObject doc{{QStringLiteral("format"), 2},
+                    {QStringLiteral("vobs"), QJsonArray::fromStringList(tags)}};
+    writeAtomically(indexFile(), QJsonDocument(doc).toJson(QJsonDocument::Indented));
+    m_index.reset();
+}
+
+void RegionStore::save(const QStringList &before, const Region &after) const
+{
+    ensureDirectory();
+    const QStringList tags = tagsOf(after);
+    if (QSet<QString>(tags.cbegin(), tags.cend()).size() != tags.size())
+        throw CommandError(QStringLiteral("A region may not hold two VOBs with the same tag."));
+    QList<std::pair<const Vob *, QByteArray>> written;
+    for (const Vob &v : after.vobs) {
+        QByteArray bytes = vobBytes(v);
+        const auto kept = m_kept.constFind(v.tag);
+        if (kept != m_kept.cend() && kept->bytes == bytes && before.contains(v.tag))
+            continue;
+        // Once the file is replaced, whatever is kept is out of date, also
+        // when something below fails.
+        m_kept.remove(v.tag);
+        writeAtomically(vobFile(v.tag), bytes);
+        written.append({&v, std::move(bytes)});
+    }
+    // A change of some VOBs names the same ones before and after: only a
+    // change of the whole region writes the index.
+    const bool indexChanged = tags != before || !QFile::exists(indexFile());
+    if (indexChanged)
+        writeIndex(tags);
+    for (const QString &gone : before) {
+        if (!tags.contains(gone)) {
+            m_kept.remove(gone);
+            QFile::remove(vobFile(gone));
+        }
+    }
+    if (written.isEmpty() && !indexChanged)
+        return;
+    QString error;
+    if (!RegionStamp::bumpGeneration(generationFile(), &error))
+        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(generationFile(), error));
+    // Every writer holds the lock, as the caller does: the stamps taken now
+    // are those of the files just written.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const auto &[vob, bytes] : std::as_const(written))
+        m_kept.insert(vob->tag, Kept{stampOf(vobFile(vob->tag)), bytes, *vob, now});
+    if (indexChanged)
+        m_index = KeptIndex{stampOf(indexFile()), tags, now};
 }
 
 void RegionStore::appendLog(const QString &line) const

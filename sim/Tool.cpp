@@ -51,6 +51,23 @@ Selector parseSelector(const QString &text, bool prefixOptional)
     return Selector{rest.left(at), rest.mid(at + 1)};
 }
 
+QStringList tagsNamed(const QStringList &objects, bool prefixOptional)
+{
+    QStringList tags;
+    for (const QString &object : objects) {
+        if (object.startsWith(QLatin1String("vob:"))) {
+            tags << object.mid(4);
+            continue;
+        }
+        try {
+            tags << parseSelector(object, prefixOptional).tag;
+        } catch (const CommandError &) {
+        }
+    }
+    tags.removeDuplicates();
+    return tags;
+}
+
 namespace {
 
 [[noreturn]] void noVob(const QString &tag)

@@ -72,6 +72,10 @@ struct Selector {
 };
 // "replica:NAME@TAG", or with prefixOptional also "NAME@TAG" (multitool).
 Selector parseSelector(const QString &text, bool prefixOptional);
+// The VOB tags of the objects that name one ("vob:TAG", a replica
+// selector), for reading only those VOBs; objects that name none are left
+// for the command to refuse in its turn.
+QStringList tagsNamed(const QStringList &objects, bool prefixOptional);
 
 // Lookups that fail with ClearCase-like messages.
 const Vob &findVob(const Region &region, const QString &tag);

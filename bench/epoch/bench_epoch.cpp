@@ -1,6 +1,11 @@
 // Times cleanGrid + fillEpochGrid (fill, out-of-sync flags, colours) of both
-// matrices for 50, 100 and 200 replicas, on visible grids, repaint included.
+// matrices for 50, 100, 200, 400 and 1000 replicas, on visible grids,
+// repaint included. Goal: twice the replicas (four times the cells) take at
+// most five times as long, from 100 replicas on: t(200)/t(100) <= 5, and
+// the same growth, as an exponent of N, up to 400 and 1000.
+// Usage: bench_epoch [RUNS]   (default 7 warm runs per size)
 #include "common/BenchSupport.h"
+#include "common/Figures.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 
@@ -8,9 +13,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <vector>
 
 using namespace quorvane;
@@ -38,12 +44,6 @@ void writeMatrix(const QString &path, int n, int salt)
     file.write(text);
 }
 
-double medianMs(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -58,17 +58,17 @@ int main(int argc, char **argv)
     view.show();
     QApplication::processEvents();
 
-    QTextStream out(stdout);
-    out << "replicas  cells/grid  median ms (clean + fill both grids + repaint)\n";
-    double t100 = 0;
-    double t200 = 0;
-    for (int n : {50, 100, 200}) {
+    const int runs = bench::argument(argc, argv, 1, 7);
+    const int sizes[] = {50, 100, 200, 400, 1000};
+    QList<double> medians;
+    for (int n : sizes) {
         const QString actual = dir.filePath(QStringLiteral("_results_%1.txt").arg(n));
         const QString local = dir.filePath(QStringLiteral("_results_local_%1.txt").arg(n));
         writeMatrix(actual, n, 3);
         writeMatrix(local, n, 5);
-        std::vector<double> runs;
-        for (int run = 0; run < 9; ++run) {
+        bench::Figures figures;
+        // Run 0 fills grids of another size first: not counted.
+        for (int run = 0; run <= runs; ++run) {
             QElapsedTimer timer;
             timer.start();
             view.cleanGrid(view.Grid1());
@@ -76,17 +76,26 @@ int main(int argc, char **argv)
             view.fillEpochGrid(view.Grid1(), view.actualOutOfSync, actual);
             view.fillEpochGrid(view.Grid2(), view.localOutOfSync, local);
             QApplication::processEvents();
-            runs.push_back(double(timer.nsecsElapsed()) / 1e6);
+            if (run > 0)
+                figures.add(double(timer.nsecsElapsed()) / 1e9);
         }
         if (view.Grid1()->rows() != n + 1 || view.Grid2()->cols() != n + 1 || feedback.boxes() != 0)
             qFatal("fill went wrong for %d replicas", n);
         const int flagged = int(std::count(view.actualOutOfSync.begin(), view.actualOutOfSync.end(), true));
         if (flagged != n / 7 + (n % 7 >= 3 ? 1 : 0))
             qFatal("wrong out-of-sync count %d for %d replicas", flagged, n);
-        const double ms = medianMs(runs);
-        (n == 100 ? t100 : t200) = ms;
-        out << QStringLiteral("%1  %2  %3\n").arg(n, 8).arg(n * n, 10).arg(ms, 10, 'f', 2);
+        medians << figures.median();
+        std::printf("%5d replicas, %7d cells a grid: %s\n", n, n * n, qPrintable(figures.text()));
     }
-    out << QStringLiteral("t(200)/t(100) = %1 (goal <= 5)\n").arg(t200 / t100, 0, 'f', 2);
-    return t200 / t100 <= 5 ? 0 : 1;
+    // Doubling within five times is an exponent of log2(5).
+    const double limit = std::log2(5.0);
+    bool met = bench::goal(QStringLiteral("epoch matrices t(200)/t(100)"), medians[2] / medians[1], "<=", 5.0);
+    for (qsizetype i = 3; i < medians.size(); ++i) {
+        met = bench::goal(QStringLiteral("epoch matrices %1 -> %2 replicas, growth exponent")
+                              .arg(sizes[i - 1])
+                              .arg(sizes[i]),
+                          bench::growth(sizes[i - 1], medians[i - 1], sizes[i], medians[i]), "<=", limit)
+            && met;
+    }
+    return met ? 0 : 1;
 }

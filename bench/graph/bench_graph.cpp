@@ -1,21 +1,29 @@
-// Cost of building and drawing the replica graph for large VOBs:
-// setSitesData plus one drawSiteLines, and the repaint alone.
+// The whole cycle of showing a VOB's replica graph again, as a reload does
+// it: the clean-up of the previous graph (its sites, their controls, the
+// replica boxes, the controls freed), setSitesData plus one drawSiteLines,
+// and one repaint, at 36, 100, 400 and 1000 sites. Goal: from each size to
+// the next the cycle grows at most as N^1.3.
+// Usage: bench_graph [RUNS]   (default 7 warm runs per size)
 #include "GraphBenchSupport.h"
+#include "common/Figures.h"
 #include "graph/GraphView.h"
 #include "maintenance/MaintenanceNames.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QTextStream>
+
+#include <cstdio>
 
 using namespace quorvane;
 
 namespace {
 
-double msSince(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+struct Cycle {
+    bench::Figures clean, build, repaint, whole;
+};
 
-void run(int n, int rounds)
+Cycle run(int n, int runs)
 {
     bench::BenchFeedback feedback;
     QWidget page;
@@ -26,9 +34,11 @@ void run(int n, int rounds)
     QApplication::processEvents();
     const QStringList fields = bench::replicaFields(bench::numberedNames(n), 5);
 
-    double build = 0;
-    double repaint = 0;
-    for (int r = 0; r < rounds; ++r) {
+    Cycle cycle;
+    // Run 0 builds the first graph, with nothing to clean up: not counted.
+    for (int r = 0; r <= runs; ++r) {
+        QElapsedTimer t;
+        t.start();
         view.clearAllSites();
         view.unloadSiteControls();
         for (QComboBox *c : {&combo, &fix0, &fix1}) {
@@ -36,28 +46,50 @@ void run(int n, int rounds)
             c->addItem(Maintenance::selectReplica());
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const double clean = double(t.nsecsElapsed()) / 1e9;
 
-        QElapsedTimer t;
-        t.start();
+        t.restart();
         view.setSitesData(fields, 4, int(fields.size()) - 1);
         view.drawSiteLines();
-        build += msSince(t);
+        const double build = double(t.nsecsElapsed()) / 1e9;
 
         t.restart();
         view.repaint();
-        repaint += msSince(t);
+        const double repaint = double(t.nsecsElapsed()) / 1e9;
+        if (r == 0)
+            continue;
+        cycle.clean.add(clean);
+        cycle.build.add(build);
+        cycle.repaint.add(repaint);
+        cycle.whole.add(clean + build + repaint);
     }
-    QTextStream(stdout) << n << " sites: setSitesData + drawSiteLines " << QString::number(build / rounds, 'f', 2)
-                        << " ms, repaint " << QString::number(repaint / rounds, 'f', 2) << " ms, "
-                        << view.lastLines().size() << " lines (mean of " << rounds << " rounds)\n";
+    if (view.allSites().size() != n)
+        qFatal("the graph shows %lld sites, not %d", qlonglong(view.allSites().size()), n);
+    std::printf("%5d sites: whole cycle %s\n", n, qPrintable(cycle.whole.text()));
+    std::printf("             clean-up %s, build %s, repaint %s\n", qPrintable(cycle.clean.text()),
+                qPrintable(cycle.build.text()), qPrintable(cycle.repaint.text()));
+    return cycle;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    bench::offscreenWithoutDisplay();
     QApplication app(argc, argv);
-    run(100, 20);
-    run(400, 10);
-    return 0;
+    const int runs = bench::argument(argc, argv, 1, 7);
+    const int sizes[] = {36, 100, 400, 1000};
+    QList<double> medians;
+    for (int n : sizes)
+        medians << run(n, runs).whole.median();
+    bool met = true;
+    for (qsizetype i = 1; i < medians.size(); ++i) {
+        const double k = bench::growth(sizes[i - 1], medians[i - 1], sizes[i], medians[i]);
+        met = bench::goal(QStringLiteral("graph reload cycle %1 -> %2 sites, growth exponent")
+                              .arg(sizes[i - 1])
+                              .arg(sizes[i]),
+                          k, "<=", 1.3)
+            && met;
+    }
+    return met ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include "graph/GraphView.h"
 #include "ui/AppInfo.h"
 #include "ui/ErrorBoxes.h"
+#include "ui/EventPump.h"
 #include "ui/Pictures.h"
 #include "ui/QuorvaneError.h"
 #include "ui/frmDetail.h"
@@ -145,6 +146,9 @@ void frmMain::buildWindow()
     m_progBarTimer->setObjectName(QStringLiteral("progBarTimer"));
     m_progBarTimer->setInterval(0);
     connect(m_progBarTimer, &QTimer::timeout, this, &frmMain::progBarTimerTick);
+    m_framePacer = new FramePacer(this);
+    m_framePacer->watch(this);
+    m_framePacer->watch(statusBar());
 
     // The working dialog offers Cancel exactly while a started process is
     // waited for: nothing else that runs long can be stopped safely.
@@ -168,6 +172,7 @@ frmWorking *frmMain::workingDialog()
 {
     if (!m_working) {
         m_working = new frmWorking(m_services.aniCursorDir, this);
+        m_framePacer->watch(m_working);
         connect(m_working, &frmWorking::cancelRequested, this, [this] {
             if (m_services.shell)
                 m_services.shell->cancel();
@@ -346,6 +351,8 @@ void frmMain::mainTabStripClick()
 void frmMain::setBusy(bool busy, const QString &message)
 {
     try {
+        if (m_framePacer)
+            m_framePacer->setActive(busy);
         if (!busy) {
             setHourglass(false);
             m_progBarTimer->setInterval(0);
@@ -370,8 +377,8 @@ void frmMain::progBarTimerTick()
     try {
         // Inside a slow cleartool command only paint and timers may run: a
         // click let through there would start an action inside the command.
-        QCoreApplication::processEvents(CoprocessClearTool::answering() ? QEventLoop::ExcludeUserInputEvents
-                                                                         : QEventLoop::AllEvents);
+        EventPump::run(CoprocessClearTool::answering() ? QEventLoop::ExcludeUserInputEvents
+                                                       : QEventLoop::AllEvents);
         const int v = m_progressBar->value();
         m_progressBar->setValue(v >= m_progressBar->maximum() ? 1 : v + 1);
     } catch (const QuorvaneError &e) {

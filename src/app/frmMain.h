@@ -26,6 +26,7 @@ class ReplicaDetailLoader;
 class ReplicaFieldsPanel;
 class ReplicaInfoPanel;
 class VobListPanel;
+class FramePacer;
 class frmDetail;
 class frmWorking;
 
@@ -132,6 +133,9 @@ private:
     QLabel *m_statusPanel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QTimer *m_progBarTimer = nullptr;
+    // While busy, the main window and the working dialog are laid out and
+    // drawn once a frame at most.
+    FramePacer *m_framePacer = nullptr;
     frmWorking *m_working = nullptr;
     frmDetail *m_detail = nullptr;
     std::unique_ptr<ReplicaDetailLoader> m_loader;

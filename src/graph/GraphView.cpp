@@ -284,10 +284,13 @@ void GraphView::unloadSiteControls()
             if (!w)
                 continue;
             // The control may be the one whose event is being handled (a
-            // load started from a site's own handler): detach now, free later.
+            // load started from a site's own handler): free it later, nameless
+            // meanwhile so that only the new site's control answers to its
+            // name. Taking it out of the graph now would walk the window's
+            // focus chain once per control, quadratic in the sites.
             w->hide();
             w->removeEventFilter(this);
-            w->setParent(nullptr);
+            w->setObjectName(QString());
             w->deleteLater();
         }
     }

@@ -3,6 +3,7 @@
 #include "ccase/ClearTool.h"
 #include "ccase/Commands.h"
 #include "ui/ErrorBoxes.h"
+#include "ui/EventPump.h"
 #include "ui/Feedback.h"
 #include "ui/LongActionGuard.h"
 #include "ui/QuorvaneError.h"
@@ -125,7 +126,7 @@ void VobListPanel::getVobsList(QListWidget *list)
         const QStringList tags = m_clearTool.vobTags();
         QStringList entries = entriesOf(list);
         for (const QString &tag : tags) {
-            QCoreApplication::processEvents();
+            EventPump::run();
             if (!isInList(tag, entries)) {
                 list->addItem(tag);
                 entries << tag;
@@ -219,7 +220,7 @@ QStringList VobListPanel::checkReplicated()
         ignoringErrors([&] { tag = m_list->item(position)->text(); });
         ignoringErrors([&] {
             m_feedback.setMsg(CheckingPrefix + tag);
-            QCoreApplication::processEvents();
+            EventPump::run();
         });
         QString output;
         if (Commands::argumentFault({tag}))
@@ -230,8 +231,15 @@ QStringList VobListPanel::checkReplicated()
         // After a removal the same position holds the next entry. Should
         // nothing have been removed, move on rather than check it forever.
         const int before = m_list->count();
-        if (output.isEmpty())
-            removeFromList(tag, m_list);
+        if (output.isEmpty()) {
+            // The load lists each tag once, so the entry just checked is the
+            // first with its text: no search through the list for it.
+            const QListWidgetItem *item = m_list->item(position);
+            if (item && item->text() == tag)
+                delete m_list->takeItem(position);
+            else
+                removeFromList(tag, m_list);
+        }
         if (m_list->count() == before)
             ++position;
     }

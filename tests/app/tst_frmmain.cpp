@@ -5,12 +5,15 @@
 #include "replicas/EpochMatrixView.h"
 #include "support/BuiltProgram.h"
 #include "support/LoaderFixture.h"
+#include "ccase/Commands.h"
+#include "ui/EventPump.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -20,6 +23,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -45,6 +49,19 @@ QString fileNotFound(const LoaderFixture &f, const QString &name)
     return u"ERROR... ERROR::53::File not found -- "_s + QDir::toNativeSeparators(QDir(f.services.workDir).filePath(name))
         + u"\r\nReport Bug to bugs@belmora.example"_s;
 }
+
+class PaintCounter final : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
 
 // Replicas "r1of<n>" ... mastered by the first (the local one); the second has
 // not yet imported the first one's latest work: column 1 of the actual matrix
@@ -155,6 +172,47 @@ private slots:
         choose(0);
         QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
         QTEST(w.status(), "status");
+    }
+
+    // Load VOBs in the window: while each VOB is checked its text is in the
+    // working dialog, and the one before it on the status line, as set; the
+    // status line is drawn once a frame at most however many VOBs pass.
+    void loadVobsFeedbackPerVob()
+    {
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QLabel *statusLine = w.findChild<QLabel *>(u"statBarPanel(1)"_s);
+        PaintCounter paints;
+        statusLine->installEventFilter(&paints);
+        constexpr int count = 400;
+        QStringList replicated;
+        for (int i = 0; i < count; ++i) {
+            const QString tag = u"/vobs/v%1"_s.arg(i, 3, 10, QLatin1Char('0'));
+            f.clearTool.tags << tag;
+            f.clearTool.outputs.insert(Commands::vobCheck(tag), i % 3 ? QString() : u"r2\n"_s);
+            if (i % 3 == 0)
+                replicated << tag;
+        }
+        QStringList wrong;
+        QString shown = u"Working..."_s;
+        f.clearTool.hook = [&](const QString &command) {
+            const QString tag = command.section(u' ', -1);
+            if (w.workingForm()->message() != u"Checking VOB --> "_s + tag || w.status() != shown)
+                wrong << tag + u": "_s + w.workingForm()->message() + u" / "_s + w.status();
+            shown = u"Checking VOB --> "_s + tag;
+            QThread::usleep(50);
+        };
+        QElapsedTimer t;
+        t.start();
+        w.vobList()->loadVobsButClick();
+        const qint64 elapsed = t.elapsed();
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.value(0)));
+        QCOMPARE(w.vobList()->list()->count(), replicated.size());
+        QVERIFY2(paints.paints <= elapsed / FramePacer::FrameMs + 3,
+                 qPrintable(u"%1 paintings in %2 ms"_s.arg(paints.paints).arg(elapsed)));
+        QCOMPARE(w.status(), u"Status"_s);
     }
 
     void busyFeedbackSequence()

@@ -2,13 +2,15 @@
 // real run builds (the simulated region found beside the program, the real
 // cleartool co-process, process runner and get_replica_info.pl), with only
 // the dialogs scripted. What the window shows is compared with the region's
-// own account of itself (region.json, ccsim show).
+// own account of itself (its VOB files, ccsim show).
 #include "app/RealServices.h"
 #include "ccase/CoprocessClearTool.h"
 #include "replicas/EpochMatrixView.h"
 #include "support/LoaderFixture.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -109,15 +111,17 @@ private slots:
         qputenv("QUORVANE_TEST_DIALOG_ECHO", "1"); // the process runner's own boxes
         QVERIFY(!ccsim({u"demo"_s}).isEmpty());
         // A VOB is replicated when its family has more than one replica.
-        QFile state(m_region.filePath(u"region.json"_s));
-        QVERIFY(state.open(QIODevice::ReadOnly));
-        const QJsonArray vobs = QJsonDocument::fromJson(state.readAll())[u"vobs"_s].toArray();
-        for (const QJsonValue &v : vobs) {
+        const QDir vobDir(m_region.filePath(u"vobs"_s));
+        const QStringList vobFiles = vobDir.entryList({u"*.json"_s}, QDir::Files);
+        for (const QString &name : vobFiles) {
+            QFile file(vobDir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QJsonDocument v = QJsonDocument::fromJson(file.readAll());
             if (v[u"replicas"_s].toArray().size() > 1)
                 m_replicated << v[u"tag"_s].toString();
         }
         m_replicated.sort();
-        QVERIFY(!m_replicated.isEmpty() && m_replicated.size() < vobs.size());
+        QVERIFY(!m_replicated.isEmpty() && m_replicated.size() < vobFiles.size());
 
         m_real = std::make_unique<RealServices>();
         Services services = m_real->services();

@@ -1,10 +1,11 @@
 #include "SimHarness.h"
-
 #include "sim/CommandError.h"
 #include "sim/CommandLine.h"
 #include "sim/FormatEngine.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QSet>
 #include <QTest>
 
 using namespace quorvane::ccsim;
@@ -96,12 +97,135 @@ private slots:
         QCOMPARE(alphaOwn(h.store->read()), 16);
         QCOMPARE(alphaOwn(RegionStore(h.dir.path()).read()), 16);
         // A damaged file is reported, not masked by the kept copy.
-        QFile file(h.store->stateFile());
+        QFile file(h.store->vobFile(kFix));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("{ \"format\": 1, \"vobs\": [");
+        file.write("{ \"tag\": \"/vobs/fix\", \"replicas\": [");
         file.close();
         QCOMPARE(h.run(CT, u"lsvob -s"_s), 1);
         QVERIFY2(h.output.merged.contains(u"is damaged"_s) && h.output.outText.isEmpty(), qPrintable(h.output.merged));
+    }
+
+    // A command opens only the files of the VOBs it names; the index only
+    // when it needs every VOB.
+    void commandsReadOnlyWhatTheyName_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("loads");
+        QTest::newRow("siblings of one VOB") << CT << u"lsreplica -siblings -s -invob /vobs/fix"_s << 1;
+        QTest::newRow("unknown VOB") << CT << u"lsreplica -s -invob /vobs/none"_s << 0;
+        QTest::newRow("describe by selector") << CT << u"describe -s replica:beta@/vobs/fix"_s << 1;
+        QTest::newRow("named VOBs") << CT << u"lsvob -s /vobs/plain /vobs/fix"_s << 2;
+        QTest::newRow("every VOB") << CT << u"lsvob -s"_s << 3;
+        QTest::newRow("epoch change") << MT << u"chepoch -force beta@/vobs/fix alpha=9"_s << 1;
+        QTest::newRow("import everywhere") << MT << u"syncreplica -import -receive"_s << 3;
+    }
+    void commandsReadOnlyWhatTheyName()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, line);
+        QFETCH(int, loads);
+        Harness h;
+        const RegionStore fresh(h.dir.path());
+        BufferOutput output;
+        NoInput input;
+        Context ctx{tool, fresh, output, input, u"tester"_s, 778, [](int) {
+                    }};
+        Dispatcher::execute(tool, CommandLine::split(line), ctx);
+        QCOMPARE(fresh.loads(), loads);
+    }
+
+    // File names follow from the tag alone: distinct tags never share a
+    // file, also on a file system that ignores case, and every name stays a
+    // plain name inside the VOB folder.
+    void vobFileNames()
+    {
+        const RegionStore store(u"/region"_s);
+        const QStringList tags{u"/vobs/a"_s,
+                               u"/vobs/A"_s,
+                               u"\\vobs\\a"_s,
+                               u"."_s,
+                               u".."_s,
+                               u"/vobs/a b%2F"_s,
+                               u"/vobs/"_s + QString(300, u'x'),
+                               u"/vobs/"_s + QString(299, u'x') + u'y',
+                               u"/vobs/ü"_s};
+        QSet<QString> seen;
+        for (const QString &tag : tags) {
+            const QString path = store.vobFile(tag);
+            const QString name = path.section(u'/', -1);
+            QVERIFY2(path == u"/region/vobs/"_s + name, qPrintable(path));
+            QVERIFY2(name.toUtf8().size() < 200 && name != u"."_s && name != u".."_s, qPrintable(name));
+            QVERIFY2(!seen.contains(name.toLower()), qPrintable(tag));
+            seen.insert(name.toLower());
+        }
+    }
+
+    // The older single-file region is moved over on first use, all of it;
+    // one that cannot be read is reported and left as it was.
+    void olderLayoutMoved_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("error"); // empty: moved
+        QTest::newRow("whole region") << QJsonDocument(fixtureRegion().toJson()).toJson() << QString();
+        QTest::newRow("cut short") << QJsonDocument(fixtureRegion().toJson()).toJson().left(300)
+                                   << u"is damaged"_s;
+        QTest::newRow("unknown format") << QByteArray("{\"format\": 7, \"vobs\": []}") << u"unknown format"_s;
+    }
+    void olderLayoutMoved()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const RegionStore store(dir.path());
+        QFile legacy(store.legacyFile());
+        QVERIFY(legacy.open(QIODevice::WriteOnly) && legacy.write(content) == content.size());
+        legacy.close();
+        if (error.isEmpty()) {
+            QCOMPARE(store.read().toJson(), fixtureRegion().toJson());
+            QVERIFY(!QFile::exists(store.legacyFile()));
+            QCOMPARE(RegionStore(dir.path()).read().toJson(), fixtureRegion().toJson());
+            return;
+        }
+        try {
+            store.read();
+            QFAIL("a region that cannot be read was accepted");
+        } catch (const CommandError &e) {
+            QVERIFY2(e.message().contains(error) && e.message().contains(store.legacyFile()),
+                     qPrintable(e.message()));
+        }
+        QVERIFY(legacy.open(QIODevice::ReadOnly));
+        QCOMPARE(legacy.readAll(), content);
+        QVERIFY(!QFile::exists(store.indexFile()));
+    }
+
+    // Replacing the region leaves no file of a VOB it no longer holds, and
+    // a change of some VOBs writes only those that changed.
+    void replaceAndPartialWrites()
+    {
+        Harness h;
+        Region smaller = fixtureRegion();
+        smaller.vobs.removeLast();
+        RegionStore(h.dir.path()).replace(smaller);
+        QVERIFY(!QFile::exists(h.store->vobFile(u"/vobs/plain"_s)));
+        QCOMPARE(h.run(CT, u"lsvob -s"_s), 0);
+        QCOMPARE(h.output.outText, u"/vobs/fix\n"_s);
+        QCOMPARE(h.run(CT, u"lsreplica -s -invob /vobs/plain"_s), 1);
+
+        h.store->replace(fixtureRegion());
+        const RegionStamp plainBefore =
+            RegionStamp::take(h.store->vobFile(u"/vobs/plain"_s), h.store->generationFile());
+        const RegionStamp fixBefore = RegionStamp::take(h.store->vobFile(kFix), h.store->generationFile());
+        h.store->modify([](Region &r) { r.vob(kFix)->localReplica().own[kAlpha] += 1; });
+        const RegionStamp plainAfter =
+            RegionStamp::take(h.store->vobFile(u"/vobs/plain"_s), h.store->generationFile());
+        QCOMPARE(plainAfter.inode, plainBefore.inode);
+        QVERIFY(plainAfter.generation > plainBefore.generation);
+        QVERIFY(RegionStamp::take(h.store->vobFile(kFix), h.store->generationFile()).inode !=
+                fixBefore.inode);
+        QVERIFY_THROWS_EXCEPTION(CommandError,
+                                 h.store->modify({kFix}, [](Region &r) { r.vobs.removeFirst(); }));
+        QCOMPARE(alphaOwn(RegionStore(h.dir.path()).read()), 11);
     }
 
     // Each command's output (both streams, in order) against the formats

@@ -1,0 +1,153 @@
+#include "ui/EventPump.h"
+
+#include <QPainter>
+#include <QTest>
+#include <QThread>
+#include <QWidget>
+
+#include <memory>
+
+using namespace quorvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Counts its paintings and remembers which value the last one showed.
+class Canvas final : public QWidget {
+public:
+    int value = 0;
+    int painted = -1;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter(this).drawText(rect(), QString::number(value));
+        painted = value;
+        ++paints;
+    }
+};
+
+} // namespace
+
+// The one pump of long actions and the pacing of a window's drawing.
+class TestEventPump : public QObject {
+    Q_OBJECT
+private slots:
+    // A handler that pumps again (the progress tick inside the per-VOB
+    // pump) returns at once: what is queued after it runs after it, once.
+    void pumpDoesNotNest()
+    {
+        QStringList order;
+        QMetaObject::invokeMethod(
+            this,
+            [&] {
+                order << u"tick"_s;
+                QVERIFY(EventPump::running());
+                EventPump::run();
+                order << u"tick done"_s;
+            },
+            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [&] { order << u"next"_s; }, Qt::QueuedConnection);
+        QVERIFY(!EventPump::running());
+        EventPump::run();
+        QVERIFY(!EventPump::running());
+        QCoreApplication::processEvents();
+        QCOMPARE(order, (QStringList{u"tick"_s, u"tick done"_s, u"next"_s}));
+    }
+
+    // A window changed and pumped hundreds of times is drawn about once a
+    // frame, and the last change is drawn all the same; a window not paced
+    // is drawn for each change, which shows that the pacing is what
+    // differs.
+    void drawingPacedToFrames()
+    {
+        Canvas paced, free;
+        for (Canvas *c : {&paced, &free}) {
+            c->resize(120, 40);
+            c->show();
+            QVERIFY(QTest::qWaitForWindowExposed(c));
+        }
+        FramePacer pacer;
+        pacer.watch(&paced);
+        pacer.watch(&paced); // once is enough
+        pacer.setActive(true);
+        QTRY_VERIFY(paced.paints > 0 && free.paints > 0);
+        const int pacedBefore = paced.paints, freeBefore = free.paints;
+        QElapsedTimer t;
+        t.start();
+        constexpr int changes = 300;
+        for (int i = 1; i <= changes; ++i) {
+            for (Canvas *c : {&paced, &free}) {
+                c->value = i;
+                c->update();
+            }
+            EventPump::run();
+            QThread::usleep(100);
+        }
+        const qint64 elapsed = t.elapsed();
+        const int pacedPaints = paced.paints - pacedBefore;
+        QVERIFY2(pacedPaints <= elapsed / FramePacer::FrameMs + 2,
+                 qPrintable(u"%1 paintings in %2 ms"_s.arg(pacedPaints).arg(elapsed)));
+        QVERIFY2(free.paints - freeBefore >= changes / 2, qPrintable(QString::number(free.paints - freeBefore)));
+        QVERIFY(pacer.held() > 0);
+        QTRY_COMPARE(paced.painted, changes);
+    }
+
+    // Idle, nothing is held; the end of an action lets what is held through
+    // at once rather than at the next frame.
+    void pacingOnlyWhileActive()
+    {
+        Canvas canvas;
+        canvas.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&canvas));
+        FramePacer pacer;
+        pacer.watch(&canvas);
+        for (int i = 1; i <= 20; ++i) {
+            canvas.value = i;
+            canvas.update();
+            EventPump::run();
+        }
+        QCOMPARE(pacer.held(), 0);
+        QCOMPARE(canvas.painted, 20);
+        pacer.setActive(true);
+        for (int i = 21; i <= 40; ++i) {
+            canvas.value = i;
+            canvas.update();
+            EventPump::run();
+        }
+        QVERIFY(pacer.held() > 0);
+        // Held now, unless the machine was slow enough for a frame to pass.
+        pacer.setActive(false);
+        EventPump::run();
+        QCoreApplication::processEvents();
+        QCOMPARE(canvas.painted, 40);
+    }
+
+    // A window closed for good while a drawing is held back is forgotten.
+    void windowGoneWhileHeld()
+    {
+        FramePacer pacer;
+        pacer.setActive(true);
+        auto canvas = std::make_unique<Canvas>();
+        canvas->show();
+        QVERIFY(QTest::qWaitForWindowExposed(canvas.get()));
+        pacer.watch(canvas.get());
+        for (int i = 0; i < 3; ++i) {
+            canvas->update();
+            EventPump::run();
+        }
+        canvas.reset();
+        QTest::qWait(3 * FramePacer::FrameMs);
+        const int held = pacer.held();
+        Canvas other;
+        pacer.watch(&other);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        QTRY_VERIFY(other.paints > 0);
+        QVERIFY(pacer.held() >= held);
+    }
+};
+
+QTEST_MAIN(TestEventPump)
+#include "tst_eventpump.moc"
