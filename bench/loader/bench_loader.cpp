@@ -66,12 +66,13 @@ private:
 class TimedShell final : public Shell {
 public:
     TimedShell(Shell &inner, Split &split) : m_inner(inner), m_split(split) {}
-    void ShellAndWait(const QString &commandLine, int windowStyle) override
+    ShellResult ShellAndWait(const QString &commandLine, int windowStyle) override
     {
         QElapsedTimer t;
         t.start();
-        m_inner.ShellAndWait(commandLine, windowStyle);
+        ShellResult result = m_inner.ShellAndWait(commandLine, windowStyle);
         m_split.script += double(t.nsecsElapsed()) / 1e9;
+        return result;
     }
 
 private:

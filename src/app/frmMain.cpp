@@ -2,6 +2,8 @@
 
 #include "app/MainStyle.h"
 #include "app/RealServices.h"
+#include "maintenance/SiteDetail.h"
+#include "replicas/ReplicaDetailLoader.h"
 #include "graph/GraphView.h"
 #include "ui/AppInfo.h"
 #include "ui/ErrorBoxes.h"

@@ -20,7 +20,9 @@ namespace quorvane {
 class EpochMatrixView;
 class FixFrame;
 class GraphView;
+class SiteDetail;
 class RealServices;
+class ReplicaDetailLoader;
 class ReplicaFieldsPanel;
 class ReplicaInfoPanel;
 class VobListPanel;
@@ -74,6 +76,7 @@ public:
 
     // Rebuilds everything shown about the VOB selected in the list.
     void loadReplicaDetail();
+    [[nodiscard]] ReplicaDetailLoader *loader() const { return m_loader.get(); }
     // The VOB list's double click: opens the selected VOB.
     void pVobViewListDblClick();
 
@@ -91,9 +94,7 @@ private:
     void resetReplicaCombos();
     void showAbout();
     void showGettingHelp();
-    void siteImageDblClick(int index);
     [[nodiscard]] QString selectedVobTag() const;
-    [[nodiscard]] QString resultsPath(const QString &fileName) const;
     void progBarTimerTick();
 
     std::unique_ptr<RealServices> m_ownedServices;
@@ -117,6 +118,8 @@ private:
     QTimer *m_progBarTimer = nullptr;
     frmWorking *m_working = nullptr;
     frmDetail *m_detail = nullptr;
+    std::unique_ptr<ReplicaDetailLoader> m_loader;
+    std::unique_ptr<SiteDetail> m_siteDetail;
 };
 
 // The one main window, set by start-up.

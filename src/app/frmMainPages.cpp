@@ -9,9 +9,9 @@
 #include "maintenance/MaintenanceNames.h"
 #include "maintenance/ReplicaFieldsPanel.h"
 #include "maintenance/ReplicaInfoPanel.h"
+#include "maintenance/SiteDetail.h"
 #include "replicas/EpochMatrixView.h"
-#include "ui/ErrorBoxes.h"
-#include "ui/QuorvaneError.h"
+#include "replicas/ReplicaDetailLoader.h"
 #include "vobs/VobListPanel.h"
 
 #include <QComboBox>
@@ -53,7 +53,9 @@ void frmMain::buildPages()
     visualLayout->addSpacing(18);
     visualLayout->addWidget(m_replicaFields, 1, Qt::AlignTop);
     m_vobList->setPictMsgLabel(m_graph->pictMsgLbl());
-    connect(m_graph, &GraphView::siteDoubleClicked, this, &frmMain::siteImageDblClick);
+    m_siteDetail = std::make_unique<SiteDetail>(*m_graph, *m_replicaFields, *this);
+    connect(m_graph, &GraphView::siteDoubleClicked, this,
+            [this](int index) { m_siteDetail->siteImageDblClick(index); });
 
     // "Detail": the replica choice with its dates, the two epoch matrices and
     // the fix/synchronize frame.
@@ -72,6 +74,29 @@ void frmMain::buildPages()
     detailLayout->addWidget(m_fixFrame);
 
     m_graph->setReplicaCombos(m_replicaInfo->replicaCombo(), m_fixFrame->fixCombo(), m_fixFrame->exportCombo());
+
+    m_loader = std::make_unique<ReplicaDetailLoader>(
+        *m_services.clearTool, *m_services.shell, *this, m_services.workDir, m_services.scriptPath,
+        ReplicaDetailLoader::Controls{m_vobList, m_graph, m_epochView, m_replicaFields, m_mainTabStrip,
+                                      [this] { resetReplicaCombos(); }});
+}
+
+QString frmMain::selectedVobTag() const
+{
+    return m_vobList->selectedVobTag();
+}
+
+void frmMain::pVobViewListDblClick()
+{
+    const auto scope = m_guard.tryEnter();
+    if (!scope)
+        return;
+    loadReplicaDetail();
+}
+
+void frmMain::loadReplicaDetail()
+{
+    m_loader->loadReplicaDetail();
 }
 
 void frmMain::resetReplicaCombos()
@@ -81,18 +106,6 @@ void frmMain::resetReplicaCombos()
     replicas->addItem(Maintenance::selectReplica());
     replicas->setCurrentIndex(0);
     m_fixFrame->setSiblingReplicas({});
-}
-
-void frmMain::siteImageDblClick(int index)
-{
-    try {
-        const mSite &rec = m_graph->site(index);
-        m_replicaFields->showSite(rec.replicaName, rec.replicaHost, rec.master, rec.dateCreated,
-                                  [this, index] { m_graph->highlightSite(index); });
-    } catch (const QuorvaneError &e) {
-        setHourglass(false);
-        showBox(dialogs(), ErrorBoxes::standard(e.description(), MsgIcon::Stop));
-    }
 }
 
 void frmMain::showAbout()

@@ -3,6 +3,7 @@
 #include "ccase/CommandLine.h"
 #include "ui/ErrorBoxes.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
@@ -34,19 +35,30 @@ QString ProcessShell::resolveProgram(const QString &name, const QStringList &sea
     return {};
 }
 
-void ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
+ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
 {
     Q_UNUSED(windowStyle)
+    ShellResult result;
+    QElapsedTimer clock;
+    clock.start();
+    auto notStarted = [&result, &clock](const QString &why) {
+        result.outcome = ShellResult::Outcome::NotStarted;
+        result.errorTail = why;
+        result.elapsedMs = clock.elapsed();
+        return result;
+    };
     QStringList args = CommandLine::split(commandLine);
     if (args.isEmpty() || args.first().isEmpty()) {
-        showBox(m_dialogs, ErrorBoxes::process(QStringLiteral("Empty command line"), commandLine));
-        return;
+        const QString why = QStringLiteral("Empty command line");
+        showBox(m_dialogs, ErrorBoxes::process(why, commandLine));
+        return notStarted(why);
     }
     const QString name = args.takeFirst();
     const QString program = resolveProgram(name);
     if (program.isEmpty()) {
-        showBox(m_dialogs, ErrorBoxes::process(QStringLiteral("Program not found: ") + name, commandLine));
-        return;
+        const QString why = QStringLiteral("Program not found: ") + name;
+        showBox(m_dialogs, ErrorBoxes::process(why, commandLine));
+        return notStarted(why);
     }
 
     QProcess process;
@@ -72,23 +84,30 @@ void ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
     process.start(program, args);
     if (!process.waitForStarted()) {
         showBox(m_dialogs, ErrorBoxes::process(process.errorString(), commandLine));
-        return;
+        return notStarted(process.errorString());
     }
     if (process.state() != QProcess::NotRunning)
         loop.exec();
     errors += process.readAllStandardError();
+    result.elapsedMs = clock.elapsed();
+    result.errorTail = errorTail(errors);
+    if (process.exitStatus() == QProcess::CrashExit)
+        result.outcome = ShellResult::Outcome::Crashed;
+    else
+        result.exitCode = process.exitCode();
 
     // A multitool change that failed must not pass for one that worked: the
     // administrator would otherwise read an unchanged matrix as success. The
     // replica script's failures need no box of their own: its results files
     // are missing then, and that is reported where they are read.
     if (!reportsFailure(name))
-        return;
-    if (process.exitStatus() == QProcess::CrashExit) {
+        return result;
+    if (result.outcome == ShellResult::Outcome::Crashed) {
         showBox(m_dialogs, ErrorBoxes::processFailed(QStringLiteral("The program ended abnormally."), commandLine));
-    } else if (process.exitCode() != 0) {
-        showBox(m_dialogs, ErrorBoxes::processFailed(failureText(errors, process.exitCode()), commandLine));
+    } else if (result.exitCode != 0) {
+        showBox(m_dialogs, ErrorBoxes::processFailed(failureText(errors, result.exitCode), commandLine));
     }
+    return result;
 }
 
 bool ProcessShell::reportsFailure(const QString &programName)
@@ -96,18 +115,24 @@ bool ProcessShell::reportsFailure(const QString &programName)
     return QFileInfo(programName).baseName() == QLatin1String("multitool");
 }
 
-QString ProcessShell::failureText(const QByteArray &errorOutput, int exitCode)
+QString ProcessShell::errorTail(const QByteArray &errorOutput)
 {
     QStringList lines = QString::fromLocal8Bit(errorOutput).split(QLatin1Char('\n'));
     for (QString &line : lines)
         line = line.trimmed();
     lines.removeAll(QString());
-    if (lines.isEmpty())
-        return QStringLiteral("The command ended with status ") + QString::number(exitCode) + QLatin1Char('.');
     // The last lines say what went wrong; a long report would not fit a box.
     if (lines.size() > maxErrorLines)
         lines = lines.mid(lines.size() - maxErrorLines);
     return lines.join(CrLf);
+}
+
+QString ProcessShell::failureText(const QByteArray &errorOutput, int exitCode)
+{
+    const QString tail = errorTail(errorOutput);
+    if (tail.isEmpty())
+        return QStringLiteral("The command ended with status ") + QString::number(exitCode) + QLatin1Char('.');
+    return tail;
 }
 
 } // namespace quorvane

@@ -19,7 +19,7 @@ public:
     ProcessShell(Dialogs &dialogs, QString workDir);
 
     // windowStyle is accepted for the callers' sake; processes get no window.
-    void ShellAndWait(const QString &commandLine, int windowStyle) override;
+    ShellResult ShellAndWait(const QString &commandLine, int windowStyle) override;
 
     // Full path of the program to start for a command line's first word, or
     // an empty string when there is none. A name with a directory part is
@@ -30,6 +30,9 @@ public:
     // What the failure box says of a command that ended with a non-zero
     // status: the last lines of its error output, or the status itself.
     static QString failureText(const QByteArray &errorOutput, int exitCode);
+    // The last non-blank lines of an error stream, joined by CR LF; empty
+    // when it said nothing.
+    static QString errorTail(const QByteArray &errorOutput);
     // Whether a non-zero status of this program is shown to the user.
     static bool reportsFailure(const QString &programName);
 

@@ -1,6 +1,6 @@
 #include "replicas/EpochMatrixView.h"
 
-#include "replicas/EpochValue.h"
+#include "replicas/CellNumber.h"
 #include "replicas/FlexGrid.h"
 #include "replicas/ResultsFile.h"
 #include "ui/AppInfo.h"
@@ -268,7 +268,7 @@ void EpochMatrixView::grid1DblClick()
         return;
     const QString current = grid->text();
     try {
-        EpochValue::toLong(current);
+        CellNumber::toLong(current);
     } catch (const QuorvaneError &) {
         return;
     }
@@ -279,7 +279,7 @@ void EpochMatrixView::grid1DblClick()
     if (answer.isEmpty())
         return;
     try {
-        grid->setText(QString::number(EpochValue::toLong(answer)));
+        grid->setText(QString::number(CellNumber::toLong(answer)));
     } catch (const QuorvaneError &e) {
         showBox(dialogs, ErrorBoxes::gridInput(e.description()));
     }

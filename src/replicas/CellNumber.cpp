@@ -1,4 +1,4 @@
-#include "replicas/EpochValue.h"
+#include "replicas/CellNumber.h"
 
 #include "ui/AppInfo.h"
 #include "ui/QuorvaneError.h"
@@ -7,7 +7,7 @@
 
 #include <limits>
 
-namespace quorvane::EpochValue {
+namespace quorvane::CellNumber {
 
 namespace {
 
@@ -89,4 +89,4 @@ qint32 toLong(const QString &text)
     return static_cast<qint32>(value);
 }
 
-} // namespace quorvane::EpochValue
+} // namespace quorvane::CellNumber

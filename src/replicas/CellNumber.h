@@ -2,9 +2,12 @@
 
 #include <QString>
 
-namespace quorvane::EpochValue {
+namespace quorvane::CellNumber {
 
-// Converts a typed epoch value to a signed 32-bit whole number: blanks and
+// The number conversion of a matrix cell's value edit, and nothing else: it
+// only decides what the edited cell shows, never what reaches ClearCase
+// (that is maintenance/EpochValue's stricter rule).
+// Converts a typed cell value to a signed 32-bit whole number: blanks and
 // tabs around it are ignored; an optional sign, decimal digits with an
 // optional fraction and an optional exponent are accepted; a fraction is
 // taken to the nearest whole number, a tie to the even one (7.6 -> 8,
@@ -14,4 +17,4 @@ namespace quorvane::EpochValue {
 // the 32-bit range.
 qint32 toLong(const QString &text);
 
-} // namespace quorvane::EpochValue
+} // namespace quorvane::CellNumber

@@ -1,0 +1,107 @@
+#include "replicas/ReplicaDetailLoader.h"
+
+#include "ccase/ClearTool.h"
+#include "ccase/Commands.h"
+#include "ccase/Shell.h"
+#include "graph/GraphView.h"
+#include "maintenance/ReplicaFieldsPanel.h"
+#include "replicas/EpochMatrixView.h"
+#include "replicas/FlexGrid.h"
+#include "ui/ErrorBoxes.h"
+#include "ui/Feedback.h"
+#include "ui/QuorvaneError.h"
+#include "vobs/VobListPanel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QTabBar>
+
+namespace quorvane {
+
+ReplicaDetailLoader::ReplicaDetailLoader(ClearTool &clearTool, Shell &shell, Feedback &feedback, QString workDir,
+                                         QString scriptPath, Controls controls)
+    : m_clearTool(clearTool)
+    , m_shell(shell)
+    , m_feedback(feedback)
+    , m_workDir(std::move(workDir))
+    , m_scriptPath(std::move(scriptPath))
+    , m_controls(std::move(controls))
+{
+}
+
+QString ReplicaDetailLoader::resultsPath(const QString &fileName) const
+{
+    return QDir(m_workDir).filePath(fileName);
+}
+
+void ReplicaDetailLoader::loadReplicaDetail()
+{
+    GraphView *graph = m_controls.graph;
+    EpochMatrixView *epochView = m_controls.epochView;
+    QTabBar *tabStrip = m_controls.mainTabStrip;
+    try {
+        if (m_controls.vobList->list()->count() == 0)
+            return;
+        m_feedback.setBusy(true, QString());
+        tabStrip->setEnabled(false);
+        const QString tag = m_controls.vobList->selectedVobTag();
+
+        graph->setGMyReplicaName(m_clearTool.CmdExec(Commands::localReplicaName(tag)));
+        m_feedback.setMsg(QStringLiteral("Getting Detail for VOB: ") + tag + QStringLiteral(", please wait.."),
+                          QStringLiteral("Working..."));
+        const QString listing = m_clearTool.CmdExec(Commands::replicaList(tag));
+        // Splitting nothing gives no fields at all (last index -1), not one empty field.
+        const QStringList replicaFields = listing.isEmpty() ? QStringList() : listing.split(QLatin1Char(','));
+
+        graph->hide();
+        m_feedback.setStatus(QStringLiteral("Cleaning up..."));
+        if (!graph->allSites().isEmpty()) {
+            if (m_controls.resetReplicaCombos)
+                m_controls.resetReplicaCombos();
+            graph->unloadSiteControls();
+            QCoreApplication::processEvents();
+            graph->clearAllSites();
+            epochView->cleanGrid(epochView->Grid1());
+            epochView->cleanGrid(epochView->Grid2());
+        }
+
+        m_feedback.setStatus(QStringLiteral("Creating replica graph..."));
+        graph->setSitesData(replicaFields, 4, int(replicaFields.size()) - 1);
+        m_openedVobTag = tag;
+        graph->show();
+        QLabel *vobLbl = m_controls.replicaFields->selectedVobLabel();
+        vobLbl->setText(QStringLiteral("VOB:") + tag);
+        vobLbl->show();
+        QCoreApplication::processEvents();
+
+        m_feedback.setStatus(QStringLiteral("Getting replica detail, this may take a while..."));
+        // Results of an earlier run (perhaps of another VOB) must never be
+        // shown as this VOB's: a script that writes nothing shows "not found".
+        const QString actualFile = resultsPath(QStringLiteral("_results.txt"));
+        const QString localFile = resultsPath(QStringLiteral("_results_local.txt"));
+        QFile::remove(actualFile);
+        QFile::remove(localFile);
+        m_shell.ShellAndWait(Commands::replicaInfoScript(m_scriptPath, tag), 0);
+
+        epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
+        epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
+
+        m_feedback.setStatus(QStringLiteral("Done."));
+        tabStrip->setEnabled(true);
+        epochView->Grid1()->show();
+        epochView->Grid2()->show();
+        m_feedback.setBusy(false, QString());
+        m_feedback.hideWorking();
+    } catch (const QuorvaneError &e) {
+        m_feedback.setBusy(false, QString());
+        m_feedback.hideWorking();
+        tabStrip->setEnabled(true);
+        graph->show();
+        showBox(m_feedback.dialogs(), ErrorBoxes::standard(e.description()));
+    }
+}
+
+} // namespace quorvane

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+
+class QTabBar;
+
+namespace quorvane {
+
+class ClearTool;
+class EpochMatrixView;
+class Feedback;
+class GraphView;
+class ReplicaFieldsPanel;
+class Shell;
+class VobListPanel;
+
+// Opening a VOB: the one procedure that rebuilds everything the main window
+// shows about it, from the entry selected in the VOB list.
+class ReplicaDetailLoader final {
+public:
+    // The controls a load rebuilds; frmMain owns them, they outlive the loader.
+    struct Controls {
+        VobListPanel *vobList = nullptr;
+        GraphView *graph = nullptr;
+        EpochMatrixView *epochView = nullptr;
+        ReplicaFieldsPanel *replicaFields = nullptr;
+        QTabBar *mainTabStrip = nullptr;
+        // The three replica lists back to "<select_replica>" alone.
+        std::function<void()> resetReplicaCombos;
+    };
+
+    ReplicaDetailLoader(ClearTool &clearTool, Shell &shell, Feedback &feedback, QString workDir,
+                        QString scriptPath, Controls controls);
+    Q_DISABLE_COPY_MOVE(ReplicaDetailLoader)
+
+    // Rebuilds everything shown about the VOB selected in the list. Reports
+    // its own errors and always leaves the window usable.
+    void loadReplicaDetail();
+
+    // The tag of the VOB whose replicas the window shows now: set once a load
+    // has replaced the shown sites, empty before the first. The actions that
+    // change a VOB compare it with the list's selection.
+    [[nodiscard]] const QString &openedVobTag() const { return m_openedVobTag; }
+
+    // Full path of one of the two results files in the work directory.
+    [[nodiscard]] QString resultsPath(const QString &fileName) const;
+
+private:
+    ClearTool &m_clearTool;
+    Shell &m_shell;
+    Feedback &m_feedback;
+    QString m_workDir;
+    QString m_scriptPath;
+    Controls m_controls;
+    QString m_openedVobTag;
+};
+
+} // namespace quorvane
