@@ -1,11 +1,13 @@
 #include "maintenance/FixFrame.h"
 
 #include "ccase/Commands.h"
+#include "ccase/LoggingShell.h"
 #include "ccase/Shell.h"
 #include "maintenance/ActionLabel.h"
 #include "maintenance/EpochValue.h"
 #include "maintenance/MaintenanceIcons.h"
 #include "maintenance/MaintenanceNames.h"
+#include "replicas/Diagnosis.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
 #include "ui/LongActionGuard.h"
@@ -16,9 +18,11 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QTime>
 #include <QVBoxLayout>
 
 namespace quorvane {
@@ -140,7 +144,12 @@ FixFrame::FixFrame(Shell &shell, Feedback &feedback, LongActionGuard &guard, std
     grid->addWidget(m_label[1], 6, 1, 1, 2);
     grid->addWidget(m_syncAll, 7, 1);
     grid->addWidget(m_combo[1], 8, 1, 1, 2, Qt::AlignLeft);
-    grid->setRowStretch(9, 1);
+    m_resultLbl = new QLabel(this);
+    m_resultLbl->setObjectName(QStringLiteral("dFixResultLbl"));
+    m_resultLbl->setWordWrap(true);
+    m_resultLbl->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(m_resultLbl, 9, 0, 1, 3);
+    grid->setRowStretch(10, 1);
 }
 
 void FixFrame::setSiblingReplicas(const QStringList &siblings)
@@ -171,6 +180,7 @@ void FixFrame::fixOrSync(int index)
         return;
 
     try {
+        m_resultLbl->clear();
         m_feedback.setBusy(true, busyMessage(index));
         const QString vobTag = m_vobTag ? m_vobTag() : QString();
         const std::optional<QString> line = index == 0 ? prepareFix(vobTag) : prepareSync(vobTag);
@@ -178,7 +188,7 @@ void FixFrame::fixOrSync(int index)
             m_feedback.setBusy(false, QString());
             return;
         }
-        m_shell.ShellAndWait(*line, Maintenance::hiddenWindow);
+        runAndReport(*line);
 
         if (m_showReplicaInfo)
             m_showReplicaInfo();
@@ -241,8 +251,48 @@ std::optional<QString> FixFrame::prepareSync(const QString &vobTag)
         exportLine = Commands::exportTo(target, vobTag);
     }
 
-    m_shell.ShellAndWait(Commands::importReceive(vobTag), Maintenance::hiddenWindow);
+    runAndReport(Commands::importReceive(vobTag));
     return exportLine;
+}
+
+void FixFrame::runAndReport(const QString &commandLine)
+{
+    const ShellResult result = m_shell.ShellAndWait(commandLine, Maintenance::hiddenWindow);
+    const QString line = resultLine(commandLine, result, QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    const QString shown = m_resultLbl->text();
+    m_resultLbl->setText(shown.isEmpty() ? line : shown + QLatin1Char('\n') + line);
+}
+
+QString FixFrame::resultLine(const QString &commandLine, const ShellResult &result, const QString &endedAt)
+{
+    QString how = QStringLiteral("done");
+    if (!result.succeeded()) {
+        how = QStringLiteral("failed (") + LoggingShell::outcomeText(result) + QLatin1Char(')');
+        // The last line of what it said is usually the reason.
+        const QString reason = result.errorTail.section(CrLf, -1).trimmed();
+        if (!reason.isEmpty())
+            how += QStringLiteral(": ") + reason;
+    }
+    return commandLine.trimmed() + QStringLiteral(" \u2014 ") + how + QStringLiteral(", ") + endedAt;
+}
+
+void FixFrame::preselect(const Repair &repair)
+{
+    QComboBox *combo = nullptr;
+    if (repair.kind == Repair::Kind::FixBasedOnActual) {
+        combo = m_combo[0];
+        m_option[0]->setChecked(true);
+    } else if (repair.kind == Repair::Kind::Synchronize && !repair.replica.isEmpty()) {
+        combo = m_combo[1];
+        m_syncAll->setChecked(false);
+    } else {
+        // The import half of a synchronization needs no choice.
+        return;
+    }
+    const int entry = combo->findText(repair.replica, Qt::MatchExactly);
+    if (entry > 0)
+        combo->setCurrentIndex(entry);
+    combo->setFocus();
 }
 
 void FixFrame::setLabelColour(int index, OleColor colour)
