@@ -1,5 +1,6 @@
 #include "replicas/EpochMatrixView.h"
 
+#include "ccase/CommandLog.h"
 #include "replicas/CellNumber.h"
 #include "replicas/FlexGrid.h"
 #include "replicas/ResultsFile.h"
@@ -129,7 +130,14 @@ int EpochMatrixView::lastCol(const FlexGrid *grid) const
 void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QString &fileName)
 {
     try {
-        const QList<QStringList> lines = ResultsFile::read(fileName);
+        QList<QStringList> lines;
+        try {
+            const auto read = [&fileName] { return ResultsFile::read(fileName); };
+            lines = m_log ? m_log->recordFileRead(fileName, read) : read();
+        } catch (const QuorvaneError &) {
+            blankGrid(grid, flags);
+            throw;
+        }
         bool firstLine = true;
         for (const QStringList &fields : lines) {
             const int n = int(fields.size()) - 1;
@@ -172,6 +180,20 @@ void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QS
         m_feedback.setBusy(false, QString());
         showBox(m_feedback.dialogs(), ErrorBoxes::withNumber(e.number(), e.description()));
     }
+}
+
+void EpochMatrixView::blankGrid(FlexGrid *grid, QList<bool> &flags)
+{
+    grid->setRows(2);
+    grid->setCols(2);
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 2; ++c)
+            grid->setTextMatrix(r, c, QString());
+    }
+    grid->setRow(1);
+    grid->setCol(1);
+    grid->setCellBackColor(Colors::white);
+    flags = QList<bool>(grid->cols() + 1, false);
 }
 
 bool EpochMatrixView::isEpochOutOfSync(FlexGrid *grid, int col)
