@@ -2,6 +2,9 @@
 
 #include "app/MainStyle.h"
 #include "app/RealServices.h"
+#include "ccase/ClearTool.h"
+#include "ccase/CommandLog.h"
+#include "ccase/Shell.h"
 #include "maintenance/SiteDetail.h"
 #include "replicas/ReplicaDetailLoader.h"
 #include "graph/GraphView.h"
@@ -9,6 +12,7 @@
 #include "ui/ErrorBoxes.h"
 #include "ui/Pictures.h"
 #include "ui/QuorvaneError.h"
+#include "ui/frmCommandLog.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 
@@ -45,12 +49,15 @@ frmMain::frmMain(const Services &services) : m_services(services)
 
 frmMain::~frmMain()
 {
+    // The log's window goes before the log it shows.
+    delete m_commandLogForm;
     if (mainForm == this)
         mainForm = nullptr;
 }
 
 void frmMain::buildWindow()
 {
+    installCommandLog();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppInfo::title());
     setWindowIcon(Pictures::appIcon());
@@ -85,6 +92,7 @@ void frmMain::buildWindow()
     header->addLayout(titles);
     header->addStretch(1);
     header->addWidget(m_clearCaseLbl, 0, Qt::AlignVCenter);
+    header->addWidget(commandLogButton(headerBand), 0, Qt::AlignVCenter);
 
     m_mainTabStrip = new QTabBar(central);
     m_mainTabStrip->setObjectName(QStringLiteral("mainTabStrip"));
@@ -309,6 +317,8 @@ void frmMain::closeAllForms()
         m_working->close();
     if (m_detail)
         m_detail->close();
+    if (m_commandLogForm)
+        m_commandLogForm->close();
     close();
 }
 

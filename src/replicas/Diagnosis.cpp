@@ -78,6 +78,14 @@ public:
     {
         if (m_names.isEmpty())
             return {};
+        if (m_actual.names.isEmpty()) {
+            // Without the replicas' own rows nothing can be said about what
+            // they hold; the belief alone would read as every site unreachable.
+            add(Unreachable,
+                QStringLiteral(
+                    "The actual epoch table could not be read: what the replicas hold is unknown."));
+            return result();
+        }
         if (m_names.size() == 1) {
             add(InStep,
                 m_names.first() +

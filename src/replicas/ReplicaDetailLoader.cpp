@@ -5,6 +5,7 @@
 #include "ccase/Shell.h"
 #include "graph/GraphView.h"
 #include "maintenance/ReplicaFieldsPanel.h"
+#include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 #include "ui/ErrorBoxes.h"
@@ -66,10 +67,15 @@ void ReplicaDetailLoader::loadReplicaDetail()
             graph->clearAllSites();
             epochView->cleanGrid(epochView->Grid1());
             epochView->cleanGrid(epochView->Grid2());
+            if (m_controls.diagnosis)
+                m_controls.diagnosis->clearFindings();
         }
 
         m_feedback.setStatus(QStringLiteral("Creating replica graph..."));
         graph->setSitesData(replicaFields, 4, int(replicaFields.size()) - 1);
+        // A reload of the same VOB keeps what the fields show.
+        if (tag != m_openedVobTag && m_controls.otherVobOpened)
+            m_controls.otherVobOpened();
         m_openedVobTag = tag;
         graph->show();
         QLabel *vobLbl = m_controls.replicaFields->selectedVobLabel();
@@ -88,6 +94,8 @@ void ReplicaDetailLoader::loadReplicaDetail()
 
         epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
         epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
+        if (m_controls.diagnosis)
+            m_controls.diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName());
 
         m_feedback.setStatus(QStringLiteral("Done."));
         tabStrip->setEnabled(true);

@@ -10,6 +10,7 @@ class QTabBar;
 namespace quorvane {
 
 class ClearTool;
+class DiagnosisPanel;
 class EpochMatrixView;
 class Feedback;
 class GraphView;
@@ -30,6 +31,11 @@ public:
         QTabBar *mainTabStrip = nullptr;
         // The three replica lists back to "<select_replica>" alone.
         std::function<void()> resetReplicaCombos;
+        // dDiagnosis, told what the two grids show once they are filled.
+        DiagnosisPanel *diagnosis = nullptr;
+        // Another VOB's sites replace the shown ones: the fields that showed
+        // one of the old sites go back to their designed texts.
+        std::function<void()> otherVobOpened;
     };
 
     ReplicaDetailLoader(ClearTool &clearTool, Shell &shell, Feedback &feedback, QString workDir,

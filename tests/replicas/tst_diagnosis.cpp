@@ -76,6 +76,14 @@ void tst_Diagnosis::diagnose_data()
                "original is the only replica of this VOB: there is nothing to keep in step."))};
 
     QTest::newRow("nothing read") << QStringList{} << QStringList{} << me << QList<Finding>{};
+    QTest::newRow("only the local matrix read")
+        << QStringList{} << inStep << me
+        << QList<Finding>{note(
+               QStringLiteral("The actual epoch table could not be read: what the replicas hold is unknown."))};
+    QTest::newRow("only the actual matrix read")
+        << inStep << QStringList{} << me
+        << QList<Finding>{note(QStringLiteral("This site's epoch table could not be read: what it believes the other "
+                                              "replicas hold is unknown."))};
 
     // The packet to london was lost; a later export advanced the belief
     // again. london has also made 7 changes it has not exported yet.
