@@ -36,6 +36,7 @@ frmCommandLog::frmCommandLog(CommandLog &log, QWidget *parent) : QWidget(parent,
     m_view->setWordWrap(false);
     m_view->verticalHeader()->hide();
     m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
     QHeaderView *header = m_view->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(false);
@@ -111,6 +112,16 @@ void frmCommandLog::followNewRows()
     QScrollBar *bar = m_view->verticalScrollBar();
     if (bar->value() >= bar->maximum() - 1)
         m_view->scrollToBottom();
+}
+
+void frmCommandLog::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Opened to see what just ran: the newest entry, with its details.
+    if (!m_view->selectionModel()->hasSelection() && m_log.rowCount() > 0) {
+        m_view->selectRow(m_log.rowCount() - 1);
+        m_view->scrollToBottom();
+    }
 }
 
 void frmCommandLog::copyToClipboard()

@@ -27,6 +27,9 @@ public:
     // The whole log with every entry's details, onto the clipboard.
     void copyToClipboard();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void showDetail();
     void followNewRows();
