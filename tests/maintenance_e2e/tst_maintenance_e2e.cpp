@@ -316,6 +316,8 @@ private slots:
         const QString web = u"/vobs/web"_s;
         QVERIFY(s.openVob(web));
         const ccsim::Vob before = s.vob(web);
+        QVERIFY2(findings(s).contains(u"sydney cannot be reached: its actual row is unknown."_s),
+                 qPrintable(findings(s).join(u'\n')));
 
         SimWindow::choose(s.combo(u"dReplicaFixCombo(0)"_s), u"sydney"_s);
         s.get<QRadioButton>(u"dFixOpt(0)"_s)->click();
