@@ -74,6 +74,8 @@ public:
         m_split.script += double(t.nsecsElapsed()) / 1e9;
         return result;
     }
+    void cancel() override { m_inner.cancel(); }
+    void setWaitObserver(WaitObserver observer) override { m_inner.setWaitObserver(std::move(observer)); }
 
 private:
     Shell &m_inner;

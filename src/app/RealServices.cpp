@@ -18,10 +18,11 @@ RealServices::RealServices()
     const QString programDir = QCoreApplication::applicationDirPath();
     const ClearCaseFound found = ClearCaseDiscovery::discover(programDir);
     m_clearTool = ClearCaseDiscovery::makeClearTool(found);
-    // Without a work directory the results files would land in the current
-    // directory; the temporary folder's failure is rare enough to fall back.
-    const QString workDir = m_workDir.isValid() ? m_workDir.path() : QDir::currentPath();
-    m_shell = std::make_unique<ProcessShell>(*m_dialogs, workDir);
+    // Never the current directory instead: the results files would be
+    // written and removed wherever the program was started. Without a work
+    // directory the actions that need one say so and run nothing.
+    const QString workDir = m_workDir.isValid() ? m_workDir.path() : QString();
+    m_shell = std::make_unique<ProcessShell>(*m_dialogs, workDir, found.binDir);
 
     m_services.clearTool = m_clearTool.get();
     m_services.shell = m_shell.get();

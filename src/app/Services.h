@@ -16,7 +16,7 @@ struct Services {
     Shell *shell = nullptr;
     Dialogs *dialogs = nullptr;
     // The private work directory: current directory of every process started
-    // and home of the two results files.
+    // and home of the two results files. Empty when none could be made.
     QString workDir;
     // Full path of get_replica_info.pl.
     QString scriptPath;

@@ -4,6 +4,7 @@
 #include "app/RealServices.h"
 #include "ccase/ClearTool.h"
 #include "ccase/CommandLog.h"
+#include "ccase/CoprocessClearTool.h"
 #include "ccase/Shell.h"
 #include "maintenance/SiteDetail.h"
 #include "replicas/ReplicaDetailLoader.h"
@@ -29,9 +30,18 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace quorvane {
 
 frmMain *mainForm = nullptr;
+
+namespace {
+QString closingText()
+{
+    return QStringLiteral("The window closes once the running command has ended.");
+}
+} // namespace
 
 frmMain::frmMain() : m_ownedServices(std::make_unique<RealServices>())
 {
@@ -49,6 +59,8 @@ frmMain::frmMain(const Services &services) : m_services(services)
 
 frmMain::~frmMain()
 {
+    if (m_services.shell)
+        m_services.shell->setWaitObserver({});
     // The log's window goes before the log it shows.
     delete m_commandLogForm;
     if (mainForm == this)
@@ -104,11 +116,16 @@ void frmMain::buildWindow()
     const int detail = m_mainTabStrip->addTab(QStringLiteral("Detail"));
     m_mainTabStrip->setTabData(detail, QStringLiteral("detail"));
     m_mainTabStrip->setTabToolTip(detail, QStringLiteral("Replica Detail"));
+    // Every change of the tab, by mouse, wheel or keyboard, goes through the
+    // tab switch; a click on the tab already selected runs it again, so that
+    // it can hide a "Detail" page that a newly opened VOB has no use for.
+    connect(m_mainTabStrip, &QTabBar::currentChanged, this, [this](int index) {
+        if (index >= 0)
+            mainTabStripClick();
+    });
     connect(m_mainTabStrip, &QTabBar::tabBarClicked, this, [this](int index) {
-        if (index < 0)
-            return;
-        m_mainTabStrip->setCurrentIndex(index);
-        mainTabStripClick();
+        if (index >= 0 && index == m_mainTabStrip->currentIndex())
+            mainTabStripClick();
     });
 
     // Both pages share one place; only the tab switch decides which shows.
@@ -151,6 +168,35 @@ void frmMain::buildWindow()
     m_progBarTimer->setObjectName(QStringLiteral("progBarTimer"));
     m_progBarTimer->setInterval(0);
     connect(m_progBarTimer, &QTimer::timeout, this, &frmMain::progBarTimerTick);
+
+    // The working dialog offers Cancel exactly while a started process is
+    // waited for: nothing else that runs long can be stopped safely.
+    if (m_services.shell) {
+        m_services.shell->setWaitObserver([this](bool waiting, const QString &commandLine) {
+            frmWorking *dialog = workingDialog();
+            dialog->setCancellable(waiting);
+            if (waiting && !dialog->isVisible()) {
+                // A fix or a replica's details shows no dialog of its own;
+                // Cancel must be within reach all the same.
+                m_workingShownForWait = true;
+                dialog->setMsg(m_closePending ? closingText() : QStringLiteral("Running ") + commandLine);
+            } else if (!waiting && std::exchange(m_workingShownForWait, false)) {
+                dialog->hide();
+            }
+        });
+    }
+}
+
+frmWorking *frmMain::workingDialog()
+{
+    if (!m_working) {
+        m_working = new frmWorking(m_services.aniCursorDir, this);
+        connect(m_working, &frmWorking::cancelRequested, this, [this] {
+            if (m_services.shell)
+                m_services.shell->cancel();
+        });
+    }
+    return m_working;
 }
 
 void frmMain::buildMenus()
@@ -257,7 +303,10 @@ void frmMain::setBusy(bool busy, const QString &message)
 void frmMain::progBarTimerTick()
 {
     try {
-        QCoreApplication::processEvents();
+        // Inside a slow cleartool command only paint and timers may run: a
+        // click let through there would start an action inside the command.
+        QCoreApplication::processEvents(CoprocessClearTool::answering() ? QEventLoop::ExcludeUserInputEvents
+                                                                         : QEventLoop::AllEvents);
         const int v = m_progressBar->value();
         m_progressBar->setValue(v >= m_progressBar->maximum() ? 1 : v + 1);
     } catch (const QuorvaneError &e) {
@@ -285,9 +334,10 @@ QString frmMain::status() const
 
 void frmMain::setMsg(const QString &msg, const QString &title)
 {
-    if (!m_working)
-        m_working = new frmWorking(m_services.aniCursorDir, this);
-    m_working->setMsg(msg, title);
+    // While closing, the dialog keeps saying so; a hidden one stays hidden.
+    if (m_closePending)
+        return;
+    workingDialog()->setMsg(msg, title);
 }
 
 void frmMain::hideWorking()
@@ -312,9 +362,13 @@ void frmMain::closeAllForms()
 {
     if (m_shutdownDone)
         return;
+    if (m_guard.running()) {
+        closeWhenIdle();
+        return;
+    }
     m_shutdownDone = true;
     if (m_working)
-        m_working->close();
+        m_working->hide(); // closing it would ask to cancel
     if (m_detail)
         m_detail->close();
     if (m_commandLogForm)
@@ -324,8 +378,25 @@ void frmMain::closeAllForms()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // Closing now would leave every event loop: the running multitool would
+    // be killed half-way and the action's next command killed at its start.
+    if (m_guard.running() && !m_shutdownDone) {
+        closeWhenIdle();
+        event->ignore();
+        return;
+    }
     closeAllForms();
     event->accept();
+}
+
+void frmMain::closeWhenIdle()
+{
+    if (!m_closePending) {
+        m_closePending = true;
+        // Queued: the action's scope is still ending when the guard is free.
+        m_guard.setOnFree([this] { QTimer::singleShot(0, this, &frmMain::closeAllForms); });
+    }
+    workingDialog()->setMsg(closingText());
 }
 
 } // namespace quorvane

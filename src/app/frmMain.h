@@ -56,6 +56,7 @@ public:
     void hideWorking() override;
     void setDetail(const QString &txt, const QString &title) override;
     Dialogs &dialogs() override;
+    [[nodiscard]] bool closing() const override { return m_closePending; }
 
     // The shown caption: the designed caption, " - " and the version.
     void applyCaption();
@@ -114,11 +115,17 @@ private:
     void showGettingHelp();
     [[nodiscard]] QString selectedVobTag() const;
     void progBarTimerTick();
+    // A close asked for while a long action runs: the action ends first.
+    void closeWhenIdle();
+    // Made on first use; its Cancel stops the process being waited for.
+    frmWorking *workingDialog();
 
     std::unique_ptr<RealServices> m_ownedServices;
     Services m_services;
     LongActionGuard m_guard;
     bool m_shutdownDone = false;
+    bool m_closePending = false;
+    bool m_workingShownForWait = false; // shown for a process's wait alone
 
     QLabel *m_headerLbl = nullptr;
     QLabel *m_clearCaseLbl = nullptr;

@@ -87,6 +87,7 @@ void frmMain::buildPages()
                                           m_replicaFields->resetFields();
                                           m_replicaInfo->resetDates();
                                       }});
+    m_fixFrame->setShownVobTag([this] { return m_loader->openedVobTag(); });
 }
 
 QString frmMain::selectedVobTag() const

@@ -39,10 +39,8 @@ bool isSimulator(const QString &clearTool)
 QStringList ClearCaseDiscovery::installFolders()
 {
     return {QStringLiteral("/opt/rational/clearcase/bin"),
-            QStringLiteral("/opt/ibm/RationalSDLC/clearcase/bin"),
-            QStringLiteral("/opt/hcl/clearcase/bin"),
-            QStringLiteral("/opt/hcl/VersionVault/bin"),
-            QStringLiteral("/usr/atria/bin")};
+            QStringLiteral("/opt/ibm/RationalSDLC/clearcase/bin"), QStringLiteral("/opt/hcl/clearcase/bin"),
+            QStringLiteral("/opt/hcl/VersionVault/bin"), QStringLiteral("/usr/atria/bin")};
 }
 
 ClearCaseFound ClearCaseDiscovery::find(const QString &programDir, const QString &pathValue,
@@ -64,14 +62,16 @@ ClearCaseFound ClearCaseDiscovery::find(const QString &programDir, const QString
         const QString tool = executableIn(dir);
         if (tool.isEmpty() || isSimulator(tool))
             continue;
-        return {ClearCaseFound::Kind::Real, tool, QStringLiteral("ClearCase: ") + tool};
+        return {ClearCaseFound::Kind::Real, tool, QStringLiteral("ClearCase: ") + tool,
+                QFileInfo(tool).absolutePath()};
     }
     const QString simTool = executableIn(simDir);
     if (!simTool.isEmpty()) {
         return {ClearCaseFound::Kind::Simulated, simTool,
-                QStringLiteral("Simulated MultiSite region (no ClearCase installed)")};
+                QStringLiteral("Simulated MultiSite region (no ClearCase installed)"),
+                QFileInfo(simTool).absolutePath()};
     }
-    return {ClearCaseFound::Kind::None, QString(), QStringLiteral("No ClearCase found")};
+    return {ClearCaseFound::Kind::None, QString(), QStringLiteral("No ClearCase found"), QString()};
 }
 
 ClearCaseFound ClearCaseDiscovery::discover(const QString &programDir)

@@ -17,6 +17,11 @@ struct ClearCaseFound {
     QString clearToolPath;
     // One plain line for the main window.
     QString description;
+    // cleartool's folder (empty for None). It goes first on the PATH of the
+    // processes the program starts, so that multitool, ccperl and the
+    // script's own cleartool come from the same ClearCase, also when that
+    // folder is an install folder that PATH does not name.
+    QString binDir;
 };
 
 // Finds ClearCase once at start-up: a real cleartool on PATH or in

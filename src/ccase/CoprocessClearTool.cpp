@@ -4,7 +4,12 @@
 #include "ccase/CommandLine.h"
 #include "ccase/StatusLine.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
+#include <algorithm>
 
 namespace quorvane {
 
@@ -12,6 +17,50 @@ namespace {
 
 const int StartTimeoutMs = 30000;
 const int ExitTimeoutMs = 2000;
+// Most commands answer well within this; only a longer wait is worth
+// letting the window repaint for.
+const qint64 QuietWaitMs = 500;
+const int SliceMs = 50;
+
+// Waits in slices until waitOnce (given a slice in milliseconds) reports the
+// awaited state, or the deadline passes (false). Past the quiet half second
+// the window's timers and paint events run between slices; user input stays
+// queued until the command is over.
+template <typename WaitOnce> bool waitInSlices(const QDeadlineTimer &deadline, WaitOnce waitOnce)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (true) {
+        const int slice = int(std::clamp<qint64>(deadline.remainingTime(), 0, SliceMs));
+        if (waitOnce(slice))
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        if (waited.elapsed() >= QuietWaitMs && QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+// Counts the commands waiting for a reply, and marks this instance busy, for
+// as long as one command lasts.
+class Answering final {
+public:
+    explicit Answering(bool &running, int &count) : m_running(running), m_count(count)
+    {
+        m_running = true;
+        ++m_count;
+    }
+    ~Answering()
+    {
+        m_running = false;
+        --m_count;
+    }
+    Q_DISABLE_COPY_MOVE(Answering)
+
+private:
+    bool &m_running;
+    int &m_count;
+};
 
 QString withoutTrailingLineEnds(QString text)
 {
@@ -22,8 +71,8 @@ QString withoutTrailingLineEnds(QString text)
 
 } // namespace
 
-QString clearToolFailure(const QByteArray &errorText, const QByteArray &output,
-                         const QString &subcommand, int status)
+QString clearToolFailure(const QByteArray &errorText, const QByteArray &output, const QString &subcommand,
+                         int status)
 {
     QString text = withoutTrailingLineEnds(QString::fromLocal8Bit(errorText));
     if (text.trimmed().isEmpty())
@@ -33,9 +82,14 @@ QString clearToolFailure(const QByteArray &errorText, const QByteArray &output,
     return text;
 }
 
-CoprocessClearTool::CoprocessClearTool(QString program, Mode mode)
-    : m_program(std::move(program)), m_mode(mode)
+CoprocessClearTool::CoprocessClearTool(QString program, Mode mode, std::chrono::milliseconds timeLimit)
+    : m_program(std::move(program)), m_mode(mode), m_timeLimit(timeLimit)
 {
+}
+
+QString CoprocessClearTool::timeLimitText() const
+{
+    return QString::number(double(m_timeLimit.count()) / 1000.0);
 }
 
 CoprocessClearTool::~CoprocessClearTool()
@@ -60,9 +114,10 @@ QString CoprocessClearTool::CmdExec(const QString &subcommand)
     // One line is one command to the co-process: a line end inside the text
     // would smuggle in a second command and put the replies out of step.
     if (subcommand.contains(QLatin1Char('\n')) || subcommand.contains(QLatin1Char('\r')))
-        throw ClearCaseError(QStringLiteral("A cleartool command must be a single line: ")
-                             + QString(subcommand).replace(QLatin1Char('\n'), QLatin1Char(' '))
-                                   .replace(QLatin1Char('\r'), QLatin1Char(' ')));
+        throw ClearCaseError(QStringLiteral("A cleartool command must be a single line: ") +
+                             QString(subcommand)
+                                 .replace(QLatin1Char('\n'), QLatin1Char(' '))
+                                 .replace(QLatin1Char('\r'), QLatin1Char(' ')));
     // cleartool answers a blank line with nothing at all, and "exit" or
     // "quit" would end the session instead of running a command.
     const QString first = subcommand.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
@@ -70,6 +125,13 @@ QString CoprocessClearTool::CmdExec(const QString &subcommand)
         throw ClearCaseError(QStringLiteral("No cleartool command was given."));
     if (first == QLatin1String("exit") || first == QLatin1String("quit"))
         throw ClearCaseError(QStringLiteral("\"%1\" is not a command to run through cleartool.").arg(first));
+    // Timers run while a slow command waits; one of them asking for another
+    // command would put the co-process's replies out of step.
+    if (m_running)
+        throw ClearCaseError(
+            QStringLiteral("cleartool is still answering another command; \"%1\" was not run.")
+                .arg(subcommand));
+    const Answering answering(m_running, s_answering);
     if (m_mode == Mode::ProcessPerCommand)
         return runOnce(subcommand);
     if (!ensureCoprocess())
@@ -137,6 +199,7 @@ QString CoprocessClearTool::fallBack(const QString &subcommand)
 
 QString CoprocessClearTool::runInCoprocess(const QString &subcommand)
 {
+    const QDeadlineTimer deadline(m_timeLimit);
     ++m_sent;
     m_process->write(subcommand.toLocal8Bit().append('\n'));
     QByteArray out;
@@ -158,9 +221,15 @@ QString CoprocessClearTool::runInCoprocess(const QString &subcommand)
         }
         if (m_process->state() == QProcess::NotRunning)
             break;
-        if (!m_process->waitForReadyRead(-1) && m_process->state() != QProcess::NotRunning) {
-            // Reading failed while the process runs: the pipe cannot be trusted.
-            break;
+        const bool more = waitInSlices(deadline, [this](int slice) {
+            return m_process->waitForReadyRead(slice) || m_process->state() == QProcess::NotRunning;
+        });
+        if (!more) {
+            // A cleartool that never answers would hold the window for good.
+            discardCoprocess();
+            throw ClearCaseError(QStringLiteral("cleartool did not answer \"%1\" within %2 seconds and was "
+                                                "stopped; the next command starts a new cleartool.")
+                                     .arg(subcommand, timeLimitText()));
         }
     }
 
@@ -188,16 +257,24 @@ QString CoprocessClearTool::runOnce(const QString &subcommand)
     QProcess process;
     process.start(m_program, args);
     if (!process.waitForStarted(StartTimeoutMs)) {
-        throw ClearCaseError(QStringLiteral("Could not start cleartool (%1): %2")
-                                 .arg(m_program, process.errorString()));
+        throw ClearCaseError(
+            QStringLiteral("Could not start cleartool (%1): %2").arg(m_program, process.errorString()));
     }
     process.closeWriteChannel();
-    process.waitForFinished(-1);
+    const bool ended = waitInSlices(QDeadlineTimer(m_timeLimit), [&process](int slice) {
+        return process.waitForFinished(slice) || process.state() == QProcess::NotRunning;
+    });
+    if (!ended) {
+        process.kill();
+        process.waitForFinished(ExitTimeoutMs);
+        throw ClearCaseError(
+            QStringLiteral("cleartool did not answer \"%1\" within %2 seconds and was stopped.")
+                .arg(subcommand, timeLimitText()));
+    }
     const QByteArray out = process.readAllStandardOutput();
     const QByteArray err = process.readAllStandardError();
     if (process.exitStatus() == QProcess::CrashExit) {
-        throw ClearCaseError(QStringLiteral("cleartool ended abnormally while running: %1")
-                                 .arg(subcommand));
+        throw ClearCaseError(QStringLiteral("cleartool ended abnormally while running: %1").arg(subcommand));
     }
     if (process.exitCode() != 0)
         throw ClearCaseError(clearToolFailure(err, out, subcommand, process.exitCode()));

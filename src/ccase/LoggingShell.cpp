@@ -8,6 +8,16 @@ LoggingShell::LoggingShell(Shell &inner, CommandLog &log) : m_inner(inner), m_lo
 {
 }
 
+void LoggingShell::cancel()
+{
+    m_inner.cancel();
+}
+
+void LoggingShell::setWaitObserver(WaitObserver observer)
+{
+    m_inner.setWaitObserver(std::move(observer));
+}
+
 QString LoggingShell::outcomeText(const ShellResult &result)
 {
     switch (result.outcome) {

@@ -14,6 +14,9 @@ public:
     LoggingShell(Shell &inner, CommandLog &log);
 
     ShellResult ShellAndWait(const QString &commandLine, int windowStyle) override;
+    // Cancel and the wait's observer belong to the shell that runs the process.
+    void cancel() override;
+    void setWaitObserver(WaitObserver observer) override;
 
     // How a run ended, in the words the log and the fix frame use.
     [[nodiscard]] static QString outcomeText(const ShellResult &result);

@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QTimer;
+
 namespace quorvane {
 
 class Dialogs;
@@ -16,10 +20,18 @@ class Dialogs;
 // a local event loop, so the window keeps answering while the process runs.
 class ProcessShell final : public Shell {
 public:
-    ProcessShell(Dialogs &dialogs, QString workDir);
+    // firstOnPath: ClearCase's folder, searched before PATH for the program
+    // and put first on the started process's PATH; empty for PATH alone.
+    ProcessShell(Dialogs &dialogs, QString workDir, QString firstOnPath = {});
 
     // windowStyle is accepted for the callers' sake; processes get no window.
     ShellResult ShellAndWait(const QString &commandLine, int windowStyle) override;
+    // Asks the process and everything it started to end (on UNIX its whole
+    // process group, which it leads); what has not ended after a short grace
+    // is killed.
+    void cancel() override;
+
+    static constexpr int cancelGraceMs = 3000;
 
     // Full path of the program to start for a command line's first word, or
     // an empty string when there is none. A name with a directory part is
@@ -33,6 +45,8 @@ public:
     // The last non-blank lines of an error stream, joined by CR LF; empty
     // when it said nothing.
     static QString errorTail(const QByteArray &errorOutput);
+    // Why nothing runs without a private work directory.
+    static QString noWorkDirText();
     // Whether a non-zero status of this program is shown to the user.
     static bool reportsFailure(const QString &programName);
 
@@ -40,8 +54,15 @@ public:
     static constexpr qsizetype maxErrorLines = 8;
 
 private:
+    // After a cancel: waits (at most until hardStop fires) for the processes
+    // the cancelled one started, then kills what is left.
+    static void awaitGroupEnd(qint64 pid, QTimer &hardStop, const std::function<void(bool)> &stop);
+
     Dialogs &m_dialogs;
     QString m_workDir;
+    QString m_firstOnPath;
+    // Stops the run being waited for; empty while none is.
+    std::function<void()> m_cancel;
 };
 
 } // namespace quorvane

@@ -188,7 +188,22 @@ void FixFrame::fixOrSync(int index)
             m_feedback.setBusy(false, QString());
             return;
         }
-        runAndReport(*line);
+        if (runAndReport(*line).outcome == ShellResult::Outcome::Cancelled) {
+            m_feedback.setBusy(false, QString());
+            showBox(m_feedback.dialogs(),
+                    ErrorBoxes::cancelled(*line, index == 0 ? QStringLiteral("The epoch table may have been changed "
+                                                                             "in part; open the VOB again to see it.")
+                                                            : QStringLiteral("Packets may have been exported to some "
+                                                                             "replicas; open the VOB again to see "
+                                                                             "its state.")));
+            return;
+        }
+        // The window waits for the command to end before it closes; the
+        // refresh would only hold it up.
+        if (m_feedback.closing()) {
+            m_feedback.setBusy(false, QString());
+            return;
+        }
 
         if (m_showReplicaInfo)
             m_showReplicaInfo();
@@ -204,7 +219,7 @@ void FixFrame::fixOrSync(int index)
 std::optional<QString> FixFrame::prepareFix(const QString &vobTag)
 {
     const QString replica = m_combo[0]->currentText();
-    if (!Maintenance::namesReplica(replica))
+    if (!Maintenance::namesReplica(replica) || !isShownVob(vobTag))
         return std::nullopt;
 
     QString line;
@@ -251,16 +266,37 @@ std::optional<QString> FixFrame::prepareSync(const QString &vobTag)
         exportLine = Commands::exportTo(target, vobTag);
     }
 
-    runAndReport(Commands::importReceive(vobTag));
+    if (!isShownVob(vobTag))
+        return std::nullopt;
+
+    const QString importLine = Commands::importReceive(vobTag);
+    if (runAndReport(importLine).outcome == ShellResult::Outcome::Cancelled) {
+        showBox(m_feedback.dialogs(),
+                ErrorBoxes::cancelled(importLine, QStringLiteral("Packets may have been imported in part; the "
+                                                                 "export was not started.")));
+        return std::nullopt;
+    }
     return exportLine;
 }
 
-void FixFrame::runAndReport(const QString &commandLine)
+bool FixFrame::isShownVob(const QString &vobTag)
+{
+    if (!m_shownVobTag)
+        return true;
+    const QString shown = m_shownVobTag();
+    if (!shown.isEmpty() && vobTag == shown)
+        return true;
+    showBox(m_feedback.dialogs(), ErrorBoxes::wrongVob(vobTag, shown));
+    return false;
+}
+
+ShellResult FixFrame::runAndReport(const QString &commandLine)
 {
     const ShellResult result = m_shell.ShellAndWait(commandLine, Maintenance::hiddenWindow);
     const QString line = resultLine(commandLine, result, QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
     const QString shown = m_resultLbl->text();
     m_resultLbl->setText(shown.isEmpty() ? line : shown + QLatin1Char('\n') + line);
+    return result;
 }
 
 QString FixFrame::resultLine(const QString &commandLine, const ShellResult &result, const QString &endedAt)

@@ -64,6 +64,11 @@ public:
     [[nodiscard]] static QString resultLine(const QString &commandLine, const ShellResult &result,
                                             const QString &endedAt);
 
+    // The tag of the VOB whose replicas the window shows (empty: none). Once
+    // set, both actions refuse to run when the list's selected VOB differs:
+    // the replicas in the combos belong to the shown VOB only.
+    void setShownVobTag(std::function<QString()> shownVobTag) { m_shownVobTag = std::move(shownVobTag); }
+
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
@@ -75,7 +80,9 @@ private:
     // export target is chosen (then nothing has run).
     [[nodiscard]] std::optional<QString> prepareSync(const QString &vobTag);
     // Runs one command line and adds how it ended to dFixResultLbl.
-    void runAndReport(const QString &commandLine);
+    ShellResult runAndReport(const QString &commandLine);
+    // Whether the action may go on for this VOB; says why not in a box.
+    [[nodiscard]] bool isShownVob(const QString &vobTag);
     void setLabelColour(int index, OleColor colour);
     [[nodiscard]] QString busyMessage(int index) const;
 
@@ -83,6 +90,7 @@ private:
     Feedback &m_feedback;
     LongActionGuard &m_guard;
     std::function<QString()> m_vobTag;
+    std::function<QString()> m_shownVobTag;
     std::function<void()> m_showReplicaInfo;
     std::function<void()> m_loadReplicaDetail;
 

@@ -98,12 +98,18 @@ void ReplicaInfoPanel::selectionChanged()
 {
     const int index = m_combo->currentIndex();
     const bool realReplica = index > 0 && m_combo->currentText() != Maintenance::selectReplica();
-    if (realReplica && m_guard && m_guard->running() && index != m_shownIndex) {
-        // Only the user changes the choice while a long action runs (the
-        // action's own resets choose "<select_replica>"): refuse it visibly.
-        const QSignalBlocker block(m_combo);
-        m_combo->setCurrentIndex(std::min(m_shownIndex, m_combo->count() - 1));
-        return;
+    // A chosen replica runs the script, a long action like the others: it
+    // holds the guard, so that nothing else starts inside its wait.
+    std::optional<LongActionGuard::Scope> running;
+    if (realReplica && m_guard) {
+        if (m_guard->running()) {
+            // Only the user changes the choice while a long action runs (the
+            // action's own resets choose "<select_replica>"): refuse it visibly.
+            const QSignalBlocker block(m_combo);
+            m_combo->setCurrentIndex(std::min(m_shownIndex, m_combo->count() - 1));
+            return;
+        }
+        running.emplace(*m_guard);
     }
     m_shownIndex = std::max(index, 0);
     showReplicaInfo();
@@ -132,8 +138,14 @@ void ReplicaInfoPanel::showReplicaInfo()
         m_feedback.setBusy(true, QString());
         m_detailImage->show();
         const QString vobTag = m_vobTag();
-        m_shell.ShellAndWait(Commands::replicaInfoScriptFor(m_scriptPath, vobTag, replica),
-                             Maintenance::hiddenWindow);
+        const QString line = Commands::replicaInfoScriptFor(m_scriptPath, vobTag, replica);
+        if (m_shell.ShellAndWait(line, Maintenance::hiddenWindow).outcome == ShellResult::Outcome::Cancelled) {
+            m_feedback.setBusy(false, QString());
+            showBox(m_feedback.dialogs(),
+                    ErrorBoxes::cancelled(line, QStringLiteral("The replica's dates were not read; they show what "
+                                                               "they showed before.")));
+            return;
+        }
         // The wait lets the user choose another replica (or none), whose own
         // request has run to its end meanwhile; what it shows must not be
         // overwritten with this older replica's dates.

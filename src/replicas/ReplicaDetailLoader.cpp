@@ -2,6 +2,7 @@
 
 #include "ccase/ClearTool.h"
 #include "ccase/Commands.h"
+#include "ccase/ProcessShell.h"
 #include "ccase/Shell.h"
 #include "graph/GraphView.h"
 #include "maintenance/ReplicaFieldsPanel.h"
@@ -44,8 +45,15 @@ void ReplicaDetailLoader::loadReplicaDetail()
     EpochMatrixView *epochView = m_controls.epochView;
     QTabBar *tabStrip = m_controls.mainTabStrip;
     try {
-        if (m_controls.vobList->list()->count() == 0)
+        // Once the window is closing, a VOB is no longer worth opening.
+        if (m_controls.vobList->list()->count() == 0 || m_feedback.closing())
             return;
+        // The results files would otherwise be read and removed wherever the
+        // program was started.
+        if (m_workDir.isEmpty()) {
+            showBox(m_feedback.dialogs(), ErrorBoxes::standard(ProcessShell::noWorkDirText()));
+            return;
+        }
         m_feedback.setBusy(true, QString());
         tabStrip->setEnabled(false);
         const QString tag = m_controls.vobList->selectedVobTag();
@@ -65,6 +73,7 @@ void ReplicaDetailLoader::loadReplicaDetail()
             graph->unloadSiteControls();
             QCoreApplication::processEvents();
             graph->clearAllSites();
+            m_openedVobTag.clear(); // no VOB's replicas are shown now
             epochView->cleanGrid(epochView->Grid1());
             epochView->cleanGrid(epochView->Grid2());
             if (m_controls.diagnosis)
@@ -90,12 +99,21 @@ void ReplicaDetailLoader::loadReplicaDetail()
         const QString localFile = resultsPath(QStringLiteral("_results_local.txt"));
         QFile::remove(actualFile);
         QFile::remove(localFile);
-        m_shell.ShellAndWait(Commands::replicaInfoScript(m_scriptPath, tag), 0);
-
-        epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
-        epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
-        if (m_controls.diagnosis)
-            m_controls.diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName());
+        // A close asked for meanwhile: the script would only hold it up.
+        if (!m_feedback.closing()) {
+            const QString line = Commands::replicaInfoScript(m_scriptPath, tag);
+            if (m_shell.ShellAndWait(line, 0).outcome == ShellResult::Outcome::Cancelled) {
+                // Half-written results must not pass for the VOB's matrices.
+                showBox(m_feedback.dialogs(),
+                        ErrorBoxes::cancelled(line, QStringLiteral("The epoch matrices were not read; open the VOB "
+                                                                   "again to see them.")));
+            } else {
+                epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
+                epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
+                if (m_controls.diagnosis)
+                    m_controls.diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName());
+            }
+        }
 
         m_feedback.setStatus(QStringLiteral("Done."));
         tabStrip->setEnabled(true);

@@ -50,6 +50,26 @@ ErrorBox processFailed(const QString &description, const QString &commandLine)
                     AppInfo::title(), MsgIcon::Stop};
 }
 
+ErrorBox wrongVob(const QString &selected, const QString &shown)
+{
+    QString prompt;
+    if (shown.isEmpty())
+        prompt = QStringLiteral("No VOB is shown. Open one from the list first.");
+    else if (selected.isEmpty())
+        prompt = QStringLiteral("No VOB is selected in the list; the one shown is %1. Select %1 again.").arg(shown);
+    else
+        prompt = QStringLiteral("The VOB selected in the list, %1, is not the one shown, %2. Open it, or select %2 again.")
+                     .arg(selected, shown);
+    return ErrorBox{prompt, AppInfo::title(), MsgIcon::Exclamation};
+}
+
+ErrorBox cancelled(const QString &commandLine, const QString &consequence)
+{
+    return ErrorBox{QStringLiteral("Cancelled --> ") + commandLine + CrLf
+                        + QStringLiteral("The command was stopped before it ended. ") + consequence,
+                    AppInfo::title(), MsgIcon::Information};
+}
+
 ErrorBox history(const QString &description)
 {
     return ErrorBox{QStringLiteral("ERROR::") + description + CrLf + QStringLiteral("Error from Quorvane"),

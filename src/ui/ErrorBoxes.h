@@ -37,6 +37,12 @@ ErrorBox processFailed(const QString &description, const QString &commandLine);
 ErrorBox history(const QString &description);
 // "Error::" desc CR LF "Must type a numeric value"; title "Error..."; stop.
 ErrorBox gridInput(const QString &description);
+// A repair refused because the list's selected VOB is not the one whose
+// replicas are shown (either may be empty); title = app title.
+ErrorBox wrongVob(const QString &selected, const QString &shown);
+// A command stopped by the user before it ended, with what that means for
+// the action; title = app title; information icon.
+ErrorBox cancelled(const QString &commandLine, const QString &consequence);
 // The eight-line framed report; title "Error..."; stop icon.
 ErrorBox fullReport(int number, const QString &source, const QString &description,
                     const QString &procedureText);

@@ -23,6 +23,10 @@ public:
     virtual void hideWorking() = 0;
     virtual void setDetail(const QString &txt, const QString &title) = 0;
     virtual Dialogs &dialogs() = 0;
+    // The user has asked to close the window while a long action runs: the
+    // action lets its running command end, starts nothing new that it can
+    // leave out, and ends; the window then closes.
+    [[nodiscard]] virtual bool closing() const { return false; }
 };
 
 } // namespace quorvane

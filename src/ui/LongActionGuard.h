@@ -2,12 +2,13 @@
 
 #include <QtGlobal>
 
+#include <functional>
 #include <optional>
 
 namespace quorvane {
 
 // One guard for all long user actions (Load VOBs, opening a VOB, fix and
-// synchronize): while one runs, the event pumping lets further clicks
+// synchronize, a replica's details): while one runs, the event pumping lets further clicks
 // through, and those are ignored instead of running inside the first.
 class LongActionGuard final {
 public:
@@ -20,8 +21,11 @@ public:
         Scope &operator=(Scope &&) = delete;
         ~Scope()
         {
-            if (m_guard)
-                m_guard->m_running = false;
+            if (!m_guard)
+                return;
+            m_guard->m_running = false;
+            if (m_guard->m_onFree)
+                m_guard->m_onFree();
         }
 
     private:
@@ -40,8 +44,13 @@ public:
     }
     [[nodiscard]] bool running() const { return m_running; }
 
+    // Called each time a long action has ended, still inside the end of its
+    // scope: whatever it starts should be queued, not run there.
+    void setOnFree(std::function<void()> onFree) { m_onFree = std::move(onFree); }
+
 private:
     bool m_running = false;
+    std::function<void()> m_onFree;
 };
 
 } // namespace quorvane

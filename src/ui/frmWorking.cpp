@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QPushButton>
 
 namespace quorvane {
 
@@ -18,6 +19,10 @@ constexpr int pictureSide = 32;
 constexpr int windowWidth = 420;
 constexpr int windowHeight = pictureY + pictureSide + pictureY;
 constexpr int labelX = pictureX + pictureSide + 16;
+constexpr int buttonWidth = 96;
+constexpr int buttonHeight = 28;
+// Room below the message for cancelBut, while it is shown.
+constexpr int buttonBand = buttonHeight + 12;
 } // namespace
 
 frmWorking::frmWorking(const QString &programDir, QWidget *parent)
@@ -37,7 +42,33 @@ frmWorking::frmWorking(const QString &programDir, QWidget *parent)
     font.setPointSizeF(font.pointSizeF() * 1.1);
     m_mainLbl->setFont(font);
 
+    m_cancelBut = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelBut->setObjectName(QStringLiteral("cancelBut"));
+    m_cancelBut->setToolTip(QStringLiteral("Stop the running command and what it started"));
+    m_cancelBut->setGeometry(windowWidth - buttonWidth - 16, windowHeight, buttonWidth, buttonHeight);
+    m_cancelBut->setAutoDefault(false);
+    m_cancelBut->hide();
+    connect(m_cancelBut, &QPushButton::clicked, this, &frmWorking::cancelRequested);
+
     setTopmost(this, true);
+}
+
+void frmWorking::setCancellable(bool cancellable)
+{
+    m_cancelBut->setVisible(cancellable);
+    setFixedSize(windowWidth, windowHeight + (cancellable ? buttonBand : 0));
+}
+
+bool frmWorking::cancellable() const
+{
+    return !m_cancelBut->isHidden();
+}
+
+void frmWorking::reject()
+{
+    // Esc must never just hide the dialog while the work goes on.
+    if (cancellable())
+        emit cancelRequested();
 }
 
 frmWorking::~frmWorking() = default;

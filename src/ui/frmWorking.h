@@ -6,6 +6,7 @@
 #include <QString>
 
 class QLabel;
+class QPushButton;
 
 namespace quorvane {
 
@@ -29,14 +30,25 @@ public:
     [[nodiscard]] QString aniCursorFile() const;
     [[nodiscard]] const cAniCursor &aniCursor() const { return m_aniCursor; }
 
+    // Shows cancelBut while a process that can be stopped runs. Its click,
+    // and Esc, then ask for that (cancelRequested); otherwise Esc does
+    // nothing, the dialog stays.
+    void setCancellable(bool cancellable);
+    [[nodiscard]] bool cancellable() const;
+
+signals:
+    void cancelRequested();
+
 protected:
     bool event(QEvent *event) override;
+    void reject() override;
 
 private:
     void activated();
 
     QString m_programDir;
     QLabel *m_mainLbl = nullptr;
+    QPushButton *m_cancelBut = nullptr;
     // Declared last: its picture (a child of this window) goes first.
     cAniCursor m_aniCursor;
 };

@@ -188,7 +188,8 @@ void VobListPanel::reportLoadError(const QString &description)
 void VobListPanel::checkReplicated()
 {
     int position = 0;
-    while (position < m_list->count()) {
+    // Once the window is closing, the VOBs not yet checked no longer matter.
+    while (position < m_list->count() && !m_feedback.closing()) {
         QString tag;
         ignoringErrors([&] { tag = m_list->item(position)->text(); });
         ignoringErrors([&] {

@@ -20,6 +20,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 using namespace quorvane;
 using namespace quorvane::test;
@@ -103,17 +104,23 @@ private slots:
         QCOMPARE(w.status(), u"Status"_s);
     }
 
-    // The Detail page is refused for a VOB with a single replica only.
+    // The Detail page is refused for a VOB with a single replica only,
+    // however the tab is changed.
     void tabSwitch_data()
     {
         QTest::addColumn<bool>("singleReplica");
+        QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("status");
-        QTest::newRow("no VOB yet") << false << u"Status"_s;
-        QTest::newRow("single replica") << true << u"* * No Detail information for this VOB * * "_s;
+        for (const QString &how : {u"mouse"_s, u"wheel"_s, u"keyboard"_s}) {
+            QTest::addRow("no VOB yet, %s", qPrintable(how)) << false << how << u"Status"_s;
+            QTest::addRow("single replica, %s", qPrintable(how))
+                << true << how << u"* * No Detail information for this VOB * * "_s;
+        }
     }
     void tabSwitch()
     {
         QFETCH(bool, singleReplica);
+        QFETCH(QString, how);
         LoaderFixture f;
         frmMain &w = *f.window;
         w.show();
@@ -122,11 +129,25 @@ private slots:
         QFrame *pages[] = {w.findChild<QFrame *>(u"frameMainTabStrip(0)"_s),
                            w.findChild<QFrame *>(u"frameMainTabStrip(1)"_s)};
         QTabBar *tabs = w.tabStrip();
-        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        const auto choose = [&](int tab) {
+            if (how == u"mouse"_s) {
+                QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+            } else if (how == u"wheel"_s) {
+                const QPointF at = tabs->tabRect(0).center();
+                QWheelEvent wheel(at, tabs->mapToGlobal(at), {}, QPoint(0, tab == 1 ? -120 : 120), Qt::NoButton,
+                                  Qt::NoModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(tabs, &wheel);
+            } else {
+                QTest::keyClick(tabs, tab == 1 ? Qt::Key_Right : Qt::Key_Left);
+            }
+            QCOMPARE(tabs->currentIndex(), tab);
+        };
+        choose(1);
         QVERIFY(!pages[0]->isVisible() && pages[1]->isVisible() != singleReplica);
         QTEST(w.status(), "status");
-        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+        choose(0);
         QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
+        QTEST(w.status(), "status");
     }
 
     void busyFeedbackSequence()

@@ -154,6 +154,60 @@ private slots:
         QCOMPARE(after, sim + QDir::listSeparator() + u"/nonexistent/bin"_s);
     }
 
+    // cleartool found only in an install folder: multitool and ccperl are
+    // taken from there, not from PATH, and the process sees that folder first
+    // on its PATH, so that the script's own cleartool is ClearCase's too.
+    void installFolderComesFirst_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("multitool") << u"multitool chepoch -actual london@/vobs/core"_s;
+        QTest::newRow("ccperl") << u"ccperl \"get_replica_info.pl\" /vobs/core"_s;
+    }
+    void installFolderComesFirst()
+    {
+        QFETCH(QString, line);
+        QTemporaryDir root;
+        const QDir r(root.path());
+        const QString install = r.filePath(u"install"_s), pathDir = r.filePath(u"pathdir"_s);
+        makeExecutable(install + u"/cleartool"_s);
+        const QString program = line.section(u' ', 0, 0);
+        // Both write who they are, their arguments and PATH into the work directory.
+        for (const QString &dir : {install, pathDir}) {
+            makeExecutable(dir + u'/' + program);
+            QFile f(dir + u'/' + program);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("#!/bin/sh\nprintf '%s|%s|%s' \"$0\" \"$*\" \"$PATH\" > started.txt\n");
+        }
+        const ClearCaseFound found = ClearCaseDiscovery::find(r.filePath(u"prog"_s), QString(), {install});
+        QCOMPARE(found.kind, Kind::Real);
+        QCOMPARE(found.binDir, install);
+
+        const QByteArray saved = qgetenv("PATH");
+        qputenv("PATH", QString(pathDir + QDir::listSeparator() + u"/usr/bin:/bin"_s).toLocal8Bit());
+        test::ScriptedDialogs dialogs;
+        QTemporaryDir work;
+        ProcessShell(dialogs, work.path(), found.binDir).ShellAndWait(line, 0);
+        qputenv("PATH", saved);
+        QVERIFY(dialogs.boxes.isEmpty());
+        QFile out(work.filePath(u"started.txt"_s));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        const QStringList seen = QString::fromUtf8(out.readAll()).split(u'|');
+        QCOMPARE(seen.value(0), install + u'/' + program);
+        QCOMPARE(seen.value(1), line.section(u' ', 1).remove(u'"'));
+        QCOMPARE(seen.value(2), install + QDir::listSeparator() + pathDir + u":/usr/bin:/bin"_s);
+    }
+
+    // Without a private work directory nothing is started, and the box says why.
+    void noWorkDirectoryStartsNothing()
+    {
+        test::ScriptedDialogs dialogs;
+        ProcessShell(dialogs, QString()).ShellAndWait(u"perl -e \"open(my $f, '>', 'args.txt')\""_s, 0);
+        QVERIFY(!QFile::exists(u"args.txt"_s));
+        QCOMPARE(dialogs.boxes.size(), 1);
+        QVERIFY2(dialogs.boxes[0].prompt.startsWith(u"ERROR: No private work directory could be made in "_s),
+                 qPrintable(dialogs.boxes[0].prompt));
+    }
+
     void windowKeepsAnsweringDuringTwoSecondProcess()
     {
         test::ScriptedDialogs dialogs;
@@ -172,6 +226,45 @@ private slots:
         QVERIFY2(wall.elapsed() >= 1900, qPrintable(QString::number(wall.elapsed())));
         QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));           // events kept running ...
         QVERIFY2(cpuSeconds < 0.5, qPrintable(QString::number(cpuSeconds))); // ... and the wait did not spin
+    }
+
+    // Cancel ends the process and what it started, even a child that
+    // ignores the polite request; the run reports Cancelled (no failure box),
+    // and the observer saw the wait begin and end. Without a run, cancel()
+    // does nothing.
+    void cancelEndsProcessAndChildren()
+    {
+        test::ScriptedDialogs dialogs;
+        QTemporaryDir work;
+        ProcessShell shell(dialogs, work.path());
+        shell.cancel();
+        QStringList seen;
+        shell.setWaitObserver([&seen](bool on, const QString &line) { seen << (on ? u"on "_s : u"off "_s) + line.left(7); });
+        const QString childPid = work.filePath(u"child.pid"_s);
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (QFileInfo(childPid).size() > 0) {
+                poll.stop();
+                shell.cancel();
+                shell.cancel(); // a second click changes nothing
+            }
+        });
+        poll.start(20);
+        const ShellResult r = shell.ShellAndWait(
+            u"perl -e \"my $c = fork(); if (!$c) { $SIG{TERM} = 'IGNORE'; open(my $f, '>', 'child.pid'); "
+            "print $f $$; close $f; sleep 60; exit 0 } waitpid($c, 0)\""_s,
+            0);
+        QCOMPARE(r.outcome, ShellResult::Outcome::Cancelled);
+        QVERIFY2(r.elapsedMs < 30000, qPrintable(QString::number(r.elapsedMs))); // stopped, not its 60 s out
+        QVERIFY(dialogs.boxes.isEmpty());
+        QCOMPARE(seen, (QStringList{u"on perl -e"_s, u"off perl -e"_s}));
+        QFile f(childPid);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const pid_t child = pid_t(f.readAll().toLongLong());
+        QVERIFY(child > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(child, 0) != 0, 10000);
+        shell.cancel();
+        QCOMPARE(shell.ShellAndWait(u"true"_s, 0).outcome, ShellResult::Outcome::Ran);
     }
 
     // A command line is split by Windows rules, never by a shell: arguments
@@ -284,6 +377,63 @@ private slots:
         CoprocessClearTool missing(u"/nonexistent/cleartool"_s);
         QVERIFY(run(missing, u"<vobTags>"_s)
                     .startsWith(u"<error> Could not start cleartool (/nonexistent/cleartool)"_s));
+    }
+
+    // A cleartool that never answers is stopped at the time limit with a
+    // clear error, in both ways of running it; the next command is answered
+    // by a new process.
+    void hungCommandEndsAtTimeLimit_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("coprocess") << int(Mode::Coprocess);
+        QTest::newRow("per-process") << int(Mode::ProcessPerCommand);
+    }
+    void hungCommandEndsAtTimeLimit()
+    {
+        QFETCH(int, mode);
+        // Short for the test, yet long enough for a new perl to start on a busy machine.
+        CoprocessClearTool tool(FakeClearTool, Mode(mode), std::chrono::milliseconds(3000));
+        const QString before = run(tool, u"pid"_s);
+        const QString message = run(tool, u"hang"_s);
+        QVERIFY2(message.startsWith(u"<error> cleartool did not answer \"hang\" within 3 seconds and was stopped"_s),
+                 qPrintable(message));
+        QCOMPARE(tool.processId(), qint64(0));
+        QCOMPARE(run(tool, u"print next"_s), u"next"_s);
+        QVERIFY(run(tool, u"pid"_s) != before);
+        QCOMPARE(tool.mode(), Mode(mode));
+        if (Mode(mode) == Mode::Coprocess)
+            QCOMPARE(run(tool, u"count"_s), u"3"_s); // a fresh session counts from 1
+    }
+
+    // A slow reply lets timers (and so painting) run, but only after the
+    // quiet half second; a command asked for from such a timer is refused
+    // rather than sent into the session, which stays in step.
+    void slowReplyLetsTimersRun()
+    {
+        CoprocessClearTool tool(FakeClearTool);
+        QCOMPARE(tool.CmdExec(u"print warm"_s), u"warm"_s);
+        QElapsedTimer wall;
+        qint64 firstTick = -1;
+        int ticks = 0;
+        bool answeringSeen = false;
+        QString nested;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] {
+            if (ticks++ == 0) {
+                firstTick = wall.elapsed();
+                answeringSeen = CoprocessClearTool::answering();
+                nested = run(tool, u"print inner"_s);
+            }
+        });
+        timer.start(20);
+        wall.start();
+        QCOMPARE(tool.CmdExec(u"nap 1.5"_s), u"awake"_s);
+        timer.stop();
+        QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+        QVERIFY2(firstTick >= 450, qPrintable(QString::number(firstTick)));
+        QVERIFY(answeringSeen && !CoprocessClearTool::answering());
+        QVERIFY2(nested.startsWith(u"<error> cleartool is still answering another command"_s), qPrintable(nested));
+        QCOMPARE(tool.CmdExec(u"count"_s), u"3"_s);
     }
 
     // A co-process that refuses to start, or one that breaks the protocol

@@ -175,6 +175,26 @@ private slots:
         QVERIFY(!rig.fb.busyOn);
     }
 
+    // A user's choice holds the long-action guard for its script: a second
+    // choice inside the wait is refused, and the guard is free afterwards.
+    void choiceHoldsTheGuard()
+    {
+        Rig rig;
+        LongActionGuard guard;
+        rig.panel.setLongActionGuard(&guard);
+        rig.history(u"r1"_s, u"import,old,"_s);
+        bool heldDuringScript = false;
+        rig.shell.action = [&](const QString &) {
+            heldDuringScript = guard.running();
+            rig.combo()->setCurrentIndex(2); // chosen while r1's script runs
+        };
+        rig.combo()->setCurrentIndex(1);
+        QVERIFY(heldDuringScript && !guard.running());
+        QCOMPARE(rig.combo()->currentIndex(), 1);
+        QCOMPARE(rig.shell.lines.size(), 1);
+        QCOMPARE(QStringList({rig.date(2), rig.date(3)}), QStringList({u"old"_s, u"None"_s}));
+    }
+
     void historyWindow()
     {
         Rig rig;

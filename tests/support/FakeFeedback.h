@@ -37,10 +37,12 @@ public:
         detailTitle = title;
     }
     Dialogs &dialogs() override { return scripted; }
+    bool closing() const override { return closingNow; }
 
     ScriptedDialogs scripted;
     QStringList calls;
     bool busyOn = false;
+    bool closingNow = false;
     QString detailText;
     QString detailTitle;
 

@@ -5,7 +5,8 @@
 # Commands: print/slow TEXT (\n \r \t \\ escapes; slow in pieces), fail TEXT
 # (on stderr, status 1), warn TEXT (on stderr, "ok" on stdout), pid, count
 # (this command's number), die (half-way), late (writes after its status),
-# lsvob -short, exit. FAKE_CT_BROKEN=1 makes -status refuse to run;
+# lsvob -short, exit, nap SECONDS (answers "awake" after that long), hang
+# (never answers). FAKE_CT_BROKEN=1 makes -status refuse to run;
 # FAKE_CT_CRLF=1 ends status lines with CR LF.
 use strict;
 use warnings;
@@ -32,6 +33,11 @@ sub run {
     return ($$, '', 0) if $word eq 'pid';
     return ($number, '', 0) if $word eq 'count';
     return ("\\a\r\n/vobs/b\r\n\r\n/vobs/c\r\n\\D e\r\n", '', 0) if $line eq 'lsvob -short';
+    if ($word eq 'nap') {
+        sleep $rest;
+        return ('awake', '', 0);
+    }
+    sleep 3600 while $word eq 'hang';
     if ($word eq 'die') {
         syswrite STDOUT, "partial";
         exit 3;
