@@ -83,10 +83,12 @@ void frmMain::buildPages()
     m_loader = std::make_unique<ReplicaDetailLoader>(
         *m_services.clearTool, *m_services.shell, *this, m_services.workDir, m_services.scriptPath,
         ReplicaDetailLoader::Controls{m_vobList, m_graph, m_epochView, m_replicaFields, m_mainTabStrip,
-                                      [this] { resetReplicaCombos(); }, m_diagnosis, [this] {
-                                          m_replicaFields->resetFields();
-                                          m_replicaInfo->resetDates();
-                                      }});
+                                      [this] { resetReplicaCombos(); }});
+    m_loader->setDiagnosis(m_diagnosis);
+    m_loader->setOtherVobOpened([this] {
+        m_replicaFields->resetFields();
+        m_replicaInfo->resetDates();
+    });
     m_fixFrame->setShownVobTag([this] { return m_loader->openedVobTag(); });
 }
 

@@ -76,15 +76,16 @@ void ReplicaDetailLoader::loadReplicaDetail()
             m_openedVobTag.clear(); // no VOB's replicas are shown now
             epochView->cleanGrid(epochView->Grid1());
             epochView->cleanGrid(epochView->Grid2());
-            if (m_controls.diagnosis)
-                m_controls.diagnosis->clearFindings();
+            if (m_diagnosis)
+                m_diagnosis->clearFindings();
         }
 
         m_feedback.setStatus(QStringLiteral("Creating replica graph..."));
         graph->setSitesData(replicaFields, 4, int(replicaFields.size()) - 1);
         // A reload of the same VOB keeps what the fields show.
-        if (tag != m_openedVobTag && m_controls.otherVobOpened)
-            m_controls.otherVobOpened();
+        if (tag != m_fieldsVobTag && m_otherVobOpened)
+            m_otherVobOpened();
+        m_fieldsVobTag = tag;
         m_openedVobTag = tag;
         graph->show();
         QLabel *vobLbl = m_controls.replicaFields->selectedVobLabel();
@@ -110,8 +111,8 @@ void ReplicaDetailLoader::loadReplicaDetail()
             } else {
                 epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
                 epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
-                if (m_controls.diagnosis)
-                    m_controls.diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName());
+                if (m_diagnosis)
+                    m_diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName());
             }
         }
 
