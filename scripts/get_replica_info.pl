@@ -4,69 +4,303 @@
 # Usage:
 #   ccperl get_replica_info.pl VOB-TAG
 #   ccperl get_replica_info.pl VOB-TAG REPLICA
+#   ccperl get_replica_info.pl -report VOB-TAG REPLICA
 #
 # With the VOB tag alone it writes two files into the current directory:
-#   _results.txt        the actual matrix: each replica's own row, fetched
-#                       from its host (multitool lsepoch -actual), one child
-#                       process per replica, all at the same time;
+#   _results.txt        the actual matrix: each replica's own row. The row of
+#                       this site's replica comes from this site's own table
+#                       (its own row there is exact); every other row is asked
+#                       of that replica's host (multitool lsepoch -actual);
 #   _results_local.txt  the local matrix: this site's epoch table
 #                       (multitool lsepoch -invob).
 # One line per replica, in the order cleartool lsreplica -short lists them:
 # the replica name, then one value per replica in that same order, separated
-# by commas, each line ended by CR LF. A value that cannot be determined (the
-# replica's host cannot be reached) is written as "?". Each file is written
-# under a temporary name and then renamed, so a reader never sees half a
-# file. Exit status 0 when both files were written, 1 otherwise (with a
-# message on stderr).
+# by commas, each line ended by CR LF, so both files are square. A value that
+# cannot be determined is written as "?": a host that cannot be reached, or
+# one that has not answered within the time limit. A row that multitool
+# printed is kept even when it also warned and ended with a failure status
+# (its missing-oplog warnings). Each file is written under a temporary name
+# and then renamed, so a reader never sees half a file. Once the replicas are
+# listed both files are always written; exit status 0 then. When the
+# replicas cannot be listed no file is written and the exit status is 1.
+# Whatever went wrong is said on stderr, after the lines that cleartool and
+# multitool printed there, one host after the other in the listing order.
 #
-# With a replica name as well it leaves the results files alone and prints a
-# short report for that replica: this site's estimate of it next to its
-# actual row, and which entries differ, with the commands that repair it.
-# It costs two multitool calls. Exit status 0 when both rows were read.
+# Hosts are asked by a pool: at most GET_REPLICA_INFO_JOBS hosts at once
+# (default 32; on Windows at most 60, as Perl there keeps no more than 64
+# programs started at once); the next one is asked as soon as any one has
+# answered, with no wait for the others. The run has a time limit of
+# GET_REPLICA_INFO_TIMEOUT seconds (default 120) from its start: a host
+# still silent then is ended and its row is "?", and a host not asked by
+# then is not asked at all. So the script ends about one time limit after
+# it started, however many hosts hang; each host has at most that long.
 #
-# cleartool and multitool are called by name from PATH, never through a
-# shell. GET_REPLICA_INFO_JOBS limits how many hosts are asked at once
-# (default 32).
+# With a replica name as well (the call the program makes when a replica is
+# chosen) the script does nothing and ends at once with status 0: nothing
+# reads what that call would print, and it must not wait on the network.
+# An administrator who wants the short report for one replica asks for it
+# with -report: this site's estimate of the replica next to its actual row,
+# which entries differ, and the commands that repair it (one remote call,
+# within the same time limit). Its exit status is 0 when both rows were read.
+#
+# Where it runs: Perl 5.8 or later with its core modules only, on UNIX and on
+# Windows (ccperl as ClearCase installs it; ratlperl or perl elsewhere).
+# cleartool and multitool are found on PATH and started without a shell, the
+# arguments handed over as they are (a tag such as \proj or a name with
+# regular-expression characters reaches them untouched). No pipes: each
+# program writes into its own temporary file, which is read when it has
+# ended, so a program's output can never block it or this script. On UNIX a
+# program is started with fork and exec; on Windows with system(1, ...),
+# Perl's asynchronous spawn, in its PROGRAM LIST form so that no command
+# shell is ever used, while STDOUT and STDERR point at its files. Both are
+# watched with waitpid and WNOHANG and ended with kill 9 (TerminateProcess on
+# Windows) at the time limit.
 
 use strict;
 use warnings;
+use File::Spec;
+use POSIX ();
 
 my $ME = 'get_replica_info.pl';
+my $WINDOWS = $^O eq 'MSWin32';
+
+my $WNOHANG = eval { POSIX::WNOHANG() };
+$WNOHANG = 1 unless defined $WNOHANG;
+
+# Time::HiRes has been core since 5.8.0; whole seconds still work without it.
+my ($NOW, $NAP);
+if (eval { require Time::HiRes; 1 }) {
+    $NOW = sub { Time::HiRes::time() };
+    $NAP = sub { Time::HiRes::sleep(0.01) };
+} else {
+    $NOW = sub { time() };
+    $NAP = sub { sleep(1) };
+}
+
+# A program's exit status is only ours to read when nobody reaps it for us.
+$SIG{CHLD} = 'DEFAULT' unless $WINDOWS;
+
+my @CHILDREN;
+my $TMPDIR;
+my $SERIAL = 0;
+
+sub end_children {
+    for my $c (@CHILDREN) {
+        stop($c);
+    }
+}
 
 sub fail {
+    end_children();
     print STDERR "$ME: @_\n";
     exit 1;
 }
 
-# Starts a program with a pipe from its output; returns the handle or undef.
-sub start {
-    my @cmd = @_;
-    my $pid = open(my $fh, '-|', @cmd);
-    unless ($pid) {
-        print STDERR "$ME: cannot start $cmd[0]: $!\n";
+sub setting {
+    my ($name, $default, $pattern) = @_;
+    my $value = $ENV{$name};
+    return $default unless defined $value && length $value;
+    return $value + 0 if $value =~ $pattern && $value > 0;
+    print STDERR "$ME: $name=\"$value\" is not a positive number; $default is used.\n";
+    return $default;
+}
+
+my $TIMEOUT = setting('GET_REPLICA_INFO_TIMEOUT', 120, qr/^\d+(?:\.\d+)?$/);
+my $JOBS = setting('GET_REPLICA_INFO_JOBS', 32, qr/^\d+$/);
+# Windows Perl keeps at most 64 programs started by system(1, ...) at once,
+# and this site's own calls may still run beside the hosts.
+if ($WINDOWS && $JOBS > 60) {
+    print STDERR "$ME: at most 60 hosts are asked at once on Windows.\n";
+    $JOBS = 60;
+}
+
+# A directory of our own (mkdir refuses a name that exists, link or not);
+# File::Temp would cost more to load than the whole choice of a name.
+sub tmpdir {
+    return $TMPDIR if defined $TMPDIR;
+    my $base = File::Spec->tmpdir();
+    for my $try (1 .. 20) {
+        my $dir = File::Spec->catdir($base, "get_replica_info_$$" . '_' . time() . "_$try");
+        if (mkdir($dir, 0700)) {
+            $TMPDIR = $dir;
+            return $dir;
+        }
+    }
+    fail("cannot make a temporary directory in $base: $!");
+}
+
+END {
+    if (defined $TMPDIR) {
+        my $status = $?;
+        for my $c (@CHILDREN) {
+            unlink($c->{out}, $c->{err});
+        }
+        rmdir $TMPDIR;
+        $? = $status;
+    }
+}
+
+sub spawn_unix {
+    my ($c) = @_;
+    my @cmd = @{ $c->{cmd} };
+    my $pid = fork();
+    return $pid unless defined $pid && $pid == 0;
+    # The child: its own files, no input, then the program itself.
+    open(STDIN, '<', File::Spec->devnull());
+    open(STDOUT, '>', $c->{out}) or POSIX::_exit(126);
+    open(STDERR, '>', $c->{err}) or POSIX::_exit(126);
+    exec { $cmd[0] } @cmd or print STDERR "$ME: cannot start $cmd[0]: $!\n";
+    POSIX::_exit(127);
+}
+
+# The spawned program inherits the standard handles as they are at that
+# moment, so they point at its files while it starts, and back afterwards.
+sub spawn_windows {
+    my ($c) = @_;
+    my @cmd = @{ $c->{cmd} };
+    local (*SAVEIN, *SAVEOUT, *SAVEERR);
+    # A script started without any input has no STDIN to keep.
+    my $input = open(SAVEIN, '<&STDIN');
+    open(SAVEOUT, '>&STDOUT') or return undef;
+    unless (open(SAVEERR, '>&STDERR')) {
+        close(SAVEOUT);
         return undef;
     }
-    return $fh;
+    my $pid;
+    if (open(STDIN, '<', File::Spec->devnull())
+        && open(STDOUT, '>', $c->{out})
+        && open(STDERR, '>', $c->{err})) {
+        $pid = system { $cmd[0] } 1, @cmd;
+    }
+    my $error = $!;
+    open(STDERR, '>&SAVEERR');
+    open(STDOUT, '>&SAVEOUT');
+    close(SAVEERR);
+    close(SAVEOUT);
+    if ($input) {
+        open(STDIN, '<&SAVEIN');
+        close(SAVEIN);
+    }
+    $! = $error;
+    return (defined $pid && $pid > 0) ? $pid : undef;
 }
 
-# Reads a started program to its end; returns its output when it succeeded.
-sub finish {
-    my ($fh) = @_;
-    return undef unless $fh;
+# Starts a program; returns its record. A program that cannot be started
+# is a record that has already ended with status -1.
+sub start {
+    my @cmd = @_;
+    my $n = ++$SERIAL;
+    my $dir = tmpdir();
+    my $c = {
+        cmd => \@cmd,
+        out => File::Spec->catfile($dir, "$n.out"),
+        err => File::Spec->catfile($dir, "$n.err"),
+    };
+    push @CHILDREN, $c;
+    my $pid = $WINDOWS ? spawn_windows($c) : spawn_unix($c);
+    if (defined $pid) {
+        $c->{pid} = $pid;
+    } else {
+        $c->{ended} = 1;
+        $c->{status} = -1;
+        $c->{failure} = "cannot start $cmd[0]: $!";
+    }
+    return $c;
+}
+
+# Whether the program has ended, without waiting for it.
+sub reap {
+    my ($c) = @_;
+    return 1 if $c->{ended};
+    my $r = waitpid($c->{pid}, $WNOHANG);
+    return 0 if $r == 0;
+    $c->{ended} = 1;
+    $c->{status} = $r == $c->{pid} ? $? : -1;
+    return 1;
+}
+
+# Ends a program that is still running. A process that will not even die
+# is left behind after a few seconds rather than waited for without end.
+sub stop {
+    my ($c) = @_;
+    return if reap($c);
+    kill(9, $c->{pid});
+    $c->{killed} = 1;
+    my $until = $NOW->() + 5;
+    while (!reap($c) && $NOW->() < $until) {
+        $NAP->();
+    }
+    $c->{ended} = 1;
+}
+
+# Waits until all the given programs have ended, or the deadline has come;
+# then ends the rest.
+sub await {
+    my ($deadline, @set) = @_;
+    while (grep { !reap($_) } @set) {
+        if ($NOW->() >= $deadline) {
+            stop($_) for @set;
+            return;
+        }
+        $NAP->();
+    }
+}
+
+sub slurp {
+    my ($file) = @_;
     local $/;
-    my $out = <$fh>;
-    $out = '' unless defined $out;
+    open(my $fh, '<', $file) or return '';
+    binmode $fh;
+    my $text = <$fh>;
     close $fh;
-    return $? == 0 ? $out : undef;
+    return defined $text ? $text : '';
 }
 
-sub run { return finish(start(@_)); }
+sub output_of {
+    my ($c) = @_;
+    $c->{stdout} = slurp($c->{out}) unless defined $c->{stdout};
+    return $c->{stdout};
+}
 
-# Rows of lsepoch output: { row name => { origin name => number } }.
-sub parse_rows {
+sub succeeded {
+    my ($c) = @_;
+    return $c->{ended} && !$c->{killed} && defined $c->{status} && $c->{status} == 0;
+}
+
+sub split_lines {
     my ($text) = @_;
+    return split /\r\n|\n|\r/, $text;
+}
+
+# Passes on what a program said on stderr; then why it gave nothing, if so.
+sub relay {
+    my ($c, $why) = @_;
+    for my $line (split_lines(slurp($c->{err}))) {
+        print STDERR "$line\n" if length $line;
+    }
+    print STDERR "$ME: $c->{failure}\n" if $c->{failure};
+    print STDERR "$ME: $why\n" if defined $why;
+}
+
+sub describe_end {
+    my ($c, $what) = @_;
+    return "$what had not answered when the time limit of $TIMEOUT s ran out, and was ended" if $c->{killed};
+    return "$what could not be run" if $c->{failure};
+    my $status = $c->{status};
+    return "$what gave no epoch row" if defined $status && $status == 0;
+    return "$what failed (status " . ($status >> 8) . ")" if defined $status && $status > 0 && ($status & 127) == 0;
+    return "$what failed";
+}
+
+# Rows of lsepoch output: { row name => { origin name => number } }. A
+# killed program may have been cut in the middle of a line: only whole
+# lines of its output count.
+sub parse_rows {
+    my ($c) = @_;
+    my $text = output_of($c);
+    $text =~ s/[^\r\n]*\z// if $c->{killed};
     my (%rows, $row);
-    for my $line (split /\r?\n/, $text) {
+    for my $line (split_lines($text)) {
         if ($line =~ /^Oplog IDs for row "(.*)" \(\@ ?.*\):\s*$/) {
             $row = $1;
             $rows{$row} = {};
@@ -77,32 +311,54 @@ sub parse_rows {
     return \%rows;
 }
 
-sub replicas_of {
-    my ($tag) = @_;
-    my $out = run('cleartool', 'lsreplica', '-short', '-invob', $tag);
-    fail("cannot list the replicas of VOB \"$tag\".") unless defined $out;
-    my @names = grep { length && !/^For VOB replica/ } map { s/\s+$//r } split /\r?\n/, $out;
+sub replica_names {
+    my ($tag, $list) = @_;
+    unless (succeeded($list)) {
+        relay($list, describe_end($list, 'cleartool lsreplica'));
+        fail("cannot list the replicas of VOB \"$tag\".");
+    }
+    my @names;
+    for my $line (split_lines(output_of($list))) {
+        $line =~ s/^\s+//;
+        $line =~ s/\s+$//;
+        push @names, $line if length $line && $line !~ /^For VOB replica /;
+    }
     fail("VOB \"$tag\" lists no replicas.") unless @names;
     return @names;
 }
 
-# The actual rows of all replicas, asked of their hosts in parallel.
-sub actual_rows {
-    my ($tag, @names) = @_;
-    my $jobs = $ENV{GET_REPLICA_INFO_JOBS} || 32;
-    $jobs = 1 if $jobs !~ /^\d+$/ || $jobs < 1;
-    my %rows;
-    for (my $i = 0; $i < @names; $i += $jobs) {
-        my @batch = @names[$i .. ($i + $jobs - 1 < $#names ? $i + $jobs - 1 : $#names)];
-        my %pipes = map { $_ => start('multitool', 'lsepoch', '-actual', "$_\@$tag") } @batch;
-        for my $name (@batch) {
-            my $out = finish($pipes{$name});
-            next unless defined $out;
-            my $parsed = parse_rows($out);
-            $rows{$name} = $parsed->{$name} if $parsed->{$name};
+# This site's replica, or undef when describe does not say (then every
+# replica's row is asked of its host, this one's too).
+sub local_name {
+    my ($tag, $desc, @names) = @_;
+    my $name = succeeded($desc) ? output_of($desc) : '';
+    $name =~ s/^\s+//;
+    $name =~ s/\s+$//;
+    return $name if grep { $_ eq $name } @names;
+    relay($desc, "cannot tell this site's replica of \"$tag\"; its row is asked of its host too.");
+    return undef;
+}
+
+# Asks the hosts of the named replicas for their own rows, at most $JOBS at
+# a time, until the deadline. Returns { name => record } of those asked.
+sub ask_hosts {
+    my ($tag, $deadline, @queue) = @_;
+    my (%asked, @running);
+    while (1) {
+        @running = grep { !reap($_) } @running;
+        while (@queue && @running < $JOBS && $NOW->() < $deadline) {
+            my $name = shift @queue;
+            $asked{$name} = start('multitool', 'lsepoch', '-actual', "$name\@$tag");
+            push @running, $asked{$name} unless $asked{$name}{ended};
         }
+        last unless @running || (@queue && $NOW->() < $deadline);
+        if ($NOW->() >= $deadline) {
+            stop($_) for @running;
+            last;
+        }
+        $NAP->();
     }
-    return \%rows;
+    return \%asked;
 }
 
 sub write_matrix {
@@ -116,40 +372,75 @@ sub write_matrix {
         print $out join(',', $name, @values), "\r\n";
     }
     unless (close $out) {
+        my $error = $!;
         unlink $tmp;
-        fail("cannot write $tmp: $!");
+        fail("cannot write $tmp: $error");
     }
     unless (rename $tmp, $file) {
-        my $err = $!;
+        my $error = $!;
         unlink $tmp;
-        fail("cannot replace $file: $err");
+        fail("cannot replace $file: $error");
     }
 }
 
 sub matrices {
     my ($tag) = @_;
-    my @names = replicas_of($tag);
-    # The local table is read while the hosts are being asked.
-    my $local_pipe = start('multitool', 'lsepoch', '-invob', $tag);
-    my $actual = actual_rows($tag, @names);
-    my $local_out = finish($local_pipe);
-    my $local = defined $local_out ? parse_rows($local_out) : {};
-    print STDERR "$ME: cannot read the local epoch table of \"$tag\".\n" unless defined $local_out;
-    write_matrix('_results.txt', \@names, $actual);
-    write_matrix('_results_local.txt', \@names, $local);
+    my $deadline = $NOW->() + $TIMEOUT;
+    # The three local calls run side by side; the local table keeps running
+    # while the hosts are asked.
+    my $list = start('cleartool', 'lsreplica', '-short', '-invob', $tag);
+    my $desc = start('cleartool', 'describe', '-fmt', '%[replica_name]p', "vob:$tag");
+    my $table = start('multitool', 'lsepoch', '-invob', $tag);
+    await($deadline, $list, $desc);
+    my @names = replica_names($tag, $list);
+    my $local = local_name($tag, $desc, @names);
+
+    my @remote = grep { !defined $local || $_ ne $local } @names;
+    my $asked = ask_hosts($tag, $deadline, @remote);
+    await($deadline, $table);
+
+    my $local_rows = parse_rows($table);
+    relay($table, succeeded($table) ? undef
+          : describe_end($table, 'multitool lsepoch -invob') . "; this site's table is \"?\" where it gave nothing.");
+    my %actual;
+    $actual{$local} = $local_rows->{$local} if defined $local;
+    for my $name (@remote) {
+        my $c = $asked->{$name};
+        unless ($c) {
+            print STDERR "$ME: the host of \"$name\" was not asked: the time limit of $TIMEOUT s was reached first; its row is \"?\".\n";
+            next;
+        }
+        $actual{$name} = parse_rows($c)->{$name};
+        relay($c, $actual{$name} ? undef : describe_end($c, "the host of \"$name\"") . "; its row is \"?\".");
+    }
+    write_matrix('_results.txt', \@names, \%actual);
+    write_matrix('_results_local.txt', \@names, $local_rows);
     return 0;
 }
 
 sub replica_report {
     my ($tag, $replica) = @_;
     my $sel = "$replica\@$tag";
-    my $estimate_pipe = start('multitool', 'lsepoch', $sel);
-    my $actual_pipe = start('multitool', 'lsepoch', '-actual', $sel);
-    my $estimate_out = finish($estimate_pipe);
-    my $actual_out = finish($actual_pipe);
-    fail("cannot read this site's epoch row for \"$sel\".") unless defined $estimate_out;
-    my $estimate = parse_rows($estimate_out)->{$replica} || {};
-    my $actual = defined $actual_out ? (parse_rows($actual_out)->{$replica} || {}) : undef;
+    my $deadline = $NOW->() + $TIMEOUT;
+    my $desc = start('cleartool', 'describe', '-fmt', '%[replica_name]p', "vob:$tag");
+    my $estimate_call = start('multitool', 'lsepoch', $sel);
+    await($deadline, $desc, $estimate_call);
+    my $here = succeeded($desc) ? output_of($desc) : '';
+    $here =~ s/^\s+//;
+    $here =~ s/\s+$//;
+    my $estimate = parse_rows($estimate_call)->{$replica};
+    unless ($estimate) {
+        relay($estimate_call);
+        fail("cannot read this site's epoch row for \"$sel\".");
+    }
+    # This site's own row is its actual state: no host to ask.
+    my $actual = $estimate;
+    if ($replica ne $here) {
+        my $actual_call = start('multitool', 'lsepoch', '-actual', $sel);
+        await($deadline, $actual_call);
+        $actual = parse_rows($actual_call)->{$replica};
+        relay($actual_call, $actual ? undef : describe_end($actual_call, "the host of \"$replica\"") . '.');
+    }
 
     print "Replica \"$replica\" of VOB \"$tag\"\n";
     printf "%-24s %14s %14s\n", 'origin', 'local estimate', 'actual';
@@ -165,7 +456,7 @@ sub replica_report {
         printf "%-24s %14s %14s%s\n", $origin, $e, $a, $mark;
     }
     if (!$actual) {
-        print "The actual row cannot be read: the replica's host is not reachable.\n";
+        print "The actual row cannot be read: the replica's host did not answer.\n";
         return 1;
     }
     if (@ahead) {
@@ -179,5 +470,15 @@ sub replica_report {
     return 0;
 }
 
-fail("usage: $ME VOB-TAG [REPLICA]") unless @ARGV == 1 || @ARGV == 2;
-exit(@ARGV == 2 ? replica_report(@ARGV) : matrices($ARGV[0]));
+unless ($WINDOWS) {
+    $SIG{TERM} = $SIG{INT} = sub { fail('stopped.') };
+}
+
+my $usage = "usage: $ME VOB-TAG | $ME VOB-TAG REPLICA | $ME -report VOB-TAG REPLICA";
+if (@ARGV && $ARGV[0] eq '-report') {
+    fail($usage) unless @ARGV == 3;
+    exit replica_report($ARGV[1], $ARGV[2]);
+}
+exit 0 if @ARGV == 2;
+fail($usage) unless @ARGV == 1;
+exit matrices($ARGV[0]);

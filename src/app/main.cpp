@@ -1,3 +1,4 @@
+#include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
 #include "ui/AppInfo.h"
@@ -14,6 +15,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::title());
     QApplication::setApplicationVersion(AppInfo::versionText());
+    // Lets docks and task bars match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUORVANE_APP_ID));
+    // Before anything that must be cleaned up: the work directory, the lock.
+    QuitOnSignal quitOnSignal;
 
     SingleInstance instance;
     if (!instance.acquire()) {

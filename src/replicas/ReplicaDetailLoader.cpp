@@ -23,6 +23,22 @@
 
 namespace quorvane {
 
+namespace {
+
+// What the administrator reads when the script left neither results file:
+// its own last error lines, or how it ended when it said nothing.
+QString scriptFailureText(const ShellResult &script)
+{
+    if (!script.errorTail.isEmpty())
+        return script.errorTail;
+    if (script.outcome == ShellResult::Outcome::Crashed)
+        return QStringLiteral("The script ended abnormally.");
+    return QStringLiteral("The script ended with status %1 and said nothing on its error stream.")
+        .arg(script.exitCode);
+}
+
+} // namespace
+
 ReplicaDetailLoader::ReplicaDetailLoader(ClearTool &clearTool, Shell &shell, Feedback &feedback, QString workDir,
                                          QString scriptPath, Controls controls)
     : m_clearTool(clearTool)
@@ -103,12 +119,18 @@ void ReplicaDetailLoader::loadReplicaDetail()
         // A close asked for meanwhile: the script would only hold it up.
         if (!m_feedback.closing()) {
             const QString line = Commands::replicaInfoScript(m_scriptPath, tag);
-            if (m_shell.ShellAndWait(line, 0).outcome == ShellResult::Outcome::Cancelled) {
+            const ShellResult script = m_shell.ShellAndWait(line, 0);
+            if (script.outcome == ShellResult::Outcome::Cancelled) {
                 // Half-written results must not pass for the VOB's matrices.
                 showBox(m_feedback.dialogs(),
                         ErrorBoxes::cancelled(line, QStringLiteral("The epoch matrices were not read; open the VOB "
                                                                    "again to see them.")));
             } else {
+                // The missing-file boxes alone would leave the administrator
+                // guessing: the script's reason is shown beside them.
+                if (!QFile::exists(actualFile) && !QFile::exists(localFile))
+                    m_feedback.setDetail(scriptFailureText(script),
+                                         QStringLiteral("get_replica_info.pl wrote no results"));
                 epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
                 epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
                 if (m_diagnosis)

@@ -6,8 +6,7 @@ namespace quorvane::Pictures {
 
 namespace {
 // A square canvas of `side` pixels, painted antialiased by `draw`.
-template <typename Draw>
-QPixmap painted(int side, Draw draw)
+template <typename Draw> QPixmap painted(int side, Draw draw)
 {
     QPixmap pm = canvas(QSize(side, side));
     {
@@ -41,22 +40,12 @@ QPixmap closeIcon()
 
 QIcon appIcon()
 {
-    // Three linked sites: the replicas of one VOB family.
-    return QIcon(painted(64, [](QPainter &p) {
-        p.setBrush(QColor(0x16, 0x2B, 0x48));
-        p.setPen(Qt::NoPen);
-        p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
-        const QPointF a(32, 16), b(16, 46), c(48, 46);
-        p.setPen(QPen(QColor(0x6F, 0xA8, 0xDC), 3));
-        p.drawLine(a, b);
-        p.drawLine(a, c);
-        p.setPen(QPen(QColor(0xE0, 0x5A, 0x4F), 3));
-        p.drawLine(b, c);
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::white);
-        for (const QPointF &pt : {a, b, c})
-            p.drawEllipse(pt, 7, 7);
-    }));
+    // The build draws these from the same picture as the installed icons
+    // (resources/quorvane.svg), so the window and the menu show one icon.
+    QIcon icon;
+    for (const int side : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/appicon/%1.png").arg(side), QSize(side, side));
+    return icon;
 }
 
 } // namespace quorvane::Pictures

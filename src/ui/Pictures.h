@@ -9,6 +9,7 @@ namespace quorvane::Pictures {
 // Small pictures of the main window and the detail window, drawn in code so
 // that nothing is taken from elsewhere.
 QPixmap closeIcon();
+// The program's icon, at the sizes the build draws from resources/quorvane.svg.
 QIcon appIcon();
 
 // A transparent picture of `size` logical pixels, `ratio` device pixels to

@@ -3,6 +3,7 @@
 // the order of the steps, the clean-up of the previous VOB, and what happens
 // when something fails).
 #include "replicas/EpochMatrixView.h"
+#include "support/BuiltProgram.h"
 #include "support/LoaderFixture.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
@@ -243,15 +244,9 @@ private slots:
     // ends without a window; after a crash of the first, a new start works.
     void builtBinaryStartsOnce()
     {
-        QTemporaryDir runtime;
-        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QTemporaryDir region;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
-        env.insert(u"CCSIM_REGION"_s, region.path());
+        const BuiltProgramFolders folders;
+        QProcessEnvironment env = folders.environment(u":99"_s);
         env.insert(u"QUORVANE_TEST_DIALOG_ECHO"_s, u"1"_s);
-        env.insert(u"DISPLAY"_s, u":99"_s);
         auto start = [&] {
             auto p = std::make_unique<QProcess>();
             p->setProcessEnvironment(env);
@@ -260,7 +255,8 @@ private slots:
         };
         const auto first = start();
         QVERIFY(first->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(!QDir(runtime.path()).entryList({u"quorvane-*.lock"_s}).isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(folders.runtime.path()).entryList({u"quorvane-*.lock"_s}).isEmpty(),
+                                 10000);
         const auto second = start();
         QVERIFY(second->waitForFinished(15000));
         QCOMPARE(second->exitCode(), 0);
@@ -401,6 +397,61 @@ private slots:
         // Nothing of an earlier run is shown.
         for (const FlexGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
             QVERIFY(!gridCells(grid).value(1).value(0).startsWith(u"elsewhere"_s));
+    }
+
+    // When the script leaves neither results file, what it said on its error
+    // stream (or how it ended) is shown beside the missing-file boxes; not
+    // when one file came, nor when the user stopped it.
+    void scriptFailureShown_data()
+    {
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("tail");
+        QTest::addColumn<int>("filesWritten"); // 0 none, 1 only the local one
+        QTest::addColumn<QString>("detail");   // empty: no detail window
+        const QString why = u"cleartool: Error: Unable to locate VOB.\r\nget_replica_info.pl: cannot list the replicas of VOB \"/vobs/dev\"."_s;
+        const int ran = int(ShellResult::Outcome::Ran);
+        QTest::newRow("script said why") << ran << 1 << why << 0 << why;
+        QTest::newRow("script said nothing")
+            << ran << 3 << QString() << 0 << u"The script ended with status 3 and said nothing on its error stream."_s;
+        QTest::newRow("script crashed") << int(ShellResult::Outcome::Crashed) << 0 << QString() << 0
+                                        << u"The script ended abnormally."_s;
+        QTest::newRow("ccperl not started") << int(ShellResult::Outcome::NotStarted) << 0
+                                            << u"Program not found: ccperl"_s << 0 << u"Program not found: ccperl"_s;
+        QTest::newRow("user stopped it") << int(ShellResult::Outcome::Cancelled) << 0 << why << 0 << QString();
+        QTest::newRow("one file written") << ran << 1 << why << 1 << QString();
+    }
+    void scriptFailureShown()
+    {
+        QFETCH(int, outcome);
+        QFETCH(int, exitCode);
+        QFETCH(QString, tail);
+        QFETCH(int, filesWritten);
+        QFETCH(QString, detail);
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        w.show();
+        addDemoVobs(f);
+        f.vobs[Dev].actual.clear();
+        if (filesWritten == 0)
+            f.vobs[Dev].local.clear();
+        f.shell.result.outcome = ShellResult::Outcome(outcome);
+        f.shell.result.exitCode = exitCode;
+        f.shell.result.errorTail = tail;
+        f.open(Dev);
+
+        // The missing-file boxes stay; a stopped script has its own box instead.
+        const bool stopped = outcome == int(ShellResult::Outcome::Cancelled);
+        QCOMPARE(f.dialogs.boxes.size(), stopped || filesWritten == 1 ? 1 : 2);
+        const frmDetail *d = w.detailForm();
+        if (detail.isEmpty()) {
+            QVERIFY(!d || !d->isVisible());
+        } else {
+            QVERIFY(d && d->isVisible());
+            QCOMPARE(d->text(), QString(detail).replace(u"\r\n"_s, u"\n"_s)); // the text box keeps LF only
+            QCOMPARE(d->windowTitle(), u"get_replica_info.pl wrote no results"_s);
+        }
+        QVERIFY(windowReleased(w));
     }
 };
 

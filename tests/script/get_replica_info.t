@@ -1,0 +1,383 @@
+#!/usr/bin/perl
+# get_replica_info.pl driven directly, against stub cleartool and multitool
+# programs that print ClearCase's documented layouts (stub_clearcase.pl).
+#
+# QUORVANE_SCRIPT: the script under test.
+
+use strict;
+use warnings;
+use Test::More;
+use File::Temp qw(tempdir);
+use File::Spec;
+use FindBin;
+use Data::Dumper;
+use POSIX qw(WNOHANG);
+use Time::HiRes qw(time sleep);
+
+my $SCRIPT = $ENV{QUORVANE_SCRIPT} or BAIL_OUT('QUORVANE_SCRIPT is not set');
+my $STUB = "$FindBin::Bin/stub_clearcase.pl";
+# The time limit of the cases that hang: long enough for the healthy calls
+# of the same run to answer on a busy machine.
+my $LIMIT = 3;
+
+# --- a family as ClearCase prints it ---------------------------------------
+
+# family(tag => T, names => [...], local => NAME, rows => { NAME => { ORIGIN
+# => N } }, eol => "\n" | "\r\n", ...): the scenario of a healthy family.
+# Options: header (lsreplica prints a "For VOB replica" line first),
+# tight_host ("(@host)" without the blank), shuffle (origins in another
+# order than lsreplica's), deleted (a row and an origin lsreplica does not
+# list).
+sub family {
+    my (%f) = @_;
+    my $eol = $f{eol} || "\n";
+    my $tag = $f{tag};
+    my @names = @{ $f{names} };
+    my @origins = $f{shuffle} ? reverse(@names) : @names;
+    push @origins, 'gone_site' if $f{deleted};
+    my $block = sub {
+        my ($name, $row) = @_;
+        my $host = $f{tight_host} ? "(\@host_$name)" : "(\@ host_$name)";
+        my $text = "Oplog IDs for row \"$name\" $host:$eol";
+        for my $o (@origins) {
+            my $n = defined $row->{$o} ? $row->{$o} : 3;
+            $text .= sprintf(" oid:%08x.1d2e3f4a.b5c6.00:01:80:c0:4b:%02x=%-8s(%s)%s", length($o) * 977, length($o), $n, $o, $eol);
+        }
+        return $text;
+    };
+    my $header = "For VOB replica \"$tag\":$eol";
+    my %s;
+    $s{"cleartool lsreplica -short -invob $tag"} =
+        { out => ($f{header} ? $header : '') . join('', map { "$_$eol" } @names) };
+    $s{"cleartool describe -fmt %[replica_name]p vob:$tag"} = { out => $f{local} };
+    # This site's table: its own row first, then its estimates of the others.
+    my $est = $f{estimates} || {};
+    my @table = ($f{local}, grep { $_ ne $f{local} } @names);
+    push @table, 'gone_site' if $f{deleted};
+    $s{"multitool lsepoch -invob $tag"} =
+        { out => $header . join('', map { $block->($_, $_ eq $f{local} ? $f{rows}{$_} : ($est->{$_} || $f{rows}{$_})) } @table) };
+    for my $name (@names) {
+        $s{"multitool lsepoch -actual $name\@$tag"} = { out => $header . $block->($name, $f{rows}{$name}) };
+        my $estimate = $name eq $f{local} ? $f{rows}{$name} : ($est->{$name} || $f{rows}{$name});
+        $s{"multitool lsepoch $name\@$tag"} = { out => $header . $block->($name, $estimate) };
+    }
+    return \%s;
+}
+
+# Rows in which replica i has done 10*i operations and has seen all others.
+sub rows_for {
+    my (@names) = @_;
+    my %rows;
+    for my $r (@names) {
+        my $i = 0;
+        $rows{$r}{$_} = 10 * ++$i for @names;
+    }
+    return \%rows;
+}
+
+# The file the script must write: names in order, "?" rows for @unknown.
+sub matrix {
+    my ($names, $rows, @unknown) = @_;
+    my %unknown = map { $_ => 1 } @unknown;
+    return join('', map {
+        my $r = $_;
+        join(',', $r, map { $unknown{$r} ? '?' : $rows->{$r}{$_} } @$names) . "\r\n"
+    } @$names);
+}
+
+# --- running the script ----------------------------------------------------
+
+sub slurp {
+    my ($file) = @_;
+    open(my $fh, '<', $file) or return undef;
+    binmode $fh;
+    local $/;
+    my $text = <$fh>;
+    return $text;
+}
+
+# Runs the script with the scenario; returns what it did. The run itself
+# is bounded: a script that does not end is killed and reported.
+sub run_script {
+    my ($scenario, $env, @args) = @_;
+    my $dir = tempdir(CLEANUP => 1);
+    my ($bin, $work) = ("$dir/bin", "$dir/work");
+    mkdir $_ or die "mkdir $_: $!" for $bin, $work;
+    for my $tool (qw(cleartool multitool)) {
+        symlink($STUB, "$bin/$tool") or die "symlink: $!";
+    }
+    open(my $fh, '>', "$dir/scenario.pl") or die $!;
+    print $fh Data::Dumper->new([$scenario])->Terse(1)->Useqq(1)->Dump;
+    close $fh;
+    open($fh, '>', "$dir/log") or die $!;
+    close $fh;
+    for my $f (keys %{ $env->{files} || {} }) {
+        open($fh, '>', "$work/$f") or die $!;
+        print $fh $env->{files}{$f};
+        close $fh;
+    }
+
+    my $started = time();
+    my $pid = fork();
+    die "fork: $!" unless defined $pid;
+    if ($pid == 0) {
+        chdir $work or die;
+        $ENV{PATH} = "$bin:$ENV{PATH}";
+        $ENV{STUB_SCENARIO} = "$dir/scenario.pl";
+        $ENV{STUB_LOG} = "$dir/log";
+        delete @ENV{qw(GET_REPLICA_INFO_TIMEOUT GET_REPLICA_INFO_JOBS)};
+        $ENV{$_} = $env->{vars}{$_} for keys %{ $env->{vars} || {} };
+        open(STDOUT, '>', "$dir/stdout") or die;
+        open(STDERR, '>', "$dir/stderr") or die;
+        exec($^X, $SCRIPT, @args) or die;
+    }
+    my $status;
+    while (1) {
+        my $r = waitpid($pid, WNOHANG);
+        if ($r == $pid) { $status = $? >> 8; last; }
+        if (time() - $started > 60) {
+            kill 9, $pid;
+            waitpid($pid, 0);
+            $status = 'killed: the script did not end';
+            last;
+        }
+        sleep 0.02;
+    }
+    my $elapsed = time() - $started;
+    sleep 0.1; # lets a stub that is ending by itself write its last line
+    my @log;
+    for my $line (split /\n/, slurp("$dir/log")) {
+        my ($what, $t, $p, $call) = split / /, $line, 4;
+        push @log, { what => $what, time => $t, pid => $p, call => [split /\t/, $call] };
+    }
+    opendir(my $dh, $work) or die;
+    my %files = map { $_ => slurp("$work/$_") } grep { !/^\.\.?$/ } readdir $dh;
+    return {
+        status => $status, elapsed => $elapsed, stdout => slurp("$dir/stdout"), stderr => slurp("$dir/stderr"),
+        files => \%files, log => \@log,
+        calls => [map { join(' ', @{ $_->{call} }) } grep { $_->{what} eq 'start' } @log],
+    };
+}
+
+sub calls_matching {
+    my ($run, $re) = @_;
+    return grep { /$re/ } @{ $run->{calls} };
+}
+
+# --- the healthy family, in each documented layout ---------------------------
+
+my @NAMES = qw(boston_hub sanfran_hub bangalore);
+my $ROWS = rows_for(@NAMES);
+for my $layout (
+    ['LF', {}],
+    ['CR LF', { eol => "\r\n" }],
+    ['lsreplica with a For VOB replica header', { header => 1, eol => "\r\n" }],
+    ['host without the blank after @', { tight_host => 1 }],
+    ['origins in another order than the listing', { shuffle => 1 }],
+    ['a deleted replica in the tables', { deleted => 1 }],
+) {
+    my ($what, $opts) = @$layout;
+    # This site's estimates of the others lag behind their actual rows.
+    my %est = map { my $r = $_; ($r => { map { $_ => $ROWS->{$r}{$_} - 1 } @NAMES }) } @NAMES[1, 2];
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS,
+                          estimates => \%est, %$opts);
+    my $run = run_script($scenario, {}, '/vobs/dev');
+    is($run->{status}, 0, "$what: exit status 0");
+    is($run->{stderr}, '', "$what: nothing on stderr");
+    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS), "$what: actual matrix");
+    my %local = (%$ROWS, %est, sanfran_hub => $ROWS->{sanfran_hub});
+    is($run->{files}{'_results_local.txt'}, matrix(\@NAMES, \%local), "$what: local matrix");
+    is_deeply([sort keys %{ $run->{files} }], ['_results.txt', '_results_local.txt'], "$what: no other file left");
+    is_deeply([sort(calls_matching($run, qr/-actual/))],
+              ['multitool lsepoch -actual bangalore@/vobs/dev', 'multitool lsepoch -actual boston_hub@/vobs/dev'],
+              "$what: every host but this site's is asked once");
+}
+
+# --- one host's trouble ----------------------------------------------------
+
+my $OPLOG_WARNING = "multitool: Warning: Your replica (\"sanfran_hub\") has fewer oplog entries for itself than replica \"bangalore\".\n"
+    . "multitool: Warning: Start the replica restoration procedure before any further development.\n";
+my $UNREACHABLE = "multitool: Error: Unable to contact replica \"bangalore\" on host \"host_bangalore\".\n";
+for my $case (
+    # what, change to bangalore's -actual answer, its row kept?, stderr must hold
+    ['warning and status 1 after its row', sub { $_[0]{err} = $OPLOG_WARNING; $_[0]{status} = 1 }, 1,
+     [qr/\Q$OPLOG_WARNING\E/]],
+    ['unreachable host', sub { %{ $_[0] } = (err => $UNREACHABLE, status => 1) }, 0,
+     [qr/\Q$UNREACHABLE\E/, qr/"bangalore".*status 1.*"\?"/]],
+    ['row cut short, status 1', sub { $_[0]{out} =~ s/\n.*\z//s; $_[0]{status} = 1 }, 0,
+     [qr/"bangalore"/]],
+    ['host that never answers', sub { $_[0]{delay} = 300 }, 0,
+     [qr/"bangalore" had not answered when the time limit of $LIMIT s ran out/]],
+    ['host that prints its row and then hangs', sub { $_[0]{hang} = 300 }, 1, []],
+) {
+    my ($what, $change, $kept, $stderr) = @$case;
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    $change->($scenario->{'multitool lsepoch -actual bangalore@/vobs/dev'});
+    # Only the cases that hang wait for a short limit; the others keep the
+    # default, so that a slow machine cannot turn a healthy host into "?".
+    my $vars = $what =~ /hang|never/ ? { GET_REPLICA_INFO_TIMEOUT => $LIMIT } : {};
+    my $run = run_script($scenario, { vars => $vars }, '/vobs/dev');
+    is($run->{status}, 0, "$what: exit status 0");
+    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS, $kept ? () : 'bangalore'), "$what: actual matrix");
+    is($run->{files}{'_results_local.txt'}, matrix(\@NAMES, $ROWS), "$what: local matrix");
+    like($run->{stderr}, $_, "$what: stderr says $_") for @$stderr;
+    is($run->{stderr}, '', "$what: nothing on stderr") unless @$stderr;
+    cmp_ok($run->{elapsed}, '<', 20, "$what: the script ends");
+}
+
+# A hung host is ended, not left running: no stub that started is still alive.
+{
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    $scenario->{$_}{delay} = 300 for grep { /-actual/ } keys %$scenario;
+    my $run = run_script($scenario, { vars => { GET_REPLICA_INFO_TIMEOUT => $LIMIT } }, '/vobs/dev');
+    my @alive = grep { kill 0, $_->{pid} } grep { $_->{what} eq 'start' } @{ $run->{log} };
+    is(scalar(@alive), 0, 'hung hosts: every program the script started has ended');
+    cmp_ok($run->{elapsed}, '>=', $LIMIT, 'hung hosts: the script waited for the time limit');
+}
+
+# --- the pool ----------------------------------------------------------------
+
+my @MANY = map { "site$_" } 1 .. 6;
+my $MANY_ROWS = rows_for(@MANY);
+
+# No barrier: while the first host still works, the others go on through
+# the free slot; and never more than the given number at once.
+{
+    my $scenario = family(tag => '/vobs/big', names => \@MANY, local => 'site1', rows => $MANY_ROWS);
+    $scenario->{'multitool lsepoch -actual site2@/vobs/big'}{delay} = 2;
+    my $run = run_script($scenario, { vars => { GET_REPLICA_INFO_JOBS => 2 } }, '/vobs/big');
+    is($run->{files}{'_results.txt'}, matrix(\@MANY, $MANY_ROWS), 'pool: every row read');
+    my @actual = grep { $_->{call}[2] eq '-actual' } @{ $run->{log} };
+    my ($slow_end) = map { $_->{time} } grep { $_->{what} eq 'end' && $_->{call}[3] =~ /^site2@/ } @actual;
+    my @others = grep { $_->{what} eq 'start' && $_->{call}[3] !~ /^site2@/ } @actual;
+    is(scalar(@others), 4, 'pool: the four other hosts asked');
+    ok(defined $slow_end && !grep({ $_->{time} > $slow_end } @others), 'pool: they were asked while the slow host worked');
+    my ($running, $most) = (0, 0);
+    for my $e (sort { $a->{time} <=> $b->{time} } @actual) {
+        $running += $e->{what} eq 'start' ? 1 : -1;
+        $most = $running if $running > $most;
+    }
+    ok($most >= 1 && $most <= 2, "pool: at most 2 hosts at once (saw $most)");
+}
+
+# More hung hosts than slots: the time limit holds for the whole run, and
+# the hosts that never got a slot are said to be not asked.
+{
+    my $scenario = family(tag => '/vobs/big', names => \@MANY, local => 'site1', rows => $MANY_ROWS);
+    $scenario->{$_}{delay} = 300 for grep { /-actual/ } keys %$scenario;
+    my $run = run_script($scenario, { vars => { GET_REPLICA_INFO_JOBS => 2, GET_REPLICA_INFO_TIMEOUT => $LIMIT } }, '/vobs/big');
+    is($run->{status}, 0, 'all hung: exit status 0');
+    is(scalar(calls_matching($run, qr/-actual/)), 2, 'all hung: only the first two hosts were asked');
+    my @not_asked = $run->{stderr} =~ /"(site\d)" was not asked/g;
+    is(scalar(@not_asked), 3, 'all hung: the other three are said to be not asked');
+    is($run->{files}{'_results.txt'}, matrix(\@MANY, $MANY_ROWS, @MANY[1 .. 5]), 'all hung: only this site\'s row known');
+    cmp_ok($run->{elapsed}, '<', 20, 'all hung: the script ends');
+}
+
+# --- arguments reach the programs untouched ----------------------------------
+
+{
+    my @odd = ('a.b+c*(d)', 'x(y)z', 'plain');
+    my $rows = rows_for(@odd);
+    my $scenario = family(tag => '\\proj', names => \@odd, local => 'x(y)z', rows => $rows, eol => "\r\n");
+    my $run = run_script($scenario, {}, '\\proj');
+    is($run->{files}{'_results.txt'}, matrix(\@odd, $rows), 'backslash tag, odd names: actual matrix');
+    is($run->{files}{'_results_local.txt'}, matrix(\@odd, $rows), 'backslash tag, odd names: local matrix');
+    my @argv = map { $_->{call} } grep { $_->{what} eq 'start' && $_->{call}[2] eq '-actual' } @{ $run->{log} };
+    is_deeply([sort { $a->[3] cmp $b->[3] } @argv],
+              [['multitool', 'lsepoch', '-actual', 'a.b+c*(d)@\\proj'], ['multitool', 'lsepoch', '-actual', 'plain@\\proj']],
+              'backslash tag, odd names: the argument vectors as they are');
+    ok(grep({ $_ eq 'multitool lsepoch -invob \\proj' } @{ $run->{calls} }), 'backslash tag: the local table asked with it');
+}
+
+# --- calls that ask no host ------------------------------------------------
+
+{
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    my $run = run_script($scenario, {}, '/vobs/dev', 'bangalore');
+    is($run->{status}, 0, 'replica chosen: exit status 0');
+    is_deeply($run->{calls}, [], 'replica chosen: no program started');
+    is_deeply($run->{files}, {}, 'replica chosen: no file written');
+    is($run->{stdout} . $run->{stderr}, '', 'replica chosen: nothing printed');
+}
+
+for my $case (
+    # replica, host asked?
+    ['bangalore', 1],
+    ['sanfran_hub', 0],
+) {
+    my ($replica, $remote) = @$case;
+    my %est = (bangalore => { map { $_ => $ROWS->{bangalore}{$_} + ($_ eq 'bangalore' ? 5 : 0) } @NAMES });
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS, estimates => \%est);
+    my $run = run_script($scenario, {}, '-report', '/vobs/dev', $replica);
+    is($run->{status}, 0, "report on $replica: exit status 0");
+    is(scalar(calls_matching($run, qr/-actual/)), $remote, "report on $replica: " . ($remote ? 'its host asked' : 'no host asked'));
+    like($run->{stdout}, qr/^Replica "$replica" of VOB "\/vobs\/dev"/, "report on $replica: its heading");
+    if ($remote) {
+        like($run->{stdout}, qr/^bangalore\s+35\s+30  estimate ahead$/m, 'report: the entry that differs');
+        like($run->{stdout}, qr/chepoch -actual bangalore\@\/vobs\/dev/, 'report: the repair');
+    } else {
+        like($run->{stdout}, qr/matches the actual row/, 'report on this site: its own row is its actual one');
+    }
+    is_deeply($run->{files}, {}, "report on $replica: no file written");
+}
+
+{
+    my $run = run_script({}, {}, '-report', '/vobs/dev');
+    is($run->{status}, 1, 'report without a replica: exit status 1');
+    like($run->{stderr}, qr/usage:/, 'report without a replica: the usage');
+    is_deeply($run->{calls}, [], 'report without a replica: no program started');
+}
+
+# --- this site's own calls failing ---------------------------------------------
+
+{
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    $scenario->{'cleartool describe -fmt %[replica_name]p vob:/vobs/dev'} = { err => "cleartool: Error: Unable to describe.\n", status => 1 };
+    my $run = run_script($scenario, {}, '/vobs/dev');
+    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS), 'describe fails: the matrix from every host');
+    is(scalar(calls_matching($run, qr/-actual/)), 3, 'describe fails: every host asked, this one too');
+    like($run->{stderr}, qr/Unable to describe.*\n.*cannot tell this site's replica/, 'describe fails: said so');
+}
+
+{
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    $scenario->{'multitool lsepoch -invob /vobs/dev'} = { err => "multitool: Error: Unable to open VOB.\n", status => 1 };
+    my $run = run_script($scenario, {}, '/vobs/dev');
+    is($run->{status}, 0, 'local table fails: exit status 0');
+    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS, 'sanfran_hub'), 'local table fails: this site\'s actual row "?"');
+    is($run->{files}{'_results_local.txt'}, matrix(\@NAMES, $ROWS, @NAMES), 'local table fails: local matrix all "?"');
+    like($run->{stderr}, qr/Unable to open VOB/, 'local table fails: multitool\'s error passed on');
+}
+
+for my $case (
+    ['fails', { err => "cleartool: Error: Unable to locate versioned object base with object selector: \"/vobs/dev\".\n", status => 1 },
+     qr/Unable to locate.*\n(?:.*\n)*.*cannot list the replicas of VOB "\/vobs\/dev"/],
+    ['hangs', { delay => 300 }, qr/had not answered when the time limit of $LIMIT s ran out.*\n.*cannot list the replicas/],
+    ['lists nothing', { out => "For VOB replica \"/vobs/dev\":\n" }, qr/VOB "\/vobs\/dev" lists no replicas/],
+) {
+    my ($what, $answer, $stderr) = @$case;
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    $scenario->{'cleartool lsreplica -short -invob /vobs/dev'} = $answer;
+    my $run = run_script($scenario, { vars => { $what eq 'hangs' ? (GET_REPLICA_INFO_TIMEOUT => $LIMIT) : () }, files => { '_results.txt' => "old\r\n" } }, '/vobs/dev');
+    is($run->{status}, 1, "lsreplica $what: exit status 1");
+    like($run->{stderr}, $stderr, "lsreplica $what: said why");
+    is(scalar(calls_matching($run, qr/-actual/)), 0, "lsreplica $what: no host asked");
+    is_deeply([sort keys %{ $run->{files} }], ['_results.txt'], "lsreplica $what: no file written");
+}
+
+# --- settings and the files left before --------------------------------------
+
+{
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    my $run = run_script($scenario, {
+        vars => { GET_REPLICA_INFO_JOBS => '0', GET_REPLICA_INFO_TIMEOUT => 'soon' },
+        files => { '_results.txt' => "old,1\r\n", '_results_local.txt' => "old,1\r\n" },
+    }, '/vobs/dev');
+    like($run->{stderr}, qr/GET_REPLICA_INFO_JOBS="0" is not a positive number; 32 is used/, 'bad jobs setting: said so');
+    like($run->{stderr}, qr/GET_REPLICA_INFO_TIMEOUT="soon" is not a positive number; 120 is used/, 'bad time limit: said so');
+    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS), 'earlier results replaced');
+    is($run->{files}{'_results_local.txt'}, matrix(\@NAMES, $ROWS), 'earlier local results replaced');
+}
+
+done_testing();
