@@ -2,6 +2,8 @@
 
 #include "app/MainStyle.h"
 #include "app/RealServices.h"
+#include "ccase/ClearTool.h"
+#include "ccase/CommandLog.h"
 #include "ccase/CoprocessClearTool.h"
 #include "ccase/Shell.h"
 #include "maintenance/SiteDetail.h"
@@ -12,6 +14,7 @@
 #include "ui/EventPump.h"
 #include "ui/Pictures.h"
 #include "ui/QuorvaneError.h"
+#include "ui/frmCommandLog.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 
@@ -61,12 +64,15 @@ frmMain::~frmMain()
 {
     if (m_services.shell)
         m_services.shell->setWaitObserver({});
+    // The log's window goes before the log it shows.
+    delete m_commandLogForm;
     if (mainForm == this)
         mainForm = nullptr;
 }
 
 void frmMain::buildWindow()
 {
+    installCommandLog();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppInfo::title());
     setWindowIcon(Pictures::appIcon());
@@ -272,6 +278,7 @@ QWidget *frmMain::buildHeaderBand(QWidget *parent, QLabel *headerLbl)
     header->addLayout(titles);
     header->addStretch(1);
     header->addWidget(m_clearCaseLbl, 0, Qt::AlignVCenter);
+    header->addWidget(commandLogButton(band), 0, Qt::AlignVCenter);
     m_headerLogo = logo;
     return band;
 }
@@ -452,6 +459,8 @@ void frmMain::closeAllForms()
         m_working->hide(); // closing it would ask to cancel
     if (m_detail)
         m_detail->close();
+    if (m_commandLogForm)
+        m_commandLogForm->close();
     close();
 }
 

@@ -17,9 +17,13 @@ class QTimer;
 
 namespace quorvane {
 
+class ClearTool;
+class CommandLog;
+class DiagnosisPanel;
 class EpochMatrixView;
 class FixFrame;
 class GraphView;
+class Shell;
 class SiteDetail;
 class RealServices;
 class ReplicaDetailLoader;
@@ -27,6 +31,7 @@ class ReplicaFieldsPanel;
 class ReplicaInfoPanel;
 class VobListPanel;
 class FramePacer;
+class frmCommandLog;
 class frmDetail;
 class frmWorking;
 
@@ -61,7 +66,8 @@ public:
     // Shows the page of the selected tab (the tab strip's click).
     void mainTabStripClick();
 
-    [[nodiscard]] const Services &services() const { return m_services; }
+    // The services as given; the window reaches them through the log writers.
+    [[nodiscard]] const Services &services() const { return m_givenServices; }
     [[nodiscard]] LongActionGuard &longActionGuard() { return m_guard; }
     [[nodiscard]] frmWorking *workingForm() const { return m_working; }
     [[nodiscard]] frmDetail *detailForm() const { return m_detail; }
@@ -76,6 +82,13 @@ public:
     [[nodiscard]] FixFrame *fixFrame() const { return m_fixFrame; }
     [[nodiscard]] QTabBar *tabStrip() const { return m_mainTabStrip; }
 
+    // What this run sent to ClearCase, started and read; the window that
+    // shows it (Ctrl+L, or the header band's button) is made on first use.
+    [[nodiscard]] CommandLog &commandLog() const { return *m_commandLog; }
+    [[nodiscard]] frmCommandLog *commandLogForm() const { return m_commandLogForm; }
+    void showCommandLog();
+    [[nodiscard]] DiagnosisPanel *diagnosis() const { return m_diagnosis; }
+
     // Rebuilds everything shown about the VOB selected in the list.
     void loadReplicaDetail();
     [[nodiscard]] ReplicaDetailLoader *loader() const { return m_loader.get(); }
@@ -87,10 +100,15 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // Puts the log writers around the ClearTool and Shell given, so that
+    // every part of the window reaches ClearCase through them.
+    void installCommandLog();
     void buildWindow();
     // The band above everything: decoration around headerLbl(0).
     QWidget *buildHeaderBand(QWidget *parent, QLabel *headerLbl);
     void applyHeaderFonts();
+    // The header band's button for the log, with Ctrl+L on the window.
+    QWidget *commandLogButton(QWidget *parent);
     void buildMenus();
     void buildPageKeys();
     // The page `step` tabs on, wrapping round; nothing while the strip is disabled.
@@ -138,6 +156,12 @@ private:
     FramePacer *m_framePacer = nullptr;
     frmWorking *m_working = nullptr;
     frmDetail *m_detail = nullptr;
+    Services m_givenServices;
+    std::unique_ptr<CommandLog> m_commandLog;
+    std::unique_ptr<ClearTool> m_loggedClearTool;
+    std::unique_ptr<Shell> m_loggedShell;
+    frmCommandLog *m_commandLogForm = nullptr;
+    DiagnosisPanel *m_diagnosis = nullptr;
     std::unique_ptr<ReplicaDetailLoader> m_loader;
     std::unique_ptr<SiteDetail> m_siteDetail;
 };

@@ -10,6 +10,7 @@
 #include "maintenance/ReplicaFieldsPanel.h"
 #include "maintenance/ReplicaInfoPanel.h"
 #include "maintenance/SiteDetail.h"
+#include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/ReplicaDetailLoader.h"
 #include "vobs/VobListPanel.h"
@@ -67,10 +68,14 @@ void frmMain::buildPages()
     m_fixFrame = new FixFrame(
         *m_services.shell, *this, m_guard, vobTag, [this] { m_replicaInfo->showReplicaInfo(); },
         [this] { loadReplicaDetail(); }, detail);
+    m_epochView->setCommandLog(m_commandLog.get());
+    m_diagnosis = new DiagnosisPanel(detail);
+    connect(m_diagnosis, &DiagnosisPanel::repairChosen, m_fixFrame, &FixFrame::preselect);
     auto *detailLayout = new QVBoxLayout(detail);
     detailLayout->setContentsMargins(10, 8, 10, 8);
     detailLayout->addWidget(m_replicaInfo);
     detailLayout->addWidget(m_epochView, 1);
+    detailLayout->addWidget(m_diagnosis);
     detailLayout->addWidget(m_fixFrame);
 
     m_graph->setReplicaCombos(m_replicaInfo->replicaCombo(), m_fixFrame->fixCombo(), m_fixFrame->exportCombo());
@@ -83,6 +88,11 @@ void frmMain::buildPages()
         *m_services.clearTool, *m_services.shell, *this, m_services.workDir, m_services.scriptPath,
         ReplicaDetailLoader::Controls{m_vobList, m_graph, m_epochView, m_replicaFields, m_mainTabStrip,
                                       [this] { resetReplicaCombos(); }});
+    m_loader->setDiagnosis(m_diagnosis);
+    m_loader->setOtherVobOpened([this] {
+        m_replicaFields->resetFields();
+        m_replicaInfo->resetDates();
+    });
     m_fixFrame->setShownVobTag([this] { return m_loader->openedVobTag(); });
 }
 

@@ -1,11 +1,13 @@
 #include "maintenance/FixFrame.h"
 
 #include "ccase/Commands.h"
+#include "ccase/LoggingShell.h"
 #include "ccase/Shell.h"
 #include "maintenance/EpochValue.h"
 #include "maintenance/MaintenanceIcons.h"
 #include "maintenance/MaintenanceNames.h"
 #include "ui/ActionLabel.h"
+#include "replicas/Diagnosis.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
 #include "ui/LongActionGuard.h"
@@ -17,9 +19,12 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QTime>
+#include <QVBoxLayout>
 
 #include <iterator>
 
@@ -161,11 +166,20 @@ FixFrame::FixFrame(Shell &shell, Feedback &feedback, LongActionGuard &guard, std
     sync->setRowStretch(3, 1);
     sync->setColumnStretch(1, 1);
 
-    auto *both = new QHBoxLayout(this);
+    auto *both = new QHBoxLayout;
     both->setSpacing(14);
     both->addLayout(fix, 3);
     both->addWidget(separator);
     both->addLayout(sync, 2);
+
+    m_resultLbl = new QLabel(this);
+    m_resultLbl->setObjectName(QStringLiteral("dFixResultLbl"));
+    m_resultLbl->setWordWrap(true);
+    m_resultLbl->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *outer = new QVBoxLayout(this);
+    outer->setSpacing(4);
+    outer->addLayout(both);
+    outer->addWidget(m_resultLbl);
 
     // Each action's label first, then what it reads, in reading order.
     QWidget *order[] = {m_label[0], m_combo[0], m_option[0], m_option[2], m_option[1],
@@ -202,6 +216,7 @@ void FixFrame::fixOrSync(int index)
         return;
 
     try {
+        m_resultLbl->clear();
         m_feedback.setBusy(true, busyMessage(index));
         const QString vobTag = m_vobTag ? m_vobTag() : QString();
         const std::optional<QString> line = index == 0 ? prepareFix(vobTag) : prepareSync(vobTag);
@@ -209,7 +224,7 @@ void FixFrame::fixOrSync(int index)
             m_feedback.setBusy(false, QString());
             return;
         }
-        if (m_shell.ShellAndWait(*line, Maintenance::hiddenWindow).outcome == ShellResult::Outcome::Cancelled) {
+        if (runAndReport(*line).outcome == ShellResult::Outcome::Cancelled) {
             m_feedback.setBusy(false, QString());
             showBox(m_feedback.dialogs(),
                     ErrorBoxes::cancelled(*line, index == 0 ? QStringLiteral("The epoch table may have been changed "
@@ -298,7 +313,7 @@ std::optional<QString> FixFrame::prepareSync(const QString &vobTag)
         return std::nullopt;
 
     const QString importLine = Commands::importReceive(vobTag);
-    if (m_shell.ShellAndWait(importLine, Maintenance::hiddenWindow).outcome == ShellResult::Outcome::Cancelled) {
+    if (runAndReport(importLine).outcome == ShellResult::Outcome::Cancelled) {
         showBox(m_feedback.dialogs(),
                 ErrorBoxes::cancelled(importLine, QStringLiteral("Packets may have been imported in part; the "
                                                                  "export was not started.")));
@@ -316,6 +331,47 @@ bool FixFrame::isShownVob(const QString &vobTag)
         return true;
     showBox(m_feedback.dialogs(), ErrorBoxes::wrongVob(vobTag, shown));
     return false;
+}
+
+ShellResult FixFrame::runAndReport(const QString &commandLine)
+{
+    const ShellResult result = m_shell.ShellAndWait(commandLine, Maintenance::hiddenWindow);
+    const QString line = resultLine(commandLine, result, QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    const QString shown = m_resultLbl->text();
+    m_resultLbl->setText(shown.isEmpty() ? line : shown + QLatin1Char('\n') + line);
+    return result;
+}
+
+QString FixFrame::resultLine(const QString &commandLine, const ShellResult &result, const QString &endedAt)
+{
+    QString how = QStringLiteral("done");
+    if (!result.succeeded()) {
+        how = QStringLiteral("failed (") + LoggingShell::outcomeText(result) + QLatin1Char(')');
+        // The last line of what it said is usually the reason.
+        const QString reason = result.errorTail.section(CrLf, -1).trimmed();
+        if (!reason.isEmpty())
+            how += QStringLiteral(": ") + reason;
+    }
+    return commandLine.trimmed() + QStringLiteral(" \u2014 ") + how + QStringLiteral(", ") + endedAt;
+}
+
+void FixFrame::preselect(const Repair &repair)
+{
+    QComboBox *combo = nullptr;
+    if (repair.kind == Repair::Kind::FixBasedOnActual) {
+        combo = m_combo[0];
+        m_option[0]->setChecked(true);
+    } else if (repair.kind == Repair::Kind::Synchronize && !repair.replica.isEmpty()) {
+        combo = m_combo[1];
+        m_syncAll->setChecked(false);
+    } else {
+        // The import half of a synchronization needs no choice.
+        return;
+    }
+    const int entry = combo->findText(repair.replica, Qt::MatchExactly);
+    if (entry > 0)
+        combo->setCurrentIndex(entry);
+    combo->setFocus();
 }
 
 void FixFrame::setLabelColour(int index, OleColor colour)

@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -19,6 +20,8 @@ class ActionLabel;
 class Feedback;
 class LongActionGuard;
 class Shell;
+struct Repair;
+struct ShellResult;
 
 // dFixFrame on the "Detail" page: fixes the local epoch table's row for a
 // sibling replica (from the actual values or to a typed number) and
@@ -49,6 +52,18 @@ public:
     // long action runs. Reports its own errors.
     void fixOrSync(int index);
 
+    // Sets the controls for a repair the diagnosis names: the fix replica
+    // with "Based on Actual", or the export target. Runs nothing.
+    void preselect(const Repair &repair);
+
+    // dFixResultLbl: what the last action ran and how each command ended,
+    // until the next action starts.
+    [[nodiscard]] QLabel *resultLabel() const { return m_resultLbl; }
+    // One line of it: the command line, then "done" or how it failed, then
+    // the time it ended.
+    [[nodiscard]] static QString resultLine(const QString &commandLine, const ShellResult &result,
+                                            const QString &endedAt);
+
     // The tag of the VOB whose replicas the window shows (empty: none). Once
     // set, both actions refuse to run when the list's selected VOB differs:
     // the replicas in the combos belong to the shown VOB only.
@@ -64,6 +79,8 @@ private:
     // Runs the import and gives the export command line; nothing when no
     // export target is chosen (then nothing has run).
     [[nodiscard]] std::optional<QString> prepareSync(const QString &vobTag);
+    // Runs one command line and adds how it ended to dFixResultLbl.
+    ShellResult runAndReport(const QString &commandLine);
     // Whether the action may go on for this VOB; says why not in a box.
     [[nodiscard]] bool isShownVob(const QString &vobTag);
     void setLabelColour(int index, OleColor colour);
@@ -83,6 +100,7 @@ private:
     QRadioButton *m_option[3] = {};
     QLineEdit *m_epochTxt = nullptr;
     QCheckBox *m_syncAll = nullptr;
+    QLabel *m_resultLbl = nullptr;
 };
 
 } // namespace quorvane

@@ -48,6 +48,7 @@ ReplicaFieldsPanel::ReplicaFieldsPanel(ClearTool &clearTool, Feedback &feedback,
         label->setObjectName(QStringLiteral("vLabels(%1)").arg(index++));
         auto *edit = new QLineEdit(f.text, this);
         edit->setObjectName(QLatin1String(f.name));
+        edit->setProperty("designedText", f.text);
         // The fields show what ClearCase says; they are not for typing.
         edit->setReadOnly(true);
         edit->setMinimumWidth(190);
@@ -59,6 +60,15 @@ ReplicaFieldsPanel::ReplicaFieldsPanel(ClearTool &clearTool, Feedback &feedback,
         *f.member = edit;
     }
     layout->addStretch(1);
+}
+
+void ReplicaFieldsPanel::resetFields()
+{
+    for (QLineEdit *edit : {m_replica, m_host, m_master, m_date, m_importDate, m_exportDate}) {
+        edit->setText(edit->property("designedText").toString());
+        edit->setToolTip(QString());
+        edit->setCursorPosition(0);
+    }
 }
 
 void ReplicaFieldsPanel::showSite(const QString &replicaName, const QString &replicaHost, const QString &master,

@@ -34,6 +34,10 @@ public:
     void showSite(const QString &replicaName, const QString &replicaHost, const QString &master,
                   const QString &dateCreated, const std::function<void()> &highlight);
 
+    // The six fields back to their designed texts (and no tooltips): another
+    // VOB is open, and the site they showed is gone.
+    void resetFields();
+
 private:
     ClearTool &m_clearTool;
     Feedback &m_feedback;

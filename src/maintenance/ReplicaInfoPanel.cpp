@@ -26,6 +26,7 @@ QLineEdit *dateField(const QString &name, const QString &text, const QString &ti
 {
     auto *field = new QLineEdit(text, parent);
     field->setObjectName(name);
+    field->setProperty("designedText", text);
     field->setToolTip(tip);
     // Shown, not typed: the dates come from the replica's history.
     field->setReadOnly(true);
@@ -117,6 +118,12 @@ void ReplicaInfoPanel::selectionChanged()
     }
     m_shownIndex = std::max(index, 0);
     showReplicaInfo();
+}
+
+void ReplicaInfoPanel::resetDates()
+{
+    for (QLineEdit *field : {m_importDate, m_exportDate})
+        field->setText(field->property("designedText").toString());
 }
 
 void ReplicaInfoPanel::showReplicaInfo()

@@ -52,6 +52,10 @@ public:
     // "History Detail: " + replica. Reports its own errors.
     void showHistory();
 
+    // "Last Import Date:" and "Last Export Date:" back to their designed
+    // texts: another VOB is open.
+    void resetDates();
+
 private:
     void selectionChanged();
 

@@ -1,5 +1,6 @@
 #include "replicas/EpochMatrixView.h"
 
+#include "ccase/CommandLog.h"
 #include "replicas/CellNumber.h"
 #include "replicas/FlexGrid.h"
 #include "replicas/ResultsFile.h"
@@ -189,7 +190,20 @@ int EpochMatrixView::lastCol(const FlexGrid *grid) const
 void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QString &fileName)
 {
     try {
-        const ResultsFile::Contents contents = ResultsFile::read(fileName);
+        ResultsFile::Contents contents;
+        try {
+            const auto read = [&fileName, &contents] {
+                contents = ResultsFile::read(fileName);
+                return contents.lines;
+            };
+            if (m_log)
+                m_log->recordFileRead(fileName, read);
+            else
+                read();
+        } catch (const QuorvaneError &) {
+            blankGrid(grid, flags);
+            throw;
+        }
         bool firstLine = true;
         for (const QStringList &fields : contents.lines) {
             const int n = int(fields.size()) - 1;
@@ -241,6 +255,20 @@ void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QS
         showBox(m_feedback.dialogs(),
                 ErrorBoxes::withNumber(e.number(), ResultsFile::describe(e.description(), fileName)));
     }
+}
+
+void EpochMatrixView::blankGrid(FlexGrid *grid, QList<bool> &flags)
+{
+    grid->setRows(2);
+    grid->setCols(2);
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 2; ++c)
+            grid->setTextMatrix(r, c, QString());
+    }
+    grid->setRow(1);
+    grid->setCol(1);
+    grid->setCellBackColor(Colors::white);
+    flags = QList<bool>(grid->cols() + 1, false);
 }
 
 bool EpochMatrixView::isEpochOutOfSync(FlexGrid *grid, int col)

@@ -11,6 +11,7 @@ class QLabel;
 
 namespace quorvane {
 
+class CommandLog;
 class Feedback;
 class FlexGrid;
 
@@ -52,6 +53,8 @@ public:
     // failures (busy feedback off, the numbered error box) and returns;
     // what was written so far stays, `flags` and colours stay as they were.
     void fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QString &fileName);
+    // Results files read from now on go into this log too (null: none).
+    void setCommandLog(CommandLog *log) { m_log = log; }
     // Whether the data cells of `col` differ as text. Leaves the current
     // cell on the first cell that differs from row 1, else on the last row.
     bool isEpochOutOfSync(FlexGrid *grid, int col);
@@ -79,8 +82,12 @@ protected:
 
 private:
     void arrangeMatrices();
+    // A grid whose file could not be read shows nothing rather than the
+    // row cleanGrid kept from another VOB.
+    void blankGrid(FlexGrid *grid, QList<bool> &flags);
 
     Feedback &m_feedback;
+    CommandLog *m_log = nullptr;
     std::function<bool()> m_vobListHasEntries;
     QBoxLayout *m_layout = nullptr;
     QLabel *m_actualLabel = nullptr;

@@ -6,6 +6,7 @@
 #include "ccase/Shell.h"
 #include "graph/GraphView.h"
 #include "maintenance/ReplicaFieldsPanel.h"
+#include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 #include "ui/ErrorBoxes.h"
@@ -105,10 +106,16 @@ void ReplicaDetailLoader::loadReplicaDetail()
             m_openedVobTag.clear(); // no VOB's replicas are shown now
             epochView->cleanGrid(epochView->Grid1());
             epochView->cleanGrid(epochView->Grid2());
+            if (m_diagnosis)
+                m_diagnosis->clearFindings();
         }
 
         m_feedback.setStatus(QStringLiteral("Creating replica graph..."));
         graph->setSitesData(replicaFields, 4, int(replicaFields.size()) - 1);
+        // A reload of the same VOB keeps what the fields show.
+        if (tag != m_fieldsVobTag && m_otherVobOpened)
+            m_otherVobOpened();
+        m_fieldsVobTag = tag;
         m_openedVobTag = tag;
         graph->show();
         QLabel *vobLbl = m_controls.replicaFields->selectedVobLabel();
@@ -140,6 +147,8 @@ void ReplicaDetailLoader::loadReplicaDetail()
                                          QStringLiteral("get_replica_info.pl wrote no results"));
                 epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
                 epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
+                if (m_diagnosis)
+                    m_diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName());
             }
         }
 

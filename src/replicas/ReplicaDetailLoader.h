@@ -10,6 +10,7 @@ class QTabBar;
 namespace quorvane {
 
 class ClearTool;
+class DiagnosisPanel;
 class EpochMatrixView;
 class Feedback;
 class GraphView;
@@ -36,6 +37,12 @@ public:
                         QString scriptPath, Controls controls);
     Q_DISABLE_COPY_MOVE(ReplicaDetailLoader)
 
+    // dDiagnosis, told what the two grids show once they are filled.
+    void setDiagnosis(DiagnosisPanel *diagnosis) { m_diagnosis = diagnosis; }
+    // Called when another VOB's sites replace the shown ones: the fields
+    // that showed one of the old sites go back to their designed texts.
+    void setOtherVobOpened(std::function<void()> reset) { m_otherVobOpened = std::move(reset); }
+
     // Rebuilds everything shown about the VOB selected in the list. Reports
     // its own errors and always leaves the window usable.
     void loadReplicaDetail();
@@ -56,6 +63,11 @@ private:
     QString m_scriptPath;
     Controls m_controls;
     QString m_openedVobTag;
+    DiagnosisPanel *m_diagnosis = nullptr;
+    std::function<void()> m_otherVobOpened;
+    // The VOB whose sites the replica fields may show; unlike the opened
+    // tag it outlives the cleaning of a reload.
+    QString m_fieldsVobTag;
 };
 
 } // namespace quorvane

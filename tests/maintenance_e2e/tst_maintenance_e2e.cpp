@@ -7,11 +7,13 @@
 #include "ccase/ProcessShell.h"
 #include "graph/GraphView.h"
 #include "maintenance/FixFrame.h"
+#include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 #include "sim/RegionStore.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/QtColors.h"
+#include "ui/frmCommandLog.h"
 #include "ui/frmDetail.h"
 #include "vobs/VobListPanel.h"
 
@@ -156,6 +158,7 @@ struct SimWindow {
     }
 
     static void choose(QComboBox *combo, const QString &name) { combo->setCurrentIndex(combo->findText(name)); }
+    QString resultLine() const { return get<QLabel>(u"dFixResultLbl"_s)->text(); }
     QString showHistory() const
     {
         QLabel *image = get<QLabel>(u"dDetailImage"_s);
@@ -163,6 +166,30 @@ struct SimWindow {
         return window->detailForm() ? window->detailForm()->text() : QString();
     }
 };
+
+QStringList findings(const SimWindow &s)
+{
+    QStringList out;
+    for (const Finding &f : s.window->diagnosis()->findings())
+        out << f.text;
+    return out;
+}
+
+// A real click on a line of dDiagnosis.
+void clickRepair(const SimWindow &s, int row)
+{
+    QListWidget *list = s.window->diagnosis()->list();
+    QVERIFY(s.window->diagnosis()->findings().value(row).repair.kind != Repair::Kind::None);
+    list->scrollToItem(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+void shoot(const SimWindow &s, const QString &name, QWidget *w = nullptr)
+{
+    const QString dir = qEnvironmentVariable("QUORVANE_SHOTS");
+    if (!dir.isEmpty())
+        (w ? w : s.window.get())->grab().save(QDir(dir).filePath(name + u".png"_s));
+}
 
 } // namespace
 
@@ -236,6 +263,53 @@ private slots:
         QCOMPARE(s.window->status(), u"Status"_s);
     }
 
+    // The same repair guided by the diagnosis alone: each step clicks the
+    // first line that names a repair and starts that action, until the
+    // diagnosis says all is in step. With QUORVANE_SHOTS set, the window is
+    // saved there at every step.
+    void diagnosisGuidesTheRehearsal()
+    {
+        SimWindow s;
+        QVERIFY(s.openVob(kTools));
+        const ccsim::Vob before = s.vob(kTools);
+        const QString me = before.local, london = u"london"_s;
+        const qint64 made = before.localReplica().own.value(me), held = before.replica(london)->own.value(me);
+        const QString lack = QString::number(made - held);
+        QVERIFY(made > held);
+        const QStringList first = findings(s);
+        QCOMPARE(first.mid(0, 2),
+                 (QStringList{u"%1 lacks %2 of %3's changes (it holds %4, %3 holds %5)."_s.arg(london, lack, me)
+                                  .arg(held).arg(made),
+                              u"This site believes %1 holds %2 of %3's changes, but it holds %4: the packet between was "
+                              "lost, and no later export will resend it. Repair: Fix Local Epoch Table for %1 based on "
+                              "actual, then Synchronize."_s.arg(london).arg(made).arg(me).arg(held)}));
+        shoot(s, u"rehearsal-1-lost-packet"_s);
+
+        clickRepair(s, 1);
+        QTest::mouseClick(s.get<QLabel>(u"dFixImage(0)"_s), Qt::LeftButton);
+        QVERIFY(s.resultLine().startsWith(u"multitool chepoch -actual london@/vobs/tools \u2014 done, "_s));
+        QCOMPARE(findings(s).value(0),
+                 u"This site now knows %1 lacks %2 of %3's changes: Synchronize to send them."_s.arg(london, lack, me));
+        shoot(s, u"rehearsal-2-fixed"_s);
+
+        // Synchronize as often as a line asks for it; the import half brings
+        // in what london made meanwhile, which tokyo then lacks.
+        for (int step = 3; step < 6 && s.window->diagnosis()->findings().value(0).repair.kind == Repair::Kind::Synchronize;
+             ++step) {
+            clickRepair(s, 0);
+            QTest::mouseDClick(s.get<QLabel>(u"dFixLbl(1)"_s), Qt::LeftButton);
+            QVERIFY2(s.resultLine().contains(u" \u2014 done, "_s), qPrintable(s.resultLine()));
+            shoot(s, u"rehearsal-%1-synchronized"_s.arg(step));
+        }
+        QCOMPARE(findings(s),
+                 QStringList{u"All replicas are in step: each holds every change, and this site's table agrees."_s});
+        QVERIFY(!anyRed(shown(s.actualGrid())) && !anyRed(shown(s.localGrid())));
+        QCOMPARE(s.window->status(), u"Status"_s);
+        s.window->showCommandLog();
+        QCoreApplication::processEvents();
+        shoot(s, u"rehearsal-command-log"_s, s.window->commandLogForm());
+    }
+
     // multitool cannot reach the replica's host: its failure is shown in its
     // own words and the row stays.
     void unreachableReplica()
@@ -244,6 +318,8 @@ private slots:
         const QString web = u"/vobs/web"_s;
         QVERIFY(s.openVob(web));
         const ccsim::Vob before = s.vob(web);
+        QVERIFY2(findings(s).contains(u"sydney cannot be reached: its actual row is unknown."_s),
+                 qPrintable(findings(s).join(u'\n')));
 
         SimWindow::choose(s.combo(u"dReplicaFixCombo(0)"_s), u"sydney"_s);
         s.get<QRadioButton>(u"dFixOpt(0)"_s)->click();

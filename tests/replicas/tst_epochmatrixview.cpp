@@ -95,10 +95,12 @@ private slots:
         row("lone LF inside a line", "lonelf.txt", u"REPLICA NAME,r1,r2;r1,4,4;r2,4\nx,4"_s, "0100");
         row("empty file after clean", "example_crlf.txt+empty.txt", u"REPLICA NAME,r1,r2,r3;r3,5,6,9"_s,
             "00000");
-        // A failing fill keeps what it wrote, and the flags of the fill before.
-        // The box names the file, and the line where one is at fault.
+        // A file that cannot be read leaves an empty grid, not the row that
+        // cleaning kept from the fill before; a fill that fails part way
+        // keeps what it wrote, and the flags of the fill before. The box
+        // names the file, and the line where one is at fault.
         const QString data = QDir::toNativeSeparators(QStringLiteral(QUORVANE_TEST_DATA "/replicas/"));
-        row("missing file", "example_crlf.txt+no_such.txt", u"REPLICA NAME,r1,r2,r3;r3,5,6,9"_s, "00100",
+        row("missing file", "example_crlf.txt+no_such.txt", u",;,"_s, "000",
             u"ERROR::53::File not found -- %1no_such.txt\r\nReport Bug to bugs@belmora.example"_s.arg(data));
         row("line wider than the first", "example_crlf.txt+toowide.txt",
             u"REPLICA NAME,r1,r2;r1,5,7;r2,5,7"_s, "00100",

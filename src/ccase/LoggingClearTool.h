@@ -1,0 +1,24 @@
+#pragma once
+
+#include "ccase/ClearTool.h"
+
+namespace quorvane {
+
+class CommandLog;
+
+// Puts every cleartool subcommand into the command log, with its output or
+// ClearCase's refusal, around whichever client does the talking; callers
+// see exactly what the client gives them, errors included.
+class LoggingClearTool final : public ClearTool {
+public:
+    LoggingClearTool(ClearTool &inner, CommandLog &log);
+
+    QString CmdExec(const QString &subcommand) override;
+    QStringList vobTags() override;
+
+private:
+    ClearTool &m_inner;
+    CommandLog &m_log;
+};
+
+} // namespace quorvane

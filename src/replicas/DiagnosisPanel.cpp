@@ -1,0 +1,97 @@
+#include "replicas/DiagnosisPanel.h"
+
+#include "replicas/FlexGrid.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+namespace quorvane {
+
+namespace {
+
+const QString repairTip =
+    QStringLiteral("Click to choose this repair in Replica Maintenance; nothing runs until you start it");
+
+} // namespace
+
+DiagnosisPanel::DiagnosisPanel(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("dDiagnosisPanel"));
+    m_label = new QLabel(QStringLiteral("Diagnosis:"), this);
+    m_label->setObjectName(QStringLiteral("dDiagnosisLbl"));
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("dDiagnosis"));
+    m_list->setWordWrap(true);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setToolTip(QStringLiteral("What the two epoch tables show, most important first"));
+    // Room for a few findings; more scroll.
+    const int line = m_list->fontMetrics().lineSpacing();
+    m_list->setMinimumHeight(line * 3 + 10);
+    m_list->setMaximumHeight(line * 7 + 10);
+    m_label->setBuddy(m_list);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 4, 0, 0);
+    layout->setSpacing(3);
+    layout->addWidget(m_label);
+    layout->addWidget(m_list);
+
+    connect(m_list, &QListWidget::itemClicked, this, &DiagnosisPanel::itemChosen);
+    connect(m_list, &QListWidget::itemActivated, this, &DiagnosisPanel::itemChosen);
+}
+
+EpochTable DiagnosisPanel::tableOf(const FlexGrid &grid)
+{
+    EpochTable table;
+    // Only a filled grid carries its heading; a cleaned or blank one says nothing.
+    if (grid.textMatrix(0, 0) != QLatin1String("REPLICA NAME"))
+        return table;
+    for (int r = 1; r < grid.rows(); ++r) {
+        table.names << grid.textMatrix(r, 0);
+        QStringList values;
+        for (int c = 1; c < grid.cols(); ++c)
+            values << grid.textMatrix(r, c);
+        table.values << values;
+    }
+    return table;
+}
+
+void DiagnosisPanel::refresh(const FlexGrid &actual, const FlexGrid &local, const QString &localReplica)
+{
+    showFindings(diagnose(tableOf(actual), tableOf(local), localReplica));
+}
+
+void DiagnosisPanel::showFindings(const QList<Finding> &findings)
+{
+    m_findings = findings;
+    m_list->clear();
+    for (const Finding &f : findings) {
+        auto *item = new QListWidgetItem(f.text, m_list);
+        if (f.repair.kind != Repair::Kind::None) {
+            item->setToolTip(repairTip);
+            QFont font = item->font();
+            font.setUnderline(true);
+            item->setFont(font);
+            item->setForeground(palette().color(QPalette::Link));
+        }
+    }
+}
+
+void DiagnosisPanel::clearFindings()
+{
+    showFindings({});
+}
+
+void DiagnosisPanel::itemChosen(QListWidgetItem *item)
+{
+    const int row = m_list->row(item);
+    if (row < 0 || row >= m_findings.size())
+        return;
+    const Repair repair = m_findings[row].repair;
+    if (repair.kind != Repair::Kind::None)
+        Q_EMIT repairChosen(repair);
+}
+
+} // namespace quorvane

@@ -1,0 +1,323 @@
+// What the window says about what it ran and what came of it: the command
+// log and its window, the fix frame's result line, the diagnosis under the
+// matrices and the fields that must not keep another VOB's values.
+#include "ccase/CommandLog.h"
+#include "maintenance/FixFrame.h"
+#include "replicas/DiagnosisPanel.h"
+#include "replicas/EpochMatrixView.h"
+#include "support/LoaderFixture.h"
+#include "ui/frmCommandLog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+using namespace quorvane;
+using namespace quorvane::test;
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(ShellResult)
+
+namespace {
+
+const QString Tools = u"/vobs/tools"_s;
+const QString Other = u"/vobs/other"_s;
+
+// The demo's lost packet: this site (boston_hub) believes london holds all
+// of its 365 changes; london holds 321.
+LoaderVob toolsVob(bool fixed = false)
+{
+    LoaderVob v{u"boston_hub"_s,
+                u"boston_hub,2026-05-01,minuteman,boston_hub@/vobs/tools,london,2026-05-01,thames,"
+                "london@/vobs/tools,"_s,
+                {{u"boston_hub"_s, u"365"_s, u"57"_s}, {u"london"_s, u"321"_s, u"57"_s}},
+                {{u"boston_hub"_s, u"365"_s, u"57"_s}, {u"london"_s, u"365"_s, u"57"_s}}};
+    if (fixed)
+        v.local[1] = v.actual[1];
+    return v;
+}
+
+LoaderVob otherVob()
+{
+    return {u"rome"_s, u"rome,2026-05-02,tiber,rome@/vobs/other,oslo,2026-05-02,fjord,rome@/vobs/other,"_s,
+            {{u"rome"_s, u"5"_s, u"6"_s}, {u"oslo"_s, u"5"_s, u"6"_s}},
+            {{u"rome"_s, u"5"_s, u"6"_s}, {u"oslo"_s, u"5"_s, u"6"_s}}};
+}
+
+QStringList findingTexts(frmMain &w)
+{
+    QStringList out;
+    for (const Finding &f : w.diagnosis()->findings())
+        out << f.text;
+    return out;
+}
+
+void clickFinding(frmMain &w, int row)
+{
+    QListWidget *list = w.diagnosis()->list();
+    list->scrollToItem(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+QStringList gridTexts(const FlexGrid *grid)
+{
+    QStringList out;
+    for (const QStringList &row : gridCells(grid))
+        out << row.join(u',');
+    return out;
+}
+
+} // namespace
+
+class tst_ResultsAndLog : public QObject {
+    Q_OBJECT
+private slots:
+    void logRecordsALoad();
+    void logWindow();
+    void resultLine_data();
+    void resultLine();
+    void diagnosisGuidesTheRepair();
+    void fieldsResetOnAnotherVobOnly();
+    void emptyGridsWhenTheScriptWroteNothing();
+};
+
+void tst_ResultsAndLog::logRecordsALoad()
+{
+    LoaderFixture f;
+    f.addVob(Tools, toolsVob());
+    LoaderVob noLocal = otherVob();
+    noLocal.local.clear(); // the script leaves no local matrix
+    f.addVob(Other, noLocal);
+    f.open(Tools);
+    f.open(Other);
+
+    QStringList seen;
+    for (const CommandLogEntry &e : f.window->commandLog().entries()) {
+        const QString what = e.command.startsWith(f.workDir.path()) ? QDir(f.workDir.path()).relativeFilePath(e.command)
+                                                                    : e.command.section(u' ', 0, 1);
+        seen << CommandLog::kindName(e.kind) + u": "_s + what + u" => "_s + e.outcome;
+    }
+    const QStringList oneLoad{u"cleartool: cleartool desc => status 0"_s,
+                              u"cleartool: cleartool lsreplica => status 0"_s, u"process: ccperl "_s};
+    QCOMPARE(seen.size(), 10);
+    QCOMPARE(seen.mid(0, 2), oneLoad.mid(0, 2));
+    QVERIFY2(seen[2].startsWith(u"process: ccperl "_s) && seen[2].endsWith(u" => exit 0"_s), qPrintable(seen[2]));
+    QCOMPARE(seen.mid(3, 2),
+             (QStringList{u"file read: _results.txt => read, 2 lines"_s, u"file read: _results_local.txt => read, 2 lines"_s}));
+    QCOMPARE(seen.mid(5, 2), oneLoad.mid(0, 2));
+    QCOMPARE(seen.mid(8, 2), (QStringList{u"file read: _results.txt => read, 2 lines"_s,
+                                          u"file read: _results_local.txt => failed: File not found"_s}));
+    const CommandLogEntry &desc = f.window->commandLog().entries().first();
+    QCOMPARE(desc.output, u"boston_hub"_s);
+    QVERIFY(!f.window->commandLog().entries().last().ok);
+}
+
+void tst_ResultsAndLog::logWindow()
+{
+    LoaderFixture f;
+    frmMain &w = *f.window;
+    f.addVob(Tools, toolsVob());
+    w.show();
+    f.open(Tools);
+    // The working dialog came and went; the main window takes the keys.
+    w.activateWindow();
+    QTRY_VERIFY(w.isActiveWindow());
+
+    // Ctrl+L, not a menu item: the menus stay as they are.
+    QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
+    frmCommandLog *log = w.commandLogForm();
+    QVERIFY(log && log->isVisible());
+    QCOMPARE(log->objectName(), u"frmCommandLog"_s);
+    QCOMPARE(log->view()->model()->rowCount(), int(w.commandLog().entries().size()));
+
+    // Details on demand: the chosen entry's output and error text; the
+    // window opens on the newest entry.
+    QVERIFY2(log->detailText().startsWith(w.commandLog().entries().last().command), qPrintable(log->detailText()));
+    log->view()->selectRow(0);
+    QVERIFY2(log->detailText().contains(u"Output:\nboston_hub\n"_s), qPrintable(log->detailText()));
+
+    // Entries that arrive while it is open show at once.
+    const int before = log->view()->model()->rowCount();
+    f.open(Tools);
+    QCOMPARE(log->view()->model()->rowCount(), before * 2);
+
+    log->hide();
+    QTest::mouseClick(w.findChild<QToolButton *>(u"commandLogBut"_s), Qt::LeftButton);
+    QVERIFY(log->isVisible());
+    QCOMPARE(w.commandLogForm(), log); // one window, shown again
+
+    QApplication::clipboard()->clear();
+    QTest::mouseClick(log->findChild<QPushButton *>(u"copyBut"_s), Qt::LeftButton);
+    const QString copied = QApplication::clipboard()->text();
+    QVERIFY(copied.contains(u"\tcleartool\tcleartool desc -fmt \"%[replica_name]p\" vob:/vobs/tools\tstatus 0\n"_s));
+    QVERIFY(copied.contains(u"Output:\nboston_hub\n"_s));
+}
+
+void tst_ResultsAndLog::resultLine_data()
+{
+    QTest::addColumn<int>("action");
+    QTest::addColumn<ShellResult>("result");
+    QTest::addColumn<QStringList>("expected"); // without ", hh:mm:ss"
+
+    const QString fix = u"multitool chepoch -actual london@/vobs/tools"_s;
+    QTest::newRow("fix that worked") << 0 << ShellResult{} << QStringList{fix + u" \u2014 done"_s};
+    QTest::newRow("fix that failed")
+        << 0
+        << ShellResult{ShellResult::Outcome::Ran, 1,
+                       u"multitool: Error: one\r\nmultitool: Error: Unable to contact replica \"london\"."_s, 40}
+        << QStringList{fix + u" \u2014 failed (exit 1): multitool: Error: Unable to contact replica \"london\"."_s};
+    QTest::newRow("fix not started")
+        << 0 << ShellResult{ShellResult::Outcome::NotStarted, 0, u"Program not found: multitool"_s, 1}
+        << QStringList{fix + u" \u2014 failed (not started): Program not found: multitool"_s};
+    QTest::newRow("fix cancelled") << 0 << ShellResult{ShellResult::Outcome::Cancelled, 0, QString(), 900}
+                                   << QStringList{fix + u" \u2014 failed (cancelled)"_s};
+    // The export line ends with a blank; the result line does not.
+    QTest::newRow("synchronize: both commands")
+        << 1 << ShellResult{}
+        << QStringList{u"multitool syncreplica -import -invob /vobs/tools -receive \u2014 done"_s,
+                       u"multitool syncreplica -export -fship london@/vobs/tools \u2014 done"_s};
+}
+
+void tst_ResultsAndLog::resultLine()
+{
+    QFETCH(int, action);
+    QFETCH(ShellResult, result);
+    QFETCH(QStringList, expected);
+    LoaderFixture f;
+    frmMain &w = *f.window;
+    f.addVob(Tools, toolsVob());
+    f.open(Tools);
+    f.shell.respond = [result](const QString &line) {
+        return line.startsWith(u"multitool "_s) ? result : ShellResult{};
+    };
+    FixFrame *frame = w.fixFrame();
+    frame->fixCombo()->setCurrentIndex(frame->fixCombo()->findText(u"london"_s));
+    frame->fixOrSync(action);
+
+    QStringList lines = frame->resultLabel()->text().split(u'\n');
+    static const QRegularExpression time(u", \\d\\d:\\d\\d:\\d\\d$"_s);
+    for (QString &line : lines) {
+        QVERIFY2(time.match(line).hasMatch(), qPrintable(line));
+        line.remove(time);
+    }
+    QCOMPARE(lines, expected);
+    QCOMPARE(frame->resultLabel()->objectName(), u"dFixResultLbl"_s);
+    // The status line keeps its idle text; the result has its own line.
+    QCOMPARE(w.status(), u"Status"_s);
+    // The reload after the action keeps the result; the next action clears it.
+    QVERIFY(f.log.contains(u"cleartool desc -fmt \"%[replica_name]p\" vob:/vobs/tools"_s));
+    f.dialogs.msgAnswers.enqueue(MsgResult::Cancel);
+    frame->fixOrSync(0);
+    QCOMPARE(frame->resultLabel()->text(), QString());
+}
+
+void tst_ResultsAndLog::diagnosisGuidesTheRepair()
+{
+    LoaderFixture f;
+    frmMain &w = *f.window;
+    f.addVob(Tools, toolsVob());
+    f.addVob(Other, toolsVob(true));
+    w.resize(1200, 900);
+    w.show();
+    QTabBar *tabs = w.tabStrip();
+    tabs->setCurrentIndex(1);
+    w.mainTabStripClick();
+    f.open(Tools);
+    QCOMPARE(w.diagnosis()->list()->objectName(), u"dDiagnosis"_s);
+    QCOMPARE(findingTexts(w).mid(0, 2),
+             (QStringList{u"london lacks 44 of boston_hub's changes (it holds 321, boston_hub holds 365)."_s,
+                          u"This site believes london holds 365 of boston_hub's changes, but it holds 321: the packet "
+                          "between was lost, and no later export will resend it. Repair: Fix Local Epoch Table for "
+                          "london based on actual, then Synchronize."_s}));
+
+    // A click chooses the repair and runs nothing.
+    FixFrame *frame = w.fixFrame();
+    const qsizetype ran = f.shell.lines.size();
+    clickFinding(w, 1);
+    QCOMPARE(frame->fixCombo()->currentText(), u"london"_s);
+    QVERIFY(w.findChild<QRadioButton *>(u"dFixOpt(0)"_s)->isChecked());
+    QCOMPARE(f.shell.lines.size(), ran);
+    QVERIFY(f.dialogs.boxes.isEmpty());
+
+    // After the fix the local table shows the gap, and the line says to send it.
+    f.open(Other);
+    QCOMPARE(findingTexts(w).value(0),
+             u"This site now knows london lacks 44 of boston_hub's changes: Synchronize to send them."_s);
+    QVERIFY(w.findChild<QCheckBox *>(u"syncAllCB"_s)->isChecked());
+    clickFinding(w, 0);
+    QVERIFY(!w.findChild<QCheckBox *>(u"syncAllCB"_s)->isChecked());
+    QCOMPARE(frame->exportCombo()->currentText(), u"london"_s);
+    QCOMPARE(f.shell.lines.size(), ran + 1); // only the second VOB's script
+}
+
+void tst_ResultsAndLog::fieldsResetOnAnotherVobOnly()
+{
+    LoaderFixture f;
+    frmMain &w = *f.window;
+    f.addVob(Tools, toolsVob());
+    f.addVob(Other, otherVob());
+    f.clearTool.outputs.insert(Commands::syncHistory(u"london"_s, Tools),
+                               u"import sync from replica \"boston_hub\" to replica \"london\",2026-06-01T10:00:00Z,"_s);
+    const QStringList fields{u"vReplicaTxt"_s, u"vHostTxt"_s,       u"vMasterTxt"_s,
+                             u"vDateTxt"_s,    u"vImportDateTxt"_s, u"vExportDateTxt"_s,
+                             u"dEpoch(2)"_s,   u"dEpoch(3)"_s};
+    const auto texts = [&] {
+        QStringList out;
+        for (const QString &name : fields)
+            out << w.findChild<QLineEdit *>(name)->text();
+        return out;
+    };
+    const QStringList designed = texts();
+    QCOMPARE(designed, (QStringList{u"<replica_name>"_s, u"<host>"_s, u"<mastered_by>"_s, u"<date_created>"_s,
+                                    u"<Import>"_s, u"<Export>"_s, u"<last_import>"_s, u"<last_export>"_s}));
+
+    f.open(Tools);
+    Q_EMIT w.graph()->siteDoubleClicked(2);
+    QComboBox *replica = w.findChild<QComboBox *>(u"dReplicaCombo"_s);
+    replica->setCurrentIndex(replica->findText(u"london"_s));
+    const QStringList shown = texts();
+    QCOMPARE(shown, (QStringList{u"london"_s, u"thames"_s, u"london@/vobs/tools"_s, u"2026-05-01"_s,
+                                 u"2026-06-01T10:00:00Z"_s, u"None"_s, u"2026-06-01T10:00:00Z"_s, u"None"_s}));
+
+    // The reload after a maintenance action is the same VOB: the fields stay.
+    w.loadReplicaDetail();
+    QCOMPARE(texts(), shown);
+
+    f.open(Other);
+    QCOMPARE(texts(), designed);
+    QCOMPARE(w.findChild<QLineEdit *>(u"vReplicaTxt"_s)->toolTip(), QString());
+}
+
+void tst_ResultsAndLog::emptyGridsWhenTheScriptWroteNothing()
+{
+    LoaderFixture f;
+    frmMain &w = *f.window;
+    f.addVob(Tools, toolsVob());
+    f.addVob(u"/vobs/noscript"_s, LoaderVob{u"rome"_s, otherVob().listing, {}, {}});
+    f.open(Tools);
+    QVERIFY(!findingTexts(w).isEmpty());
+    QCOMPARE(gridTexts(w.epochView()->Grid1()).size(), 3);
+
+    f.dialogs.boxes.clear();
+    f.open(u"/vobs/noscript"_s);
+    // Two "not found" boxes, and grids that show nothing of /vobs/tools.
+    QCOMPARE(f.dialogs.boxes.size(), 2);
+    for (FlexGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
+        QCOMPARE(gridTexts(grid), (QStringList{u","_s, u","_s}));
+    QCOMPARE(w.epochView()->actualOutOfSync, QList<bool>(3, false));
+    QCOMPARE(w.epochView()->localOutOfSync, QList<bool>(3, false));
+    QVERIFY(findingTexts(w).isEmpty());
+    QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:/vobs/noscript"_s);
+}
+
+QTEST_MAIN(tst_ResultsAndLog)
+#include "tst_resultsandlog.moc"
