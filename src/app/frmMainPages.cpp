@@ -75,8 +75,15 @@ void frmMain::buildPages()
     detailLayout->setContentsMargins(10, 8, 10, 8);
     detailLayout->addWidget(m_replicaInfo);
     detailLayout->addWidget(m_epochView, 1);
-    detailLayout->addWidget(m_diagnosis);
-    detailLayout->addWidget(m_fixFrame);
+    // The findings stand beside the actions they lead to, under the
+    // matrices, so that the matrices keep the page's height.
+    auto *actions = new QHBoxLayout;
+    actions->setSpacing(14);
+    actions->addWidget(m_fixFrame, 0);
+    actions->addWidget(m_diagnosis, 1);
+    // Findings are sentences: give them a readable measure beside the frame.
+    m_diagnosis->setMinimumWidth(m_diagnosis->fontMetrics().averageCharWidth() * 40);
+    detailLayout->addLayout(actions);
 
     m_graph->setReplicaCombos(m_replicaInfo->replicaCombo(), m_fixFrame->fixCombo(), m_fixFrame->exportCombo());
 

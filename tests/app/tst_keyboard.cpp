@@ -340,7 +340,7 @@ private slots:
         const QStringList detail{
             u"dReplicaCombo"_s, u"dDetailImage"_s,  u"dEpoch(2)"_s, u"dEpoch(3)"_s,  u"dSyncImage(1)"_s,
             u"Grid2"_s,         u"dSyncImage(0)"_s, u"Grid1"_s,     u"dFixLbl(0)"_s, u"dReplicaFixCombo(0)"_s,
-            u"dFixOpt"_s,       u"dFixLbl(1)"_s,    u"syncAllCB"_s};
+            u"dFixOpt"_s,       u"dFixLbl(1)"_s,    u"syncAllCB"_s, u"dDiagnosis"_s};
         // The options are one stop, as a group: Tab enters it, the arrows
         // move within it.
         QStringList walk = s.tabWalk();
