@@ -136,7 +136,9 @@ Row rowFrom(const QJsonValue &v)
     Row row;
     const QJsonObject o = v.toObject();
     for (auto it = o.begin(); it != o.end(); ++it)
-        row.insert(it.key(), static_cast<qint64>(it.value().toDouble()));
+        // A damaged file may hold any number: one that is no whole qint64
+        // reads as 0 instead of an undefined conversion.
+        row.insert(it.key(), it.value().toInteger());
     return row;
 }
 
