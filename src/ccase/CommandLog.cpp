@@ -68,7 +68,7 @@ QString CommandLog::cellText(const CommandLogEntry &entry, int column)
 {
     switch (column) {
     case TimeColumn:
-        return entry.started.toString(QStringLiteral("HH:mm:ss"));
+        return entry.started.toLocalTime().toString(QStringLiteral("HH:mm:ss"));
     case TookColumn:
         return tookText(entry.elapsedMs);
     case KindColumn:
@@ -85,7 +85,7 @@ QString CommandLog::cellText(const CommandLogEntry &entry, int column)
 QString CommandLog::detailText(const CommandLogEntry &entry)
 {
     QString text = entry.command + QLatin1Char('\n') +
-                   entry.started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + QStringLiteral(", ") +
+                   entry.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + QStringLiteral(", ") +
                    tookText(entry.elapsedMs) + QStringLiteral(", ") + entry.outcome + QLatin1Char('\n');
     text +=
         QStringLiteral("\nOutput:\n") + (entry.output.isEmpty() ? QStringLiteral("(none)") : entry.output);
@@ -120,7 +120,7 @@ QList<QStringList> CommandLog::recordFileRead(const QString &path,
     CommandLogEntry entry;
     entry.kind = CommandLogEntry::Kind::ResultsFile;
     entry.command = path;
-    entry.started = QDateTime::currentDateTime();
+    entry.started = QDateTime::currentDateTimeUtc();
     QElapsedTimer timer;
     timer.start();
     try {

@@ -15,7 +15,9 @@ struct CommandLogEntry {
     enum class Kind { ClearTool, Process, ResultsFile };
     Kind kind = Kind::ClearTool;
     QString command;   // as sent or started, or the file's path
-    QDateTime started; // local time
+    // In UTC: taking the local time looks up the time zone, a cost on every
+    // command of a load; it is shown in local time.
+    QDateTime started;
     qint64 elapsedMs = 0;
     bool ok = true;
     QString outcome;   // how it ended, in a few words

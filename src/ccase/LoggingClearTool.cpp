@@ -16,7 +16,7 @@ auto logged(CommandLog &log, const QString &command, Run run, Describe describe)
     CommandLogEntry entry;
     entry.kind = CommandLogEntry::Kind::ClearTool;
     entry.command = QStringLiteral("cleartool ") + command;
-    entry.started = QDateTime::currentDateTime();
+    entry.started = QDateTime::currentDateTimeUtc();
     QElapsedTimer timer;
     timer.start();
     try {

@@ -38,7 +38,7 @@ ShellResult LoggingShell::ShellAndWait(const QString &commandLine, int windowSty
     CommandLogEntry entry;
     entry.kind = CommandLogEntry::Kind::Process;
     entry.command = commandLine;
-    entry.started = QDateTime::currentDateTime();
+    entry.started = QDateTime::currentDateTimeUtc();
     // The entry is written even when the wait ends by an error, so the log
     // never hides a process that was started.
     struct Writer {

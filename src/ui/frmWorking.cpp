@@ -64,6 +64,7 @@ void frmWorking::setCancellable(bool cancellable)
 
 void frmWorking::fitToMessage()
 {
+    m_fitPending = false;
     const int width = std::max(minWindowWidth, labelX + 40 * QFontMetrics(m_mainLbl->font()).averageCharWidth());
     const int labelWidth = width - labelX - 2 * labelMargin;
     const int height = std::max(minWindowHeight, m_mainLbl->heightForWidth(labelWidth) + 2 * labelMargin);
@@ -92,11 +93,13 @@ void frmWorking::setMsg(const QString &msg, const QString &title)
 {
     Q_UNUSED(title)
     m_mainLbl->setText(msg);
-    fitToMessage();
-    if (!isVisible()) {
-        show(); // a window that appears comes to the front
-        activateWindow();
+    if (isVisible()) {
+        m_fitPending = true; // the label's change asks for a drawing
+        return;
     }
+    fitToMessage();
+    show(); // a window that appears comes to the front
+    activateWindow();
 }
 
 QString frmWorking::message() const { return m_mainLbl->text(); }
@@ -108,6 +111,8 @@ QString frmWorking::aniCursorFile() const
 
 bool frmWorking::event(QEvent *event)
 {
+    if (m_fitPending && (event->type() == QEvent::UpdateRequest || event->type() == QEvent::Show))
+        fitToMessage();
     const bool handled = QDialog::event(event);
     if (event->type() == QEvent::WindowActivate)
         activated();

@@ -50,6 +50,10 @@ private:
     void fitToMessage();
 
     QString m_programDir;
+    // A message set while the window shows is fitted when the window is
+    // next drawn: a load that sets one per VOB is drawn once a frame, and
+    // so measured once a frame.
+    bool m_fitPending = false;
     QLabel *m_mainLbl = nullptr;
     QPushButton *m_cancelBut = nullptr;
     // Declared last: its picture (a child of this window) goes first.

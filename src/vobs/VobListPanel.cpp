@@ -124,12 +124,12 @@ void VobListPanel::getVobsList(QListWidget *list)
 {
     try {
         const QStringList tags = m_clearTool.vobTags();
-        QStringList entries = entriesOf(list);
+        EntrySet entries(entriesOf(list));
         for (const QString &tag : tags) {
             EventPump::run();
-            if (!isInList(tag, entries)) {
+            if (!entries.contains(tag)) {
                 list->addItem(tag);
-                entries << tag;
+                entries.add(tag);
             }
         }
     } catch (const std::exception &e) {

@@ -9,12 +9,16 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <ctime>
+
 using namespace quorvane;
 
 class tst_CommandLog : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void clearToolCommandsAreLoggedAsTheyEnded();
+    void startIsShownInLocalTime();
     void refusalReachesTheCallerUnchanged();
     void fileReads();
     void textsAreBounded_data();
@@ -59,6 +63,27 @@ void tst_CommandLog::clearToolCommandsAreLoggedAsTheyEnded()
     QCOMPARE(log.data(log.index(1, CommandLog::CommandColumn)).toString(),
              QStringLiteral("cleartool lsreplica -invob /vobs/gone"));
     QCOMPARE(log.data(log.index(0, CommandLog::KindColumn)).toString(), QStringLiteral("cleartool"));
+}
+
+void tst_CommandLog::initTestCase()
+{
+    // Three hours east of UTC, so that a time shown in UTC cannot pass.
+    qputenv("TZ", "QRV-3");
+    tzset();
+}
+
+void tst_CommandLog::startIsShownInLocalTime()
+{
+    CommandLogEntry entry;
+    entry.started = QDateTime(QDate(2026, 1, 1), QTime(10, 0, 5), Qt::UTC);
+    CommandLog log;
+    log.add(entry);
+    QCOMPARE(log.data(log.index(0, CommandLog::TimeColumn)).toString(), QStringLiteral("13:00:05"));
+    QVERIFY(CommandLog::detailText(entry).contains(QStringLiteral("2026-01-01 13:00:05.000")));
+    // What the writers record is now, whatever zone it is kept in.
+    test::ScriptedClearTool inner;
+    LoggingClearTool(inner, log).vobTags();
+    QVERIFY(qAbs(log.entries().constLast().started.secsTo(QDateTime::currentDateTime())) < 600);
 }
 
 void tst_CommandLog::refusalReachesTheCallerUnchanged()

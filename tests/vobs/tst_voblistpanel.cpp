@@ -1,6 +1,7 @@
 #include "support/FakeFeedback.h"
 #include "support/ScriptedClearTool.h"
 #include "ui/LongActionGuard.h"
+#include "vobs/IsInList.h"
 #include "vobs/VobListPanel.h"
 
 #include <QCheckBox>
@@ -91,6 +92,31 @@ private slots:
     // it leaves the list like any VOB that cannot be checked, but all such
     // tags are named in one box at the end. With the box cleared nothing is
     // checked, so nothing is reported.
+    // The set the list is filled through answers as the walk through the
+    // entries does, for every character of the Basic Multilingual Plane
+    // against its upper and lower case, and for tags that need the "/" rule.
+    void entrySetAgreesWithIsInList()
+    {
+        QStringList disagree;
+        for (char32_t c = 1; c < 0x10000 && disagree.size() < 5; ++c) {
+            if (QChar::isSurrogate(c))
+                continue;
+            const QString text = u"\\p"_s + QChar(c);
+            for (const QString &entry : {text.toUpper(), text.toLower(), text.toCaseFolded()}) {
+                if (EntrySet({entry}).contains(text) != isInList(text, {entry}))
+                    disagree << u"U+%1"_s.arg(uint(c), 4, 16, QChar(u'0'));
+            }
+        }
+        QVERIFY2(disagree.isEmpty(), qPrintable(disagree.join(u", "_s)));
+        EntrySet tags({u"/vobs/a"_s, u"\\Proj"_s});
+        QVERIFY(tags.contains(u"/vobs/a"_s));
+        QVERIFY(!tags.contains(u"/vobs/A"_s));
+        QVERIFY(tags.contains(u"\\PROJ"_s));
+        QVERIFY(!tags.contains(u"\\Pro"_s));
+        tags.add(u"/vobs/A"_s);
+        QVERIFY(tags.contains(u"/vobs/A"_s));
+    }
+
     void uncheckableTagsAreReported()
     {
         for (const bool onlyReplicated : {true, false}) {

@@ -363,6 +363,26 @@ private slots:
         QCOMPARE(w.message(), QStringLiteral("two"));
         QCOMPARE(pictures(&w), 1);
     }
+
+    // A message set while the dialog shows is measured when the dialog is
+    // drawn, not at once; by then the dialog has grown to hold it, and
+    // shrinks again for a short one.
+    void shownDialogFitsEachMessageWhenDrawn()
+    {
+        QTemporaryDir dir;
+        frmWorking w(dir.path() + QLatin1Char('/'));
+        w.setMsg(QStringLiteral("short"));
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const auto *label = w.findChild<QLabel *>(QStringLiteral("mainLbl"));
+        const int oneLine = w.height();
+        const QString longer = QStringLiteral("Checking VOB --> /vobs/") + QStringLiteral("long_component_name/").repeated(12);
+        w.setMsg(longer);
+        QCOMPARE(w.height(), oneLine); // not measured yet
+        QTRY_VERIFY(w.height() > oneLine);
+        QVERIFY(label->height() >= label->heightForWidth(label->width()));
+        w.setMsg(QStringLiteral("short"));
+        QTRY_COMPARE(w.height(), oneLine);
+    }
 };
 
 QTEST_MAIN(TestAniCursor)
