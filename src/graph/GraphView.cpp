@@ -200,6 +200,9 @@ void GraphView::setSitesData(const QStringList &siteArray, int dataPerSite, int 
 {
     try {
         const ListedSites listed = groupSiteFields(siteArray, dataPerSite, totalData);
+        // Looked up once per site: reading the replica list back for each
+        // would make a graph of N sites cost N squared.
+        EntrySet inReplicaCombo(entriesOf(m_replicaCombo));
         for (const ListedSite &site : listed.sites) {
             const QString &field = site.name;
             m_GCount = nextSiteCount(m_GCount);
@@ -213,9 +216,12 @@ void GraphView::setSitesData(const QStringList &siteArray, int dataPerSite, int 
             m_AllSites.append(record);
             const int k = int(m_AllSites.size());
 
-            const ComboAdditions add = comboAdditions(field, entriesOf(m_replicaCombo), m_GMyReplicaName);
-            if (add.replicaCombo)
+            const ComboAdditions add = comboAdditions(field, inReplicaCombo, m_GMyReplicaName);
+            if (add.replicaCombo) {
                 appendAndSelectFirst(m_replicaCombo, field);
+                if (m_replicaCombo)
+                    inReplicaCombo.add(field);
+            }
             if (add.fixCombos) {
                 appendAndSelectFirst(m_fixCombo0, field);
                 appendAndSelectFirst(m_fixCombo1, field);

@@ -108,11 +108,11 @@ ListedSites groupSiteFields(const QStringList &fields, int dataPerSite, int last
     return listed;
 }
 
-ComboAdditions comboAdditions(const QString &name, const QStringList &replicaComboEntries,
+ComboAdditions comboAdditions(const QString &name, const EntrySet &replicaComboEntries,
                               const QString &myReplicaName)
 {
     ComboAdditions add;
-    if (isInList(name, replicaComboEntries))
+    if (replicaComboEntries.contains(name))
         return add;
     add.replicaCombo = true;
     add.fixCombos = name != myReplicaName;

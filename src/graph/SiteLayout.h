@@ -2,6 +2,7 @@
 
 #include "ui/Colors.h"
 #include "ui/QuorvaneError.h"
+#include "vobs/IsInList.h"
 
 #include <QList>
 #include <QPoint>
@@ -77,7 +78,7 @@ struct ComboAdditions {
     bool replicaCombo = false;
     bool fixCombos = false;
 };
-ComboAdditions comboAdditions(const QString &name, const QStringList &replicaComboEntries,
+ComboAdditions comboAdditions(const QString &name, const EntrySet &replicaComboEntries,
                               const QString &myReplicaName);
 
 } // namespace quorvane
