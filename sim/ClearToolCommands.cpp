@@ -9,6 +9,9 @@ namespace quorvane::ccsim::ClearToolCommands {
 
 namespace {
 
+// For commands that list no history: they never read it.
+constexpr RegionStore::Detail NoHistory = RegionStore::Detail::WithoutHistory;
+
 QString selectorText(const Replica &r, const Vob &v)
 {
     return r.name + QLatin1Char('@') + v.tag;
@@ -60,7 +63,7 @@ int lsvob(const QStringList &args, Context &ctx)
 {
     const ParsedArgs a = parseArgs(args, {{QStringLiteral("-s/hort")}, {QStringLiteral("-l/ong")}});
     exclusiveFormats(a);
-    const Region region = a.positional.isEmpty() ? ctx.store.read() : ctx.store.read(a.positional);
+    const Region region = a.positional.isEmpty() ? ctx.store.read(NoHistory) : ctx.store.read(a.positional, NoHistory);
     QStringList tags = a.positional.isEmpty() ? region.tags() : a.positional;
     QString out;
     for (const QString &tag : tags) {
@@ -93,7 +96,8 @@ int lsreplica(const QStringList &args, Context &ctx)
     exclusiveFormats(a);
     const Region region =
         ctx.store.read(a.has(QStringLiteral("-invob")) ? QStringList{a.value(QStringLiteral("-invob"))}
-                                                       : tagsNamed(a.positional, false));
+                                                       : tagsNamed(a.positional, false),
+                       NoHistory);
     QList<std::pair<const Vob *, const Replica *>> list;
     if (a.has(QStringLiteral("-invob"))) {
         const Vob &v = findVob(region, a.value(QStringLiteral("-invob")));
@@ -133,7 +137,7 @@ int describe(const QStringList &args, Context &ctx)
     exclusiveFormats(a);
     if (a.positional.isEmpty())
         throw CommandError(QStringLiteral("No object given to describe."));
-    const Region region = ctx.store.read(tagsNamed(a.positional, false));
+    const Region region = ctx.store.read(tagsNamed(a.positional, false), NoHistory);
     QString out;
     for (const QString &object : a.positional) {
         if (object.startsWith(QLatin1String("vob:"))) {

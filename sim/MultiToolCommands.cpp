@@ -8,6 +8,9 @@ namespace quorvane::ccsim::MultiToolCommands {
 
 namespace {
 
+// For commands that list no history: they never read it.
+constexpr RegionStore::Detail NoHistory = RegionStore::Detail::WithoutHistory;
+
 // The largest epoch number chepoch takes, and a sane upper bound for the
 // oplog ids of a replica.
 constexpr qint64 kMaxEpoch = 2147483647;
@@ -30,7 +33,8 @@ int lsepoch(const QStringList &args, Context &ctx)
     const ParsedArgs a = parseArgs(args, {{QStringLiteral("-inv/ob"), true}, {QStringLiteral("-act/ual")}});
     const Region region =
         ctx.store.read(a.has(QStringLiteral("-invob")) ? QStringList{a.value(QStringLiteral("-invob"))}
-                                                       : tagsNamed(a.positional, true));
+                                                       : tagsNamed(a.positional, true),
+                       NoHistory);
     if (a.has(QStringLiteral("-invob"))) {
         if (!a.positional.isEmpty() || a.has(QStringLiteral("-actual")))
             throw CommandError(QStringLiteral("\"-invob\" cannot be combined with replica selectors."));

@@ -20,6 +20,8 @@ struct HistoryEvent {
     QString event;   // %e, e.g. export sync from replica "a" to replica "b"
     QString comment; // %c, may hold several lines
     bool minor = false;
+
+    bool operator==(const HistoryEvent &) const = default;
 };
 
 // A synchronization packet: it carries, for every origin, the operations
@@ -32,6 +34,8 @@ struct Packet {
     QDateTime created;
     Row base;
     Row upto;
+
+    bool operator==(const Packet &) const = default;
 };
 
 struct Replica {
@@ -46,6 +50,8 @@ struct Replica {
     Row own;                    // actual state at that site
     QList<HistoryEvent> history; // oldest first; listings reverse it
     QList<Packet> incoming;      // arrived but not yet applicable (a gap)
+
+    bool operator==(const Replica &) const = default;
 };
 
 struct Vob {
@@ -57,6 +63,11 @@ struct Vob {
     QMap<QString, Row> table;  // local estimate rows, one per sibling
     QList<Packet> lost;        // exported to an unreachable host
     int packetSeq = 0;
+    // Read without the replicas' history, for a command that lists none:
+    // such a VOB may never be saved, or the history would be lost.
+    bool historyOmitted = false;
+
+    bool operator==(const Vob &) const = default;
 
     Replica *replica(const QString &name);
     const Replica *replica(const QString &name) const;

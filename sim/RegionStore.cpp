@@ -2,6 +2,7 @@
 
 #include "sim/CommandError.h"
 #include "sim/DemoRegion.h"
+#include "sim/VobCache.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -141,6 +142,13 @@ QString RegionStore::vobFile(const QString &tag) const
     return vobDirectory() + QLatin1Char('/') + QString::fromLatin1(name) + QStringLiteral(".json");
 }
 
+QString RegionStore::cacheFile(const QString &tag) const
+{
+    QString file = vobFile(tag);
+    file.chop(int(qstrlen(".json")));
+    return file + QStringLiteral(".cache");
+}
+
 QString RegionStore::generationFile() const
 {
     return m_directory + QStringLiteral("/region.generation");
@@ -216,21 +224,35 @@ QStringList RegionStore::currentTags() const
     return tags;
 }
 
-std::optional<Vob> RegionStore::currentVob(const QString &tag) const
+std::optional<Vob> RegionStore::currentVob(const QString &tag, Detail detail) const
 {
     const QString path = vobFile(tag);
     // The stamp is taken before the file is opened, so the content is at
     // least as new as the stamp says: a later change always shows as a
     // different stamp.
     const RegionStamp now = stampOf(path);
+    const bool withHistory = detail == Detail::Whole;
     const auto kept = m_kept.constFind(tag);
-    if (kept != m_kept.cend() && trusted(kept->stamp, kept->cached, now))
+    if (kept != m_kept.cend() && (kept->whole || !withHistory) && trusted(kept->stamp, kept->cached, now))
         return kept->vob;
     // Should the file turn out damaged, nothing older may be served instead.
     m_kept.remove(tag);
     if (!now.exists)
         return std::nullopt;
     ++m_loads;
+    {
+        QFile cache(cacheFile(tag));
+        if (cache.open(QIODevice::ReadOnly)) {
+            std::optional<VobCache::Cached> cached =
+                VobCache::read(cache, withHistory, [&now](const RegionStamp &madeFrom, const QDateTime &made) {
+                    return trusted(madeFrom, made, now);
+                });
+            if (cached && cached->vob.tag == tag) {
+                m_kept.insert(tag, Kept{now, cached->vob, withHistory, cached->made});
+                return std::move(cached->vob);
+            }
+        }
+    }
     bool missing = false;
     const QByteArray bytes = readAll(path, &missing);
     if (missing)
@@ -239,22 +261,24 @@ std::optional<Vob> RegionStore::currentVob(const QString &tag) const
     if (vob.tag != tag)
         throw CommandError(
             QStringLiteral("The region file \"%1\" is damaged: it holds VOB \"%2\".").arg(path, vob.tag));
-    m_kept.insert(tag, Kept{now, bytes, vob, QDateTime::currentDateTimeUtc()});
+    const QDateTime read = QDateTime::currentDateTimeUtc();
+    writeCache(vob, now, read);
+    m_kept.insert(tag, Kept{now, vob, true, read});
     return vob;
 }
 
-Region RegionStore::currentRegion(const QStringList &tags) const
+Region RegionStore::currentRegion(const QStringList &tags, Detail detail) const
 {
     Region region;
     region.vobs.reserve(tags.size());
     for (const QString &tag : tags) {
-        if (std::optional<Vob> v = currentVob(tag))
+        if (std::optional<Vob> v = currentVob(tag, detail))
             region.vobs << std::move(*v);
     }
     return region;
 }
 
-Region RegionStore::read() const
+Region RegionStore::read(Detail detail) const
 {
     ensureRegion();
     // A writer replacing the region writes the VOB files before the index
@@ -262,7 +286,7 @@ Region RegionStore::read() const
     // means that the index changed meanwhile.
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         const QStringList tags = currentTags();
-        Region region = currentRegion(tags);
+        Region region = currentRegion(tags, detail);
         if (region.vobs.size() == tags.size())
             return region;
     }
@@ -270,10 +294,10 @@ Region RegionStore::read() const
         QStringLiteral("The simulated region in \"%1\" kept changing while it was read.").arg(m_directory));
 }
 
-Region RegionStore::read(const QStringList &tags) const
+Region RegionStore::read(const QStringList &tags, Detail detail) const
 {
     ensureRegion();
-    return currentRegion(tags);
+    return currentRegion(tags, detail);
 }
 
 QStringList RegionStore::tags() const
@@ -288,7 +312,7 @@ void RegionStore::modify(const std::function<void(Region &)> &change) const
     const RegionLock lock(m_directory);
     const QStringList before = currentTags();
     // A copy: when change throws, the kept region stays as it was.
-    Region region = currentRegion(before);
+    Region region = currentRegion(before, Detail::Whole);
     if (region.vobs.size() != before.size())
         throw CommandError(
             QStringLiteral("The region in \"%1\" lacks VOB files its index names.").arg(m_directory));
@@ -300,7 +324,7 @@ void RegionStore::modify(const QStringList &tags, const std::function<void(Regio
 {
     ensureRegion();
     const RegionLock lock(m_directory);
-    Region region = currentRegion(tags);
+    Region region = currentRegion(tags, Detail::Whole);
     const QStringList before = tagsOf(region);
     change(region);
     if (tagsOf(region) != before)
@@ -333,17 +357,18 @@ void RegionStore::save(const QStringList &before, const Region &after) const
     const QStringList tags = tagsOf(after);
     if (QSet<QString>(tags.cbegin(), tags.cend()).size() != tags.size())
         throw CommandError(QStringLiteral("A region may not hold two VOBs with the same tag."));
-    QList<std::pair<const Vob *, QByteArray>> written;
+    QList<const Vob *> written;
     for (const Vob &v : after.vobs) {
-        QByteArray bytes = vobBytes(v);
+        if (v.historyOmitted)
+            throw CommandError(QStringLiteral("VOB \"%1\" was read without its history and cannot be saved.").arg(v.tag));
         const auto kept = m_kept.constFind(v.tag);
-        if (kept != m_kept.cend() && kept->bytes == bytes && before.contains(v.tag))
+        if (kept != m_kept.cend() && kept->whole && kept->vob == v && before.contains(v.tag))
             continue;
         // Once the file is replaced, whatever is kept is out of date, also
         // when something below fails.
         m_kept.remove(v.tag);
-        writeAtomically(vobFile(v.tag), bytes);
-        written.append({&v, std::move(bytes)});
+        writeAtomically(vobFile(v.tag), vobBytes(v));
+        written.append(&v);
     }
     // A change of some VOBs names the same ones before and after: only a
     // change of the whole region writes the index.
@@ -354,6 +379,7 @@ void RegionStore::save(const QStringList &before, const Region &after) const
         if (!tags.contains(gone)) {
             m_kept.remove(gone);
             QFile::remove(vobFile(gone));
+            QFile::remove(cacheFile(gone));
         }
     }
     if (written.isEmpty() && !indexChanged)
@@ -364,10 +390,24 @@ void RegionStore::save(const QStringList &before, const Region &after) const
     // Every writer holds the lock, as the caller does: the stamps taken now
     // are those of the files just written.
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (const auto &[vob, bytes] : std::as_const(written))
-        m_kept.insert(vob->tag, Kept{stampOf(vobFile(vob->tag)), bytes, *vob, now});
+    for (const Vob *vob : std::as_const(written)) {
+        const RegionStamp stamp = stampOf(vobFile(vob->tag));
+        writeCache(*vob, stamp, now);
+        m_kept.insert(vob->tag, Kept{stamp, *vob, true, now});
+    }
     if (indexChanged)
         m_index = KeptIndex{stampOf(indexFile()), tags, now};
+}
+
+void RegionStore::writeCache(const Vob &vob, const RegionStamp &madeFrom, const QDateTime &made) const
+{
+    // Only a speed-up: a cache that cannot be written leaves the JSON to be
+    // parsed again. One written by a reader that raced a writer carries the
+    // stamp taken before the JSON was read, which the newer file no longer
+    // has, so it is never used.
+    QSaveFile file(cacheFile(vob.tag));
+    if (file.open(QIODevice::WriteOnly) && file.write(VobCache::encode(vob, madeFrom, made)) >= 0)
+        file.commit();
 }
 
 void RegionStore::appendLog(const QString &line) const

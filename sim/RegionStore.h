@@ -14,7 +14,9 @@ namespace quorvane::ccsim {
 // "vobs/", each changed only under the region's lock file and replaced
 // atomically, so concurrent invocations neither lose an update nor see half
 // a file; a log of every command received beside them. A command reads only
-// the files of the VOBs it names, so its cost does not grow with the region.
+// the files of the VOBs it names, so its cost does not grow with the region,
+// and takes each from its binary cache (VobCache.h) while that still matches
+// the file, so its cost hardly grows with the VOB's size either.
 //
 // A store keeps what it last read or wrote, each file with its stamp, and
 // parses a file again only when the stamp on disk differs: a co-process
@@ -34,18 +36,24 @@ public:
     // The VOB tags, one a line in the order of the region.
     QString indexFile() const;
     QString vobFile(const QString &tag) const;
+    // The binary copy of the VOB's file that spares a process the JSON
+    // parse (VobCache.h); never the truth.
+    QString cacheFile(const QString &tag) const;
     // The change counter every writer bumps.
     QString generationFile() const;
     // The single file of the older layout.
     QString legacyFile() const;
 
+    // What a read needs: a command that lists no history reads the VOBs
+    // without it (and may not save them).
+    enum class Detail { Whole, WithoutHistory };
     // The whole region; a missing region is seeded with the demo first.
     // Cheap when nothing changed since the last read: the copy shares the
     // kept VOBs' data.
-    Region read() const;
+    Region read(Detail detail = Detail::Whole) const;
     // Only the VOBs of the region named by tags, in the order given; a tag
     // the region does not hold is left out.
-    Region read(const QStringList &tags) const;
+    Region read(const QStringList &tags, Detail detail = Detail::Whole) const;
     [[nodiscard]] QStringList tags() const;
     // Runs change on the freshest state under the lock, then saves what it
     // changed. When change throws, nothing is saved and the exception
@@ -71,8 +79,8 @@ public:
 private:
     struct Kept {
         RegionStamp stamp;
-        QByteArray bytes; // as on disk, to write back only what changed
-        Vob vob;
+        Vob vob; // as on disk, to write back only what changed
+        bool whole = true; // with the replicas' history
         QDateTime cached;
     };
     struct KeptIndex {
@@ -89,13 +97,14 @@ private:
     void ensureRegion() const;
     QStringList currentTags() const;
     // The VOB as on disk now; nullopt when it has no file.
-    std::optional<Vob> currentVob(const QString &tag) const;
-    Region currentRegion(const QStringList &tags) const;
+    std::optional<Vob> currentVob(const QString &tag, Detail detail) const;
+    Region currentRegion(const QStringList &tags, Detail detail) const;
     // Caller holds the lock. Writes the VOBs of after whose content differs
     // from what is on disk, removes the files of the VOBs of before that
     // after lacks, and rewrites the index when the tags changed.
     void save(const QStringList &before, const Region &after) const;
     void writeIndex(const QStringList &tags) const;
+    void writeCache(const Vob &vob, const RegionStamp &madeFrom, const QDateTime &made) const;
     void ensureDirectory() const;
     // Whether a copy kept since cached with stamp kept still stands for the
     // file now stamped now.

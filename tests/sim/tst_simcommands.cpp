@@ -105,6 +105,70 @@ private slots:
         QVERIFY2(h.output.merged.contains(u"is damaged"_s) && h.output.outText.isEmpty(), qPrintable(h.output.merged));
     }
 
+    // A process takes a VOB from its binary copy only while that copy was
+    // made from the file as it is: never a stale or damaged one, and a read
+    // without history can never be saved over the history on disk.
+    void binaryCopyFollowsTheFile()
+    {
+        Harness h;
+        const QString json = h.store->vobFile(kFix), cache = h.store->cacheFile(kFix);
+        QVERIFY(QFile::exists(cache));
+        const auto fromJson = [&] {
+            QFile f(json);
+            return f.open(QIODevice::ReadOnly) ? parseVob(f.readAll(), json) : Vob();
+        };
+        const Vob truth = fromJson();
+        QVERIFY(!truth.replicas[1].history.isEmpty());
+        RegionStore fresh(h.dir.path());
+        QVERIFY(fresh.read({kFix}).vobs.value(0) == truth);
+        Vob bare = RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory).vobs.value(0);
+        QVERIFY(bare.historyOmitted && bare.replicas[1].history.isEmpty());
+        bare.historyOmitted = false;
+        for (Replica &r : bare.replicas)
+            r.history = truth.replica(r.name)->history;
+        QVERIFY(bare == truth);
+
+        // Read without history first, then changed: the history stays.
+        RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory);
+        h.store->read({kFix}, RegionStore::Detail::WithoutHistory);
+        h.store->modify({kFix}, [](Region &r) { r.vob(kFix)->localReplica().own[kAlpha] += 1; });
+        QCOMPARE(fromJson().replicas[1].history, truth.replicas[1].history);
+        const Region omitted = RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory);
+        QVERIFY(omitted.vobs.value(0).historyOmitted);
+        QVERIFY_THROWS_EXCEPTION(CommandError, h.store->replace(omitted));
+
+        // Edited by hand (no change counter): the copy no longer counts.
+        Vob edited = fromJson();
+        edited.localReplica().own[kAlpha] = 123456789;
+        {
+            QFile f(json);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(vobBytes(edited));
+        }
+        QCOMPARE(alphaOwn(RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory)), 123456789);
+
+        // Damaged copies: cut at many lengths, or with a byte changed.
+        RegionStore(h.dir.path()).read({kFix}); // a copy of the edited file
+        QFile c(cache);
+        QVERIFY(c.open(QIODevice::ReadOnly));
+        const QByteArray good = c.readAll();
+        c.close();
+        for (qsizetype cut = 0; cut < good.size(); cut += 1 + cut / 8) {
+            for (const bool flip : {false, true}) {
+                QByteArray bad = flip ? good : good.left(cut);
+                if (flip)
+                    bad[cut] = char(bad[cut] ^ 0x5a);
+                QVERIFY(c.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                c.write(bad);
+                c.close();
+                const Region read = RegionStore(h.dir.path()).read({kFix});
+                QVERIFY2(read.vobs.size() == 1 && read.vobs[0].replicas.size() == edited.replicas.size(),
+                         qPrintable(u"cut at %1"_s.arg(cut)));
+                QCOMPARE(alphaOwn(read), 123456789);
+            }
+        }
+    }
+
     // A command opens only the files of the VOBs it names; the index only
     // when it needs every VOB.
     void commandsReadOnlyWhatTheyName_data()

@@ -1,0 +1,238 @@
+#include "sim/VobCache.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QIODevice>
+
+namespace quorvane::ccsim::VobCache {
+
+namespace {
+
+constexpr quint32 kMagic = 0x51564331; // "QVC1"
+constexpr quint32 kVersion = 3;
+constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_0;
+
+void put(QDataStream &out, const Row &row)
+{
+    out << quint32(row.size());
+    for (auto it = row.cbegin(); it != row.cend(); ++it)
+        out << it.key() << it.value();
+}
+
+void put(QDataStream &out, const Packet &p)
+{
+    out << p.name << p.from << p.to << p.created;
+    put(out, p.base);
+    put(out, p.upto);
+}
+
+void put(QDataStream &out, const HistoryEvent &e)
+{
+    out << e.date << e.user << e.event << e.comment << e.minor;
+}
+
+void put(QDataStream &out, const Replica &r);
+
+template <typename T>
+void putList(QDataStream &out, const QList<T> &list)
+{
+    out << quint32(list.size());
+    for (const T &item : list)
+        put(out, item);
+}
+
+// A replica without its history, which goes to the end of the file.
+void put(QDataStream &out, const Replica &r)
+{
+    out << r.name << r.host << r.master << r.oid << r.owner << r.created << r.reachable << qint32(r.latencyMs);
+    put(out, r.own);
+    putList(out, r.incoming);
+}
+
+class Reader {
+public:
+    explicit Reader(QDataStream &in) : m_in(in) {}
+
+    [[nodiscard]] bool ok() const { return m_in.status() == QDataStream::Ok; }
+
+    // Every item takes at least four bytes.
+    bool count(quint32 &n)
+    {
+        m_in >> n;
+        const qint64 left = m_in.device()->size() - m_in.device()->pos();
+        if (!ok() || qint64(n) > left / 4) {
+            m_in.setStatus(QDataStream::ReadCorruptData);
+            return false;
+        }
+        return true;
+    }
+
+    bool get(Row &row)
+    {
+        quint32 n = 0;
+        if (!count(n))
+            return false;
+        for (quint32 i = 0; i < n && ok(); ++i) {
+            QString key;
+            qint64 value = 0;
+            m_in >> key >> value;
+            row.insert(key, value);
+        }
+        return ok();
+    }
+
+    bool get(Packet &p)
+    {
+        m_in >> p.name >> p.from >> p.to >> p.created;
+        return get(p.base) && get(p.upto);
+    }
+
+    bool get(HistoryEvent &e)
+    {
+        m_in >> e.date >> e.user >> e.event >> e.comment >> e.minor;
+        return ok();
+    }
+
+    bool get(Replica &r)
+    {
+        qint32 latency = 0;
+        m_in >> r.name >> r.host >> r.master >> r.oid >> r.owner >> r.created >> r.reachable >> latency;
+        r.latencyMs = latency;
+        return get(r.own) && getList(r.incoming);
+    }
+
+    template <typename T>
+    bool getList(QList<T> &list)
+    {
+        quint32 n = 0;
+        if (!count(n))
+            return false;
+        list.reserve(n);
+        for (quint32 i = 0; i < n; ++i) {
+            T item;
+            if (!get(item))
+                return false;
+            list.append(std::move(item));
+        }
+        return true;
+    }
+
+private:
+    QDataStream &m_in;
+};
+
+void putStamp(QDataStream &out, const RegionStamp &s)
+{
+    out << s.generation << s.exists << s.size << s.device << s.inode << s.modifiedNs << s.changedNs;
+}
+
+void getStamp(QDataStream &in, RegionStamp &s)
+{
+    in >> s.generation >> s.exists >> s.size >> s.device >> s.inode >> s.modifiedNs >> s.changedNs;
+}
+
+} // namespace
+
+QByteArray digestOf(const QByteArray &section)
+{
+    return QCryptographicHash::hash(section, QCryptographicHash::Md5);
+}
+
+QByteArray encode(const Vob &vob, const RegionStamp &madeFrom, const QDateTime &made)
+{
+    QByteArray core, history;
+    {
+        QDataStream out(&core, QIODevice::WriteOnly);
+        out.setVersion(kStreamVersion);
+        out << vob.tag << vob.storage << vob.local << vob.created << qint32(vob.packetSeq);
+        putList(out, vob.replicas);
+        out << quint32(vob.table.size());
+        for (auto it = vob.table.cbegin(); it != vob.table.cend(); ++it) {
+            out << it.key();
+            put(out, it.value());
+        }
+        putList(out, vob.lost);
+    }
+    {
+        QDataStream out(&history, QIODevice::WriteOnly);
+        out.setVersion(kStreamVersion);
+        for (const Replica &r : vob.replicas)
+            putList(out, r.history);
+    }
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(kStreamVersion);
+    out << kMagic << kVersion;
+    putStamp(out, madeFrom);
+    out << made << core << digestOf(core) << history << digestOf(history);
+    return bytes;
+}
+
+std::optional<Cached> read(QIODevice &in, bool withHistory,
+                           const std::function<bool(const RegionStamp &, const QDateTime &)> &stands)
+{
+    QDataStream stream(&in);
+    stream.setVersion(kStreamVersion);
+    quint32 magic = 0, version = 0;
+    stream >> magic >> version;
+    if (stream.status() != QDataStream::Ok || magic != kMagic || version != kVersion)
+        return std::nullopt;
+    Cached cached;
+    getStamp(stream, cached.madeFrom);
+    stream >> cached.made;
+    if (stream.status() != QDataStream::Ok || !stands(cached.madeFrom, cached.made))
+        return std::nullopt;
+    // Each section is checked whole before it is decoded: a damaged byte
+    // must not turn into a wrong epoch number.
+    const auto section = [&stream](QByteArray &bytes) {
+        QByteArray digest;
+        stream >> bytes >> digest;
+        return stream.status() == QDataStream::Ok && digest == digestOf(bytes);
+    };
+    QByteArray core;
+    if (!section(core))
+        return std::nullopt;
+    Vob &vob = cached.vob;
+    {
+        QDataStream data(core);
+        data.setVersion(kStreamVersion);
+        Reader reader(data);
+        qint32 seq = 0;
+        data >> vob.tag >> vob.storage >> vob.local >> vob.created >> seq;
+        vob.packetSeq = seq;
+        if (!reader.getList(vob.replicas))
+            return std::nullopt;
+        quint32 rows = 0;
+        if (!reader.count(rows))
+            return std::nullopt;
+        for (quint32 i = 0; i < rows; ++i) {
+            QString name;
+            Row row;
+            data >> name;
+            if (!reader.get(row))
+                return std::nullopt;
+            vob.table.insert(name, row);
+        }
+        if (!reader.getList(vob.lost) || !data.atEnd())
+            return std::nullopt;
+    }
+    if (!withHistory) {
+        vob.historyOmitted = true;
+        return cached;
+    }
+    QByteArray history;
+    if (!section(history))
+        return std::nullopt;
+    QDataStream data(history);
+    data.setVersion(kStreamVersion);
+    Reader reader(data);
+    for (Replica &r : vob.replicas) {
+        if (!reader.getList(r.history))
+            return std::nullopt;
+    }
+    if (!data.atEnd() || !in.atEnd())
+        return std::nullopt;
+    return cached;
+}
+
+} // namespace quorvane::ccsim::VobCache
