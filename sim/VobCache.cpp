@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDataStream>
+#include <QHash>
 #include <QIODevice>
 
 namespace quorvane::ccsim::VobCache {
@@ -9,49 +10,70 @@ namespace quorvane::ccsim::VobCache {
 namespace {
 
 constexpr quint32 kMagic = 0x51564331; // "QVC1"
-constexpr quint32 kVersion = 3;
+constexpr quint32 kVersion = 4;
 constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_0;
 
-void put(QDataStream &out, const Row &row)
-{
-    out << quint32(row.size());
-    for (auto it = row.cbegin(); it != row.cend(); ++it)
-        out << it.key() << it.value();
-}
+// Writes a VOB's parts. Epoch rows name the same replicas over and over:
+// each name is written once, and rows refer to it by number, so reading a
+// row makes no new string.
+class Writer {
+public:
+    explicit Writer(QDataStream &out) : m_out(out) {}
 
-void put(QDataStream &out, const Packet &p)
-{
-    out << p.name << p.from << p.to << p.created;
-    put(out, p.base);
-    put(out, p.upto);
-}
+    // The names the rows used, in their numbers' order.
+    [[nodiscard]] const QStringList &names() const { return m_names; }
 
-void put(QDataStream &out, const HistoryEvent &e)
-{
-    out << e.date << e.user << e.event << e.comment << e.minor;
-}
+    void put(const Row &row)
+    {
+        m_out << quint32(row.size());
+        for (auto it = row.cbegin(); it != row.cend(); ++it)
+            m_out << number(it.key()) << it.value();
+    }
 
-void put(QDataStream &out, const Replica &r);
+    void put(const Packet &p)
+    {
+        m_out << p.name << p.from << p.to << p.created;
+        put(p.base);
+        put(p.upto);
+    }
 
-template <typename T>
-void putList(QDataStream &out, const QList<T> &list)
-{
-    out << quint32(list.size());
-    for (const T &item : list)
-        put(out, item);
-}
+    void put(const HistoryEvent &e) { m_out << e.date << e.user << e.event << e.comment << e.minor; }
 
-// A replica without its history, which goes to the end of the file.
-void put(QDataStream &out, const Replica &r)
-{
-    out << r.name << r.host << r.master << r.oid << r.owner << r.created << r.reachable << qint32(r.latencyMs);
-    put(out, r.own);
-    putList(out, r.incoming);
-}
+    // A replica without its history, which goes to the end of the file.
+    void put(const Replica &r)
+    {
+        m_out << r.name << r.host << r.master << r.oid << r.owner << r.created << r.reachable
+              << qint32(r.latencyMs);
+        put(r.own);
+        putList(r.incoming);
+    }
+
+    template <typename T>
+    void putList(const QList<T> &list)
+    {
+        m_out << quint32(list.size());
+        for (const T &item : list)
+            put(item);
+    }
+
+private:
+    quint32 number(const QString &name)
+    {
+        const auto it = m_numbers.constFind(name);
+        if (it != m_numbers.cend())
+            return *it;
+        m_names << name;
+        return *m_numbers.insert(name, quint32(m_names.size() - 1));
+    }
+
+    QDataStream &m_out;
+    QHash<QString, quint32> m_numbers;
+    QStringList m_names;
+};
 
 class Reader {
 public:
-    explicit Reader(QDataStream &in) : m_in(in) {}
+    explicit Reader(QDataStream &in, QStringList names = {}) : m_in(in), m_names(std::move(names)) {}
 
     [[nodiscard]] bool ok() const { return m_in.status() == QDataStream::Ok; }
 
@@ -72,11 +94,16 @@ public:
         quint32 n = 0;
         if (!count(n))
             return false;
+        // Written in key order: each entry goes to the end.
         for (quint32 i = 0; i < n && ok(); ++i) {
-            QString key;
+            quint32 name = 0;
             qint64 value = 0;
-            m_in >> key >> value;
-            row.insert(key, value);
+            m_in >> name >> value;
+            if (name >= quint32(m_names.size())) {
+                m_in.setStatus(QDataStream::ReadCorruptData);
+                break;
+            }
+            row.insert(row.cend(), m_names.at(name), value);
         }
         return ok();
     }
@@ -119,6 +146,7 @@ public:
 
 private:
     QDataStream &m_in;
+    QStringList m_names;
 };
 
 void putStamp(QDataStream &out, const RegionStamp &s)
@@ -140,24 +168,34 @@ QByteArray digestOf(const QByteArray &section)
 
 QByteArray encode(const Vob &vob, const RegionStamp &madeFrom, const QDateTime &made)
 {
-    QByteArray core, history;
+    QByteArray body, history;
+    QStringList names;
     {
-        QDataStream out(&core, QIODevice::WriteOnly);
+        QDataStream out(&body, QIODevice::WriteOnly);
         out.setVersion(kStreamVersion);
+        Writer writer(out);
         out << vob.tag << vob.storage << vob.local << vob.created << qint32(vob.packetSeq);
-        putList(out, vob.replicas);
+        writer.putList(vob.replicas);
         out << quint32(vob.table.size());
         for (auto it = vob.table.cbegin(); it != vob.table.cend(); ++it) {
             out << it.key();
-            put(out, it.value());
+            writer.put(it.value());
         }
-        putList(out, vob.lost);
+        writer.putList(vob.lost);
+        names = writer.names();
+    }
+    QByteArray core;
+    {
+        QDataStream out(&core, QIODevice::WriteOnly);
+        out.setVersion(kStreamVersion);
+        out << names << body;
     }
     {
         QDataStream out(&history, QIODevice::WriteOnly);
         out.setVersion(kStreamVersion);
+        Writer writer(out);
         for (const Replica &r : vob.replicas)
-            putList(out, r.history);
+            writer.putList(r.history);
     }
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
@@ -194,9 +232,17 @@ std::optional<Cached> read(QIODevice &in, bool withHistory,
         return std::nullopt;
     Vob &vob = cached.vob;
     {
-        QDataStream data(core);
+        QStringList names;
+        QByteArray body;
+        QDataStream parts(core);
+        parts.setVersion(kStreamVersion);
+        // The core passed its digest: the names list was written whole.
+        parts >> names >> body;
+        if (parts.status() != QDataStream::Ok || !parts.atEnd())
+            return std::nullopt;
+        QDataStream data(body);
         data.setVersion(kStreamVersion);
-        Reader reader(data);
+        Reader reader(data, names);
         qint32 seq = 0;
         data >> vob.tag >> vob.storage >> vob.local >> vob.created >> seq;
         vob.packetSeq = seq;
