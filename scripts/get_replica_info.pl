@@ -58,11 +58,11 @@
 
 use strict;
 use warnings;
-use File::Spec;
 use POSIX ();
 
 my $ME = 'get_replica_info.pl';
 my $WINDOWS = $^O eq 'MSWin32';
+my $NULL_DEVICE = $WINDOWS ? 'nul' : '/dev/null';
 
 my $WNOHANG = eval { POSIX::WNOHANG() };
 $WNOHANG = 1 unless defined $WNOHANG;
@@ -114,13 +114,22 @@ if ($WINDOWS && $JOBS > 60) {
     $JOBS = 60;
 }
 
+# The folder temporary files go to, where the environment names one that
+# can be written; Perl on Windows takes "/" between path parts as well.
+sub temp_base {
+    for my $dir (@ENV{qw(TMPDIR TEMP TMP)}, ($WINDOWS ? ('C:/Temp') : ('/tmp'))) {
+        return $dir if defined $dir && length $dir && -d $dir && -w $dir;
+    }
+    return '.';
+}
+
 # A directory of our own (mkdir refuses a name that exists, link or not);
 # File::Temp would cost more to load than the whole choice of a name.
 sub tmpdir {
     return $TMPDIR if defined $TMPDIR;
-    my $base = File::Spec->tmpdir();
+    my $base = temp_base();
     for my $try (1 .. 20) {
-        my $dir = File::Spec->catdir($base, "get_replica_info_$$" . '_' . time() . "_$try");
+        my $dir = "$base/get_replica_info_$$" . '_' . time() . "_$try";
         if (mkdir($dir, 0700)) {
             $TMPDIR = $dir;
             return $dir;
@@ -146,7 +155,7 @@ sub spawn_unix {
     my $pid = fork();
     return $pid unless defined $pid && $pid == 0;
     # The child: its own files, no input, then the program itself.
-    open(STDIN, '<', File::Spec->devnull());
+    open(STDIN, '<', $NULL_DEVICE);
     open(STDOUT, '>', $c->{out}) or POSIX::_exit(126);
     open(STDERR, '>', $c->{err}) or POSIX::_exit(126);
     exec { $cmd[0] } @cmd or print STDERR "$ME: cannot start $cmd[0]: $!\n";
@@ -167,7 +176,7 @@ sub spawn_windows {
         return undef;
     }
     my $pid;
-    if (open(STDIN, '<', File::Spec->devnull())
+    if (open(STDIN, '<', $NULL_DEVICE)
         && open(STDOUT, '>', $c->{out})
         && open(STDERR, '>', $c->{err})) {
         $pid = system { $cmd[0] } 1, @cmd;
@@ -193,8 +202,8 @@ sub start {
     my $dir = tmpdir();
     my $c = {
         cmd => \@cmd,
-        out => File::Spec->catfile($dir, "$n.out"),
-        err => File::Spec->catfile($dir, "$n.err"),
+        out => "$dir/$n.out",
+        err => "$dir/$n.err",
     };
     push @CHILDREN, $c;
     my $pid = $WINDOWS ? spawn_windows($c) : spawn_unix($c);

@@ -8,7 +8,6 @@ use strict;
 use warnings;
 use Test::More;
 use File::Temp qw(tempdir);
-use File::Spec;
 use FindBin;
 use Data::Dumper;
 use POSIX qw(WNOHANG);
