@@ -159,12 +159,12 @@ void getStamp(QDataStream &in, RegionStamp &s)
     in >> s.generation >> s.exists >> s.size >> s.device >> s.inode >> s.modifiedNs >> s.changedNs;
 }
 
-} // namespace
-
 QByteArray digestOf(const QByteArray &section)
 {
     return QCryptographicHash::hash(section, QCryptographicHash::Md5);
 }
+
+} // namespace
 
 QByteArray encode(const Vob &vob, const RegionStamp &madeFrom, const QDateTime &made)
 {

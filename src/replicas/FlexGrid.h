@@ -115,6 +115,10 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // Room beside a cell's text: its left inset, the right one and the grid line.
+    static constexpr int TextLeft = 3;
+    static constexpr int TextMargins = 8;
+
     struct Cell {
         QString text;
         OleColor back = unset;
