@@ -279,20 +279,34 @@ private slots:
 
     // Found beside the program, the simulated region's folder goes first on
     // PATH, once, so that ccperl and multitool are the simulated ones too.
+    // With QUORVANE_CLEARTOOL=simulated that holds even where a real
+    // cleartool comes first on PATH.
+    void discoverPutsSimulatedRegionFirstOnPath_data()
+    {
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("found") << false;
+        QTest::newRow("chosen") << true;
+    }
     void discoverPutsSimulatedRegionFirstOnPath()
     {
+        QFETCH(bool, chosen);
         QTemporaryDir root;
-        const QString sim = root.filePath(u"prog/sim"_s);
+        const QString sim = root.filePath(u"prog/sim"_s), real = root.filePath(u"real"_s);
         makeExecutable(sim + u"/cleartool"_s);
+        makeExecutable(real + u"/cleartool"_s);
         const QByteArray saved = qgetenv("PATH");
-        qputenv("PATH", QString(u"/nonexistent/bin"_s + QDir::listSeparator() + sim).toLocal8Bit());
+        const QString before = chosen ? real : u"/nonexistent/bin"_s;
+        qputenv("PATH", QString(before + QDir::listSeparator() + sim).toLocal8Bit());
+        if (chosen)
+            qputenv(ClearCaseDiscovery::ChoiceVariable, "simulated");
         const ClearCaseFound found = ClearCaseDiscovery::discover(root.filePath(u"prog"_s));
         const QString after = qEnvironmentVariable("PATH");
         qputenv("PATH", saved);
-        if (found.kind == Kind::Real)
+        qunsetenv(ClearCaseDiscovery::ChoiceVariable);
+        if (found.kind == Kind::Real && !chosen)
             QSKIP("this machine has ClearCase installed");
         QCOMPARE(found.kind, Kind::Simulated);
-        QCOMPARE(after, sim + QDir::listSeparator() + u"/nonexistent/bin"_s);
+        QCOMPARE(after, sim + QDir::listSeparator() + before);
     }
 
     // cleartool found only in an install folder: multitool and ccperl are
