@@ -25,7 +25,8 @@ const QString SimulatedChoice = QStringLiteral("simulated");
 
 QString programName(const QString &name, bool windows)
 {
-    return windows ? name + QStringLiteral(".exe") : name;
+    const QString exe = QStringLiteral(".exe");
+    return windows && !name.endsWith(exe, Qt::CaseInsensitive) ? name + exe : name;
 }
 
 QString executable(const QString &path)
