@@ -17,7 +17,10 @@
 # the replica name, then one value per replica in that same order, separated
 # by commas, each line ended by CR LF, so both files are square. A value that
 # cannot be determined is written as "?": a host that cannot be reached, or
-# one that has not answered within the time limit. A row that multitool
+# one that has not answered within the time limit. Every layout in which
+# ClearCase prints lsepoch's rows is read (see parse_rows); an entry that
+# cannot be read, or an answer without the row asked for, is named on stderr
+# and gives "?". A row that multitool
 # printed is kept even when it also warned and ended with a failure status
 # (its missing-oplog warnings). Each file is written under a temporary name
 # and then renamed, so a reader never sees half a file. Once the replicas are
