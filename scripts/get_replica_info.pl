@@ -17,7 +17,10 @@
 # the replica name, then one value per replica in that same order, separated
 # by commas, each line ended by CR LF, so both files are square. A value that
 # cannot be determined is written as "?": a host that cannot be reached, or
-# one that has not answered within the time limit. A row that multitool
+# one that has not answered within the time limit. Every layout in which
+# ClearCase prints lsepoch's rows is read (see parse_rows); an entry that
+# cannot be read, or an answer without the row asked for, is named on stderr
+# and gives "?". A row that multitool
 # printed is kept even when it also warned and ended with a failure status
 # (its missing-oplog warnings). Each file is written under a temporary name
 # and then renamed, so a reader never sees half a file. Once the replicas are
@@ -301,23 +304,72 @@ sub describe_end {
     return "$what failed";
 }
 
-# Rows of lsepoch output: { row name => { origin name => number } }. A
-# killed program may have been cut in the middle of a line: only whole
-# lines of its output count.
+# Rows of lsepoch output: { row name => { origin name => number } }, in
+# every layout ClearCase prints them:
+# - a row is headed 'Oplog IDs for row "NAME" (@ HOST):' or, as lsepoch
+#   -actual heads the rows it fetched, 'Actual oplog IDs for row ...';
+#   leading blanks and "(@HOST)" without the blank are taken too;
+# - its entries are "oid:OID=N (ORIGIN)" lines, indented or flush, with
+#   any padding before the name, or "ORIGIN=N" as the documentation's
+#   walk-through prints them; an entry marked "deleted" after the name
+#   belongs to a deleted replica and is left out;
+# - lines ending in CR LF, CR or LF; blank lines between entries;
+# - "For VOB replica" headings, once or repeated, and any other line
+#   (a warning, a message) end the row without being taken for an entry.
+# Rows and columns of replicas this site does not list (deleted ones, or
+# ones whose creation has not been imported here) are read like any other;
+# the matrices leave them out. A line that starts like an entry but cannot
+# be read is pushed onto @$bad and its value stays unknown. A killed
+# program may have been cut in the middle of a line: only whole lines of
+# its output count.
 sub parse_rows {
-    my ($c) = @_;
+    my ($c, $bad) = @_;
     my $text = output_of($c);
     $text =~ s/[^\r\n]*\z// if $c->{killed};
     my (%rows, $row);
     for my $line (split_lines($text)) {
-        if ($line =~ /^Oplog IDs for row "(.*)" \(\@ ?.*\):\s*$/) {
+        next unless $line =~ /\S/;
+        if ($line =~ /^\s*(?:Actual o|O)plog IDs for row "(.*)" \(\@ ?.*\):\s*$/) {
             $row = $1;
-            $rows{$row} = {};
-        } elsif (defined $row && $line =~ /^\s*oid:\S+?=(\d+)\s*\((.*)\)\s*$/) {
-            $rows{$row}{$2} = $1;
+            $rows{$row} ||= {};
+        } elsif (!defined $row) {
+            next;
+        } elsif ($line =~ /^\s*oid:[^\s=]+=(\d+)\s*\((.*)\)(.*)$/) {
+            my ($n, $origin, $after) = ($1, $2, $3);
+            next if $after =~ /\bdeleted\b/i;
+            if ($after =~ /\S/) {
+                push @$bad, $line if $bad;
+                next;
+            }
+            $rows{$row}{$origin} = $n;
+        } elsif ($line =~ /^\s*([^\s=]+)=(\d+)\s*$/) {
+            $rows{$row}{$1} = $2;
+        } elsif ($line =~ /^\s*(?:oid:|[^\s=]+=)/) {
+            push @$bad, $line if $bad;
+        } else {
+            $row = undef;
         }
     }
     return \%rows;
+}
+
+# Says which lines of a program's answer could not be read as epoch
+# entries (a few of them; the rest are counted).
+sub report_bad {
+    my ($what, @bad) = @_;
+    return unless @bad;
+    my @shown = @bad > 3 ? @bad[0 .. 2] : @bad;
+    print STDERR "$ME: $what printed a line that is not an epoch entry: \"$_\"; its value is \"?\".\n" for @shown;
+    print STDERR "$ME: ... and " . (@bad - @shown) . " more such lines.\n" if @bad > @shown;
+}
+
+# Why a host's answer gave no row for its replica.
+sub no_row_reason {
+    my ($c, $name, $rows, $what) = @_;
+    my @others = sort grep { $_ ne $name } keys %$rows;
+    return "$what answered with rows for " . join(', ', map { "\"$_\"" } @others) . " but none for \"$name\""
+        if @others && succeeded($c);
+    return describe_end($c, $what);
 }
 
 sub replica_names {
@@ -408,9 +460,11 @@ sub matrices {
     my $asked = ask_hosts($tag, $deadline, @remote);
     await($deadline, $table);
 
-    my $local_rows = parse_rows($table);
+    my @bad;
+    my $local_rows = parse_rows($table, \@bad);
     relay($table, succeeded($table) ? undef
           : describe_end($table, 'multitool lsepoch -invob') . "; this site's table is \"?\" where it gave nothing.");
+    report_bad('multitool lsepoch -invob', @bad);
     my %actual;
     $actual{$local} = $local_rows->{$local} if defined $local;
     for my $name (@remote) {
@@ -419,8 +473,11 @@ sub matrices {
             print STDERR "$ME: the host of \"$name\" was not asked: the time limit of $TIMEOUT s was reached first; its row is \"?\".\n";
             next;
         }
-        $actual{$name} = parse_rows($c)->{$name};
-        relay($c, $actual{$name} ? undef : describe_end($c, "the host of \"$name\"") . "; its row is \"?\".");
+        my @bad_lines;
+        my $rows = parse_rows($c, \@bad_lines);
+        $actual{$name} = $rows->{$name};
+        relay($c, $actual{$name} ? undef : no_row_reason($c, $name, $rows, "the host of \"$name\"") . "; its row is \"?\".");
+        report_bad("the host of \"$name\"", @bad_lines);
     }
     write_matrix('_results.txt', \@names, \%actual);
     write_matrix('_results_local.txt', \@names, $local_rows);

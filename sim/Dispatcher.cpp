@@ -13,6 +13,13 @@ namespace quorvane::ccsim::Dispatcher {
 
 namespace {
 
+bool isVersionQuery(const QStringList &words)
+{
+    return words.size() == 1
+        && (words.first() == QLatin1String("-ver") || words.first() == QLatin1String("-version")
+            || words.first() == QLatin1String("-VerAll"));
+}
+
 int dispatch(const QString &tool, const QStringList &words, Context &ctx)
 {
     if (tool == QLatin1String("ccsim"))
@@ -21,8 +28,9 @@ int dispatch(const QString &tool, const QStringList &words, Context &ctx)
         throw CommandError(QStringLiteral("No command given."));
     const QString &command = words.first();
     const QStringList args = words.mid(1);
-    if (command == QLatin1String("-ver") || command == QLatin1String("-version")
-        || command == QLatin1String("-VerAll")) {
+    if (isVersionQuery(words)) {
+        // How the simulated region is told from ClearCase, whatever the
+        // program file is called: no ClearCase release says this of itself.
         ctx.output.out(QStringLiteral("%1 (simulated ClearCase MultiSite region, ccsim %2.%3.%4)\n")
                            .arg(tool)
                            .arg(QUORVANE_VERSION_MAJOR)
@@ -68,7 +76,10 @@ int execute(const QString &tool, const QStringList &words, Context &ctx)
         ctx.error(e.message());
         status = 1;
     }
-    logCommand(ctx, tool, words, status);
+    // A version query is asked before anything else, to tell what the
+    // program is; it touches no region and leaves no trace in its log.
+    if (!isVersionQuery(words))
+        logCommand(ctx, tool, words, status);
     return status;
 }
 

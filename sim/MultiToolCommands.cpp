@@ -20,9 +20,13 @@ QString header(const Vob &v)
     return QStringLiteral("For VOB replica \"%1\":\n").arg(v.tag);
 }
 
-QString rowBlock(const Vob &v, const Replica &r, const Row &row)
+// A row that lsepoch -actual fetched from the replica's host is headed
+// "Actual oplog IDs for row", as clients written against real logs expect;
+// the rows of this site's own table keep the plain heading.
+QString rowBlock(const Vob &v, const Replica &r, const Row &row, bool fetched = false)
 {
-    QString out = QStringLiteral("Oplog IDs for row \"%1\" (@ %2):\n").arg(r.name, r.host);
+    QString out = QStringLiteral("%1 IDs for row \"%2\" (@ %3):\n")
+                      .arg(fetched ? QStringLiteral("Actual oplog") : QStringLiteral("Oplog"), r.name, r.host);
     for (const Replica &origin : v.replicas)
         out += oidLine(origin.oid, row.value(origin.name), origin.name);
     return out;
@@ -74,7 +78,7 @@ int lsepoch(const QStringList &args, Context &ctx)
             }
             QString out = v.tag == lastTag ? QString() : header(v);
             lastTag = v.tag;
-            ctx.output.out(out + rowBlock(v, r, row));
+            ctx.output.out(out + rowBlock(v, r, row, a.has(QStringLiteral("-actual"))));
         } catch (const CommandError &e) {
             ctx.error(e.message());
             status = 1;

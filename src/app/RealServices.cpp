@@ -22,7 +22,7 @@ RealServices::RealServices()
     // written and removed wherever the program was started. Without a work
     // directory the actions that need one say so and run nothing.
     const QString workDir = m_workDir.isValid() ? m_workDir.path() : QString();
-    m_shell = std::make_unique<ProcessShell>(*m_dialogs, workDir, found.binDir);
+    m_shell = std::make_unique<ProcessShell>(*m_dialogs, workDir, found.binDir, found.perlPath);
 
     m_services.clearTool = m_clearTool.get();
     m_services.shell = m_shell.get();

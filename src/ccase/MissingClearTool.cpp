@@ -2,6 +2,8 @@
 
 #include "ccase/ClearCaseError.h"
 
+#include <utility>
+
 namespace quorvane {
 
 QString MissingClearTool::message()
@@ -11,14 +13,16 @@ QString MissingClearTool::message()
                           "installed beside the program.");
 }
 
+MissingClearTool::MissingClearTool(QString why) : m_why(std::move(why)) {}
+
 QString MissingClearTool::CmdExec(const QString &)
 {
-    throw ClearCaseError(message());
+    throw ClearCaseError(m_why);
 }
 
 QStringList MissingClearTool::vobTags()
 {
-    throw ClearCaseError(message());
+    throw ClearCaseError(m_why);
 }
 
 } // namespace quorvane

@@ -10,11 +10,17 @@ namespace quorvane {
 // names getVobsList()).
 class MissingClearTool final : public ClearTool {
 public:
+    // why: what every request says; the search's usual account by default.
+    explicit MissingClearTool(QString why = message());
+
     QString CmdExec(const QString &subcommand) override;
     QStringList vobTags() override;
 
     // The description carried by the error.
     static QString message();
+
+private:
+    QString m_why;
 };
 
 } // namespace quorvane

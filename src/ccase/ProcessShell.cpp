@@ -24,8 +24,9 @@
 
 namespace quorvane {
 
-ProcessShell::ProcessShell(Dialogs &dialogs, QString workDir, QString firstOnPath)
-    : m_dialogs(dialogs), m_workDir(std::move(workDir)), m_firstOnPath(std::move(firstOnPath))
+ProcessShell::ProcessShell(Dialogs &dialogs, QString workDir, QString firstOnPath, QString perl)
+    : m_dialogs(dialogs), m_workDir(std::move(workDir)), m_firstOnPath(std::move(firstOnPath)),
+      m_perl(std::move(perl))
 {
 }
 
@@ -79,7 +80,8 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
         environment.insert(QStringLiteral("PATH"), path);
         searchPaths = path.split(QDir::listSeparator(), Qt::SkipEmptyParts);
     }
-    const QString program = resolveProgram(name, searchPaths);
+    const QString program = name == QLatin1String("ccperl") && !m_perl.isEmpty() ? m_perl
+                                                                                  : resolveProgram(name, searchPaths);
     if (program.isEmpty()) {
         const QString why = QStringLiteral("Program not found: ") + name;
         showBox(m_dialogs, ErrorBoxes::process(why, commandLine));

@@ -22,7 +22,9 @@ class ProcessShell final : public Shell {
 public:
     // firstOnPath: ClearCase's folder, searched before PATH for the program
     // and put first on the started process's PATH; empty for PATH alone.
-    ProcessShell(Dialogs &dialogs, QString workDir, QString firstOnPath = {});
+    // perl: the installation's own Perl, started where a line says "ccperl"
+    // (UNIX installations name it Perl); empty to look "ccperl" up by name.
+    ProcessShell(Dialogs &dialogs, QString workDir, QString firstOnPath = {}, QString perl = {});
 
     // windowStyle is accepted for the callers' sake; processes get no window.
     ShellResult ShellAndWait(const QString &commandLine, int windowStyle) override;
@@ -61,6 +63,7 @@ private:
     Dialogs &m_dialogs;
     QString m_workDir;
     QString m_firstOnPath;
+    QString m_perl;
     // Stops the run being waited for; empty while none is.
     std::function<void()> m_cancel;
 };

@@ -102,7 +102,7 @@ ErrorBox uncheckedVobs(const QStringList &tags)
     const QString count = tags.size() == 1 ? QStringLiteral("1 VOB could not be checked: ")
                                            : QStringLiteral("%1 VOBs could not be checked: ").arg(tags.size());
     return ErrorBox{count + shown.join(QStringLiteral(", ")) + CrLf
-                + QStringLiteral("Their tags cannot be passed to ClearCase as one argument; they are not listed."),
+                + QStringLiteral("Their tags cannot be passed to ClearCase as one argument; they are listed, marked as not checked."),
             QStringLiteral("Error..."), MsgIcon::Exclamation};
 }
 

@@ -19,6 +19,7 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 
 namespace quorvane {
 
@@ -42,6 +43,16 @@ QStringList entriesOf(const QListWidget *list)
     for (int i = 0; i < list->count(); ++i)
         entries << list->item(i)->text();
     return entries;
+}
+
+// A VOB whose replication could not be checked stays listed, under its
+// tag unchanged (every action reads the tag from the entry's text), and is
+// marked: a warning icon, this colour, and the reason in its tooltip.
+const QColor NotCheckedColor(160, 82, 0);
+
+QString notCheckedTip(const QString &why)
+{
+    return QStringLiteral("Not checked: whether this VOB is replicated is not known.\n") + why;
 }
 
 // Once the replicated-only pass has begun, a failing step counts as done and
@@ -79,6 +90,9 @@ VobListPanel::VobListPanel(ClearTool &clearTool, Feedback &feedback, LongActionG
     m_list->setObjectName(QStringLiteral("pVobViewList"));
     m_list->setSortingEnabled(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The mark of a VOB not checked stays within a line of text.
+    const int small = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_list);
+    m_list->setIconSize(QSize(small, small));
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_loadVobsBut, 0, Qt::AlignLeft);
@@ -206,10 +220,22 @@ void VobListPanel::reportLoadError(const QString &description)
     ignoringErrors([this] { m_feedback.hideWorking(); });
 }
 
+void VobListPanel::markNotChecked(QListWidgetItem *item, const QString &why)
+{
+    const QString tip = notCheckedTip(why);
+    item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    item->setForeground(NotCheckedColor);
+    item->setToolTip(tip);
+    item->setData(Qt::AccessibleDescriptionRole, tip);
+}
+
 // A VOB counts as replicated when "lsreplica -siblings" prints anything for
-// it; one that cannot be checked leaves the list without a message. A tag
-// that cannot even go into the command as one argument is not sent (it
-// could name another VOB or an option) and is answered with in the end.
+// it, and as not replicated when it prints nothing; those leave the list. A
+// VOB whose check fails (storage gone, VOB locked, a broken registry entry)
+// is neither: it stays, marked as not checked with ClearCase's message (the
+// command log holds the failed command too). A tag that cannot even go into
+// the command as one argument is not sent (it could name another VOB or an
+// option): it stays, marked with the reason, and is named in a box at the end.
 QStringList VobListPanel::checkReplicated()
 {
     QStringList unsendable;
@@ -223,15 +249,28 @@ QStringList VobListPanel::checkReplicated()
             EventPump::run();
         });
         QString output;
-        if (Commands::argumentFault({tag}))
+        std::optional<QString> notChecked;
+        if (const auto fault = Commands::argumentFault({tag})) {
             unsendable << tag;
-        else
-            ignoringErrors([&] { output = m_clearTool.CmdExec(Commands::vobCheck(tag)); });
+            notChecked = QStringLiteral("Its tag %1, so it cannot be passed to ClearCase as one argument.")
+                             .arg(fault->reason);
+        } else {
+            try {
+                output = m_clearTool.CmdExec(Commands::vobCheck(tag));
+            } catch (const std::exception &e) {
+                notChecked = describe(e);
+            }
+        }
         ignoringErrors([&] { m_feedback.setStatus(CheckingPrefix + tag); });
         // After a removal the same position holds the next entry. Should
         // nothing have been removed, move on rather than check it forever.
         const int before = m_list->count();
-        if (output.isEmpty()) {
+        if (notChecked) {
+            ignoringErrors([&] {
+                if (QListWidgetItem *item = m_list->item(position); item && item->text() == tag)
+                    markNotChecked(item, *notChecked);
+            });
+        } else if (output.isEmpty()) {
             // The load lists each tag once, so the entry just checked is the
             // first with its text: no search through the list for it.
             const QListWidgetItem *item = m_list->item(position);

@@ -5,6 +5,7 @@
 
 class QCheckBox;
 class QListWidget;
+class QListWidgetItem;
 class QToolButton;
 
 namespace quorvane {
@@ -52,6 +53,7 @@ protected:
 
 private:
     QStringList checkReplicated();
+    void markNotChecked(QListWidgetItem *item, const QString &why);
     void reportLoadError(const QString &description);
 
     ClearTool &m_clearTool;

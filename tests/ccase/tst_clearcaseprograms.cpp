@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -57,6 +58,26 @@ void makeExecutable(const QString &path)
     QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
 
+// Makes the files of a layout under root: "a" an executable that does
+// nothing, "a=sim" one that answers "-version" as the simulator does,
+// "a->b" a link named a to b.
+void makeLayout(const QDir &root, const QStringList &files)
+{
+    for (const QString &f : files) {
+        if (f.contains(u"->"_s)) {
+            QVERIFY(QFile::link(root.filePath(f.section(u"->"_s, 1)), root.filePath(f.section(u"->"_s, 0, 0))));
+            continue;
+        }
+        const QString path = root.filePath(f.section(u'=', 0, 0));
+        makeExecutable(path);
+        if (f.endsWith(u"=sim"_s)) {
+            QFile program(path);
+            QVERIFY(program.open(QIODevice::WriteOnly));
+            program.write("#!/bin/sh\necho 'cleartool (simulated ClearCase MultiSite region, ccsim 1.2.3)'\n");
+        }
+    }
+}
+
 } // namespace
 
 class TestClearCasePrograms : public QObject {
@@ -93,40 +114,48 @@ private slots:
 
     // Layouts under a temporary root: "prog" is the program directory,
     // "pathdir" is all of PATH, "install" is an install folder. A name after
-    // "->" is a link to it.
+    // "->" is a link to it; "=sim" makes a program that answers "-version" as
+    // the simulator does, whatever it is called.
     void find_data()
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("tool"); // relative to the root
+        QTest::addColumn<QString>("perl"); // relative to the root
         const QString sim = u"prog/sim/cleartool"_s;
         QTest::newRow("real on PATH wins over simulated")
-            << QStringList{u"pathdir/cleartool"_s, sim} << int(Kind::Real) << u"pathdir/cleartool"_s;
-        QTest::newRow("real in install folder")
-            << QStringList{u"install/cleartool"_s, sim} << int(Kind::Real) << u"install/cleartool"_s;
-        QTest::newRow("simulated beside the program") << QStringList{sim} << int(Kind::Simulated) << sim;
-        QTest::newRow("simulator linked elsewhere is not ClearCase")
-            << QStringList{u"pathdir/ccsim"_s, u"pathdir/cleartool->pathdir/ccsim"_s} << int(Kind::None)
-            << QString();
-        QTest::newRow("none") << QStringList{u"pathdir/multitool"_s} << int(Kind::None) << QString();
+            << QStringList{u"pathdir/cleartool"_s, sim} << int(Kind::Real) << u"pathdir/cleartool"_s << QString();
+        QTest::newRow("real in install folder, its Perl")
+            << QStringList{u"install/cleartool"_s, u"install/Perl"_s, u"install/ccperl"_s, sim} << int(Kind::Real)
+            << u"install/cleartool"_s << u"install/Perl"_s;
+        QTest::newRow("simulated beside the program")
+            << QStringList{sim, u"prog/sim/ccperl"_s} << int(Kind::Simulated) << sim << u"prog/sim/ccperl"_s;
+        QTest::newRow("link to the simulator elsewhere is the simulator")
+            << QStringList{u"pathdir/ccsim"_s, u"pathdir/cleartool->pathdir/ccsim"_s} << int(Kind::Simulated)
+            << u"pathdir/cleartool"_s << QString();
+        QTest::newRow("copy of the simulator is the simulator")
+            << QStringList{u"pathdir/cleartool=sim"_s} << int(Kind::Simulated) << u"pathdir/cleartool"_s << QString();
+        QTest::newRow("copy on PATH gives way to real ClearCase")
+            << QStringList{u"pathdir/cleartool=sim"_s, u"install/cleartool"_s} << int(Kind::Real)
+            << u"install/cleartool"_s << QString();
+        QTest::newRow("simulator beside the program before a copy")
+            << QStringList{u"pathdir/cleartool=sim"_s, sim} << int(Kind::Simulated) << sim << QString();
+        QTest::newRow("none") << QStringList{u"pathdir/multitool"_s} << int(Kind::None) << QString() << QString();
     }
     void find()
     {
         QFETCH(QStringList, files);
         QFETCH(int, kind);
         QFETCH(QString, tool);
+        QFETCH(QString, perl);
         QTemporaryDir root;
         const QDir r(root.path());
-        for (const QString &f : files) {
-            if (f.contains(u"->"_s))
-                QVERIFY(QFile::link(r.filePath(f.section(u"->"_s, 1)), r.filePath(f.section(u"->"_s, 0, 0))));
-            else
-                makeExecutable(r.filePath(f));
-        }
+        makeLayout(r, files);
         const ClearCaseFound found = ClearCaseDiscovery::find(r.filePath(u"prog"_s), r.filePath(u"pathdir"_s),
                                                               {r.filePath(u"install"_s)});
         QCOMPARE(int(found.kind), kind);
         QCOMPARE(found.clearToolPath, tool.isEmpty() ? QString() : r.filePath(tool));
+        QCOMPARE(found.perlPath, perl.isEmpty() ? QString() : r.filePath(perl));
         const QString descriptions[] = {u"ClearCase: "_s + found.clearToolPath,
                                         u"Simulated MultiSite region (no ClearCase installed)"_s,
                                         u"No ClearCase found"_s};
@@ -136,22 +165,148 @@ private slots:
                         .startsWith(u"<error> No ClearCase was found"_s));
     }
 
-    // Found beside the program, the simulated region's folder goes first on
-    // PATH, once, so that ccperl and multitool are the simulated ones too.
-    void discoverPutsSimulatedRegionFirstOnPath()
+    // QUORVANE_CLEARTOOL: a path or a name on PATH is taken as it is, even
+    // where the search would find another; "simulated" is the region beside
+    // the program. One that names no program says so in the header and in
+    // every request.
+    void chosen_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("tool");
+        QTest::newRow("path to a real one") << u"install/cleartool"_s << int(Kind::Real) << u"install/cleartool"_s;
+        QTest::newRow("name on PATH") << u"cleartool"_s << int(Kind::Real) << u"pathdir/cleartool"_s;
+        QTest::newRow("the simulated region") << u"Simulated"_s << int(Kind::Simulated) << u"prog/sim/cleartool"_s;
+        QTest::newRow("copy of the simulator") << u"copy/cleartool"_s << int(Kind::Simulated) << u"copy/cleartool"_s;
+        QTest::newRow("nothing there") << u"gone/cleartool"_s << int(Kind::None) << QString();
+    }
+    void chosen()
+    {
+        QFETCH(QString, value);
+        QFETCH(int, kind);
+        QFETCH(QString, tool);
+        QTemporaryDir root;
+        const QDir r(root.path());
+        makeLayout(r, {u"pathdir/cleartool"_s, u"install/cleartool"_s, u"prog/sim/cleartool"_s, u"copy/cleartool=sim"_s});
+        const QString given = value.contains(u'/') ? r.filePath(value) : value;
+        const ClearCaseFound found = ClearCaseDiscovery::chosen(given, r.filePath(u"prog"_s), r.filePath(u"pathdir"_s));
+        QCOMPARE(int(found.kind), kind);
+        QCOMPARE(found.clearToolPath, tool.isEmpty() ? QString() : r.filePath(tool));
+        if (found.kind != Kind::None) {
+            QVERIFY2(found.description.endsWith(u" (chosen by QUORVANE_CLEARTOOL)"_s), qPrintable(found.description));
+            return;
+        }
+        const QString why = u"No ClearCase: QUORVANE_CLEARTOOL=\"%1\" names no program that can be run"_s.arg(given);
+        QCOMPARE(found.description, why);
+        QCOMPARE(run(*ClearCaseDiscovery::makeClearTool(found), u"<vobTags>"_s), u"<error> "_s + why + u'.');
+    }
+
+    // The product's Perl by each of its names: "Perl" beside cleartool on
+    // UNIX, ccperl.exe on Windows, else ratlperl there or in the shared
+    // "common" folder beside the installation.
+    void productPerl_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("windows");
+        QTest::addColumn<QString>("perl");
+        QTest::newRow("UNIX: Perl") << QStringList{u"cc/bin/Perl"_s, u"cc/bin/ccperl"_s} << false << u"cc/bin/Perl"_s;
+        QTest::newRow("Windows: ccperl") << QStringList{u"cc/bin/Perl"_s, u"cc/bin/ccperl.exe"_s} << true
+                                         << u"cc/bin/ccperl.exe"_s;
+        QTest::newRow("UNIX: ratlperl in common") << QStringList{u"common/bin/ratlperl"_s} << false
+                                                  << u"common/bin/ratlperl"_s;
+        QTest::newRow("Windows: ratlperl in common") << QStringList{u"common/ratlperl.exe"_s} << true
+                                                     << u"common/ratlperl.exe"_s;
+        QTest::newRow("none") << QStringList{u"cc/bin/perl5"_s} << false << QString();
+    }
+    void productPerl()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(bool, windows);
+        QFETCH(QString, perl);
+        QTemporaryDir root;
+        const QDir r(root.path());
+        makeLayout(r, files << u"cc/bin/cleartool"_s);
+        QCOMPARE(ClearCaseDiscovery::productPerl(r.filePath(u"cc/bin"_s), windows),
+                 perl.isEmpty() ? QString() : r.filePath(perl));
+    }
+
+    // Each product generation's documented folders, on both systems; the
+    // Windows ones under both Program Files folders.
+    void installFolders()
+    {
+        QProcessEnvironment unix;
+        unix.insert(u"CLEARCASEHOME"_s, u"/opt/vvault"_s);
+        const QStringList u = ClearCaseDiscovery::installFolders(false, unix);
+        QCOMPARE(u.value(0), u"/opt/vvault/bin"_s);
+        for (const QString &dir : {u"/opt/hcl/ccm/versionvault/bin"_s, u"/opt/devops/code/clearcase/bin"_s,
+                                   u"/opt/ibm/RationalSDLC/clearcase/bin"_s, u"/opt/rational/clearcase/bin"_s,
+                                   u"/usr/atria/bin"_s})
+            QVERIFY2(u.contains(dir), qPrintable(dir));
+        QProcessEnvironment windows;
+        windows.insert(u"ProgramFiles"_s, u"C:\\Program Files"_s);
+        windows.insert(u"ProgramFiles(x86)"_s, u"C:\\Program Files (x86)"_s);
+        const QStringList w = ClearCaseDiscovery::installFolders(true, windows);
+        for (const QString &dir : {u"C:\\Program Files\\HCL\\CCM\\VersionVault\\bin"_s,
+                                   u"C:\\Program Files\\DevOps\\Code\\ClearCase\\bin"_s,
+                                   u"C:\\Program Files\\IBM\\RationalSDLC\\ClearCase\\bin"_s,
+                                   u"C:\\Program Files (x86)\\IBM\\RationalSDLC\\ClearCase\\bin"_s,
+                                   u"C:\\Program Files\\Rational\\ClearCase\\bin"_s})
+            QVERIFY2(w.contains(dir), qPrintable(dir));
+    }
+
+    // The simulator as built, copied under cleartool's name, is still named
+    // the simulator: by what it answers, not by its file. A cleartool that
+    // does not answer is not waited for beyond the time limit.
+    void simulatorCopyIsKnownByItsAnswer()
     {
         QTemporaryDir root;
-        const QString sim = root.filePath(u"prog/sim"_s);
+        const QDir r(root.path());
+        QVERIFY(r.mkpath(u"pathdir"_s));
+        QVERIFY(QFile::copy(QStringLiteral(QUORVANE_BIN_DIR "/sim/ccsim"), r.filePath(u"pathdir/cleartool"_s)));
+        const ClearCaseFound found = ClearCaseDiscovery::find(r.filePath(u"prog"_s), r.filePath(u"pathdir"_s), {});
+        QCOMPARE(found.kind, Kind::Simulated);
+        QCOMPARE(found.clearToolPath, r.filePath(u"pathdir/cleartool"_s));
+
+        makeExecutable(r.filePath(u"slow/cleartool"_s));
+        QFile slow(r.filePath(u"slow/cleartool"_s));
+        QVERIFY(slow.open(QIODevice::WriteOnly) && slow.write("#!/bin/sh\nexec sleep 30\n") > 0);
+        slow.close();
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!ClearCaseDiscovery::saysSimulator(slow.fileName(), 300));
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // Found beside the program, the simulated region's folder goes first on
+    // PATH, once, so that ccperl and multitool are the simulated ones too.
+    // With QUORVANE_CLEARTOOL=simulated that holds even where a real
+    // cleartool comes first on PATH.
+    void discoverPutsSimulatedRegionFirstOnPath_data()
+    {
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("found") << false;
+        QTest::newRow("chosen") << true;
+    }
+    void discoverPutsSimulatedRegionFirstOnPath()
+    {
+        QFETCH(bool, chosen);
+        QTemporaryDir root;
+        const QString sim = root.filePath(u"prog/sim"_s), real = root.filePath(u"real"_s);
         makeExecutable(sim + u"/cleartool"_s);
+        makeExecutable(real + u"/cleartool"_s);
         const QByteArray saved = qgetenv("PATH");
-        qputenv("PATH", QString(u"/nonexistent/bin"_s + QDir::listSeparator() + sim).toLocal8Bit());
+        const QString before = chosen ? real : u"/nonexistent/bin"_s;
+        qputenv("PATH", QString(before + QDir::listSeparator() + sim).toLocal8Bit());
+        if (chosen)
+            qputenv(ClearCaseDiscovery::ChoiceVariable, "simulated");
         const ClearCaseFound found = ClearCaseDiscovery::discover(root.filePath(u"prog"_s));
         const QString after = qEnvironmentVariable("PATH");
         qputenv("PATH", saved);
-        if (found.kind == Kind::Real)
+        qunsetenv(ClearCaseDiscovery::ChoiceVariable);
+        if (found.kind == Kind::Real && !chosen)
             QSKIP("this machine has ClearCase installed");
         QCOMPARE(found.kind, Kind::Simulated);
-        QCOMPARE(after, sim + QDir::listSeparator() + u"/nonexistent/bin"_s);
+        QCOMPARE(after, sim + QDir::listSeparator() + before);
     }
 
     // cleartool found only in an install folder: multitool and ccperl are
@@ -160,17 +315,19 @@ private slots:
     void installFolderComesFirst_data()
     {
         QTest::addColumn<QString>("line");
-        QTest::newRow("multitool") << u"multitool chepoch -actual london@/vobs/core"_s;
-        QTest::newRow("ccperl") << u"ccperl \"get_replica_info.pl\" /vobs/core"_s;
+        QTest::addColumn<QString>("program"); // the file in the folders that must run
+        QTest::newRow("multitool") << u"multitool chepoch -actual london@/vobs/core"_s << u"multitool"_s;
+        QTest::newRow("ccperl") << u"ccperl \"get_replica_info.pl\" /vobs/core"_s << u"ccperl"_s;
+        QTest::newRow("ccperl runs UNIX's Perl") << u"ccperl \"get_replica_info.pl\" /vobs/core"_s << u"Perl"_s;
     }
     void installFolderComesFirst()
     {
         QFETCH(QString, line);
+        QFETCH(QString, program);
         QTemporaryDir root;
         const QDir r(root.path());
         const QString install = r.filePath(u"install"_s), pathDir = r.filePath(u"pathdir"_s);
         makeExecutable(install + u"/cleartool"_s);
-        const QString program = line.section(u' ', 0, 0);
         // Both write who they are, their arguments and PATH into the work directory.
         for (const QString &dir : {install, pathDir}) {
             makeExecutable(dir + u'/' + program);
@@ -186,7 +343,7 @@ private slots:
         qputenv("PATH", QString(pathDir + QDir::listSeparator() + u"/usr/bin:/bin"_s).toLocal8Bit());
         test::ScriptedDialogs dialogs;
         QTemporaryDir work;
-        ProcessShell(dialogs, work.path(), found.binDir).ShellAndWait(line, 0);
+        ProcessShell(dialogs, work.path(), found.binDir, found.perlPath).ShellAndWait(line, 0);
         qputenv("PATH", saved);
         QVERIFY(dialogs.boxes.isEmpty());
         QFile out(work.filePath(u"started.txt"_s));

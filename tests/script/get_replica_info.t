@@ -192,6 +192,48 @@ for my $layout (
               "$what: every host but this site's is asked once");
 }
 
+# --- every published layout, from the fixture folder -------------------------
+
+# tests/data/lsepoch/forms.txt: what each file is, which call it answers,
+# the rows it must give and where it was published.
+{
+    my $dir = "$FindBin::Bin/../data/lsepoch";
+    my @family = qw(boston_hub sanfran_hub bangalore);
+    my %same; # expected rows => [file, _results.txt] of the quiet layouts
+    for my $form (split /\n/, slurp("$dir/forms.txt")) {
+        next if $form =~ /^\s*(#|$)/;
+        my ($file, $call, $expected, $stderr) = split / \| /, $form;
+        my $answer = slurp("$dir/$file");
+        ok(defined $answer, "$file: fixture present") or next;
+        my $scenario = family(tag => '/vobs/dev', names => \@family, local => 'boston_hub', rows => rows_for(@family));
+        my $key = $call eq 'actual' ? 'multitool lsepoch -actual sanfran_hub@/vobs/dev' : 'multitool lsepoch -invob /vobs/dev';
+        $scenario->{$key} = { out => $answer };
+        my $run = run_script($scenario, {}, '/vobs/dev');
+        is($run->{status}, 0, "$file: exit status 0");
+        my $results = $run->{files}{$call eq 'actual' ? '_results.txt' : '_results_local.txt'};
+        my %written = map { my @v = split /,/; ($v[0] => { map { ($family[$_] => $v[$_ + 1]) } 0 .. $#family }) }
+            split /\r\n/, defined $results ? $results : '';
+        for my $row (split / \/ /, $expected) {
+            my ($name, $pairs) = split /: /, $row;
+            is_deeply($written{$name}, { map { split /=/ } split / /, $pairs }, "$file: row $name");
+        }
+        if ($stderr eq '-') {
+            is($run->{stderr}, '', "$file: nothing on stderr");
+            push @{ $same{$call, $expected} }, [$file, $run->{files}{'_results.txt'}, $run->{files}{'_results_local.txt'}];
+        } else {
+            like($run->{stderr}, qr/$stderr/, "$file: refused with a message");
+        }
+    }
+    # Layouts of the same rows leave the same files, so the window shows
+    # the same numbers and the same diagnosis whichever ClearCase printed them.
+    for my $group (values %same) {
+        my ($first, @others) = @$group;
+        for my $other (@others) {
+            ok($other->[1] eq $first->[1] && $other->[2] eq $first->[2], "$other->[0]: the same results files as $first->[0]");
+        }
+    }
+}
+
 # --- one host's trouble ----------------------------------------------------
 
 my $OPLOG_WARNING = "multitool: Warning: Your replica (\"sanfran_hub\") has fewer oplog entries for itself than replica \"bangalore\".\n"

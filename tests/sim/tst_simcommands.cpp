@@ -324,7 +324,7 @@ private slots:
                                               "Oplog IDs for row \"gamma\" (@ hostc):\n"
                                               " oid:%1=0       (alpha)\n oid:%2=0       (beta)\n oid:%3=0       (gamma)\n"_s.arg(kOidA, kOidB, kOidC) << kRow;
         QTest::newRow("lsepoch -actual goes on after an unreachable host") << MT << u"lsepoch -actual gamma@/vobs/fix beta@/vobs/fix"_s << 1
-            << QString(unreachable + u"For VOB replica \"/vobs/fix\":\nOplog IDs for row \"beta\" (@ hostb):\n"
+            << QString(unreachable + u"For VOB replica \"/vobs/fix\":\nActual oplog IDs for row \"beta\" (@ hostb):\n"
                                      " oid:%1=8       (alpha)\n oid:%2=5       (beta)\n oid:%3=0       (gamma)\n"_s.arg(kOidA, kOidB, kOidC)) << kRow;
         QTest::newRow("chepoch -actual") << MT << u"chepoch -actual beta@/vobs/fix"_s << 0
                                          << u"Entry for             beta changed from:           0 to           5\n"_s << u"alpha=8 beta=5 gamma=0"_s;

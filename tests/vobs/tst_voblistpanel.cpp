@@ -20,8 +20,9 @@ private slots:
     // The button replaces the old entries. Every tag is listed once; with the
     // box ticked each VOB is checked once, in list order, with the working
     // dialog and status line following, and removals skip nothing. A VOB
-    // whose check fails leaves silently; a failing VOB list is reported.
-    // pictMsgLbl shows exactly for an empty list.
+    // whose check fails stays, under its own tag, marked as not checked
+    // (icon, colour, ClearCase's message in the tooltip), without a box; a
+    // failing VOB list is reported. pictMsgLbl shows exactly for an empty list.
     void listing_data()
     {
         QTest::addColumn<QStringList>("tags");
@@ -40,7 +41,7 @@ private slots:
         row("unix tags differing in case are different VOBs", "/vobs/a /vobs/A", "", "/vobs/A /vobs/a");
         row("no VOBs", "", "", "");
         row("adjacent removals", "", "nnRnnR", "\\c \\f");
-        row("failed checks leave silently", "", "FRF", "\\b");
+        row("failed checks stay, marked", "", "FRFn", "\\a \\b \\c");
         row("none replicated", "", "nnn", "");
         row("VOB list fails", "", "", "", "cleartool: Error: no registry");
     }
@@ -78,6 +79,16 @@ private slots:
         for (int i = 0; i < panel.list()->count(); ++i)
             listed << panel.list()->item(i)->text();
         QCOMPARE(listed, expected);
+        for (int i = 0; i < panel.list()->count(); ++i) {
+            const QListWidgetItem *item = panel.list()->item(i);
+            const qsizetype at = item->text().at(1).unicode() - u'a';
+            const bool failed = at >= 0 && at < pattern.size() && pattern.at(at) == u'F';
+            QCOMPARE(item->toolTip(), failed ? u"Not checked: whether this VOB is replicated is not known.\n"
+                                               "cleartool: Error: no access"_s
+                                             : QString());
+            QCOMPARE(item->icon().isNull(), !failed);
+            QCOMPARE(item->data(Qt::ForegroundRole).isValid(), failed);
+        }
         QCOMPARE(ct.commands, commands);
         QCOMPARE(fb.calls, calls << u"busy:0:"_s << u"hideWorking"_s);
         QCOMPARE(fb.status(), u"Status"_s);
@@ -89,7 +100,7 @@ private slots:
     }
 
     // A tag that cannot go into the check as one argument is never sent;
-    // it leaves the list like any VOB that cannot be checked, but all such
+    // it stays listed, marked as not checked with the reason, and all such
     // tags are named in one box at the end. With the box cleared nothing is
     // checked, so nothing is reported.
     // The set the list is filled through answers as the walk through the
@@ -138,7 +149,13 @@ private slots:
             QStringList listed, sent;
             for (int i = 0; i < panel.list()->count(); ++i)
                 listed << panel.list()->item(i)->text();
-            QCOMPARE(listed, QStringList{u"\\ok"_s});
+            QStringList kept{u"\\ok"_s, u"\\my vob"_s, u"-x"_s, u"\\a\nb"_s};
+            kept.sort();
+            QCOMPARE(listed, kept);
+            for (int i = 0; i < panel.list()->count(); ++i) {
+                const QString tip = panel.list()->item(i)->toolTip();
+                QCOMPARE(tip.contains(u"cannot be passed to ClearCase as one argument"_s), listed[i] != u"\\ok"_s);
+            }
             for (const QString &cmd : ct.commands.mid(1))
                 sent << cmd.section(u' ', 4);
             sent.sort();
