@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <memory>
 #include <utility>
 
 #ifdef Q_OS_UNIX
@@ -23,6 +24,28 @@
 #endif
 
 namespace quorvane {
+
+namespace {
+
+// The processes left to finish as the program ends. A QProcess ends its
+// process when destroyed, so these are not destroyed while they run; each
+// goes once it has ended. Never freed itself, the list keeps them reachable
+// to the very end.
+QList<QProcess *> *const s_leftRunning = new QList<QProcess *>;
+
+void leaveRunning(std::unique_ptr<QProcess> owned)
+{
+    QProcess *process = owned.release();
+    // What was connected belongs to the wait that is over.
+    QObject::disconnect(process, nullptr, nullptr, nullptr);
+    s_leftRunning->append(process);
+    QObject::connect(process, &QProcess::finished, process, [process] {
+        s_leftRunning->removeOne(process);
+        process->deleteLater();
+    });
+}
+
+} // namespace
 
 ProcessShell::ProcessShell(Dialogs &dialogs, QString workDir, QString firstOnPath)
     : m_dialogs(dialogs), m_workDir(std::move(workDir)), m_firstOnPath(std::move(firstOnPath))
@@ -60,6 +83,10 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
         result.elapsedMs = clock.elapsed();
         return result;
     };
+    // Nothing new starts once the program has stopped waiting as it ends;
+    // no one may be there to read a box about it.
+    if (m_ending)
+        return notStarted(QStringLiteral("Not started: the program is ending."));
     QStringList args = CommandLine::split(commandLine);
     if (args.isEmpty() || args.first().isEmpty()) {
         const QString why = QStringLiteral("Empty command line");
@@ -86,7 +113,8 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
         return notStarted(why);
     }
 
-    QProcess process;
+    auto owned = std::make_unique<QProcess>();
+    QProcess &process = *owned;
     process.setWorkingDirectory(m_workDir);
     process.setProcessEnvironment(environment);
     // Hidden and unattended: nothing reads the output, and a program that
@@ -107,10 +135,19 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
         if (process.state() == QProcess::NotRunning)
             loop.quit();
     });
+    const bool finishesAlone = finishesOnItsOwn(name);
 #ifdef Q_OS_UNIX
-    // Its own process group: Cancel can then reach what it starts (the
-    // script's cleartool and multitool), not only the process itself.
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.setChildProcessModifier([finishesAlone] {
+        // Its own process group: Cancel can then reach what it starts (the
+        // script's cleartool and multitool), not only the process itself;
+        // and a Ctrl+C or a closed terminal, sent to the program's group,
+        // does not reach it.
+        ::setpgid(0, 0);
+        // One left to finish when the program ends would otherwise die of
+        // its first error line, written to a pipe that no one reads.
+        if (finishesAlone)
+            ::signal(SIGPIPE, SIG_IGN);
+    });
 #endif
     process.start(program, args);
     if (!process.waitForStarted()) {
@@ -119,6 +156,7 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
     }
 
     const qint64 pid = process.processId();
+    result.processId = pid;
     auto stop = [&process, pid](bool hard) {
 #ifdef Q_OS_UNIX
         if (pid > 0)
@@ -135,17 +173,41 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
     hardStop.setSingleShot(true);
     hardStop.setInterval(cancelGraceMs);
     QObject::connect(&hardStop, &QTimer::timeout, &process, [&stop] { stop(true); });
-    std::function<void()> outerCancel = std::exchange(m_cancel, [&] {
+    const auto cancelRun = [&] {
         if (std::exchange(cancelled, true))
             return;
         stop(false);
         hardStop.start();
+    };
+    std::function<void()> outerCancel = std::exchange(m_cancel, cancelRun);
+    std::function<void()> outerStopWaiting = std::exchange(m_stopWaiting, [&] {
+        if (finishesAlone)
+            loop.quit();
+        else
+            cancelRun();
     });
     waiting(true, commandLine);
     if (process.state() != QProcess::NotRunning)
         loop.exec();
     waiting(false, commandLine);
     m_cancel = std::move(outerCancel);
+    m_stopWaiting = std::move(outerStopWaiting);
+
+    // The wait is over and the process still runs: the program is ending,
+    // by endWaits() or because every event loop is being left.
+    if (!cancelled && process.state() != QProcess::NotRunning) {
+        m_ending = true;
+        if (finishesAlone) {
+            result.outcome = ShellResult::Outcome::LeftRunning;
+            result.elapsedMs = clock.elapsed();
+            result.errorTail = errorTail(errors);
+            leaveRunning(std::move(owned));
+            return result;
+        }
+        // Without event loops only a blocking wait is left for its grace.
+        cancelRun();
+        process.waitForFinished(cancelGraceMs);
+    }
     if (cancelled)
         awaitGroupEnd(pid, hardStop, stop);
 
@@ -180,6 +242,18 @@ void ProcessShell::cancel()
 {
     if (m_cancel)
         m_cancel();
+}
+
+void ProcessShell::endWaits()
+{
+    m_ending = true;
+    if (m_stopWaiting)
+        m_stopWaiting();
+}
+
+bool ProcessShell::finishesOnItsOwn(const QString &programName)
+{
+    return QFileInfo(programName).baseName() == QLatin1String("multitool");
 }
 
 void ProcessShell::awaitGroupEnd(qint64 pid, QTimer &hardStop, const std::function<void(bool)> &stop)
