@@ -13,7 +13,10 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #ifdef Q_OS_UNIX
@@ -44,6 +47,46 @@ void leaveRunning(std::unique_ptr<QProcess> owned)
         process->deleteLater();
     });
 }
+
+#ifdef Q_OS_UNIX
+// The process groups of the scripts being waited for. Qt ends the program
+// with exit() when the display goes away, without unwinding to the wait
+// that would end them; they are ended at exit instead, with what they
+// started. (A multitool is not: it finishes on its own.)
+QList<qint64> *const s_groupsEndedAtExit = new QList<qint64>;
+
+void endGroupsAtExit()
+{
+    for (const qint64 group : std::as_const(*s_groupsEndedAtExit))
+        ::kill(-pid_t(group), SIGTERM);
+    // A short grace, then what is left goes for good.
+    for (int tick = 0; tick < 20; ++tick) {
+        const bool left = std::any_of(s_groupsEndedAtExit->cbegin(), s_groupsEndedAtExit->cend(),
+                                      [](qint64 group) { return ::kill(-pid_t(group), 0) == 0; });
+        if (!left)
+            return;
+        ::usleep(50 * 1000);
+    }
+    for (const qint64 group : std::as_const(*s_groupsEndedAtExit))
+        ::kill(-pid_t(group), SIGKILL);
+}
+
+// Registers the group for the time of the wait.
+class EndedAtExit final {
+public:
+    explicit EndedAtExit(qint64 group) : m_group(group)
+    {
+        static const bool registered = std::atexit(endGroupsAtExit) == 0;
+        Q_UNUSED(registered)
+        s_groupsEndedAtExit->append(m_group);
+    }
+    ~EndedAtExit() { s_groupsEndedAtExit->removeOne(m_group); }
+    Q_DISABLE_COPY_MOVE(EndedAtExit)
+
+private:
+    qint64 m_group;
+};
+#endif
 
 } // namespace
 
@@ -157,6 +200,11 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
 
     const qint64 pid = process.processId();
     result.processId = pid;
+#ifdef Q_OS_UNIX
+    std::optional<EndedAtExit> endedAtExit;
+    if (!finishesAlone && pid > 0)
+        endedAtExit.emplace(pid);
+#endif
     auto stop = [&process, pid](bool hard) {
 #ifdef Q_OS_UNIX
         if (pid > 0)

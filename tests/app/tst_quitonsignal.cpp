@@ -18,6 +18,7 @@
 #include "support/ScriptedDialogs.h"
 #include "vobs/VobListPanel.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -27,6 +28,7 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+#include <cstdlib>
 #include <memory>
 #include <unistd.h>
 
@@ -83,17 +85,11 @@ bool groupAlive(qint64 group)
     return false;
 }
 
-// The main window on scripted cleartool with /vobs/tools (london here,
-// paris) open, and real processes for multitool and ccperl.
-struct BusyRig {
-    QTemporaryDir standIns, workDir;
-    test::ScriptedClearTool clearTool;
-    test::ScriptedDialogs dialogs;
-    ProcessShell shell{dialogs, workDir.path(), standIns.path()};
-    Services services;
-    std::unique_ptr<frmMain> window;
+// Stand-ins for multitool and ccperl in a folder of their own, and their log.
+struct StandIns {
+    QTemporaryDir standIns;
 
-    BusyRig()
+    StandIns()
     {
         for (const auto &[name, text] : {std::pair{"multitool", MultitoolStandIn}, {"ccperl", CcperlStandIn}}) {
             QFile f(standIns.filePath(QString::fromLatin1(name)));
@@ -103,18 +99,6 @@ struct BusyRig {
         }
         qputenv("STANDIN_LOG", standIns.filePath(u"log"_s).toLocal8Bit());
         qputenv("STANDIN_SECONDS", "0");
-        const QString master = u"london@"_s + Tools;
-        clearTool.outputs.insert(Commands::localReplicaName(Tools), u"london"_s);
-        clearTool.outputs.insert(Commands::replicaList(Tools), u"london,2026-01-01,lhost,"_s + master +
-                                                                   u",paris,2026-01-02,phost,"_s + master + u',');
-        services = {&clearTool, &shell, &dialogs, workDir.path(), workDir.filePath(u"get_replica_info.pl"_s),
-                    workDir.path(), QString()};
-        window = std::make_unique<frmMain>(services);
-        window->show();
-        window->vobList()->list()->addItem(Tools);
-        window->vobList()->list()->setCurrentRow(0);
-        window->pVobViewListDblClick();
-        QFile::remove(standIns.filePath(u"log"_s));
     }
 
     // The stand-ins' log, the script's process group apart.
@@ -134,6 +118,53 @@ struct BusyRig {
         return lines;
     }
 };
+
+// The main window on scripted cleartool with /vobs/tools (london here,
+// paris) open, and real processes for multitool and ccperl.
+struct BusyRig : StandIns {
+    QTemporaryDir workDir;
+    test::ScriptedClearTool clearTool;
+    test::ScriptedDialogs dialogs;
+    ProcessShell shell{dialogs, workDir.path(), standIns.path()};
+    Services services;
+    std::unique_ptr<frmMain> window;
+
+    BusyRig()
+    {
+        const QString master = u"london@"_s + Tools;
+        clearTool.outputs.insert(Commands::localReplicaName(Tools), u"london"_s);
+        clearTool.outputs.insert(Commands::replicaList(Tools), u"london,2026-01-01,lhost,"_s + master +
+                                                                   u",paris,2026-01-02,phost,"_s + master + u',');
+        services = {&clearTool, &shell, &dialogs, workDir.path(), workDir.filePath(u"get_replica_info.pl"_s),
+                    workDir.path(), QString()};
+        window = std::make_unique<frmMain>(services);
+        window->show();
+        window->vobList()->list()->addItem(Tools);
+        window->vobList()->list()->setCurrentRow(0);
+        window->pVobViewListDblClick();
+        QFile::remove(standIns.filePath(u"log"_s));
+    }
+};
+
+// Run as a program of its own (see main): waits for the script and leaves
+// by exit() once the script's lsepoch runs, as Qt leaves when the display
+// goes away.
+int exitDuringScript(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    test::ScriptedDialogs dialogs;
+    const QString standIns = qEnvironmentVariable("STANDIN_DIR");
+    ProcessShell shell(dialogs, qEnvironmentVariable("STANDIN_WORK_DIR"), standIns);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&standIns] {
+        QFile log(QDir(standIns).filePath(u"log"_s));
+        if (log.open(QIODevice::ReadOnly) && log.readAll().contains("start lsepoch"))
+            std::exit(1);
+    });
+    poll.start(10);
+    shell.ShellAndWait(u"ccperl script /vobs/tools"_s, 0);
+    return 0;
+}
 
 const QString Import = u"syncreplica -import -invob /vobs/tools -receive"_s;
 const QString Export = u"syncreplica -export -fship paris@/vobs/tools"_s;
@@ -187,6 +218,30 @@ private slots:
         QVERIFY2(said.contains(u"quorvane: "_s + QuitOnSignal::signalName(signalNumber) +
                                u" received while nothing was running"_s),
                  qPrintable(said));
+    }
+
+    // The program leaves by exit() while the script runs (Qt does when the
+    // display goes away): the script and what it started end with it.
+    void scriptEndsWithAnExit()
+    {
+        const StandIns standIns;
+        const QTemporaryDir workDir;
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"STANDIN_EXIT_DURING_SCRIPT"_s, u"1"_s);
+        env.insert(u"STANDIN_DIR"_s, standIns.standIns.path());
+        env.insert(u"STANDIN_WORK_DIR"_s, workDir.path());
+        env.insert(u"STANDIN_SECONDS"_s, u"1"_s);
+        program.setProcessEnvironment(env);
+        program.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(program.waitForFinished(15000));
+        QCOMPARE(program.exitCode(), 1);
+        qint64 group = 0;
+        QCOMPARE(standIns.log(&group), (QStringList{u"start ccperl"_s, u"start lsepoch -actual"_s}));
+        QVERIFY(group > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!groupAlive(group), 3000);
+        QTest::qWait(1100); // past the stand-in's work: nothing went on
+        QCOMPARE(standIns.log(), (QStringList{u"start ccperl"_s, u"start lsepoch -actual"_s}));
     }
 
     // A signal (or the session's end) while a command runs: the command is
@@ -305,5 +360,12 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestQuitOnSignal)
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsSet("STANDIN_EXIT_DURING_SCRIPT"))
+        return exitDuringScript(argc, argv);
+    QApplication app(argc, argv);
+    TestQuitOnSignal test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_quitonsignal.moc"
