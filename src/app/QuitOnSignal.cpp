@@ -1,6 +1,7 @@
 #include "app/QuitOnSignal.h"
 
 #include <QCoreApplication>
+#include <QMetaMethod>
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
@@ -70,10 +71,27 @@ void QuitOnSignal::readSignal()
     unsigned char byte = 0;
     if (::read(s_sockets[1], &byte, 1) != 1)
         return;
-    // exit(), not quit(): quit() first asks every window to close, and a
-    // window that refuses (a long action under way) would keep the program
-    // alive against the signal. exit() ends nested loops too.
+    if (isSignalConnected(QMetaMethod::fromSignal(&QuitOnSignal::signalled))) {
+        emit signalled(byte);
+        return;
+    }
+    // No window to close yet (a box shown before it): exit() ends that box's
+    // loop too.
     QCoreApplication::exit(exitCodeFor(byte));
+}
+
+QString QuitOnSignal::signalName(int signalNumber)
+{
+    switch (signalNumber) {
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    default:
+        return QStringLiteral("signal ") + QString::number(signalNumber);
+    }
 }
 
 } // namespace quorvane

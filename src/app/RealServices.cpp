@@ -41,6 +41,11 @@ void RealServices::setDialogParent(QWidget *parent)
     m_dialogs->setParent(parent);
 }
 
+void RealServices::setUnattended(std::function<void(const QString &)> report)
+{
+    m_dialogs->setUnattended(std::move(report));
+}
+
 QString RealServices::companionPath(const QString &programDir, const QString &fileName)
 {
     const QString beside = QDir(programDir).filePath(fileName);

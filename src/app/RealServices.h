@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -25,6 +26,8 @@ public:
 
     [[nodiscard]] Services services() const { return m_services; }
     void setDialogParent(QWidget *parent);
+    // See RealDialogs::setUnattended.
+    void setUnattended(std::function<void(const QString &)> report);
 
     // Where a companion file of the program lives: beside the program (build
     // tree) or in ../share/quorvane (installed).

@@ -160,6 +160,7 @@ void frmMain::buildWindow()
     // waited for: nothing else that runs long can be stopped safely.
     if (m_services.shell) {
         m_services.shell->setWaitObserver([this](bool waiting, const QString &commandLine) {
+            m_waitingFor = waiting ? commandLine : QString();
             frmWorking *dialog = workingDialog();
             dialog->setCancellable(waiting);
             if (waiting && !dialog->isVisible()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/OrderlyExit.h"
 #include "app/Services.h"
 #include "ui/Feedback.h"
 #include "ui/LongActionGuard.h"
@@ -63,6 +64,9 @@ public:
     void applyCaption();
     // Unloads every window of the program, once.
     void closeAllForms();
+    // Exit asked for from outside the window (a signal, the session's end):
+    // what OrderlyExit needs of it (app/frmMainExit.cpp).
+    [[nodiscard]] OrderlyExit::Window orderlyExitHooks();
     // Shows the page of the selected tab (the tab strip's click).
     void mainTabStripClick();
 
@@ -134,6 +138,7 @@ private:
     bool m_shutdownDone = false;
     bool m_closePending = false;
     bool m_workingShownForWait = false; // shown for a process's wait alone
+    QString m_waitingFor;                // the command line of the process waited for
 
     QLabel *m_headerLbl = nullptr;
     QLabel *m_clearCaseLbl = nullptr;

@@ -1,3 +1,4 @@
+#include "app/OrderlyExit.h"
 #include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
@@ -30,7 +31,16 @@ int main(int argc, char *argv[])
 
     frmMain window;
     mainForm = &window;
+    // A signal or the session's end goes the way of Exit: a running
+    // multitool is let end, never cut.
+    OrderlyExit orderlyExit(window.orderlyExitHooks(), &window.commandLog());
+    QObject::connect(&quitOnSignal, &QuitOnSignal::signalled, &orderlyExit, [&orderlyExit](int signalNumber) {
+        orderlyExit.signalReceived(QuitOnSignal::signalName(signalNumber), QuitOnSignal::exitCodeFor(signalNumber));
+    });
+    app.installEventFilter(&orderlyExit);
     window.applyCaption();
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    orderlyExit.finish();
+    return orderlyExit.requested() ? orderlyExit.exitCode() : status;
 }

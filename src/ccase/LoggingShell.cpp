@@ -13,6 +13,11 @@ void LoggingShell::cancel()
     m_inner.cancel();
 }
 
+void LoggingShell::endWaits()
+{
+    m_inner.endWaits();
+}
+
 void LoggingShell::setWaitObserver(WaitObserver observer)
 {
     m_inner.setWaitObserver(std::move(observer));
@@ -29,6 +34,8 @@ QString LoggingShell::outcomeText(const ShellResult &result)
         return QStringLiteral("ended abnormally");
     case ShellResult::Outcome::Cancelled:
         return QStringLiteral("cancelled");
+    case ShellResult::Outcome::LeftRunning:
+        return QStringLiteral("left running as process ") + QString::number(result.processId);
     }
     return {};
 }

@@ -16,6 +16,7 @@ public:
     ShellResult ShellAndWait(const QString &commandLine, int windowStyle) override;
     // Cancel and the wait's observer belong to the shell that runs the process.
     void cancel() override;
+    void endWaits() override;
     void setWaitObserver(WaitObserver observer) override;
 
     // How a run ended, in the words the log and the fix frame use.

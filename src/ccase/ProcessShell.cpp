@@ -13,6 +13,10 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <optional>
 #include <utility>
 
 #ifdef Q_OS_UNIX
@@ -23,6 +27,68 @@
 #endif
 
 namespace quorvane {
+
+namespace {
+
+// The processes left to finish as the program ends. A QProcess ends its
+// process when destroyed, so these are not destroyed while they run; each
+// goes once it has ended. Never freed itself, the list keeps them reachable
+// to the very end.
+QList<QProcess *> *const s_leftRunning = new QList<QProcess *>;
+
+void leaveRunning(std::unique_ptr<QProcess> owned)
+{
+    QProcess *process = owned.release();
+    // What was connected belongs to the wait that is over.
+    QObject::disconnect(process, nullptr, nullptr, nullptr);
+    s_leftRunning->append(process);
+    QObject::connect(process, &QProcess::finished, process, [process] {
+        s_leftRunning->removeOne(process);
+        process->deleteLater();
+    });
+}
+
+#ifdef Q_OS_UNIX
+// The process groups of the scripts being waited for. Qt ends the program
+// with exit() when the display goes away, without unwinding to the wait
+// that would end them; they are ended at exit instead, with what they
+// started. (A multitool is not: it finishes on its own.)
+QList<qint64> *const s_groupsEndedAtExit = new QList<qint64>;
+
+void endGroupsAtExit()
+{
+    for (const qint64 group : std::as_const(*s_groupsEndedAtExit))
+        ::kill(-pid_t(group), SIGTERM);
+    // A short grace, then what is left goes for good.
+    for (int tick = 0; tick < 20; ++tick) {
+        const bool left = std::any_of(s_groupsEndedAtExit->cbegin(), s_groupsEndedAtExit->cend(),
+                                      [](qint64 group) { return ::kill(-pid_t(group), 0) == 0; });
+        if (!left)
+            return;
+        ::usleep(50 * 1000);
+    }
+    for (const qint64 group : std::as_const(*s_groupsEndedAtExit))
+        ::kill(-pid_t(group), SIGKILL);
+}
+
+// Registers the group for the time of the wait.
+class EndedAtExit final {
+public:
+    explicit EndedAtExit(qint64 group) : m_group(group)
+    {
+        static const bool registered = std::atexit(endGroupsAtExit) == 0;
+        Q_UNUSED(registered)
+        s_groupsEndedAtExit->append(m_group);
+    }
+    ~EndedAtExit() { s_groupsEndedAtExit->removeOne(m_group); }
+    Q_DISABLE_COPY_MOVE(EndedAtExit)
+
+private:
+    qint64 m_group;
+};
+#endif
+
+} // namespace
 
 ProcessShell::ProcessShell(Dialogs &dialogs, QString workDir, QString firstOnPath, QString perl)
     : m_dialogs(dialogs), m_workDir(std::move(workDir)), m_firstOnPath(std::move(firstOnPath)),
@@ -61,6 +127,10 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
         result.elapsedMs = clock.elapsed();
         return result;
     };
+    // Nothing new starts once the program has stopped waiting as it ends;
+    // no one may be there to read a box about it.
+    if (m_ending)
+        return notStarted(QStringLiteral("Not started: the program is ending."));
     QStringList args = CommandLine::split(commandLine);
     if (args.isEmpty() || args.first().isEmpty()) {
         const QString why = QStringLiteral("Empty command line");
@@ -88,7 +158,8 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
         return notStarted(why);
     }
 
-    QProcess process;
+    auto owned = std::make_unique<QProcess>();
+    QProcess &process = *owned;
     process.setWorkingDirectory(m_workDir);
     process.setProcessEnvironment(environment);
     // Hidden and unattended: nothing reads the output, and a program that
@@ -109,10 +180,19 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
         if (process.state() == QProcess::NotRunning)
             loop.quit();
     });
+    const bool finishesAlone = finishesOnItsOwn(name);
 #ifdef Q_OS_UNIX
-    // Its own process group: Cancel can then reach what it starts (the
-    // script's cleartool and multitool), not only the process itself.
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.setChildProcessModifier([finishesAlone] {
+        // Its own process group: Cancel can then reach what it starts (the
+        // script's cleartool and multitool), not only the process itself;
+        // and a Ctrl+C or a closed terminal, sent to the program's group,
+        // does not reach it.
+        ::setpgid(0, 0);
+        // One left to finish when the program ends would otherwise die of
+        // its first error line, written to a pipe that no one reads.
+        if (finishesAlone)
+            ::signal(SIGPIPE, SIG_IGN);
+    });
 #endif
     process.start(program, args);
     if (!process.waitForStarted()) {
@@ -121,6 +201,12 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
     }
 
     const qint64 pid = process.processId();
+    result.processId = pid;
+#ifdef Q_OS_UNIX
+    std::optional<EndedAtExit> endedAtExit;
+    if (!finishesAlone && pid > 0)
+        endedAtExit.emplace(pid);
+#endif
     auto stop = [&process, pid](bool hard) {
 #ifdef Q_OS_UNIX
         if (pid > 0)
@@ -137,17 +223,41 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
     hardStop.setSingleShot(true);
     hardStop.setInterval(cancelGraceMs);
     QObject::connect(&hardStop, &QTimer::timeout, &process, [&stop] { stop(true); });
-    std::function<void()> outerCancel = std::exchange(m_cancel, [&] {
+    const auto cancelRun = [&] {
         if (std::exchange(cancelled, true))
             return;
         stop(false);
         hardStop.start();
+    };
+    std::function<void()> outerCancel = std::exchange(m_cancel, cancelRun);
+    std::function<void()> outerStopWaiting = std::exchange(m_stopWaiting, [&] {
+        if (finishesAlone)
+            loop.quit();
+        else
+            cancelRun();
     });
     waiting(true, commandLine);
     if (process.state() != QProcess::NotRunning)
         loop.exec();
     waiting(false, commandLine);
     m_cancel = std::move(outerCancel);
+    m_stopWaiting = std::move(outerStopWaiting);
+
+    // The wait is over and the process still runs: the program is ending,
+    // by endWaits() or because every event loop is being left.
+    if (!cancelled && process.state() != QProcess::NotRunning) {
+        m_ending = true;
+        if (finishesAlone) {
+            result.outcome = ShellResult::Outcome::LeftRunning;
+            result.elapsedMs = clock.elapsed();
+            result.errorTail = errorTail(errors);
+            leaveRunning(std::move(owned));
+            return result;
+        }
+        // Without event loops only a blocking wait is left for its grace.
+        cancelRun();
+        process.waitForFinished(cancelGraceMs);
+    }
     if (cancelled)
         awaitGroupEnd(pid, hardStop, stop);
 
@@ -182,6 +292,18 @@ void ProcessShell::cancel()
 {
     if (m_cancel)
         m_cancel();
+}
+
+void ProcessShell::endWaits()
+{
+    m_ending = true;
+    if (m_stopWaiting)
+        m_stopWaiting();
+}
+
+bool ProcessShell::finishesOnItsOwn(const QString &programName)
+{
+    return QFileInfo(programName).baseName() == QLatin1String("multitool");
 }
 
 void ProcessShell::awaitGroupEnd(qint64 pid, QTimer &hardStop, const std::function<void(bool)> &stop)

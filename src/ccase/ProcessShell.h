@@ -32,8 +32,14 @@ public:
     // process group, which it leads); what has not ended after a short grace
     // is killed.
     void cancel() override;
+    void endWaits() override;
 
     static constexpr int cancelGraceMs = 3000;
+
+    // Whether a process of this program is left to finish when the program
+    // stops waiting for it as it ends (see Shell::endWaits): multitool
+    // changes the replicas, and one cut half-way loses packets.
+    static bool finishesOnItsOwn(const QString &programName);
 
     // Full path of the program to start for a command line's first word, or
     // an empty string when there is none. A name with a directory part is
@@ -66,6 +72,10 @@ private:
     QString m_perl;
     // Stops the run being waited for; empty while none is.
     std::function<void()> m_cancel;
+    // Ends the wait under way without stopping its process; empty while none is.
+    std::function<void()> m_stopWaiting;
+    // Set by endWaits(): the program is ending and starts nothing more.
+    bool m_ending = false;
 };
 
 } // namespace quorvane

@@ -12,16 +12,19 @@ namespace quorvane {
 // failed chepoch, a script that wrote nothing) read it.
 struct ShellResult {
     enum class Outcome {
-        Ran,        // the process started and ended by itself
-        NotStarted, // no such program, or it could not be started
-        Crashed,    // it ended abnormally (a signal, an unhandled exception)
-        Cancelled,  // the user stopped it
+        Ran,         // the process started and ended by itself
+        NotStarted,  // no such program, or it could not be started
+        Crashed,     // it ended abnormally (a signal, an unhandled exception)
+        Cancelled,   // the user stopped it
+        LeftRunning, // the program stopped waiting for it as it ended; not killed
     };
     Outcome outcome = Outcome::Ran;
     int exitCode = 0;
     // The last lines of what it wrote on its error stream, bounded.
     QString errorTail;
     qint64 elapsedMs = 0;
+    // The process's id while it ran; the only trace of one left running.
+    qint64 processId = 0;
 
     [[nodiscard]] bool succeeded() const { return outcome == Outcome::Ran && exitCode == 0; }
 };
@@ -38,6 +41,15 @@ public:
     // processes it started; that ShellAndWait then returns Cancelled. Does
     // nothing while no process runs.
     virtual void cancel() = 0;
+
+    // The program is ending and waits no longer: the wait under way returns
+    // now, and no process is started after it. A process that changes
+    // ClearCase (multitool) is never killed, since one cut half-way is the
+    // very damage this program repairs: it is left to finish on its own
+    // (LeftRunning). Any other (the replica script, which only reads) is
+    // ended with everything it started, as by cancel(). A shell whose waits
+    // are not its own to end (a stand-in) ignores it.
+    virtual void endWaits() {}
 
     // Told true and the command line when ShellAndWait starts waiting for a
     // process it started, false when that wait is over: while true, cancel()

@@ -313,12 +313,16 @@ std::optional<QString> FixFrame::prepareSync(const QString &vobTag)
         return std::nullopt;
 
     const QString importLine = Commands::importReceive(vobTag);
-    if (runAndReport(importLine).outcome == ShellResult::Outcome::Cancelled) {
+    const ShellResult imported = runAndReport(importLine);
+    if (imported.outcome == ShellResult::Outcome::Cancelled) {
         showBox(m_feedback.dialogs(),
                 ErrorBoxes::cancelled(importLine, QStringLiteral("Packets may have been imported in part; the "
                                                                  "export was not started.")));
         return std::nullopt;
     }
+    // The program ends without waiting for the import: nothing may follow it.
+    if (imported.outcome == ShellResult::Outcome::LeftRunning)
+        return std::nullopt;
     return exportLine;
 }
 

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <utility>
 
 namespace quorvane {
 
@@ -42,12 +43,30 @@ MsgResult RealDialogs::msgBox(const QString &prompt, MsgButtons buttons, MsgIcon
         std::fflush(stderr);
         return MsgResult::Ok;
     }
+    if (m_unattended) {
+        m_unattended(title + QStringLiteral(": ") + prompt);
+        return buttons == MsgButtons::OkCancel ? MsgResult::Cancel : MsgResult::Ok;
+    }
     QMessageBox box(toQt(icon), title, prompt,
                     buttons == MsgButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                     : QMessageBox::Ok,
                     m_parent);
     box.setEscapeButton(buttons == MsgButtons::OkCancel ? QMessageBox::Cancel : QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok ? MsgResult::Ok : MsgResult::Cancel;
+    m_open = &box;
+    m_openText = title + QStringLiteral(": ") + prompt;
+    const int answer = box.exec();
+    m_open = nullptr;
+    return answer == QMessageBox::Ok ? MsgResult::Ok : MsgResult::Cancel;
+}
+
+void RealDialogs::setUnattended(std::function<void(const QString &)> report)
+{
+    m_unattended = std::move(report);
+    if (m_open && m_unattended) {
+        m_unattended(m_openText);
+        // Closed, a box answers as its escape button: Cancel where there is one.
+        m_open->close();
+    }
 }
 
 QString RealDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
@@ -57,10 +76,19 @@ QString RealDialogs::inputBox(const QString &prompt, const QString &title, const
         std::fflush(stderr);
         return QString();
     }
-    bool ok = false;
-    const QString answer =
-        QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
-    return ok ? answer : QString();
+    if (m_unattended) {
+        m_unattended(title + QStringLiteral(": ") + prompt);
+        return QString();
+    }
+    QInputDialog input(m_parent);
+    input.setWindowTitle(title);
+    input.setLabelText(prompt);
+    input.setTextValue(defaultText);
+    m_open = &input;
+    m_openText = title + QStringLiteral(": ") + prompt;
+    const int answer = input.exec();
+    m_open = nullptr;
+    return answer == QDialog::Accepted ? input.textValue() : QString();
 }
 
 } // namespace quorvane

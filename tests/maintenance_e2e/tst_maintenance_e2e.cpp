@@ -1,6 +1,7 @@
 // Replica maintenance end to end: the main window on a fresh demo region,
 // with the real cleartool co-process, multitool, ccperl and the script.
 // What the window shows is compared with what the region really holds.
+#include "app/OrderlyExit.h"
 #include "app/Services.h"
 #include "app/frmMain.h"
 #include "ccase/CoprocessClearTool.h"
@@ -30,6 +31,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -38,6 +40,13 @@
 
 using namespace quorvane;
 using namespace Qt::StringLiterals;
+
+// How the window system delivers the session manager's last word: a
+// spontaneous Quit event, which Qt lets this one function send.
+bool qt_sendSpontaneousEvent(QObject *receiver, QEvent *event)
+{
+    return QCoreApplication::sendSpontaneousEvent(receiver, event);
+}
 
 namespace {
 
@@ -411,6 +420,47 @@ private slots:
         QVERIFY(anyRed(matrix(before, true)));
         QCOMPARE(s.dialogs.boxes.size(), 1);
         QCOMPARE(s.window->status(), u"Status"_s);
+    }
+
+    // The desktop session ends while the synchronization's import runs: the
+    // import ends, the export still runs, nothing after, and the replicas
+    // are left as by a synchronization run alone.
+    void sessionEndDuringSynchronization()
+    {
+        QStringList alone[2];
+        {
+            SimWindow s;
+            QVERIFY(s.openVob(kTools));
+            s.window->fixFrame()->fixOrSync(1);
+            alone[0] = matrix(s.vob(kTools), true);
+            alone[1] = matrix(s.vob(kTools), false);
+        }
+        SimWindow s;
+        QVERIFY(s.openVob(kTools));
+        QStringList reported;
+        OrderlyExit::Window hooks = s.window->orderlyExitHooks();
+        OrderlyExit orderly(hooks, &s.window->commandLog(),
+                            [&reported](OrderlyExit::Severity, const QString &line) { reported << line; },
+                            [](int) { QFAIL("the window must close by itself"); });
+        qApp->installEventFilter(&orderly);
+        QTimer logout; // as the session manager's last word arrives: spontaneously
+        connect(&logout, &QTimer::timeout, &logout, [&] {
+            if (hooks.runningCommand().contains(u"-import"_s)) {
+                logout.stop();
+                QEvent quit(QEvent::Quit);
+                qt_sendSpontaneousEvent(qApp, &quit);
+            }
+        });
+        logout.start(1);
+        s.window->fixFrame()->fixOrSync(1);
+        QTRY_VERIFY(!s.window->isVisible());
+        orderly.finish();
+        qApp->removeEventFilter(&orderly);
+        QVERIFY2(!logout.isActive() && reported.value(0).contains(u"-import"_s), qPrintable(reported.join(u'\n')));
+        QCOMPARE(s.changes(), (QStringList{u"multitool syncreplica -import -invob /vobs/tools -receive => status 0"_s,
+                                           u"multitool syncreplica -export -fship london@/vobs/tools tokyo@/vobs/tools => status 0"_s}));
+        QCOMPARE(matrix(s.vob(kTools), true), alone[0]);
+        QCOMPARE(matrix(s.vob(kTools), false), alone[1]);
     }
 };
 

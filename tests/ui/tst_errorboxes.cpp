@@ -1,11 +1,14 @@
 #include "support/ScriptedDialogs.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/QuorvaneError.h"
+#include "ui/RealDialogs.h"
 
+#include <QApplication>
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 Q_DECLARE_METATYPE(quorvane::ErrorBox)
 
@@ -85,7 +88,30 @@ private slots:
         QVERIFY2(scanned > 10, "the source tree was not found");
         QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(u", "_s)));
     }
+
+    // Ending on a signal or the session's end, no one may answer: the box
+    // open then is closed as by its escape button (Cancel where there is
+    // one), later boxes are not shown, and each one's text is reported.
+    void unattendedBoxesAreReportedNotShown()
+    {
+        RealDialogs dialogs;
+        QStringList reported;
+        const auto report = [&reported](const QString &box) { reported << box; };
+        QTimer::singleShot(100, [&] { dialogs.setUnattended(report); });
+        QTimer::singleShot(5000, [] { // a box left open would hold the test forever
+            if (QWidget *modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        QCOMPARE(dialogs.msgBox(u"Sure?"_s, MsgButtons::OkCancel, MsgIcon::Exclamation, u"Fix Epoch..."_s),
+                 MsgResult::Cancel);
+        QCOMPARE(reported, QStringList{u"Fix Epoch...: Sure?"_s});
+        QCOMPARE(dialogs.msgBox(u"Failed"_s, MsgButtons::Ok, MsgIcon::Stop, u"Quorvane"_s), MsgResult::Ok);
+        QCOMPARE(dialogs.msgBox(u"Sure?"_s, MsgButtons::OkCancel, MsgIcon::Exclamation, u"Fix"_s), MsgResult::Cancel);
+        QCOMPARE(dialogs.inputBox(u"Value"_s, u"Cell"_s, u"5"_s), QString());
+        QCOMPARE(reported.mid(1), (QStringList{u"Quorvane: Failed"_s, u"Fix: Sure?"_s, u"Cell: Value"_s}));
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestErrorBoxes)
+QTEST_MAIN(TestErrorBoxes)
 #include "tst_errorboxes.moc"
