@@ -1,5 +1,6 @@
 #include "vobs/VobListPanel.h"
 
+#include "ccase/ClearCaseError.h"
 #include "ccase/ClearTool.h"
 #include "ccase/Commands.h"
 #include "ui/ErrorBoxes.h"
@@ -132,6 +133,8 @@ void VobListPanel::getVobsList(QListWidget *list)
                 entries.add(tag);
             }
         }
+    } catch (const ClearCaseCancelled &) {
+        // The user stopped it: nothing went wrong that a box should report.
     } catch (const std::exception &e) {
         showBox(m_feedback.dialogs(), ErrorBoxes::vobTags(describe(e)));
     }
@@ -223,10 +226,21 @@ QStringList VobListPanel::checkReplicated()
             EventPump::run();
         });
         QString output;
+        bool cancelled = false;
         if (Commands::argumentFault({tag}))
             unsendable << tag;
         else
-            ignoringErrors([&] { output = m_clearTool.CmdExec(Commands::vobCheck(tag)); });
+            ignoringErrors([&] {
+                try {
+                    output = m_clearTool.CmdExec(Commands::vobCheck(tag));
+                } catch (const ClearCaseCancelled &) {
+                    cancelled = true;
+                }
+            });
+        // The user stopped the pass: this VOB and those after it stay
+        // listed, unchecked, rather than be taken for not replicated.
+        if (cancelled)
+            break;
         ignoringErrors([&] { m_feedback.setStatus(CheckingPrefix + tag); });
         // After a removal the same position holds the next entry. Should
         // nothing have been removed, move on rather than check it forever.
