@@ -1,6 +1,6 @@
 #include "ui/InputGate.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QWidget>
 #include <QWindow>
@@ -63,12 +63,15 @@ void InputGate::openOnlyTo(QWidget *window)
 
 bool InputGate::reaches(QObject *receiver) const
 {
+    // A box that something opens meanwhile must still be answerable, or its
+    // own event loop would wait for good.
+    const QWidget *modal = QApplication::activeModalWidget();
     // A shortcut's action or a QShortcut belongs to no window here: a key
     // that triggers one was pressed in another window.
     if (const auto *widget = qobject_cast<QWidget *>(receiver))
-        return widget->window() == m_window;
+        return widget->window() == m_window || (modal && widget->window() == modal);
     if (const auto *window = qobject_cast<QWindow *>(receiver))
-        return window == m_window->windowHandle();
+        return window == m_window->windowHandle() || (modal && window == modal->windowHandle());
     return false;
 }
 

@@ -7,9 +7,10 @@ class QWidget;
 
 namespace quorvane {
 
-// While open to a window, user input reaches that window alone: what the
-// user does anywhere else is dropped, as a modal dialog drops input for the
-// windows it blocks. Events that are not input (timers, painting, a close
+// While open to a window, user input reaches that window alone (and a modal
+// box opened meanwhile, which must stay answerable): what the user does
+// anywhere else is dropped, as a modal dialog drops input for the windows it
+// blocks. Events that are not input (timers, painting, a close
 // asked for by the desktop) pass as ever. The main window opens it to the
 // working dialog while a cleartool command is waited for, so that the
 // dialog's Cancel can be pressed and nothing else can start inside the
