@@ -12,6 +12,7 @@
 #include "ui/AppInfo.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/EventPump.h"
+#include "ui/InputGate.h"
 #include "ui/Pictures.h"
 #include "ui/QuorvaneError.h"
 #include "ui/frmCommandLog.h"
@@ -64,6 +65,8 @@ frmMain::~frmMain()
 {
     if (m_services.shell)
         m_services.shell->setWaitObserver({});
+    if (m_services.clearTool)
+        m_services.clearTool->setWaitObserver({});
     // The log's window goes before the log it shows.
     delete m_commandLogForm;
     if (mainForm == this)
@@ -156,22 +159,41 @@ void frmMain::buildWindow()
     m_framePacer->watch(this);
     m_framePacer->watch(statusBar());
 
-    // The working dialog offers Cancel exactly while a started process is
-    // waited for: nothing else that runs long can be stopped safely.
+    // The working dialog offers Cancel exactly while something that can be
+    // stopped is waited for: a started process, or a cleartool command past
+    // its quiet half second. Nothing else that runs long can be stopped safely.
+    m_inputGate = new InputGate(this);
     if (m_services.shell) {
-        m_services.shell->setWaitObserver([this](bool waiting, const QString &commandLine) {
-            m_waitingFor = waiting ? commandLine : QString();
-            frmWorking *dialog = workingDialog();
-            dialog->setCancellable(waiting);
-            if (waiting && !dialog->isVisible()) {
-                // A fix or a replica's details shows no dialog of its own;
-                // Cancel must be within reach all the same.
-                m_workingShownForWait = true;
-                dialog->setMsg(m_closePending ? closingText() : QStringLiteral("Running ") + commandLine);
-            } else if (!waiting && std::exchange(m_workingShownForWait, false)) {
-                dialog->hide();
-            }
-        });
+        m_services.shell->setWaitObserver(
+            [this](bool waiting, const QString &commandLine) { waitChanged(false, waiting, commandLine); });
+    }
+    if (m_services.clearTool) {
+        m_services.clearTool->setWaitObserver(
+            [this](bool waiting, const QString &commandLine) { waitChanged(true, waiting, commandLine); });
+    }
+}
+
+void frmMain::waitChanged(bool clearTool, bool waiting, const QString &commandLine)
+{
+    (clearTool ? m_clearToolWaiting : m_processWaiting) = waiting;
+    if (!clearTool)
+        m_waitingFor = waiting ? commandLine : QString();
+    frmWorking *dialog = workingDialog();
+    const bool cancellable = m_clearToolWaiting || m_processWaiting;
+    dialog->setCancellable(cancellable);
+    // A cleartool command lets input through its wait only for Cancel: an
+    // action started there would send its commands into this one's.
+    if (clearTool)
+        m_inputGate->openOnlyTo(waiting ? dialog : nullptr);
+    if (waiting && !dialog->isVisible()) {
+        // A fix or a replica's details shows no dialog of its own;
+        // Cancel must be within reach all the same.
+        m_workingShownForWait = true;
+        dialog->setMsg(m_closePending ? closingText() : QStringLiteral("Running ") + commandLine);
+    } else if (waiting && clearTool && !dialog->isActiveWindow()) {
+        dialog->activateWindow(); // Esc reaches Cancel; no other window takes keys now
+    } else if (!cancellable && std::exchange(m_workingShownForWait, false)) {
+        hideWorking();
     }
 }
 
@@ -181,7 +203,10 @@ frmWorking *frmMain::workingDialog()
         m_working = new frmWorking(m_services.aniCursorDir, this);
         m_framePacer->watch(m_working);
         connect(m_working, &frmWorking::cancelRequested, this, [this] {
-            if (m_services.shell)
+            // A cleartool command asked for inside a process's wait ends first.
+            if (m_clearToolWaiting && m_services.clearTool)
+                m_services.clearTool->cancel();
+            else if (m_services.shell)
                 m_services.shell->cancel();
         });
     }

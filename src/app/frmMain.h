@@ -33,6 +33,7 @@ class ReplicaInfoPanel;
 class VobListPanel;
 class FramePacer;
 class frmCommandLog;
+class InputGate;
 class frmDetail;
 class frmWorking;
 
@@ -129,15 +130,22 @@ private:
     void progBarTimerTick();
     // A close asked for while a long action runs: the action ends first.
     void closeWhenIdle();
-    // Made on first use; its Cancel stops the process being waited for.
+    // Made on first use; its Cancel stops the process or the cleartool
+    // command being waited for.
     frmWorking *workingDialog();
+    // The wait observer of the shell and of cleartool: Cancel offered while
+    // either waits for something it can stop.
+    void waitChanged(bool clearTool, bool waiting, const QString &commandLine);
 
     std::unique_ptr<RealServices> m_ownedServices;
     Services m_services;
     LongActionGuard m_guard;
     bool m_shutdownDone = false;
     bool m_closePending = false;
-    bool m_workingShownForWait = false; // shown for a process's wait alone
+    bool m_workingShownForWait = false; // shown for a wait alone
+    bool m_processWaiting = false;
+    bool m_clearToolWaiting = false;
+    InputGate *m_inputGate = nullptr;
     QString m_waitingFor;                // the command line of the process waited for
 
     QLabel *m_headerLbl = nullptr;

@@ -14,4 +14,22 @@ public:
     }
 };
 
+// A command the user stopped before ClearCase answered. Nothing failed in
+// ClearCase: a caller stops what it was doing and says what was left
+// undone, or stops quietly, but never reports it as ClearCase's refusal.
+class ClearCaseCancelled final : public QuorvaneError {
+public:
+    explicit ClearCaseCancelled(QString commandLine)
+        : QuorvaneError(ErrNo::UserInterrupt, QStringLiteral("ClearCase.ClearTool"),
+                        QStringLiteral("Cancelled: ") + commandLine)
+        , m_commandLine(std::move(commandLine))
+    {
+    }
+    // The command as it would be typed ("cleartool " and the subcommand).
+    [[nodiscard]] const QString &commandLine() const noexcept { return m_commandLine; }
+
+private:
+    QString m_commandLine;
+};
+
 } // namespace quorvane

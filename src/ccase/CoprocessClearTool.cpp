@@ -22,24 +22,10 @@ const int ExitTimeoutMs = 2000;
 const qint64 QuietWaitMs = 500;
 const int SliceMs = 50;
 
-// Waits in slices until waitOnce (given a slice in milliseconds) reports the
-// awaited state, or the deadline passes (false). Past the quiet half second
-// the window's timers and paint events run between slices; user input stays
-// queued until the command is over.
-template <typename WaitOnce> bool waitInSlices(const QDeadlineTimer &deadline, WaitOnce waitOnce)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (true) {
-        const int slice = int(std::clamp<qint64>(deadline.remainingTime(), 0, SliceMs));
-        if (waitOnce(slice))
-            return true;
-        if (deadline.hasExpired())
-            return false;
-        if (waited.elapsed() >= QuietWaitMs && QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-}
+// A status line numbered other than the command is taken as its end only if
+// nothing follows it within this time: cleartool writes nothing after its
+// status line until it is sent the next command.
+const int OtherNumberSettleMs = 300;
 
 // Counts the commands waiting for a reply, and marks this instance busy, for
 // as long as one command lasts.
@@ -109,6 +95,51 @@ qint64 CoprocessClearTool::processId() const
     return m_process && m_process->state() == QProcess::Running ? m_process->processId() : 0;
 }
 
+void CoprocessClearTool::cancel()
+{
+    if (m_running)
+        m_cancelRequested = true;
+}
+
+// Waits in slices until ready() holds, the deadline passes or the user
+// cancels. ready() is asked before every blocking wait: events run between
+// slices may already have read what is awaited (QProcess keeps it in its
+// buffer), and a wait for new data never looks there. Past the quiet half
+// second the observer is told, and events run between slices.
+template <typename Ready, typename WaitOnce>
+CoprocessClearTool::WaitEnd CoprocessClearTool::waitFor(const QDeadlineTimer &deadline, const QString &subcommand,
+                                                         Ready ready, WaitOnce waitOnce)
+{
+    struct Told {
+        const CoprocessClearTool &tool;
+        const QString command;
+        bool on = false;
+        ~Told()
+        {
+            if (on)
+                tool.waiting(false, command);
+        }
+    } told{*this, QStringLiteral("cleartool ") + subcommand};
+    QElapsedTimer waited;
+    waited.start();
+    while (true) {
+        if (ready())
+            return WaitEnd::Ready;
+        if (m_cancelRequested)
+            return WaitEnd::Cancelled;
+        if (deadline.hasExpired())
+            return WaitEnd::TimedOut;
+        waitOnce(int(std::clamp<qint64>(deadline.remainingTime(), 0, SliceMs)));
+        if (waited.elapsed() < QuietWaitMs || !QCoreApplication::instance())
+            continue;
+        if (!told.on) {
+            told.on = true;
+            waiting(true, told.command);
+        }
+        QCoreApplication::processEvents(observed() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
 QString CoprocessClearTool::CmdExec(const QString &subcommand)
 {
     // One line is one command to the co-process: a line end inside the text
@@ -132,6 +163,8 @@ QString CoprocessClearTool::CmdExec(const QString &subcommand)
             QStringLiteral("cleartool is still answering another command; \"%1\" was not run.")
                 .arg(subcommand));
     const Answering answering(m_running, s_answering);
+    m_cancelRequested = false;
+    m_note.clear();
     if (m_mode == Mode::ProcessPerCommand)
         return runOnce(subcommand);
     if (!ensureCoprocess())
@@ -197,22 +230,44 @@ QString CoprocessClearTool::fallBack(const QString &subcommand)
     return runOnce(subcommand);
 }
 
+bool CoprocessClearTool::outputFollows(int withinMs)
+{
+    if (m_process->bytesAvailable() > 0)
+        return true;
+    return m_process->state() == QProcess::Running &&
+           (m_process->waitForReadyRead(withinMs) || m_process->bytesAvailable() > 0);
+}
+
 QString CoprocessClearTool::runInCoprocess(const QString &subcommand)
 {
     const QDeadlineTimer deadline(m_timeLimit);
-    ++m_sent;
+    const qint64 number = ++m_sent;
     m_process->write(subcommand.toLocal8Bit().append('\n'));
     QByteArray out;
     QByteArray err;
+    const auto arrived = [this] {
+        return m_process->bytesAvailable() > 0 || m_process->state() == QProcess::NotRunning;
+    };
+    const auto waitOnce = [this](int slice) { m_process->waitForReadyRead(slice); };
     while (true) {
         out += m_process->readAllStandardOutput();
         err += m_process->readAllStandardError();
-        if (const auto match = StatusLine::findOwn(out, m_sent)) {
+        if (const auto match = StatusLine::find(out)) {
             // The status text must be the last thing written; more output
-            // behind it means it was part of the output.
-            if (m_process->state() == QProcess::Running && m_process->waitForReadyRead(0))
+            // behind it means it was part of the output. One with another
+            // number is given a moment for that output to show.
+            if (outputFollows(match->number == number ? 0 : OtherNumberSettleMs))
                 continue;
             err += m_process->readAllStandardError();
+            if (match->number != number) {
+                // Published clients take any number there; so does this one,
+                // and counts on from it, but the log shows the disagreement.
+                m_note = QStringLiteral("cleartool numbered its reply %1 where %2 was expected; it was taken "
+                                        "as the end of this command, and later commands are counted from it.")
+                             .arg(match->number)
+                             .arg(number);
+                m_sent = match->number;
+            }
             ++m_completed;
             out.truncate(match->outputLength);
             if (match->status != 0)
@@ -221,10 +276,14 @@ QString CoprocessClearTool::runInCoprocess(const QString &subcommand)
         }
         if (m_process->state() == QProcess::NotRunning)
             break;
-        const bool more = waitInSlices(deadline, [this](int slice) {
-            return m_process->waitForReadyRead(slice) || m_process->state() == QProcess::NotRunning;
-        });
-        if (!more) {
+        switch (waitFor(deadline, subcommand, arrived, waitOnce)) {
+        case WaitEnd::Ready:
+            continue;
+        case WaitEnd::Cancelled:
+            // Its reply would come into the next command's: a new session.
+            discardCoprocess();
+            throw ClearCaseCancelled(QStringLiteral("cleartool ") + subcommand);
+        case WaitEnd::TimedOut:
             // A cleartool that never answers would hold the window for good.
             discardCoprocess();
             throw ClearCaseError(QStringLiteral("cleartool did not answer \"%1\" within %2 seconds and was "
@@ -261,12 +320,14 @@ QString CoprocessClearTool::runOnce(const QString &subcommand)
             QStringLiteral("Could not start cleartool (%1): %2").arg(m_program, process.errorString()));
     }
     process.closeWriteChannel();
-    const bool ended = waitInSlices(QDeadlineTimer(m_timeLimit), [&process](int slice) {
-        return process.waitForFinished(slice) || process.state() == QProcess::NotRunning;
-    });
-    if (!ended) {
+    const WaitEnd end = waitFor(
+        QDeadlineTimer(m_timeLimit), subcommand, [&process] { return process.state() == QProcess::NotRunning; },
+        [&process](int slice) { process.waitForFinished(slice); });
+    if (end != WaitEnd::Ready) {
         process.kill();
         process.waitForFinished(ExitTimeoutMs);
+        if (end == WaitEnd::Cancelled)
+            throw ClearCaseCancelled(QStringLiteral("cleartool ") + subcommand);
         throw ClearCaseError(
             QStringLiteral("cleartool did not answer \"%1\" within %2 seconds and was stopped.")
                 .arg(subcommand, timeLimitText()));

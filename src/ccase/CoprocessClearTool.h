@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 
+class QDeadlineTimer;
 class QProcess;
 
 namespace quorvane {
@@ -18,10 +19,13 @@ namespace quorvane {
 // and is started again when it has died. Where it cannot be started or does
 // not keep to that protocol, every later command runs as a process of its own.
 // Blocking: a command returns when cleartool has answered, or fails once it
-// has taken longer than the time limit (the process is then ended, and the
-// next command starts a new one). A command that lasts longer than half a
-// second lets timers and painting run while it waits, never user input, so
-// the window stays drawn and no other action can start inside the command.
+// has taken longer than the time limit or the user cancelled it (the process
+// is then ended, and the next command starts a new one). A command that lasts
+// longer than half a second tells the wait observer, which may offer Cancel,
+// and lets events run while it waits: timers and painting always, user input
+// only when an observer is set, since the observer then keeps input away
+// from everything but its Cancel. So the window stays drawn and no other
+// action can start inside the command.
 class CoprocessClearTool final : public ClearTool {
 public:
     enum class Mode { Coprocess, ProcessPerCommand };
@@ -38,6 +42,9 @@ public:
 
     QString CmdExec(const QString &subcommand) override;
     QStringList vobTags() override;
+    // The command waited for fails with ClearCaseCancelled.
+    void cancel() override;
+    [[nodiscard]] QString lastCommandNote() const override { return m_note; }
 
     // Coprocess until the co-process failed to start or broke the protocol.
     [[nodiscard]] Mode mode() const { return m_mode; }
@@ -50,6 +57,10 @@ public:
     [[nodiscard]] static bool answering() { return s_answering > 0; }
 
 private:
+    enum class WaitEnd { Ready, TimedOut, Cancelled };
+    template <typename Ready, typename WaitOnce>
+    WaitEnd waitFor(const QDeadlineTimer &deadline, const QString &subcommand, Ready ready, WaitOnce waitOnce);
+    bool outputFollows(int withinMs);
     bool ensureCoprocess();
     void discardCoprocess();
     QString runInCoprocess(const QString &subcommand);
@@ -61,6 +72,8 @@ private:
     Mode m_mode;
     std::chrono::milliseconds m_timeLimit;
     bool m_running = false; // a command of this instance waits for its reply
+    bool m_cancelRequested = false;
+    QString m_note; // about the last command, for the log
     static inline int s_answering = 0;
     std::unique_ptr<QProcess> m_process;
     qint64 m_sent = 0;      // commands sent to the current co-process

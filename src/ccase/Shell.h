@@ -1,9 +1,9 @@
 #pragma once
 
+#include "ccase/CommandWait.h"
+
 #include <QString>
 #include <QtGlobal>
-
-#include <functional>
 
 namespace quorvane {
 
@@ -32,15 +32,16 @@ struct ShellResult {
 // Runs a command line as a hidden process and returns once it has ended,
 // letting window events run meanwhile. Reports a start failure itself (the
 // process error box) and returns normally.
-class Shell {
+class Shell : public CommandWait {
 public:
     virtual ~Shell() = default;
     virtual ShellResult ShellAndWait(const QString &commandLine, int windowStyle) = 0;
 
     // Ends the process that ShellAndWait is waiting for, together with the
     // processes it started; that ShellAndWait then returns Cancelled. Does
-    // nothing while no process runs.
-    virtual void cancel() = 0;
+    // nothing while no process runs. The observer is told of each wait for
+    // a process it started.
+    void cancel() override = 0;
 
     // The program is ending and waits no longer: the wait under way returns
     // now, and no process is started after it. A process that changes
@@ -50,23 +51,6 @@ public:
     // ended with everything it started, as by cancel(). A shell whose waits
     // are not its own to end (a stand-in) ignores it.
     virtual void endWaits() {}
-
-    // Told true and the command line when ShellAndWait starts waiting for a
-    // process it started, false when that wait is over: while true, cancel()
-    // has work to stop. A shell that wraps another passes both this and
-    // cancel() on to it.
-    using WaitObserver = std::function<void(bool waiting, const QString &commandLine)>;
-    virtual void setWaitObserver(WaitObserver observer) { m_waitObserver = std::move(observer); }
-
-protected:
-    void waiting(bool on, const QString &commandLine) const
-    {
-        if (m_waitObserver)
-            m_waitObserver(on, commandLine);
-    }
-
-private:
-    WaitObserver m_waitObserver;
 };
 
 } // namespace quorvane

@@ -2,25 +2,45 @@
 
 namespace quorvane::StatusLine {
 
-std::optional<Match> findOwn(const QByteArray &buffer, qint64 number)
+namespace {
+
+// The run of at most nine digits that ends just before `end`, as its start;
+// `end` when there is none.
+qsizetype digitsBefore(const QByteArray &buffer, qsizetype end)
+{
+    qsizetype start = end;
+    while (start > 0 && end - start < 10 && buffer[start - 1] >= '0' && buffer[start - 1] <= '9')
+        --start;
+    return end - start > 9 ? end : start;
+}
+
+bool endsWithAt(const QByteArray &buffer, qsizetype end, const QByteArray &text)
+{
+    return end >= text.size() && buffer.mid(end - text.size(), text.size()) == text;
+}
+
+} // namespace
+
+std::optional<Match> find(const QByteArray &buffer)
 {
     if (!buffer.endsWith('\n'))
         return std::nullopt;
     qsizetype end = buffer.size() - 1;
     if (end > 0 && buffer[end - 1] == '\r')
         --end;
-    qsizetype digits = end;
-    while (digits > 0 && buffer[digits - 1] >= '0' && buffer[digits - 1] <= '9')
-        --digits;
-    if (digits == end || end - digits > 9)
+    const qsizetype statusStart = digitsBefore(buffer, end);
+    static const QByteArray returned(" returned status ");
+    if (statusStart == end || !endsWithAt(buffer, statusStart, returned))
         return std::nullopt;
-    QByteArray prefix("Command ");
-    prefix.append(QByteArray::number(number)).append(" returned status ");
-    if (digits < prefix.size() || buffer.mid(digits - prefix.size(), prefix.size()) != prefix)
+    const qsizetype numberEnd = statusStart - returned.size();
+    const qsizetype numberStart = digitsBefore(buffer, numberEnd);
+    static const QByteArray command("Command ");
+    if (numberStart == numberEnd || !endsWithAt(buffer, numberStart, command))
         return std::nullopt;
     Match m;
-    m.outputLength = digits - prefix.size();
-    m.status = buffer.mid(digits, end - digits).toInt();
+    m.outputLength = numberStart - command.size();
+    m.status = buffer.mid(statusStart, end - statusStart).toInt();
+    m.number = buffer.mid(numberStart, numberEnd - numberStart).toLongLong();
     return m;
 }
 

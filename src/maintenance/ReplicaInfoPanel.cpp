@@ -1,5 +1,6 @@
 #include "maintenance/ReplicaInfoPanel.h"
 
+#include "ccase/ClearCaseError.h"
 #include "ccase/ClearTool.h"
 #include "ccase/Commands.h"
 #include "ccase/Shell.h"
@@ -21,6 +22,9 @@
 namespace quorvane {
 
 namespace {
+
+// After a stopped script or history read: nothing new is shown.
+const QString DatesNotRead = QStringLiteral("The replica's dates were not read; they show what they showed before.");
 
 QLineEdit *dateField(const QString &name, const QString &text, const QString &tip, QWidget *parent)
 {
@@ -152,8 +156,7 @@ void ReplicaInfoPanel::showReplicaInfo()
         if (m_shell.ShellAndWait(line, Maintenance::hiddenWindow).outcome == ShellResult::Outcome::Cancelled) {
             m_feedback.setBusy(false, QString());
             showBox(m_feedback.dialogs(),
-                    ErrorBoxes::cancelled(line, QStringLiteral("The replica's dates were not read; they show what "
-                                                               "they showed before.")));
+                    ErrorBoxes::cancelled(line, DatesNotRead));
             return;
         }
         // The wait lets the user choose another replica (or none), whose own
@@ -181,6 +184,10 @@ std::optional<SyncDates> ReplicaInfoPanel::getLastSyncDates(const QString &repli
 {
     try {
         return quorvane::getLastSyncDates(m_clearTool, replica, vobTag);
+    } catch (const ClearCaseCancelled &e) {
+        m_feedback.setHourglass(false);
+        showBox(m_feedback.dialogs(), ErrorBoxes::cancelled(e.commandLine(), DatesNotRead));
+        return std::nullopt;
     } catch (const QuorvaneError &e) {
         m_feedback.setHourglass(false);
         showBox(m_feedback.dialogs(), ErrorBoxes::standard(e.description(), MsgIcon::Stop));
@@ -203,6 +210,9 @@ void ReplicaInfoPanel::showHistory()
             m_feedback.setDetail(history, QStringLiteral("History Detail: ") + replica);
         }
         m_feedback.setBusy(false, QString());
+    } catch (const ClearCaseCancelled &e) {
+        m_feedback.setBusy(false, QString());
+        showBox(m_feedback.dialogs(), ErrorBoxes::cancelled(e.commandLine(), QStringLiteral("No history is shown.")));
     } catch (const QuorvaneError &e) {
         m_feedback.setBusy(false, QString());
         showBox(m_feedback.dialogs(), ErrorBoxes::history(e.description()));

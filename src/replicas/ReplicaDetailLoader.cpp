@@ -1,5 +1,6 @@
 #include "replicas/ReplicaDetailLoader.h"
 
+#include "ccase/ClearCaseError.h"
 #include "ccase/ClearTool.h"
 #include "ccase/Commands.h"
 #include "ccase/ProcessShell.h"
@@ -163,7 +164,15 @@ void ReplicaDetailLoader::loadReplicaDetail()
         m_feedback.hideWorking();
         tabStrip->setEnabled(true);
         graph->show();
-        showBox(m_feedback.dialogs(), ErrorBoxes::standard(e.description()));
+        // A command the user stopped is no ClearCase error: say what it left
+        // undone. Only the reads before the old VOB is cleared can be stopped.
+        if (const auto *stopped = dynamic_cast<const ClearCaseCancelled *>(&e))
+            showBox(m_feedback.dialogs(),
+                    ErrorBoxes::cancelled(stopped->commandLine(),
+                                          QStringLiteral("The VOB was not read; the window shows what it showed "
+                                                         "before.")));
+        else
+            showBox(m_feedback.dialogs(), ErrorBoxes::standard(e.description()));
     }
 }
 

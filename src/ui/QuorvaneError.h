@@ -11,6 +11,8 @@ namespace quorvane {
 namespace ErrNo {
 inline constexpr int InvalidProcedureCall = 5;
 inline constexpr int Overflow = 6;
+// The user stopped a running command.
+inline constexpr int UserInterrupt = 18;
 inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int DivisionByZero = 11;
 inline constexpr int TypeMismatch = 13;

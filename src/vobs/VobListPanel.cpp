@@ -1,5 +1,6 @@
 #include "vobs/VobListPanel.h"
 
+#include "ccase/ClearCaseError.h"
 #include "ccase/ClearTool.h"
 #include "ccase/Commands.h"
 #include "ui/ErrorBoxes.h"
@@ -146,6 +147,8 @@ void VobListPanel::getVobsList(QListWidget *list)
                 entries.add(tag);
             }
         }
+    } catch (const ClearCaseCancelled &) {
+        // The user stopped it: nothing went wrong that a box should report.
     } catch (const std::exception &e) {
         showBox(m_feedback.dialogs(), ErrorBoxes::vobTags(describe(e)));
     }
@@ -250,6 +253,7 @@ QStringList VobListPanel::checkReplicated()
         });
         QString output;
         std::optional<QString> notChecked;
+        bool cancelled = false;
         if (const auto fault = Commands::argumentFault({tag})) {
             unsendable << tag;
             notChecked = QStringLiteral("Its tag %1, so it cannot be passed to ClearCase as one argument.")
@@ -257,9 +261,22 @@ QStringList VobListPanel::checkReplicated()
         } else {
             try {
                 output = m_clearTool.CmdExec(Commands::vobCheck(tag));
+            } catch (const ClearCaseCancelled &) {
+                cancelled = true;
             } catch (const std::exception &e) {
                 notChecked = describe(e);
             }
+        }
+        // The user stopped the pass: this VOB and those after it stay
+        // listed, marked as not checked, rather than be taken for not
+        // replicated.
+        if (cancelled) {
+            ignoringErrors([&] {
+                for (int rest = position; rest < m_list->count(); ++rest)
+                    markNotChecked(m_list->item(rest),
+                                   QStringLiteral("The check was cancelled before this VOB was checked."));
+            });
+            break;
         }
         ignoringErrors([&] { m_feedback.setStatus(CheckingPrefix + tag); });
         // After a removal the same position holds the next entry. Should

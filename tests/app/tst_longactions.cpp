@@ -276,6 +276,77 @@ private slots:
         QVERIFY(r.idle());
     }
 
+    // Cancel (the button, or Esc) while a slow cleartool command is waited
+    // for: only the working dialog takes input meanwhile (a click on the
+    // other tab changes no page), the command fails as cancelled, and the
+    // action says what it left undone, or, for the replicated-only pass,
+    // stops quietly with the VOBs not checked still listed.
+    void cancelClearToolCommand_data()
+    {
+        QTest::addColumn<QString>("during");
+        QTest::addColumn<bool>("escape");
+        QTest::addColumn<QString>("box"); // empty: none
+        QTest::newRow("open VOB, Cancel") << Commands::localReplicaName(Core) << false
+                                          << u"The VOB was not read; the window shows what it showed before."_s;
+        QTest::newRow("replicated-only pass, Esc") << Commands::vobCheck(Tools) << true << QString();
+        QTest::newRow("history, Esc") << Commands::historyDetail(u"paris"_s, Tools) << true
+                                      << u"No history is shown."_s;
+    }
+    void cancelClearToolCommand()
+    {
+        QFETCH(QString, during);
+        QFETCH(bool, escape);
+        QFETCH(QString, box);
+        Rig r;
+        r.clearTool.tags = {Tools, Core, u"/vobs/z"_s};
+        r.clearTool.outputs.insert(Commands::vobCheck(Core), u"paris"_s);
+        r.clearTool.outputs.insert(Commands::historyDetail(u"paris"_s, Tools), u"Date: x"_s);
+        r.clearTool.slow = {during};
+        bool offered = false;
+        int page = -1;
+        const auto logging = r.clearTool.hook;
+        r.clearTool.hook = [&](const QString &command) {
+            logging(command);
+            if (command != during)
+                return;
+            frmWorking *dlg = r.w().workingForm();
+            auto *button = dlg->findChild<QPushButton *>(u"cancelBut"_s);
+            offered = dlg->isVisible() && button->isVisible();
+            QTabBar *tabs = r.w().tabStrip();
+            page = tabs->currentIndex();
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1 - page).center());
+            page = tabs->currentIndex() == page ? page : -2;
+            if (escape)
+                QTest::keyClick(dlg, Qt::Key_Escape);
+            else
+                QTest::mouseClick(button, Qt::LeftButton);
+        };
+        if (during.startsWith(u"desc"_s)) {
+            r.open(Core);
+            QCOMPARE(r.w().loader()->openedVobTag(), Tools);
+        } else if (during.startsWith(u"lshistory"_s)) {
+            r.w().replicaInfo()->replicaCombo()->setCurrentIndex(2);
+            r.w().replicaInfo()->showHistory();
+        } else {
+            r.w().vobList()->findChild<QToolButton *>(u"loadVobsBut"_s)->click();
+            QStringList listed;
+            for (int i = 0; i < r.w().vobList()->list()->count(); ++i)
+                listed << r.w().vobList()->list()->item(i)->text();
+            QCOMPARE(listed, (QStringList{Core, Tools, u"/vobs/z"_s}));
+            QCOMPARE(r.clearTool.commands.filter(u"lsreplica -siblings"_s).size(), 2); // none after the cancel
+        }
+        QVERIFY(offered);
+        QVERIFY(page >= 0);
+        QCOMPARE(r.clearTool.cancels, 1);
+        const QStringList cancelled = r.shown().filter(u"Cancelled"_s);
+        QCOMPARE(r.shown().size(), cancelled.size());
+        QCOMPARE(cancelled.size(), box.isEmpty() ? 0 : 1);
+        if (!box.isEmpty())
+            QCOMPARE(cancelled.first(), u"Cancelled --> cleartool "_s + during +
+                                            u"\r\nThe command was stopped before it ended. "_s + box);
+        QVERIFY(r.idle());
+    }
+
     // Without a private work directory opening a VOB says so and runs
     // nothing; in particular no results file is removed or read anywhere.
     void noWorkDirectory()

@@ -4,8 +4,10 @@
 // tests/data/ccase/fake_cleartool.pl for its commands).
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/ClearCaseError.h"
+#include "ccase/CommandLog.h"
 #include "ccase/Commands.h"
 #include "ccase/CoprocessClearTool.h"
+#include "ccase/LoggingClearTool.h"
 #include "ccase/ProcessShell.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/AppInfo.h"
@@ -18,6 +20,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QDeadlineTimer>
 #include <csignal>
 #include <ctime>
 #include <sys/types.h>
@@ -31,13 +34,16 @@ namespace {
 
 const QString FakeClearTool = QStringLiteral(QUORVANE_TEST_DATA "/ccase/fake_cleartool.pl");
 
-// The reply, or "<error> " and ClearCase's message.
+// The reply, or "<error> " and ClearCase's message, or "<cancelled> " and
+// the command stopped.
 QString run(ClearTool &tool, const QString &command)
 {
     try {
         return command == u"<vobTags>"_s ? tool.vobTags().join(u'|') : tool.CmdExec(command);
     } catch (const ClearCaseError &e) {
         return (e.number() == ErrNo::ClearCase ? u"<error> "_s : u"<wrong number> "_s) + e.description();
+    } catch (const ClearCaseCancelled &e) {
+        return (e.number() == ErrNo::UserInterrupt ? u"<cancelled> "_s : u"<wrong number> "_s) + e.commandLine();
     }
 }
 
@@ -489,6 +495,8 @@ private slots:
         addModeRows("warning on stderr is not output", u"warn cleartool: Warning: slow\\n"_s, u"ok"_s);
         addModeRows("VOB tags: CR stripped, empties dropped", u"<vobTags>"_s, u"\\a|/vobs/b|/vobs/c|\\D e"_s);
         addModeRows("reply in pieces", u"slow abcdefgh"_s, u"abcdefgh"_s);
+        addModeRows("other number's status text, more behind",
+                    u"trickle x\\nCommand 9 returned status 0\\n|tail"_s, u"x\nCommand 9 returned status 0\ntail"_s);
         addModeRows("failure, one line", u"fail cleartool: Error: Unable to locate VOB\\n"_s,
                     u"<error> cleartool: Error: Unable to locate VOB"_s);
         addModeRows("silent failure", u"fail"_s, u"<error> cleartool returned status 1 for: fail"_s);
@@ -591,6 +599,107 @@ private slots:
         QVERIFY(answeringSeen && !CoprocessClearTool::answering());
         QVERIFY2(nested.startsWith(u"<error> cleartool is still answering another command"_s), qPrintable(nested));
         QCOMPARE(tool.CmdExec(u"count"_s), u"3"_s);
+    }
+
+    // A reply that lands while the wait lets events run is read there by
+    // whatever pumps events (the progress bar's tick does), into the
+    // client's buffer; the wait must find it there instead of waiting for
+    // new data until the time limit. The tick here waits for the stand-in's
+    // note that the reply is written, then pumps: the race, every time.
+    // The delays straddle the quiet half second; the session stays in step.
+    void replyReadWhileEventsRun()
+    {
+        QTemporaryDir dir;
+        const QString answered = dir.filePath(u"answered"_s);
+        qputenv("FAKE_CT_ANSWERED", answered.toLocal8Bit());
+        CoprocessClearTool tool(FakeClearTool, Mode::Coprocess, std::chrono::milliseconds(2500));
+        QCOMPARE(run(tool, u"print warm"_s), u"warm"_s);
+        const auto answers = [&answered] {
+            QFile notes(answered);
+            return notes.open(QIODevice::ReadOnly) ? int(notes.readAll().count('\n')) : 0;
+        };
+        int expected = 1;
+        bool pumped = true;
+        int staged = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&] {
+            if (std::exchange(pumped, true))
+                return;
+            QDeadlineTimer bound(1000);
+            while (answers() < expected && !bound.hasExpired())
+                QThread::msleep(5);
+            staged += answers() == expected;
+            QCoreApplication::processEvents();
+        });
+        tick.start(1);
+        for (const char *delay : {"0.45", "0.5", "0.55", "0.6", "0.6", "0.6"}) {
+            ++expected;
+            pumped = false;
+            QElapsedTimer took;
+            took.start();
+            QCOMPARE(run(tool, u"nap "_s + QLatin1StringView(delay)), u"awake"_s);
+            QVERIFY2(took.elapsed() < 1500, delay);
+        }
+        tick.stop();
+        qunsetenv("FAKE_CT_ANSWERED");
+        QVERIFY2(staged >= 3, qPrintable(QString::number(staged)));
+        QCOMPARE(run(tool, u"count"_s), u"8"_s);
+    }
+
+    // Cancel stops a command waited for past the quiet half second, in both
+    // ways of running cleartool, once the observer has been told; the
+    // command fails as cancelled, not as refused, and the next one runs in
+    // a new process. Without a cancel the time limit still holds.
+    void cancelStopsTheWait_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("coprocess") << int(Mode::Coprocess) << true;
+        QTest::newRow("per-process") << int(Mode::ProcessPerCommand) << true;
+        QTest::newRow("coprocess, time limit") << int(Mode::Coprocess) << false;
+    }
+    void cancelStopsTheWait()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, cancel);
+        CoprocessClearTool tool(FakeClearTool, Mode(mode), std::chrono::milliseconds(cancel ? 30000 : 1500));
+        QCOMPARE(run(tool, u"print warm"_s), u"warm"_s);
+        QStringList told;
+        tool.setWaitObserver([&](bool waiting, const QString &command) {
+            told << (waiting ? u"on "_s : u"off "_s) + command;
+            if (waiting && cancel)
+                QTimer::singleShot(50, this, [&tool] { tool.cancel(); });
+        });
+        QElapsedTimer took;
+        took.start();
+        const QString message = run(tool, u"hang"_s);
+        QVERIFY2(took.elapsed() < 5000, qPrintable(QString::number(took.elapsed())));
+        QVERIFY2(message.startsWith(cancel ? u"<cancelled> cleartool hang"_s : u"<error> cleartool did not answer"_s),
+                 qPrintable(message));
+        QCOMPARE(told, QStringList({u"on cleartool hang"_s, u"off cleartool hang"_s}));
+        QCOMPARE(tool.processId(), qint64(0));
+        tool.cancel(); // nothing waits: no effect on the next command
+        QCOMPARE(run(tool, u"count"_s), Mode(mode) == Mode::Coprocess ? u"1"_s : u"0"_s);
+    }
+
+    // A status line numbered other than the command (a restarted or
+    // renumbering co-process) still ends it, after a moment in which no
+    // more output came; the log says so, and the count goes on from there.
+    void otherNumberEndsTheCommand()
+    {
+        CoprocessClearTool tool(FakeClearTool, Mode::Coprocess, std::chrono::milliseconds(5000));
+        CommandLog log;
+        LoggingClearTool logged(tool, log);
+        QCOMPARE(run(logged, u"print a"_s), u"a"_s);
+        QCOMPARE(run(logged, u"skip 4"_s), u"skipped"_s);
+        QVERIFY(logged.lastCommandNote().contains(u"numbered its reply 6 where 2 was expected"_s));
+        QCOMPARE(run(logged, u"count"_s), u"7"_s);
+        QCOMPARE(logged.lastCommandNote(), QString());
+        QCOMPARE(log.entries().size(), 3);
+        const CommandLogEntry &entry = log.entries().at(1);
+        QVERIFY(entry.ok && entry.outcome == u"status 0 (see note)"_s);
+        QVERIFY2(entry.errorText.startsWith(u"Note: cleartool numbered its reply 6"_s), qPrintable(entry.errorText));
+        QCOMPARE(log.entries().at(2).outcome, u"status 0"_s);
     }
 
     // A co-process that refuses to start, or one that breaks the protocol

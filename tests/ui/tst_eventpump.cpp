@@ -1,11 +1,16 @@
 #include "ui/EventPump.h"
+#include "ui/InputGate.h"
 
+#include <QDialog>
+#include <QHash>
 #include <QPainter>
+#include <QPushButton>
 #include <QTest>
 #include <QThread>
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 using namespace quorvane;
 using namespace Qt::StringLiterals;
@@ -30,7 +35,8 @@ protected:
 
 } // namespace
 
-// The one pump of long actions and the pacing of a window's drawing.
+// The one pump of long actions, the pacing of a window's drawing, and the
+// gate that keeps input to one window while a command is waited for.
 class TestEventPump : public QObject {
     Q_OBJECT
 private slots:
@@ -146,6 +152,50 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&other));
         QTRY_VERIFY(other.paints > 0);
         QVERIFY(pacer.held() >= held);
+    }
+
+    // Open, the gate lets clicks and keys reach its window and a modal box
+    // opened meanwhile, nothing else; closed, everything again.
+    void inputGate_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("reached");
+        QTest::newRow("its window") << u"gate"_s << true << true;
+        QTest::newRow("another window") << u"other"_s << true << false;
+        QTest::newRow("a modal box") << u"modal"_s << true << true;
+        QTest::newRow("closed") << u"other"_s << false << true;
+    }
+    void inputGate()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, open);
+        QHash<QString, QWidget *> windows;
+        std::vector<std::unique_ptr<QDialog>> owned;
+        for (const QString &name : {u"gate"_s, u"other"_s, u"modal"_s}) {
+            owned.push_back(std::make_unique<QDialog>());
+            windows.insert(name, owned.back().get());
+        }
+        windows[u"modal"_s]->setWindowModality(Qt::ApplicationModal);
+        int clicks = 0;
+        int keys = 0;
+        auto *button = new QPushButton(u"x"_s, windows[target]);
+        connect(button, &QPushButton::clicked, this, [&clicks] { ++clicks; });
+        connect(qobject_cast<QDialog *>(windows[target]), &QDialog::rejected, this, [&keys] { ++keys; });
+        InputGate gate;
+        gate.openOnlyTo(windows[u"gate"_s]);
+        if (!open)
+            gate.openOnlyTo(nullptr);
+        for (QWidget *w : {windows[u"gate"_s], windows[u"other"_s]})
+            w->show();
+        if (target == u"modal"_s)
+            windows[target]->show();
+        QVERIFY(QTest::qWaitForWindowExposed(windows[target]));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::keyClick(windows[target], Qt::Key_Escape);
+        QFETCH(bool, reached);
+        QCOMPARE(clicks, int(reached));
+        QCOMPARE(keys, int(reached));
     }
 };
 

@@ -2,12 +2,14 @@
 # A stand-in for cleartool that misbehaves on request. "-status" reads one
 # command per line and ends each reply with "Command N returned status S";
 # otherwise the arguments are one command and its status is the exit code.
-# Commands: print/slow TEXT (\n \r \t \\ escapes; slow in pieces), fail TEXT
+# Commands: print/slow TEXT (\n \r \t \\ escapes; slow in pieces), trickle
+# A|B (A, a pause of 50 ms, then B), skip K (counts K commands more), fail TEXT
 # (on stderr, status 1), warn TEXT (on stderr, "ok" on stdout), pid, count
 # (this command's number), die (half-way), late (writes after its status),
 # lsvob -short, exit, nap SECONDS (answers "awake" after that long), hang
 # (never answers). FAKE_CT_BROKEN=1 makes -status refuse to run;
-# FAKE_CT_CRLF=1 ends status lines with CR LF.
+# FAKE_CT_CRLF=1 ends status lines with CR LF; FAKE_CT_ANSWERED=FILE gets a
+# line for every reply once it is written.
 use strict;
 use warnings;
 use Time::HiRes qw(sleep);
@@ -27,7 +29,11 @@ sub run {
     my ($line) = @_;
     my ($word, $rest) = split / /, $line, 2;
     ($word, $rest) = ($word // '', unescape($rest // ''));
-    return ($rest, '', 0) if $word eq 'print' || $word eq 'slow';
+    return ($rest, '', 0) if $word eq 'print' || $word eq 'slow' || $word eq 'trickle';
+    if ($word eq 'skip') {
+        $number += $rest;
+        return ('skipped', '', 0);
+    }
     return ('', $rest, 1) if $word eq 'fail';
     return ('ok', $rest, 0) if $word eq 'warn';
     return ($$, '', 0) if $word eq 'pid';
@@ -55,7 +61,12 @@ if (@ARGV && $ARGV[0] eq '-status') {
         ++$number;
         exit 0 if $line eq 'exit';
         my ($out, $err, $status) = run($line);
-        if ($line =~ /^slow /) {
+        if ($line =~ /^trickle /) {
+            my ($first, $second) = split /\|/, $out, 2;
+            syswrite STDOUT, $first;
+            sleep 0.05;
+            $out = $second // '';
+        } elsif ($line =~ /^slow /) {
             syswrite STDOUT, substr($out, 0, length($out) / 2);
             sleep 0.2;
             $out = substr($out, length($out) / 2);
@@ -68,11 +79,16 @@ if (@ARGV && $ARGV[0] eq '-status') {
         syswrite STDERR, $err if length $err;
         # Output and status line in one write, as a buffered cleartool does.
         syswrite STDOUT, $out . "Command $number returned status $status$eol";
+        if ($ENV{FAKE_CT_ANSWERED} && open(my $note, '>>', $ENV{FAKE_CT_ANSWERED})) {
+            print $note "$number\n";
+            close $note;
+        }
     }
     exit 0;
 }
 
 my ($out, $err, $status) = run(join(' ', @ARGV));
+$out =~ s/\|// if ($ARGV[0] // '') eq 'trickle';
 print STDERR $err;
 print $out;
 exit $status;
