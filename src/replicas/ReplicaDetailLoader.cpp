@@ -5,6 +5,7 @@
 #include "ccase/ProcessShell.h"
 #include "ccase/Shell.h"
 #include "graph/GraphView.h"
+#include "graph/mSite.h"
 #include "maintenance/ReplicaFieldsPanel.h"
 #include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
@@ -147,8 +148,13 @@ void ReplicaDetailLoader::loadReplicaDetail()
                                          QStringLiteral("get_replica_info.pl wrote no results"));
                 epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
                 epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
-                if (m_diagnosis)
-                    m_diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName());
+                if (m_diagnosis) {
+                    QStringList replicas;
+                    for (const mSite &site : graph->allSites())
+                        replicas << site.replicaName;
+                    m_diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName(),
+                                         replicas);
+                }
             }
         }
 
