@@ -136,7 +136,9 @@ void ReplicaDetailLoader::loadReplicaDetail()
             const QString line = Commands::replicaInfoScript(m_scriptPath, tag);
             const ShellResult script = m_shell.ShellAndWait(line, 0);
             if (script.outcome == ShellResult::Outcome::Cancelled) {
-                // Half-written results must not pass for the VOB's matrices.
+                // Half-written results must not pass for the VOB's matrices,
+                // nor what cleaning kept of the VOB before for this one's.
+                epochView->blankGrids();
                 showBox(m_feedback.dialogs(),
                         ErrorBoxes::cancelled(line, QStringLiteral("The epoch matrices were not read; open the VOB "
                                                                    "again to see them.")));

@@ -87,7 +87,8 @@ private slots:
     void resultLine();
     void diagnosisGuidesTheRepair();
     void fieldsResetOnAnotherVobOnly();
-    void emptyGridsWhenTheScriptWroteNothing();
+    void loadWithoutMatrices_data();
+    void loadWithoutMatrices();
 };
 
 void tst_ResultsAndLog::logRecordsALoad()
@@ -297,26 +298,65 @@ void tst_ResultsAndLog::fieldsResetOnAnotherVobOnly()
     QCOMPARE(w.findChild<QLineEdit *>(u"vReplicaTxt"_s)->toolTip(), QString());
 }
 
-void tst_ResultsAndLog::emptyGridsWhenTheScriptWroteNothing()
+// A load of another VOB that ends without its matrices shows nothing of the
+// VOB before: empty grids, no findings, no result line of its actions. One
+// whose results name replicas the VOB does not have says so first.
+void tst_ResultsAndLog::loadWithoutMatrices_data()
 {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("boxes"); // a piece of each box
+    QTest::addColumn<QString>("finding");   // the first one
+    QTest::newRow("script wrote nothing") << u"nothing"_s
+                                          << QStringList{u"File not found"_s, u"File not found"_s} << QString();
+    QTest::newRow("script cancelled") << u"cancel"_s << QStringList{u"Cancelled --> ccperl"_s} << QString();
+    QTest::newRow("empty files") << u"empty"_s
+                                 << QStringList{u"no line names a replica"_s, u"no line names a replica"_s}
+                                 << QString();
+    QTest::newRow("another VOB's results")
+        << u"foreign"_s << QStringList{}
+        << u"The results files name replicas this VOB does not have (boston_hub and london): they may be another "
+           "VOB's, and nothing is advised about them."_s;
+}
+
+void tst_ResultsAndLog::loadWithoutMatrices()
+{
+    QFETCH(QString, how);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, finding);
     LoaderFixture f;
     frmMain &w = *f.window;
+    const QString tag = u"/vobs/rome"_s;
     f.addVob(Tools, toolsVob());
-    f.addVob(u"/vobs/noscript"_s, LoaderVob{u"rome"_s, otherVob().listing, {}, {}});
+    LoaderVob rome{u"rome"_s, otherVob().listing, {}, {}};
+    if (how == u"empty"_s)
+        rome.actual = rome.local = {QStringList{}};
+    if (how == u"foreign"_s)
+        rome = {u"rome"_s, otherVob().listing, toolsVob().actual, toolsVob().local};
+    f.addVob(tag, rome);
     f.open(Tools);
     QVERIFY(!findingTexts(w).isEmpty());
     QCOMPARE(gridTexts(w.epochView()->Grid1()).size(), 3);
+    QLabel *result = w.fixFrame()->resultLabel();
+    result->setText(u"multitool syncreplica -export -fship london@/vobs/tools \u2014 done, 10:00:00"_s);
 
     f.dialogs.boxes.clear();
-    f.open(u"/vobs/noscript"_s);
-    // Two "not found" boxes, and grids that show nothing of /vobs/tools.
-    QCOMPARE(f.dialogs.boxes.size(), 2);
+    if (how == u"cancel"_s)
+        f.duringScript = [&] { f.shell.cancel(); };
+    f.open(tag);
+    QCOMPARE(f.dialogs.boxes.size(), boxes.size());
+    for (qsizetype i = 0; i < boxes.size(); ++i)
+        QVERIFY2(f.dialogs.boxes[i].prompt.contains(boxes[i]), qPrintable(f.dialogs.boxes[i].prompt));
+    QVERIFY(result->text().isEmpty());
+    QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:"_s + tag);
+    if (how == u"foreign"_s) {
+        QCOMPARE(findingTexts(w), QStringList{finding});
+        return;
+    }
     for (FlexGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
         QCOMPARE(gridTexts(grid), (QStringList{u","_s, u","_s}));
     QCOMPARE(w.epochView()->actualOutOfSync, QList<bool>(3, false));
     QCOMPARE(w.epochView()->localOutOfSync, QList<bool>(3, false));
     QVERIFY(findingTexts(w).isEmpty());
-    QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:/vobs/noscript"_s);
 }
 
 QTEST_MAIN(tst_ResultsAndLog)
