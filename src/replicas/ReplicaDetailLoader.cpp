@@ -12,7 +12,9 @@
 #include "replicas/FlexGrid.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
+#include "ui/NameWidgets.h"
 #include "ui/QuorvaneError.h"
+#include "ui/ShownName.h"
 #include "vobs/VobListPanel.h"
 
 #include <QCoreApplication>
@@ -76,7 +78,8 @@ void ReplicaDetailLoader::loadReplicaDetail()
         const QString tag = m_controls.vobList->selectedVobTag();
 
         graph->setGMyReplicaName(m_clearTool.CmdExec(Commands::localReplicaName(tag)));
-        m_feedback.setMsg(QStringLiteral("Getting Detail for VOB: ") + tag + QStringLiteral(", please wait.."),
+        m_feedback.setMsg(QStringLiteral("Getting Detail for VOB: ") + ShownName::isolated(ShownName::shortened(tag)) +
+                              QStringLiteral(", please wait.."),
                           QStringLiteral("Working..."));
         const QString listing = m_clearTool.CmdExec(Commands::replicaList(tag));
         // Splitting nothing gives no fields at all (last index -1), not one empty field.
@@ -120,7 +123,7 @@ void ReplicaDetailLoader::loadReplicaDetail()
         m_openedVobTag = tag;
         graph->show();
         QLabel *vobLbl = m_controls.replicaFields->selectedVobLabel();
-        vobLbl->setText(QStringLiteral("VOB:") + tag);
+        NameWidgets::setCaptionAndName(vobLbl, QStringLiteral("VOB:"), tag);
         vobLbl->show();
         QCoreApplication::processEvents();
 

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -87,6 +88,8 @@ private slots:
     void resultLine();
     void diagnosisGuidesTheRepair();
     void fieldsResetOnAnotherVobOnly();
+    void names_data();
+    void names();
     void loadWithoutMatrices_data();
     void loadWithoutMatrices();
 };
@@ -296,6 +299,67 @@ void tst_ResultsAndLog::fieldsResetOnAnotherVobOnly()
     f.open(Other);
     QCOMPARE(texts(), designed);
     QCOMPARE(w.findChild<QLineEdit *>(u"vReplicaTxt"_s)->toolTip(), QString());
+}
+
+// A name of any length leaves the window's width alone: labels show it
+// shortened, with the whole name in their tooltip. A name holding a
+// right-to-left override stands isolated, so that it reverses nothing
+// around it: the caption, the fix's confirmation, the result line.
+void tst_ResultsAndLog::names_data()
+{
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("replica");
+    QTest::addColumn<QString>("shownTag");     // in "VOB:"
+    QTest::addColumn<QString>("shownReplica"); // in the confirmation
+    QTest::addColumn<QString>("shownTarget");  // replica@tag in the result line
+    const QString longTag = u"/vobs/"_s + QString(4090, u't');
+    const QString longName = QString(4096, u'n');
+    QTest::newRow("4 KB tag and name")
+        << longTag << longName << u"/vobs/"_s + QString(46, u't') + u"\u2026"_s + QString(27, u't') << longName
+        << QString(52, u'n') + u"\u2026"_s + QString(27, u't');
+    const QString fsi = u"\u2068"_s, pdi = u"\u2069"_s;
+    QTest::newRow("right-to-left override")
+        << u"/vobs/\u202Esloot"_s << u"lon\u202Edon"_s << fsi + u"/vobs/\u202Esloot"_s + pdi
+        << fsi + u"lon\u202Edon"_s + pdi << fsi + u"lon\u202Edon@/vobs/\u202Esloot"_s + pdi;
+}
+
+void tst_ResultsAndLog::names()
+{
+    QFETCH(QString, tag);
+    QFETCH(QString, replica);
+    QFETCH(QString, shownTag);
+    QFETCH(QString, shownReplica);
+    QFETCH(QString, shownTarget);
+    LoaderFixture f;
+    frmMain &w = *f.window;
+    const QList<QStringList> rows{{u"boston_hub"_s, u"5"_s, u"5"_s}, {replica, u"5"_s, u"5"_s}};
+    f.addVob(tag, LoaderVob{u"boston_hub"_s,
+                            u"boston_hub,2026-05-01,minuteman,boston_hub@x,%1,2026-05-01,thames,boston_hub@x,"_s.arg(
+                                replica),
+                            rows, rows});
+    w.show();
+    f.open(tag);
+    QTabBar *tabs = w.findChild<QTabBar *>();
+    for (int page : {0, 1}) {
+        tabs->setCurrentIndex(page);
+        QApplication::processEvents();
+        // Before: a minimum of 23,860 px and a wish for 63,003.
+        QVERIFY2(w.minimumSizeHint().width() <= 1400 && w.sizeHint().width() <= 2000,
+                 qPrintable(u"page %1: %2, %3"_s.arg(page).arg(w.minimumSizeHint().width()).arg(w.sizeHint().width())));
+    }
+    auto *vob = w.findChild<QLabel *>(u"vSelectedVobLbl"_s);
+    QCOMPARE(vob->text(), u"VOB:"_s + shownTag);
+    QCOMPARE(vob->toolTip(), tag.size() > 100 ? tag : QString());
+
+    FixFrame *frame = w.fixFrame();
+    frame->fixCombo()->setCurrentIndex(1);
+    f.dialogs.boxes.clear();
+    frame->fixOrSync(0);
+    QCOMPARE(f.dialogs.boxes.value(0).prompt,
+             u"You are about to make changes to the Epoch table for replica:"_s + shownReplica +
+                 u"\r\nAre you sure you want to continue?"_s);
+    QVERIFY2(frame->resultLabel()->text().startsWith(u"multitool chepoch -actual "_s + shownTarget + u" \u2014 done"_s),
+             qPrintable(frame->resultLabel()->text().left(200)));
 }
 
 // A load of another VOB that ends without its matrices shows nothing of the
