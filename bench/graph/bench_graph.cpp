@@ -3,7 +3,11 @@
 // replica boxes, the controls freed), setSitesData plus one drawSiteLines,
 // the events posted meanwhile and one repaint, at 36, 100, 400 and 1000 sites. Goal: from each size to
 // the next the cycle grows at most as N^1.3.
-// Usage: bench_graph [RUNS]   (default 7 warm runs per size)
+// A cycle of the small sizes takes a few milliseconds, where the scheduler's
+// and the allocator's hiccups alone move a median by tens of percent: each
+// figure there is the mean of several cycles in a row (about 400 sites'
+// worth), so the 36 -> 100 step reads the same from run to run.
+// Usage: bench_graph [RUNS]   (default 7 warm figures per size)
 #include "GraphBenchSupport.h"
 #include "common/Figures.h"
 #include "graph/GraphView.h"
@@ -13,6 +17,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace quorvane;
@@ -35,8 +40,10 @@ Cycle run(int n, int runs)
     const QStringList fields = bench::replicaFields(bench::numberedNames(n), 5);
 
     Cycle cycle;
-    // Run 0 builds the first graph, with nothing to clean up: not counted.
-    for (int r = 0; r <= runs; ++r) {
+    const int repeats = std::max(1, 400 / n);
+    double clean = 0, build = 0, repaint = 0;
+    // Cycle 0 builds the first graph, with nothing to clean up: not counted.
+    for (int r = 0; r <= runs * repeats; ++r) {
         QElapsedTimer t;
         t.start();
         view.clearAllSites();
@@ -46,12 +53,12 @@ Cycle run(int n, int runs)
             c->addItem(Maintenance::selectReplica());
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        const double clean = double(t.nsecsElapsed()) / 1e9;
+        clean += double(t.nsecsElapsed()) / 1e9;
 
         t.restart();
         view.setSitesData(fields, 4, int(fields.size()) - 1);
         view.drawSiteLines();
-        const double build = double(t.nsecsElapsed()) / 1e9;
+        build += double(t.nsecsElapsed()) / 1e9;
 
         t.restart();
         // What the event loop does after the handler that built the graph:
@@ -59,17 +66,23 @@ Cycle run(int n, int runs)
         // among them) are delivered, then the picture is drawn.
         QCoreApplication::sendPostedEvents();
         view.repaint();
-        const double repaint = double(t.nsecsElapsed()) / 1e9;
-        if (r == 0)
+        repaint += double(t.nsecsElapsed()) / 1e9;
+        if (r == 0) {
+            clean = build = repaint = 0;
             continue;
-        cycle.clean.add(clean);
-        cycle.build.add(build);
-        cycle.repaint.add(repaint);
-        cycle.whole.add(clean + build + repaint);
+        }
+        if (r % repeats != 0)
+            continue;
+        cycle.clean.add(clean / repeats);
+        cycle.build.add(build / repeats);
+        cycle.repaint.add(repaint / repeats);
+        cycle.whole.add((clean + build + repaint) / repeats);
+        clean = build = repaint = 0;
     }
     if (view.allSites().size() != n)
         qFatal("the graph shows %lld sites, not %d", qlonglong(view.allSites().size()), n);
-    std::printf("%5d sites: whole cycle %s\n", n, qPrintable(cycle.whole.text()));
+    std::printf("%5d sites: whole cycle %s, each the mean of %d cycles\n", n, qPrintable(cycle.whole.text()),
+                repeats);
     std::printf("             clean-up %s, build %s, repaint %s\n", qPrintable(cycle.clean.text()),
                 qPrintable(cycle.build.text()), qPrintable(cycle.repaint.text()));
     return cycle;

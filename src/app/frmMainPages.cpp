@@ -99,6 +99,8 @@ void frmMain::buildPages()
     m_loader->setOtherVobOpened([this] {
         m_replicaFields->resetFields();
         m_replicaInfo->resetDates();
+        // What the last action ran was done to the VOB shown before.
+        m_fixFrame->resultLabel()->clear();
     });
     m_fixFrame->setShownVobTag([this] { return m_loader->openedVobTag(); });
 }

@@ -6,6 +6,7 @@
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
 #include "ui/QtColors.h"
+#include "ui/ShownName.h"
 #include "ui/Twips.h"
 #include "ui/TwipsGeometry.h"
 
@@ -229,8 +230,10 @@ void GraphView::setSitesData(const QStringList &siteArray, int dataPerSite, int 
 
             makeSiteControl(Array::Image, k)->show();
             QLabel *label = makeSiteControl(Array::Label, k);
-            label->setText(field);
-            setTwipsSize(label, SiteLayout::labelWidth(field), twipsHeight(label));
+            label->setText(ShownName::shortened(field, 40));
+            if (label->text() != field)
+                label->setToolTip(field);
+            setTwipsSize(label, SiteLayout::labelWidth(label->text()), twipsHeight(label));
             label->show();
             QLabel *marker = makeSiteControl(Array::Marker, k);
             QPalette pal = marker->palette();

@@ -13,6 +13,8 @@
 #include "ui/LongActionGuard.h"
 #include "ui/QtColors.h"
 #include "ui/QuorvaneError.h"
+#include "ui/NameWidgets.h"
+#include "ui/ShownName.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,6 +45,7 @@ QComboBox *replicaCombo(int index, QWidget *parent)
     combo->setObjectName(indexed("dReplicaFixCombo", index));
     combo->setMinimumWidth(200);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    NameWidgets::boundNameCombo(combo);
     combo->addItem(Maintenance::selectReplica());
     QSizePolicy keep = combo->sizePolicy();
     keep.setRetainSizeWhenHidden(true);
@@ -277,7 +280,7 @@ std::optional<QString> FixFrame::prepareFix(const QString &vobTag)
     }
 
     const QString question = QStringLiteral("You are about to make changes to the Epoch table for replica:")
-        + replica + CrLf + QStringLiteral("Are you sure you want to continue?");
+        + ShownName::isolated(replica) + CrLf + QStringLiteral("Are you sure you want to continue?");
     if (m_feedback.dialogs().msgBox(question, MsgButtons::OkCancel, MsgIcon::Exclamation,
                                     QStringLiteral("Fix Epoch..."))
         != MsgResult::Ok)
@@ -340,13 +343,20 @@ bool FixFrame::isShownVob(const QString &vobTag)
 ShellResult FixFrame::runAndReport(const QString &commandLine)
 {
     const ShellResult result = m_shell.ShellAndWait(commandLine, Maintenance::hiddenWindow);
-    const QString line = resultLine(commandLine, result, QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    const QString endedAt = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    const QString line = resultLine(commandLine, result, endedAt);
     const QString shown = m_resultLbl->text();
     m_resultLbl->setText(shown.isEmpty() ? line : shown + QLatin1Char('\n') + line);
+    // The whole lines, when a name in one was shortened.
+    const QString whole = m_resultLbl->toolTip();
+    const QString full = resultLine(commandLine, result, endedAt, false);
+    if (!whole.isEmpty() || full != line)
+        m_resultLbl->setToolTip((whole.isEmpty() ? shown : whole + QLatin1Char('\n')) + full);
     return result;
 }
 
-QString FixFrame::resultLine(const QString &commandLine, const ShellResult &result, const QString &endedAt)
+QString FixFrame::resultLine(const QString &commandLine, const ShellResult &result, const QString &endedAt,
+                             bool shortened)
 {
     QString how = QStringLiteral("done");
     if (!result.succeeded()) {
@@ -356,7 +366,12 @@ QString FixFrame::resultLine(const QString &commandLine, const ShellResult &resu
         if (!reason.isEmpty())
             how += QStringLiteral(": ") + reason;
     }
-    return commandLine.trimmed() + QStringLiteral(" \u2014 ") + how + QStringLiteral(", ") + endedAt;
+    // Each argument stands isolated, so that a name's direction marks
+    // reorder nothing beyond it; a long one is cut in the middle.
+    QStringList arguments = commandLine.trimmed().split(QLatin1Char(' '));
+    for (QString &argument : arguments)
+        argument = ShownName::isolated(shortened ? ShownName::shortened(argument) : argument);
+    return arguments.join(QLatin1Char(' ')) + QStringLiteral(" \u2014 ") + how + QStringLiteral(", ") + endedAt;
 }
 
 void FixFrame::preselect(const Repair &repair)

@@ -60,9 +60,10 @@ public:
     // until the next action starts.
     [[nodiscard]] QLabel *resultLabel() const { return m_resultLbl; }
     // One line of it: the command line, then "done" or how it failed, then
-    // the time it ended.
+    // the time it ended. Long arguments are shortened unless asked not to
+    // (the label's tooltip has them whole).
     [[nodiscard]] static QString resultLine(const QString &commandLine, const ShellResult &result,
-                                            const QString &endedAt);
+                                            const QString &endedAt, bool shortened = true);
 
     // The tag of the VOB whose replicas the window shows (empty: none). Once
     // set, both actions refuse to run when the list's selected VOB differs:

@@ -12,6 +12,8 @@
 #include "ui/LongActionGuard.h"
 #include "ui/QuorvaneError.h"
 
+#include "ui/NameWidgets.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -54,6 +56,7 @@ ReplicaInfoPanel::ReplicaInfoPanel(ClearTool &clearTool, Shell &shell, Feedback 
     m_combo->setObjectName(QStringLiteral("dReplicaCombo"));
     m_combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_combo->setMinimumWidth(220);
+    NameWidgets::boundNameCombo(m_combo);
     m_combo->addItem(Maintenance::selectReplica());
     replicaLbl->setBuddy(m_combo);
 

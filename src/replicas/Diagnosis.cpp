@@ -1,8 +1,15 @@
 #include "replicas/Diagnosis.h"
 
 #include <QHash>
+#include "ui/ShownName.h"
+
+#include <QSet>
+
 #include <algorithm>
+#include <array>
+#include <limits>
 #include <optional>
+#include <vector>
 
 namespace quorvane {
 
@@ -13,6 +20,7 @@ using Count = std::optional<qint64>;
 // How urgent a finding is; lower comes first. Findings of one level keep
 // the order in which the matrices were scanned (rows, then columns).
 enum Level {
+    Mismatch,
     RolledBack,
     NeedsFix,
     UnknownBelief,
@@ -21,12 +29,24 @@ enum Level {
     Normal,
     Harmless,
     InStep,
+    Levels
 };
 
 struct Ranked {
     Level level;
     Finding finding;
 };
+
+// What the findings that lead to one repair have in common.
+struct RepairUse {
+    qsizetype total = 0;
+    std::array<qsizetype, Levels> atLevel{};
+};
+
+QString repairKey(const Repair &repair)
+{
+    return QString::number(int(repair.kind)) + QLatin1Char('\n') + repair.replica;
+}
 
 Count cellCount(const EpochTable &table, qsizetype row, qsizetype col)
 {
@@ -38,11 +58,24 @@ Count cellCount(const EpochTable &table, qsizetype row, qsizetype col)
     const QString &text = cells[col];
     // Only plain digits: a sign or blanks would already mean the script
     // wrote something other than an epoch number.
-    if (text.isEmpty() || !std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); }))
+    if (text.isEmpty())
         return std::nullopt;
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok);
-    return ok ? Count(value) : std::nullopt;
+    qint64 value = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < u'0' || u > u'9') {
+            // Digits of other scripts pass the test but not the conversion.
+            if (!std::all_of(text.cbegin(), text.cend(), [](QChar d) { return d.isDigit(); }))
+                return std::nullopt;
+            bool ok = false;
+            value = text.toLongLong(&ok);
+            return ok ? Count(value) : std::nullopt;
+        }
+        if (value > (std::numeric_limits<qint64>::max() - (u - u'0')) / 10)
+            return std::nullopt;
+        value = value * 10 + (u - u'0');
+    }
+    return value;
 }
 
 QString joined(const QStringList &names)
@@ -62,22 +95,67 @@ QString changes(const QString &origin)
     return origin + QStringLiteral("'s changes");
 }
 
+// Where a table keeps what it says about each name: the row is the last
+// line of that name (as the grid's rows are looked up), the column the
+// first heading of it.
+struct Lookup {
+    explicit Lookup(const EpochTable &table)
+    {
+        rows.reserve(table.names.size());
+        cols.reserve(table.names.size());
+        for (qsizetype i = 0; i < table.names.size(); ++i) {
+            rows.insert(table.names[i], i);
+            if (!cols.contains(table.names[i]))
+                cols.insert(table.names[i], i);
+        }
+    }
+    [[nodiscard]] qsizetype row(const QString &name) const { return rows.value(name, -1); }
+    [[nodiscard]] qsizetype col(const QString &name) const { return cols.value(name, -1); }
+
+    QHash<QString, qsizetype> rows;
+    QHash<QString, qsizetype> cols;
+};
+
+// A square of counts, one per pair of the diagnosed names, read once from
+// the tables' texts; -1 is unknown.
+class Square {
+public:
+    void resize(qsizetype n) { m_n = n, m_cells.assign(size_t(n * n), -1); }
+    [[nodiscard]] Count at(qsizetype row, qsizetype col) const
+    {
+        const qint64 v = m_cells[size_t(row * m_n + col)];
+        return v < 0 ? std::nullopt : Count(v);
+    }
+    void set(qsizetype row, qsizetype col, Count c) { m_cells[size_t(row * m_n + col)] = c ? *c : -1; }
+
+private:
+    qsizetype m_n = 0;
+    std::vector<qint64> m_cells;
+};
+
 class Diagnoser {
 public:
-    Diagnoser(const EpochTable &actual, const EpochTable &local, QString localReplica)
-        : m_actual(actual), m_local(local), m_me(std::move(localReplica))
+    Diagnoser(const EpochTable &actual, const EpochTable &local, QString localReplica, const QStringList &vobReplicas)
+        : m_actual(actual)
+        , m_local(local)
+        , m_me(std::move(localReplica))
+        , m_vobReplicas(vobReplicas)
+        , m_actualAt(actual)
+        , m_localAt(local)
     {
         m_names = actual.names.isEmpty() ? local.names : actual.names;
-        for (qsizetype i = 0; i < local.names.size(); ++i)
-            m_localRow.insert(local.names[i], i);
-        for (qsizetype i = 0; i < actual.names.size(); ++i)
-            m_actualRow.insert(actual.names[i], i);
     }
 
     QList<Finding> run()
     {
         if (m_names.isEmpty())
             return {};
+        const bool allTheVobs = checkNames();
+        if (!allTheVobs && m_names.size() <= 1)
+            return result();
+        m_shown.reserve(m_names.size());
+        for (const QString &name : std::as_const(m_names))
+            m_shown << ShownName::isolated(name);
         if (m_actual.names.isEmpty()) {
             // Without the replicas' own rows nothing can be said about what
             // they hold; the belief alone would read as every site unreachable.
@@ -88,15 +166,17 @@ public:
         }
         if (m_names.size() == 1) {
             add(InStep,
-                m_names.first() +
+                m_shown.first() +
                     QStringLiteral(" is the only replica of this VOB: there is nothing to keep in step."));
             return result();
         }
+        readCounts();
         checkRows();
         checkColumns();
         checkLocalTable();
-        if (m_findings.isEmpty() || std::all_of(m_findings.cbegin(), m_findings.cend(),
-                                                [](const Ranked &r) { return r.level == Unreachable; })) {
+        if (m_findings.isEmpty() || std::all_of(m_findings.cbegin(), m_findings.cend(), [](const Ranked &r) {
+                return r.level == Unreachable || r.level == Mismatch;
+            })) {
             add(InStep,
                 m_findings.isEmpty()
                     ? QStringLiteral(
@@ -107,212 +187,394 @@ public:
     }
 
 private:
-    // What `row` really holds of `origin`'s changes. This site's own row in
-    // the local table is exact, so it stands in when the actual one is missing.
-    Count holds(const QString &row, const QString &origin) const
+    // The matrices' names against the VOB's replicas: names the VOB does
+    // not have (another VOB's results, a script that listed the wrong
+    // family) are said to be so and left out of every other finding; the
+    // VOB's replicas without a row are named. Whether the matrices name
+    // every replica of the VOB and nothing else.
+    bool checkNames()
     {
-        const Count actual = cellCount(m_actual, m_actualRow.value(row, -1), column(m_actual, origin));
-        if (actual || row != m_me)
-            return actual;
-        return believed(row, origin);
-    }
-
-    Count believed(const QString &row, const QString &origin) const
-    {
-        return cellCount(m_local, m_localRow.value(row, -1), column(m_local, origin));
-    }
-
-    static qsizetype column(const EpochTable &table, const QString &origin)
-    {
-        return table.names.indexOf(origin);
-    }
-
-    bool rowKnown(const QString &row) const
-    {
-        return std::any_of(m_names.cbegin(), m_names.cend(),
-                           [&](const QString &s) { return holds(row, s).has_value(); });
-    }
-
-    // How many changes the origin has made: its own entry, or, when its row
-    // is unknown, the most any replica is seen to hold.
-    Count made(const QString &origin) const
-    {
-        if (const Count own = holds(origin, origin))
-            return own;
-        Count most;
-        for (const QString &r : m_names) {
-            const Count c = holds(r, origin);
-            if (c && (!most || *c > *most))
-                most = c;
+        if (m_vobReplicas.isEmpty())
+            return true;
+        const QSet<QString> vob(m_vobReplicas.cbegin(), m_vobReplicas.cend());
+        QStringList foreign;
+        QSet<QString> seen;
+        for (const QStringList *names : {&m_actual.names, &m_local.names}) {
+            for (const QString &name : *names) {
+                if (!vob.contains(name) && !seen.contains(name)) {
+                    seen.insert(name);
+                    foreign << name;
+                }
+            }
         }
-        return most;
+        QStringList absent;
+        const QSet<QString> rows(m_names.cbegin(), m_names.cend());
+        for (const QString &name : m_vobReplicas) {
+            if (!rows.contains(name))
+                absent << name;
+        }
+        if (!foreign.isEmpty()) {
+            const Listed list = listNames(foreign);
+            add(Mismatch,
+                QStringLiteral("The results files name replicas this VOB does not have (") + list.text +
+                    QStringLiteral("): they may be another VOB's, and nothing is advised about them."),
+                {}, list.names);
+            QStringList kept;
+            for (const QString &name : std::as_const(m_names)) {
+                if (vob.contains(name))
+                    kept << name;
+            }
+            m_names = kept;
+        }
+        if (!absent.isEmpty() && !m_names.isEmpty()) {
+            const Listed list = listNames(absent);
+            add(Mismatch,
+                QStringLiteral("The results files have no row for ") + list.text +
+                    (absent.size() == 1 ? QStringLiteral(" (a replica of this VOB).")
+                                        : QStringLiteral(" (replicas of this VOB).")),
+                {}, list.names);
+        }
+        return foreign.isEmpty() && absent.isEmpty();
+    }
+
+    // Every count the checks ask for, read once: what row i really holds of
+    // column k's changes (this site's own row in the local table is exact,
+    // so it stands in where the actual one is missing), what this site
+    // believes it holds, and the same two for this site's replica, which
+    // need not be among the names.
+    void readCounts()
+    {
+        const qsizetype n = m_names.size();
+        QList<qsizetype> actualRow(n), actualCol(n), localRow(n), localCol(n);
+        for (qsizetype i = 0; i < n; ++i) {
+            actualRow[i] = m_actualAt.row(m_names[i]);
+            actualCol[i] = m_actualAt.col(m_names[i]);
+            localRow[i] = m_localAt.row(m_names[i]);
+            localCol[i] = m_localAt.col(m_names[i]);
+        }
+        m_holds.resize(n);
+        m_believed.resize(n);
+        for (qsizetype i = 0; i < n; ++i) {
+            const bool mine = m_names[i] == m_me;
+            for (qsizetype k = 0; k < n; ++k) {
+                const Count belief = cellCount(m_local, localRow[i], localCol[k]);
+                m_believed.set(i, k, belief);
+                const Count actual = cellCount(m_actual, actualRow[i], actualCol[k]);
+                m_holds.set(i, k, actual || !mine ? actual : belief);
+            }
+        }
+        const qsizetype myActualRow = m_actualAt.row(m_me);
+        const qsizetype myLocalRow = m_localAt.row(m_me);
+        m_here.resize(n);
+        for (qsizetype k = 0; k < n; ++k) {
+            const Count actual = cellCount(m_actual, myActualRow, actualCol[k]);
+            m_here[k] = actual ? actual : cellCount(m_local, myLocalRow, localCol[k]);
+        }
+        m_rowKnown.resize(n);
+        for (qsizetype i = 0; i < n; ++i) {
+            bool known = false;
+            for (qsizetype k = 0; k < n && !known; ++k)
+                known = m_holds.at(i, k).has_value();
+            m_rowKnown[i] = known;
+        }
+        // How many changes each origin has made: its own entry, or, when its
+        // row is unknown, the most any replica is seen to hold.
+        m_made.resize(n);
+        for (qsizetype k = 0; k < n; ++k) {
+            Count most = m_holds.at(k, k);
+            for (qsizetype i = 0; i < n && !m_holds.at(k, k); ++i) {
+                const Count c = m_holds.at(i, k);
+                if (c && (!most || *c > *most))
+                    most = c;
+            }
+            m_made[k] = most;
+        }
+    }
+
+    Count holds(qsizetype row, qsizetype origin) const { return m_holds.at(row, origin); }
+    Count believed(qsizetype row, qsizetype origin) const { return m_believed.at(row, origin); }
+
+    struct Listed {
+        QString text;      // "a, b and c", or "38 replicas"
+        QStringList names; // the names behind a count
+    };
+
+    static Listed listNames(const QStringList &names)
+    {
+        if (names.size() <= listedNames) {
+            QStringList shown;
+            for (const QString &name : names)
+                shown << ShownName::isolated(name);
+            return {joined(shown), {}};
+        }
+        return {QStringLiteral("%1 replicas").arg(names.size()), names};
+    }
+
+    Listed listed(const QList<qsizetype> &positions) const
+    {
+        if (positions.size() <= listedNames) {
+            QStringList shown;
+            for (const qsizetype p : positions)
+                shown << m_shown[p];
+            return {joined(shown), {}};
+        }
+        QStringList names;
+        names.reserve(positions.size());
+        for (const qsizetype p : positions)
+            names << m_names[p];
+        return {QStringLiteral("%1 replicas").arg(positions.size()), names};
     }
 
     void checkRows()
     {
-        for (const QString &r : m_names) {
-            QStringList missing;
-            for (const QString &s : m_names) {
-                if (!holds(r, s))
-                    missing << s;
+        const qsizetype n = m_names.size();
+        QList<qsizetype> unreachable, gappy;
+        QList<QList<qsizetype>> gaps;
+        for (qsizetype i = 0; i < n; ++i) {
+            QList<qsizetype> missing;
+            for (qsizetype k = 0; k < n; ++k) {
+                if (!holds(i, k))
+                    missing << k;
             }
-            if (missing.size() == m_names.size())
-                add(Unreachable, r + QStringLiteral(" cannot be reached: its actual row is unknown."));
-            else if (!missing.isEmpty())
-                add(Unreachable, r + QStringLiteral("'s actual row has no value for ") + joined(missing) +
-                                     QLatin1Char('.'));
+            if (missing.size() == n) {
+                unreachable << i;
+            } else if (!missing.isEmpty()) {
+                gappy << i;
+                gaps << missing;
+            }
+        }
+        const auto unreachableLine = [this](qsizetype i) {
+            add(Unreachable, m_shown[i] + QStringLiteral(" cannot be reached: its actual row is unknown."));
+        };
+        const auto gapLine = [this, &gappy, &gaps](qsizetype g) {
+            const Listed list = listed(gaps[g]);
+            add(Unreachable, m_shown[gappy[g]] + QStringLiteral("'s actual row has no value for ") + list.text +
+                                 QLatin1Char('.'),
+                {}, list.names);
+        };
+        if (unreachable.size() <= listedNames && gappy.size() <= listedNames) {
+            // Few: one line per row, in the rows' order.
+            qsizetype u = 0, g = 0;
+            while (u < unreachable.size() || g < gappy.size()) {
+                if (g == gappy.size() || (u < unreachable.size() && unreachable[u] < gappy[g]))
+                    unreachableLine(unreachable[u++]);
+                else
+                    gapLine(g++);
+            }
+            return;
+        }
+        if (unreachable.size() > listedNames) {
+            add(Unreachable,
+                QStringLiteral("%1 replicas cannot be reached: their actual rows are unknown.").arg(unreachable.size()),
+                {}, listed(unreachable).names);
+        } else {
+            for (const qsizetype i : std::as_const(unreachable))
+                unreachableLine(i);
+        }
+        if (gappy.size() > listedNames) {
+            add(Unreachable,
+                QStringLiteral("%1 replicas' actual rows have no value for some replicas.").arg(gappy.size()), {},
+                listed(gappy).names);
+        } else {
+            for (qsizetype g = 0; g < gappy.size(); ++g)
+                gapLine(g);
         }
     }
 
     void checkColumns()
     {
-        for (const QString &s : m_names) {
-            const Count own = holds(s, s);
-            const Count total = made(s);
+        const qsizetype n = m_names.size();
+        for (qsizetype k = 0; k < n; ++k) {
+            const QString &s = m_names[k];
+            const QString &sShown = m_shown[k];
+            const Count own = holds(k, k);
+            const Count total = m_made[k];
             if (!total)
                 continue;
             // Changes only the origin holds, keyed by how many, for one line
             // naming every replica that waits for the origin's next export.
-            QList<std::pair<qint64, QStringList>> waiting;
-            for (const QString &r : m_names) {
-                if (r == s || !rowKnown(r))
+            QList<std::pair<qint64, QList<qsizetype>>> waiting;
+            QHash<qint64, qsizetype> groupOf;
+            qsizetype waitingRows = 0;
+            QList<std::pair<qsizetype, qint64>> ahead; // replicas holding more than the origin itself
+            for (qsizetype i = 0; i < n; ++i) {
+                const QString &r = m_names[i];
+                if (r == s || !m_rowKnown[i])
                     continue;
-                const Count has = holds(r, s);
+                const Count has = holds(i, k);
                 if (!has)
                     continue;
                 if (own && *has > *own) {
-                    add(RolledBack,
-                        r + QStringLiteral(" holds ") + num(*has) + QStringLiteral(" of ") + changes(s) +
-                            QStringLiteral(", more than ") + s + QStringLiteral(" itself (") + num(*own) +
-                            QStringLiteral("): ") + s +
-                            QStringLiteral("'s own row went back, as after a restore from backup; "
-                                           "restore it (restorereplica) before any new work there."));
+                    ahead.append({i, *has});
                     continue;
                 }
                 if (r != m_me)
-                    checkBelief(r, s, *has, *total);
+                    checkBelief(i, k, *has, *total);
                 const qint64 lack = *total - *has;
-                if (lack <= 0 || sendsFromHere(r, s, *has))
+                if (lack <= 0 || sendsFromHere(i, k, *has))
                     continue;
                 if (r == m_me) {
-                    if (const std::optional<std::pair<QString, qint64>> holder = thirdHolder(s, *has)) {
-                        add(NeedsSync,
-                            r + QStringLiteral(" (this site) lacks ") + num(lack) + QStringLiteral(" of ") +
-                                changes(s) + QStringLiteral(" (it holds ") + num(*has) +
-                                QStringLiteral(", ") + s + QStringLiteral(" holds ") + num(*total) +
-                                QStringLiteral("); ") + holder->first +
+                    if (const std::optional<std::pair<qsizetype, qint64>> holder = thirdHolder(k, *has)) {
+                        add(NeedsSync, {Repair::Kind::Synchronize, QString()}, [&]() -> QString {
+                            return m_shown[i] + QStringLiteral(" (this site) lacks ") + num(lack) +
+                                QStringLiteral(" of ") + changes(sShown) + QStringLiteral(" (it holds ") + num(*has) +
+                                QStringLiteral(", ") + sShown + QStringLiteral(" holds ") + num(*total) +
+                                QStringLiteral("); ") + m_shown[holder->first] +
                                 (holder->second >= *total ? QStringLiteral(" has them already")
                                                           : QStringLiteral(" has some of them already")) +
                                 QStringLiteral(", so their packet may be waiting in this site's incoming "
-                                               "bay: Synchronize to import it."),
-                            {Repair::Kind::Synchronize, QString()});
+                                               "bay: Synchronize to import it.");
+                        });
                         continue;
                     }
                 }
-                auto group = std::find_if(waiting.begin(), waiting.end(),
-                                          [&](const auto &g) { return g.first == lack; });
-                if (group == waiting.end())
-                    waiting.append({lack, {r}});
-                else
-                    group->second << r;
+                ++waitingRows;
+                const auto group = groupOf.constFind(lack);
+                if (group == groupOf.cend()) {
+                    groupOf.insert(lack, waiting.size());
+                    waiting.append({lack, {i}});
+                } else {
+                    waiting[*group].second << i;
+                }
             }
-            for (const auto &[lack, rows] : waiting) {
+            rolledBack(k, ahead);
+            if (waitingRows <= listedNames) {
+                for (const auto &[lack, rows] : std::as_const(waiting)) {
+                    add(Normal,
+                        sShown + QStringLiteral(" holds ") + num(lack) +
+                            (lack == 1 ? QStringLiteral(" change that ") : QStringLiteral(" changes that ")) +
+                            listed(rows).text +
+                            (rows.size() == 1 ? QStringLiteral(" has") : QStringLiteral(" have")) +
+                            QStringLiteral(" not received yet (normal until ") + sShown +
+                            QStringLiteral("'s next export)."));
+                }
+            } else {
+                QList<qsizetype> rows;
+                qint64 most = 0;
+                for (const auto &[lack, group] : std::as_const(waiting)) {
+                    rows += group;
+                    most = std::max(most, lack);
+                }
+                std::sort(rows.begin(), rows.end());
                 add(Normal,
-                    s + QStringLiteral(" holds ") + num(lack) +
-                        (lack == 1 ? QStringLiteral(" change that ") : QStringLiteral(" changes that ")) +
-                        joined(rows) + (rows.size() == 1 ? QStringLiteral(" has") : QStringLiteral(" have")) +
-                        QStringLiteral(" not received yet (normal until ") + s +
-                        QStringLiteral("'s next export)."));
+                    QStringLiteral("%1 replicas lack ").arg(rows.size()) +
+                        (waiting.size() == 1 ? QString() : QStringLiteral("up to ")) + num(most) +
+                        QStringLiteral(" of ") + changes(sShown) + QStringLiteral(" (normal until ") + sShown +
+                        QStringLiteral("'s next export)."),
+                    {}, listed(rows).names);
             }
         }
+    }
+
+    // Replicas that hold more of an origin's changes than the origin itself.
+    void rolledBack(qsizetype origin, const QList<std::pair<qsizetype, qint64>> &ahead)
+    {
+        if (ahead.isEmpty())
+            return;
+        const QString &s = m_shown[origin];
+        const qint64 own = *holds(origin, origin);
+        const QString advice = QStringLiteral("): ") + s +
+            QStringLiteral("'s own row went back, as after a restore from backup; "
+                           "restore it (restorereplica) before any new work there.");
+        if (ahead.size() <= listedNames) {
+            for (const auto &[r, has] : ahead) {
+                add(RolledBack, m_shown[r] + QStringLiteral(" holds ") + num(has) + QStringLiteral(" of ") +
+                                    changes(s) + QStringLiteral(", more than ") + s + QStringLiteral(" itself (") +
+                                    num(own) + advice);
+            }
+            return;
+        }
+        QList<qsizetype> rows;
+        for (const auto &[r, has] : ahead)
+            rows << r;
+        add(RolledBack,
+            QStringLiteral("%1 replicas hold more of ").arg(rows.size()) + changes(s) + QStringLiteral(" than ") + s +
+                QStringLiteral(" itself (") + num(own) + advice,
+            {}, listed(rows).names);
     }
 
     // Whether this site holds more of the origin's changes than the row does
     // (its own export to the row carries them); the belief check has said
     // what happens to them.
-    bool sendsFromHere(const QString &r, const QString &s, qint64 has) const
+    bool sendsFromHere(qsizetype row, qsizetype origin, qint64 has) const
     {
-        if (r == m_me)
+        if (m_names[row] == m_me)
             return false;
-        const Count here = holds(m_me, s);
+        const Count here = m_here[origin];
         return here && *here > has;
     }
 
     // A replica other than the origin and this site that holds more of the
     // origin's changes than this site: the origin has sent them out.
-    std::optional<std::pair<QString, qint64>> thirdHolder(const QString &s, qint64 mine) const
+    std::optional<std::pair<qsizetype, qint64>> thirdHolder(qsizetype origin, qint64 mine) const
     {
-        for (const QString &t : m_names) {
-            if (t == s || t == m_me)
+        const QString &s = m_names[origin];
+        for (qsizetype t = 0; t < m_names.size(); ++t) {
+            if (m_names[t] == s || m_names[t] == m_me)
                 continue;
-            const Count c = holds(t, s);
+            const Count c = holds(t, origin);
             if (c && *c > mine)
                 return std::pair{t, *c};
         }
         return std::nullopt;
     }
 
-    void checkBelief(const QString &r, const QString &s, qint64 has, qint64 total)
+    void checkBelief(qsizetype row, qsizetype origin, qint64 has, qint64 total)
     {
-        const Count belief = believed(r, s);
-        const Count here = holds(m_me, s);
-        const Repair fix{Repair::Kind::FixBasedOnActual, r};
-        const QString believes = QStringLiteral("This site believes ") + r + QStringLiteral(" holds ");
+        const QString &r = m_shown[row];
+        const QString &s = m_shown[origin];
+        const Count belief = believed(row, origin);
+        const Count here = m_here[origin];
+        const Repair fix{Repair::Kind::FixBasedOnActual, m_names[row]};
+        const auto believes = [&r]() -> QString { return QStringLiteral("This site believes ") + r + QStringLiteral(" holds "); };
+        const auto lacks = [&]() -> QString {
+            return r + QStringLiteral(" lacks ") + num(total - has) + QStringLiteral(" of ") + changes(s) +
+                QStringLiteral(" (it holds ") + num(has) + QStringLiteral(", ") + s + QStringLiteral(" holds ") +
+                num(total) + QStringLiteral(").");
+        };
         if (!belief) {
             // Without a belief, lost and pending look alike; the table's own
             // line says how to learn it.
-            if (here && *here > has) {
-                add(UnknownBelief,
-                    r + QStringLiteral(" lacks ") + num(total - has) + QStringLiteral(" of ") + changes(s) +
-                        QStringLiteral(" (it holds ") + num(has) + QStringLiteral(", ") + s +
-                        QStringLiteral(" holds ") + num(total) + QStringLiteral(")."),
-                    fix);
-            }
+            if (here && *here > has)
+                add(UnknownBelief, fix, lacks);
             return;
         }
         if (*belief > has && here && *belief <= *here && has < total) {
-            add(NeedsFix,
-                r + QStringLiteral(" lacks ") + num(total - has) + QStringLiteral(" of ") + changes(s) +
-                    QStringLiteral(" (it holds ") + num(has) + QStringLiteral(", ") + s +
-                    QStringLiteral(" holds ") + num(total) + QStringLiteral(")."),
-                fix);
-            add(NeedsFix,
-                believes + num(*belief) + QStringLiteral(" of ") + changes(s) +
+            add(NeedsFix, fix, lacks);
+            add(NeedsFix, fix, [&]() -> QString {
+                return believes() + num(*belief) + QStringLiteral(" of ") + changes(s) +
                     QStringLiteral(", but it holds ") + num(has) +
                     QStringLiteral(": the packet between was lost, and no later export will resend it. "
                                    "Repair: Fix Local Epoch Table for ") +
-                    r + QStringLiteral(" based on actual, then Synchronize."),
-                fix);
+                    r + QStringLiteral(" based on actual, then Synchronize.");
+            });
         } else if (*belief > has) {
             // More than this site ever held: no export of this site set it,
             // a hand-typed value did, and exports would skip those changes.
-            add(NeedsFix,
-                believes + num(*belief) + QStringLiteral(" of ") + changes(s) +
+            add(NeedsFix, fix, [&]() -> QString {
+                return believes() + num(*belief) + QStringLiteral(" of ") + changes(s) +
                     QStringLiteral(", but it holds ") + num(has) + QStringLiteral(" and ") + s +
                     QStringLiteral(" has made ") + num(total) + QStringLiteral(": exports to ") + r +
                     QStringLiteral(" would skip ") + changes(s) + QStringLiteral(" up to ") + num(*belief) +
-                    QStringLiteral(". Repair: Fix Local Epoch Table for ") + r +
-                    QStringLiteral(" based on actual."),
-                fix);
+                    QStringLiteral(". Repair: Fix Local Epoch Table for ") + r + QStringLiteral(" based on actual.");
+            });
         } else {
             if (here && *here > has) {
-                add(NeedsSync,
-                    QStringLiteral("This site now knows ") + r + QStringLiteral(" lacks ") +
-                        num(*here - has) + QStringLiteral(" of ") + changes(s) +
-                        QStringLiteral(": Synchronize to send them."),
-                    {Repair::Kind::Synchronize, r});
+                add(NeedsSync, {Repair::Kind::Synchronize, m_names[row]}, [&]() -> QString {
+                    return QStringLiteral("This site now knows ") + r + QStringLiteral(" lacks ") + num(*here - has) +
+                        QStringLiteral(" of ") + changes(s) + QStringLiteral(": Synchronize to send them.");
+                });
             }
             // Only what this site holds is ever sent, so a low belief costs
             // nothing unless this site holds more than it.
             if (*belief < has && here && *here > *belief) {
-                add(Harmless,
-                    believes + num(*belief) + QStringLiteral(" of ") + changes(s) +
-                        QStringLiteral(", but it holds ") + num(has) +
-                        QStringLiteral(": the next export to ") + r + QStringLiteral(" sends ") +
-                        num(std::min(*here, has) - *belief) +
+                add(Harmless, fix, [&]() -> QString {
+                    return believes() + num(*belief) + QStringLiteral(" of ") + changes(s) +
+                        QStringLiteral(", but it holds ") + num(has) + QStringLiteral(": the next export to ") + r +
+                        QStringLiteral(" sends ") + num(std::min(*here, has) - *belief) +
                         QStringLiteral(" of them again (harmless; Fix Local Epoch Table for ") + r +
-                        QStringLiteral(" based on actual avoids it)."),
-                    fix);
+                        QStringLiteral(" based on actual avoids it).");
+                });
             }
         }
     }
@@ -320,45 +582,77 @@ private:
     // A whole local table of "?" says one thing once, not once per cell.
     void checkLocalTable()
     {
-        bool any = false;
-        for (const QString &r : m_local.names) {
-            for (const QString &s : m_local.names)
-                any = any || believed(r, s).has_value();
-        }
-        if (!any) {
+        if (!anyBelief()) {
             add(UnknownBelief,
                 QStringLiteral("This site's epoch table could not be read: what it believes the other "
                                "replicas hold is unknown."));
             return;
         }
-        for (const QString &r : m_names) {
-            if (r == m_me || !rowKnown(r))
+        const qsizetype n = m_names.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const QString &r = m_shown[i];
+            if (m_names[i] == m_me || !m_rowKnown[i])
                 continue;
-            QStringList missing;
-            for (const QString &s : m_names) {
-                if (!believed(r, s))
-                    missing << s;
+            QList<qsizetype> missing;
+            for (qsizetype k = 0; k < n; ++k) {
+                if (!believed(i, k))
+                    missing << k;
             }
-            if (missing.size() == m_names.size()) {
-                add(UnknownBelief,
-                    QStringLiteral("This site's table has no row for ") + r +
+            const Repair fix{Repair::Kind::FixBasedOnActual, m_names[i]};
+            if (missing.size() == n) {
+                add(UnknownBelief, fix, [&]() -> QString {
+                    return QStringLiteral("This site's table has no row for ") + r +
                         QStringLiteral(": Fix Local Epoch Table for ") + r +
-                        QStringLiteral(" based on actual sets it."),
-                    {Repair::Kind::FixBasedOnActual, r});
+                        QStringLiteral(" based on actual sets it.");
+                });
             } else if (!missing.isEmpty()) {
-                add(UnknownBelief,
-                    QStringLiteral("This site's table has no value for what ") + r +
-                        QStringLiteral(" holds of ") + joined(missing) +
-                        QStringLiteral("'s changes: Fix Local Epoch Table for ") + r +
-                        QStringLiteral(" based on actual sets it."),
-                    {Repair::Kind::FixBasedOnActual, r});
+                add(UnknownBelief, fix, [&]() -> QString {
+                    const Listed list = listed(missing);
+                    return QStringLiteral("This site's table has no value for what ") + r +
+                        QStringLiteral(" holds of ") +
+                        (list.names.isEmpty() ? list.text + QStringLiteral("'s changes")
+                                              : list.text + QStringLiteral("' changes")) +
+                        QStringLiteral(": Fix Local Epoch Table for ") + r +
+                        QStringLiteral(" based on actual sets it.");
+                });
             }
         }
     }
 
-    void add(Level level, const QString &text, const Repair &repair = {})
+    // Whether the local table says anything about its own names: a row
+    // counts under its name's last line, a column under its first heading.
+    bool anyBelief() const
     {
-        m_findings.append({level, {text, repair}});
+        const qsizetype n = m_local.names.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            if (m_localAt.row(m_local.names[i]) != i)
+                continue;
+            for (qsizetype k = 0; k < n; ++k) {
+                if (m_localAt.col(m_local.names[k]) == k && cellCount(m_local, i, k))
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    void add(Level level, const QString &text, const Repair &repair = {}, const QStringList &names = {})
+    {
+        if (repair.kind != Repair::Kind::None)
+            ++m_repairUse[repairKey(repair)].total;
+        m_findings.append({level, {text, repair, names}});
+    }
+
+    // A finding with a repair: its sentence joins the other findings that
+    // lead to the same repair. Only the first few of them are read, so the
+    // rest are counted and never written.
+    template <class Text>
+    void add(Level level, const Repair &repair, Text &&text)
+    {
+        RepairUse &use = m_repairUse[repairKey(repair)];
+        ++use.total;
+        if (++use.atLevel[level] > listedNames)
+            return;
+        m_findings.append({level, {text(), repair, {}}});
     }
 
     QList<Finding> result()
@@ -367,25 +661,56 @@ private:
                          [](const Ranked &a, const Ranked &b) { return a.level < b.level; });
         QList<Finding> out;
         out.reserve(m_findings.size());
-        for (const Ranked &r : m_findings)
-            out << r.finding;
+        QHash<QString, std::pair<qsizetype, qsizetype>> merged; // repair -> finding, sentences in it
+        for (Ranked &r : m_findings) {
+            if (r.finding.repair.kind == Repair::Kind::None) {
+                out << std::move(r.finding);
+                continue;
+            }
+            const QString key = repairKey(r.finding.repair);
+            const auto at = merged.find(key);
+            if (at == merged.end()) {
+                merged.insert(key, {out.size(), 1});
+                out << std::move(r.finding);
+            } else if (at->second < listedNames) {
+                ++at->second;
+                Finding &into = out[at->first];
+                into.text += QLatin1Char(' ') + r.finding.text;
+                if (into.names.isEmpty())
+                    into.names = r.finding.names;
+            }
+        }
+        for (auto at = merged.cbegin(); at != merged.cend(); ++at) {
+            const qsizetype more = m_repairUse.value(at.key()).total - at->second;
+            if (more > 0)
+                out[at->first].text += QStringLiteral(" %1 more findings lead to the same repair.").arg(more);
+        }
         return out;
     }
 
     const EpochTable &m_actual;
     const EpochTable &m_local;
     const QString m_me;
+    const QStringList &m_vobReplicas;
+    const Lookup m_actualAt;
+    const Lookup m_localAt;
     QStringList m_names;
-    QHash<QString, qsizetype> m_localRow;
-    QHash<QString, qsizetype> m_actualRow;
+    QStringList m_shown;
+    Square m_holds;
+    Square m_believed;
+    QList<Count> m_here;
+    QList<bool> m_rowKnown;
+    QList<Count> m_made;
     QList<Ranked> m_findings;
+    QHash<QString, RepairUse> m_repairUse;
 };
 
 } // namespace
 
-QList<Finding> diagnose(const EpochTable &actual, const EpochTable &local, const QString &localReplica)
+QList<Finding> diagnose(const EpochTable &actual, const EpochTable &local, const QString &localReplica,
+                        const QStringList &vobReplicas)
 {
-    return Diagnoser(actual, local, localReplica).run();
+    return Diagnoser(actual, local, localReplica, vobReplicas).run();
 }
 
 } // namespace quorvane

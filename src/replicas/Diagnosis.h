@@ -29,6 +29,9 @@ struct Repair {
 struct Finding {
     QString text;
     Repair repair;
+    // The replicas a count in the text stands for ("38 replicas lack ..."),
+    // for the reader who wants them all; empty when the text names them.
+    QStringList names;
 
     friend bool operator==(const Finding &, const Finding &) = default;
 };
@@ -38,8 +41,16 @@ struct Finding {
 // repairs it. `actual` row R column S: how many of S's changes R really
 // holds. `local` row R column S: what this site believes R holds; exports
 // from this site to R start from that belief. `localReplica` names this
-// site's replica. No line for two empty matrices.
+// site's replica. No line for two empty matrices. One finding per repair:
+// what leads to the same one stands together. Lists longer than a few
+// names are counted, with the names in Finding::names.
+// `vobReplicas`, when given, are the replicas the VOB has: the matrices'
+// names that are not among them are said to be so and get no advice, and
+// those the matrices lack are named.
 [[nodiscard]] QList<Finding> diagnose(const EpochTable &actual, const EpochTable &local,
-                                      const QString &localReplica);
+                                      const QString &localReplica, const QStringList &vobReplicas = {});
+
+// How many names a finding lists before it counts them instead.
+inline constexpr qsizetype listedNames = 5;
 
 } // namespace quorvane

@@ -1,6 +1,7 @@
 #include "replicas/DiagnosisPanel.h"
 
 #include "replicas/FlexGrid.h"
+#include "ui/ShownName.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -12,6 +13,24 @@ namespace {
 
 const QString repairTip =
     QStringLiteral("Click to choose this repair in Replica Maintenance; nothing runs until you start it");
+
+// The replicas behind a count, a few to a line so that the tip stays
+// narrow; each name long enough to widen it is cut in the middle.
+QString namesTip(const QStringList &names)
+{
+    QStringList lines;
+    QStringList line;
+    for (const QString &name : names) {
+        line << ShownName::isolated(ShownName::shortened(name, 40));
+        if (line.size() == 6) {
+            lines << line.join(QStringLiteral(", "));
+            line.clear();
+        }
+    }
+    if (!line.isEmpty())
+        lines << line.join(QStringLiteral(", "));
+    return lines.join(QLatin1Char('\n'));
+}
 
 } // namespace
 
@@ -58,9 +77,10 @@ EpochTable DiagnosisPanel::tableOf(const FlexGrid &grid)
     return table;
 }
 
-void DiagnosisPanel::refresh(const FlexGrid &actual, const FlexGrid &local, const QString &localReplica)
+void DiagnosisPanel::refresh(const FlexGrid &actual, const FlexGrid &local, const QString &localReplica,
+                             const QStringList &vobReplicas)
 {
-    showFindings(diagnose(tableOf(actual), tableOf(local), localReplica));
+    showFindings(diagnose(tableOf(actual), tableOf(local), localReplica, vobReplicas));
 }
 
 void DiagnosisPanel::showFindings(const QList<Finding> &findings)
@@ -69,8 +89,13 @@ void DiagnosisPanel::showFindings(const QList<Finding> &findings)
     m_list->clear();
     for (const Finding &f : findings) {
         auto *item = new QListWidgetItem(f.text, m_list);
+        QStringList tip;
+        if (!f.names.isEmpty())
+            tip << namesTip(f.names);
+        if (f.repair.kind != Repair::Kind::None)
+            tip << repairTip;
+        item->setToolTip(tip.join(QStringLiteral("\n\n")));
         if (f.repair.kind != Repair::Kind::None) {
-            item->setToolTip(repairTip);
             QFont font = item->font();
             font.setUnderline(true);
             item->setFont(font);

@@ -24,8 +24,10 @@ public:
     // The matrix a grid shows; empty for a grid that holds no fill.
     [[nodiscard]] static EpochTable tableOf(const FlexGrid &grid);
 
-    // Diagnoses the two grids (actual, local) for this site's replica.
-    void refresh(const FlexGrid &actual, const FlexGrid &local, const QString &localReplica);
+    // Diagnoses the two grids (actual, local) for this site's replica and
+    // the VOB's replicas as lsreplica listed them.
+    void refresh(const FlexGrid &actual, const FlexGrid &local, const QString &localReplica,
+                 const QStringList &vobReplicas);
     void showFindings(const QList<Finding> &findings);
     void clearFindings();
 

@@ -257,6 +257,12 @@ void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QS
     }
 }
 
+void EpochMatrixView::blankGrids()
+{
+    blankGrid(m_grid1, actualOutOfSync);
+    blankGrid(m_grid2, localOutOfSync);
+}
+
 void EpochMatrixView::blankGrid(FlexGrid *grid, QList<bool> &flags)
 {
     grid->setRows(2);

@@ -74,6 +74,10 @@ public:
     void grid1DblClick();
     void dSyncImageClick(int index);
 
+    // Both grids empty and their flags clear: what a load that read no
+    // matrix shows, rather than a row cleanGrid kept from another VOB.
+    void blankGrids();
+
     // Whether the matrices stand one above the other (else side by side).
     [[nodiscard]] bool stacked() const;
 

@@ -6,13 +6,16 @@
 #include "ccase/ProcessShell.h"
 #include "ccase/Shell.h"
 #include "graph/GraphView.h"
+#include "graph/mSite.h"
 #include "maintenance/ReplicaFieldsPanel.h"
 #include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
+#include "ui/NameWidgets.h"
 #include "ui/QuorvaneError.h"
+#include "ui/ShownName.h"
 #include "vobs/VobListPanel.h"
 
 #include <QCoreApplication>
@@ -76,7 +79,8 @@ void ReplicaDetailLoader::loadReplicaDetail()
         const QString tag = m_controls.vobList->selectedVobTag();
 
         graph->setGMyReplicaName(m_clearTool.CmdExec(Commands::localReplicaName(tag)));
-        m_feedback.setMsg(QStringLiteral("Getting Detail for VOB: ") + tag + QStringLiteral(", please wait.."),
+        m_feedback.setMsg(QStringLiteral("Getting Detail for VOB: ") + ShownName::isolated(ShownName::shortened(tag)) +
+                              QStringLiteral(", please wait.."),
                           QStringLiteral("Working..."));
         const QString listing = m_clearTool.CmdExec(Commands::replicaList(tag));
         // Splitting nothing gives no fields at all (last index -1), not one empty field.
@@ -120,7 +124,7 @@ void ReplicaDetailLoader::loadReplicaDetail()
         m_openedVobTag = tag;
         graph->show();
         QLabel *vobLbl = m_controls.replicaFields->selectedVobLabel();
-        vobLbl->setText(QStringLiteral("VOB:") + tag);
+        NameWidgets::setCaptionAndName(vobLbl, QStringLiteral("VOB:"), tag);
         vobLbl->show();
         QCoreApplication::processEvents();
 
@@ -136,7 +140,9 @@ void ReplicaDetailLoader::loadReplicaDetail()
             const QString line = Commands::replicaInfoScript(m_scriptPath, tag);
             const ShellResult script = m_shell.ShellAndWait(line, 0);
             if (script.outcome == ShellResult::Outcome::Cancelled) {
-                // Half-written results must not pass for the VOB's matrices.
+                // Half-written results must not pass for the VOB's matrices,
+                // nor what cleaning kept of the VOB before for this one's.
+                epochView->blankGrids();
                 showBox(m_feedback.dialogs(),
                         ErrorBoxes::cancelled(line, QStringLiteral("The epoch matrices were not read; open the VOB "
                                                                    "again to see them.")));
@@ -148,8 +154,13 @@ void ReplicaDetailLoader::loadReplicaDetail()
                                          QStringLiteral("get_replica_info.pl wrote no results"));
                 epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
                 epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
-                if (m_diagnosis)
-                    m_diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName());
+                if (m_diagnosis) {
+                    QStringList replicas;
+                    for (const mSite &site : graph->allSites())
+                        replicas << site.replicaName;
+                    m_diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName(),
+                                         replicas);
+                }
             }
         }
 

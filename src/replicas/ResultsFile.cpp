@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace quorvane::ResultsFile {
 
 QStringList splitLines(const QString &text)
@@ -30,17 +32,39 @@ QStringList splitLines(const QString &text)
 Contents parse(const QString &text)
 {
     Contents contents;
-    const QStringList lines = splitLines(text);
+    contents.lineFeedsOnly = text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
     qsizetype columns = 0;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (!lines[i].contains(QLatin1Char(',')))
+    qsizetype number = 0;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    // Line by line without a list of all lines: a file of line ends alone
+    // would make millions of empty strings.
+    while (start < size) {
+        qsizetype end = text.indexOf(QLatin1Char('\r'), start);
+        if (end < 0)
+            end = size;
+        const QStringView line = QStringView(text).mid(start, end - start);
+        start = end + 1;
+        if (end < size && start < size && text[start] == QLatin1Char('\n'))
+            ++start;
+        ++number;
+        const qsizetype values = line.count(QLatin1Char(','));
+        if (values == 0)
             continue;
-        QStringList fields = lines[i].split(QLatin1Char(','), Qt::KeepEmptyParts);
-        const qsizetype values = fields.size() - 1;
+        const qsizetype rows = contents.lines.size() + 1;
+        const qsizetype width = contents.lines.isEmpty() ? values : std::min(values, columns);
+        // Rows and columns of the grid, each with its heading.
+        if (values + 1 > maxCells || (rows + 1) > maxCells / (width + 1)) {
+            contents.boundLine = number;
+            contents.boundRows = rows + 1;
+            contents.boundColumns = (values + 1 > maxCells ? values : width) + 1;
+            break;
+        }
+        QStringList fields = line.toString().split(QLatin1Char(','), Qt::KeepEmptyParts);
         if (contents.lines.isEmpty()) {
             columns = values;
         } else if (values > columns) {
-            contents.wideLine = i + 1;
+            contents.wideLine = number;
             contents.wideValues = values;
             contents.lines << std::move(fields);
             break;
@@ -72,7 +96,28 @@ Contents read(const QString &fileName)
     if (bytes.size() > maxFileBytes)
         throw tooLarge();
     // The script writes in the local code page; names are plain ASCII in practice.
-    return parse(QString::fromLocal8Bit(bytes));
+    Contents contents = parse(QString::fromLocal8Bit(bytes));
+    if (contents.boundLine > 0) {
+        throw QuorvaneError(ErrNo::PathFileAccess, AppInfo::title(),
+                            QStringLiteral("Path/File access error: line %1 would make the matrix %2 by %3 cells, "
+                                           "more than %4, not a results file")
+                                .arg(contents.boundLine)
+                                .arg(contents.boundRows)
+                                .arg(contents.boundColumns)
+                                .arg(maxCells));
+    }
+    // Shown, either would pass for a family of one replica, or for nothing
+    // wrong at all.
+    if (contents.lineFeedsOnly) {
+        throw QuorvaneError(ErrNo::InvalidRowValue, AppInfo::title(),
+                            QStringLiteral("Invalid Row value: the lines end in line feeds only, and a line of a "
+                                           "results file ends at a carriage return"));
+    }
+    if (contents.lines.isEmpty()) {
+        throw QuorvaneError(ErrNo::InvalidRowValue, AppInfo::title(),
+                            QStringLiteral("Invalid Row value: no line names a replica and its values"));
+    }
+    return contents;
 }
 
 QString describe(const QString &description, const QString &fileName)

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -87,7 +88,10 @@ private slots:
     void resultLine();
     void diagnosisGuidesTheRepair();
     void fieldsResetOnAnotherVobOnly();
-    void emptyGridsWhenTheScriptWroteNothing();
+    void names_data();
+    void names();
+    void loadWithoutMatrices_data();
+    void loadWithoutMatrices();
 };
 
 void tst_ResultsAndLog::logRecordsALoad()
@@ -233,16 +237,16 @@ void tst_ResultsAndLog::diagnosisGuidesTheRepair()
     w.mainTabStripClick();
     f.open(Tools);
     QCOMPARE(w.diagnosis()->list()->objectName(), u"dDiagnosis"_s);
-    QCOMPARE(findingTexts(w).mid(0, 2),
-             (QStringList{u"london lacks 44 of boston_hub's changes (it holds 321, boston_hub holds 365)."_s,
-                          u"This site believes london holds 365 of boston_hub's changes, but it holds 321: the packet "
-                          "between was lost, and no later export will resend it. Repair: Fix Local Epoch Table for "
-                          "london based on actual, then Synchronize."_s}));
+    // Both sentences lead to one repair, and stand in one finding.
+    QCOMPARE(findingTexts(w).value(0),
+             u"london lacks 44 of boston_hub's changes (it holds 321, boston_hub holds 365). This site believes "
+             "london holds 365 of boston_hub's changes, but it holds 321: the packet between was lost, and no later "
+             "export will resend it. Repair: Fix Local Epoch Table for london based on actual, then Synchronize."_s);
 
     // A click chooses the repair and runs nothing.
     FixFrame *frame = w.fixFrame();
     const qsizetype ran = f.shell.lines.size();
-    clickFinding(w, 1);
+    clickFinding(w, 0);
     QCOMPARE(frame->fixCombo()->currentText(), u"london"_s);
     QVERIFY(w.findChild<QRadioButton *>(u"dFixOpt(0)"_s)->isChecked());
     QCOMPARE(f.shell.lines.size(), ran);
@@ -297,26 +301,126 @@ void tst_ResultsAndLog::fieldsResetOnAnotherVobOnly()
     QCOMPARE(w.findChild<QLineEdit *>(u"vReplicaTxt"_s)->toolTip(), QString());
 }
 
-void tst_ResultsAndLog::emptyGridsWhenTheScriptWroteNothing()
+// A name of any length leaves the window's width alone: labels show it
+// shortened, with the whole name in their tooltip. A name holding a
+// right-to-left override stands isolated, so that it reverses nothing
+// around it: the caption, the fix's confirmation, the result line.
+void tst_ResultsAndLog::names_data()
 {
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("replica");
+    QTest::addColumn<QString>("shownTag");     // in "VOB:"
+    QTest::addColumn<QString>("shownReplica"); // in the confirmation
+    QTest::addColumn<QString>("shownTarget");  // replica@tag in the result line
+    const QString longTag = u"/vobs/"_s + QString(4090, u't');
+    const QString longName = QString(4096, u'n');
+    QTest::newRow("4 KB tag and name")
+        << longTag << longName << u"/vobs/"_s + QString(46, u't') + u"\u2026"_s + QString(27, u't') << longName
+        << QString(52, u'n') + u"\u2026"_s + QString(27, u't');
+    const QString fsi = u"\u2068"_s, pdi = u"\u2069"_s;
+    QTest::newRow("right-to-left override")
+        << u"/vobs/\u202Esloot"_s << u"lon\u202Edon"_s << fsi + u"/vobs/\u202Esloot"_s + pdi
+        << fsi + u"lon\u202Edon"_s + pdi << fsi + u"lon\u202Edon@/vobs/\u202Esloot"_s + pdi;
+}
+
+void tst_ResultsAndLog::names()
+{
+    QFETCH(QString, tag);
+    QFETCH(QString, replica);
+    QFETCH(QString, shownTag);
+    QFETCH(QString, shownReplica);
+    QFETCH(QString, shownTarget);
     LoaderFixture f;
     frmMain &w = *f.window;
+    const QList<QStringList> rows{{u"boston_hub"_s, u"5"_s, u"5"_s}, {replica, u"5"_s, u"5"_s}};
+    f.addVob(tag, LoaderVob{u"boston_hub"_s,
+                            u"boston_hub,2026-05-01,minuteman,boston_hub@x,%1,2026-05-01,thames,boston_hub@x,"_s.arg(
+                                replica),
+                            rows, rows});
+    w.show();
+    f.open(tag);
+    QTabBar *tabs = w.findChild<QTabBar *>();
+    for (int page : {0, 1}) {
+        tabs->setCurrentIndex(page);
+        QApplication::processEvents();
+        // Before: a minimum of 23,860 px and a wish for 63,003.
+        QVERIFY2(w.minimumSizeHint().width() <= 1400 && w.sizeHint().width() <= 2000,
+                 qPrintable(u"page %1: %2, %3"_s.arg(page).arg(w.minimumSizeHint().width()).arg(w.sizeHint().width())));
+    }
+    auto *vob = w.findChild<QLabel *>(u"vSelectedVobLbl"_s);
+    QCOMPARE(vob->text(), u"VOB:"_s + shownTag);
+    QCOMPARE(vob->toolTip(), tag.size() > 100 ? tag : QString());
+
+    FixFrame *frame = w.fixFrame();
+    frame->fixCombo()->setCurrentIndex(1);
+    f.dialogs.boxes.clear();
+    frame->fixOrSync(0);
+    QCOMPARE(f.dialogs.boxes.value(0).prompt,
+             u"You are about to make changes to the Epoch table for replica:"_s + shownReplica +
+                 u"\r\nAre you sure you want to continue?"_s);
+    QVERIFY2(frame->resultLabel()->text().startsWith(u"multitool chepoch -actual "_s + shownTarget + u" \u2014 done"_s),
+             qPrintable(frame->resultLabel()->text().left(200)));
+}
+
+// A load of another VOB that ends without its matrices shows nothing of the
+// VOB before: empty grids, no findings, no result line of its actions. One
+// whose results name replicas the VOB does not have says so first.
+void tst_ResultsAndLog::loadWithoutMatrices_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("boxes"); // a piece of each box
+    QTest::addColumn<QString>("finding");   // the first one
+    QTest::newRow("script wrote nothing") << u"nothing"_s
+                                          << QStringList{u"File not found"_s, u"File not found"_s} << QString();
+    QTest::newRow("script cancelled") << u"cancel"_s << QStringList{u"Cancelled --> ccperl"_s} << QString();
+    QTest::newRow("empty files") << u"empty"_s
+                                 << QStringList{u"no line names a replica"_s, u"no line names a replica"_s}
+                                 << QString();
+    QTest::newRow("another VOB's results")
+        << u"foreign"_s << QStringList{}
+        << u"The results files name replicas this VOB does not have (boston_hub and london): they may be another "
+           "VOB's, and nothing is advised about them."_s;
+}
+
+void tst_ResultsAndLog::loadWithoutMatrices()
+{
+    QFETCH(QString, how);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, finding);
+    LoaderFixture f;
+    frmMain &w = *f.window;
+    const QString tag = u"/vobs/rome"_s;
     f.addVob(Tools, toolsVob());
-    f.addVob(u"/vobs/noscript"_s, LoaderVob{u"rome"_s, otherVob().listing, {}, {}});
+    LoaderVob rome{u"rome"_s, otherVob().listing, {}, {}};
+    if (how == u"empty"_s)
+        rome.actual = rome.local = {QStringList{}};
+    if (how == u"foreign"_s)
+        rome = {u"rome"_s, otherVob().listing, toolsVob().actual, toolsVob().local};
+    f.addVob(tag, rome);
     f.open(Tools);
     QVERIFY(!findingTexts(w).isEmpty());
     QCOMPARE(gridTexts(w.epochView()->Grid1()).size(), 3);
+    QLabel *result = w.fixFrame()->resultLabel();
+    result->setText(u"multitool syncreplica -export -fship london@/vobs/tools \u2014 done, 10:00:00"_s);
 
     f.dialogs.boxes.clear();
-    f.open(u"/vobs/noscript"_s);
-    // Two "not found" boxes, and grids that show nothing of /vobs/tools.
-    QCOMPARE(f.dialogs.boxes.size(), 2);
+    if (how == u"cancel"_s)
+        f.duringScript = [&] { f.shell.cancel(); };
+    f.open(tag);
+    QCOMPARE(f.dialogs.boxes.size(), boxes.size());
+    for (qsizetype i = 0; i < boxes.size(); ++i)
+        QVERIFY2(f.dialogs.boxes[i].prompt.contains(boxes[i]), qPrintable(f.dialogs.boxes[i].prompt));
+    QVERIFY(result->text().isEmpty());
+    QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:"_s + tag);
+    if (how == u"foreign"_s) {
+        QCOMPARE(findingTexts(w), QStringList{finding});
+        return;
+    }
     for (FlexGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
         QCOMPARE(gridTexts(grid), (QStringList{u","_s, u","_s}));
     QCOMPARE(w.epochView()->actualOutOfSync, QList<bool>(3, false));
     QCOMPARE(w.epochView()->localOutOfSync, QList<bool>(3, false));
     QVERIFY(findingTexts(w).isEmpty());
-    QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:/vobs/noscript"_s);
 }
 
 QTEST_MAIN(tst_ResultsAndLog)

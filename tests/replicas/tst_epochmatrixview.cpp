@@ -93,13 +93,18 @@ private slots:
         row("lines without comma skipped", "skipped.txt", u"REPLICA NAME,r1,r2;r1,5,7;r2,5,7"_s, "0000");
         row("12 vs 12 blank", "textcompare.txt", u"REPLICA NAME,r1,r2;r1,12,3;r2,12 ,3"_s, "0100");
         row("lone LF inside a line", "lonelf.txt", u"REPLICA NAME,r1,r2;r1,4,4;r2,4\nx,4"_s, "0100");
-        row("empty file after clean", "example_crlf.txt+empty.txt", u"REPLICA NAME,r1,r2,r3;r3,5,6,9"_s,
-            "00000");
-        // A file that cannot be read leaves an empty grid, not the row that
-        // cleaning kept from the fill before; a fill that fails part way
-        // keeps what it wrote, and the flags of the fill before. The box
-        // names the file, and the line where one is at fault.
+        // A file that cannot be read, or holds no row, leaves an empty grid,
+        // not the row that cleaning kept from the fill before (which would
+        // read as a family of one); a fill that fails part way keeps what it
+        // wrote, and the flags of the fill before. The box names the file,
+        // and the line where one is at fault.
         const QString data = QDir::toNativeSeparators(QStringLiteral(QUORVANE_TEST_DATA "/replicas/"));
+        row("empty file after clean", "example_crlf.txt+empty.txt", u",;,"_s, "000",
+            u"ERROR::30009::Invalid Row value: no line names a replica and its values -- %1empty.txt\r\nReport Bug "
+            "to bugs@belmora.example"_s.arg(data));
+        row("line feeds only", "example_crlf.txt+lfonly.txt", u",;,"_s, "000",
+            u"ERROR::30009::Invalid Row value: the lines end in line feeds only, and a line of a results file ends "
+            "at a carriage return -- %1lfonly.txt\r\nReport Bug to bugs@belmora.example"_s.arg(data));
         row("missing file", "example_crlf.txt+no_such.txt", u",;,"_s, "000",
             u"ERROR::53::File not found -- %1no_such.txt\r\nReport Bug to bugs@belmora.example"_s.arg(data));
         row("line wider than the first", "example_crlf.txt+toowide.txt",
@@ -116,20 +121,41 @@ private slots:
         QTest::addColumn<qint64>("bytes"); // -1: a folder of that name
         QTest::addColumn<QString>("cells");
         QTest::addColumn<QString>("error"); // the description before the file name
+        QTest::addColumn<QByteArray>("text"); // what the file holds, when not a row and filler
         const QString accessError = u"75::Path/File access error"_s;
-        QTest::newRow("at the limit") << ResultsFile::maxFileBytes << u"REPLICA NAME,r1;r1,5"_s << QString();
+        QTest::newRow("at the limit") << ResultsFile::maxFileBytes << u"REPLICA NAME,r1;r1,5"_s << QString()
+                                      << QByteArray();
         QTest::newRow("one byte over") << ResultsFile::maxFileBytes + 1 << u",;,"_s
-                                       << accessError + u": larger than 16 MB, not a results file"_s;
-        QTest::newRow("a folder") << qint64(-1) << u",;,"_s << accessError;
+                                       << accessError + u": larger than 16 MB, not a results file"_s << QByteArray();
+        QTest::newRow("a folder") << qint64(-1) << u",;,"_s << accessError << QByteArray();
+        // Cells are bounded too, counted before a line is split: a file of
+        // commas under the byte limit is refused, and so is the row that
+        // would take a matrix past the bound.
+        QTest::newRow("16 M commas")
+            << qint64(0) << u",;,"_s
+            << accessError + u": line 1 would make the matrix 2 by 16777215 cells, more than 4194304, not a "
+                             "results file"_s
+            << "r1" + QByteArray(ResultsFile::maxFileBytes - 2, ',');
+        const QByteArray wide = "r" + QByteArray(2047, ',') + "\r\n";
+        QTest::newRow("one row past the cells")
+            << qint64(0) << u",;,"_s
+            << accessError + u": line 2048 would make the matrix 2049 by 2048 cells, more than 4194304, not a "
+                             "results file"_s
+            << wide.repeated(2048);
     }
     void sizeLimit()
     {
         QFETCH(qint64, bytes);
         QFETCH(QString, cells);
         QFETCH(QString, error);
+        QFETCH(QByteArray, text);
         QTemporaryDir dir;
         const QString name = dir.filePath(u"_results.txt"_s);
-        if (bytes < 0) {
+        if (!text.isEmpty()) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        } else if (bytes < 0) {
             QVERIFY(QDir(dir.path()).mkdir(u"_results.txt"_s));
         } else {
             QFile file(name);
