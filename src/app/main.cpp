@@ -1,5 +1,6 @@
 #include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
+#include "app/StartArguments.h"
 #include "app/frmMain.h"
 #include "ui/AppInfo.h"
 #include "ui/RealDialogs.h"
@@ -12,6 +13,9 @@ using namespace quorvane;
 // with the title and the version.
 int main(int argc, char *argv[])
 {
+    // --help and --version need no display; anything else is refused.
+    if (const std::optional<int> answered = answerArguments(argc, argv))
+        return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::title());
     QApplication::setApplicationVersion(AppInfo::versionText());
