@@ -18,6 +18,7 @@
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -159,9 +160,22 @@ void frmMain::buildWindow()
     // The working dialog offers Cancel exactly while a started process is
     // waited for: nothing else that runs long can be stopped safely.
     if (m_services.shell) {
+        // Esc anywhere in the window asks for Cancel while it is offered:
+        // the working dialog never takes the keyboard.
+        m_cancelWait = new QAction(this);
+        m_cancelWait->setObjectName(QStringLiteral("actCancelWait"));
+        m_cancelWait->setShortcutContext(Qt::WindowShortcut);
+        connect(m_cancelWait, &QAction::triggered, this, [this] {
+            if (m_services.shell)
+                m_services.shell->cancel();
+        });
+        addAction(m_cancelWait);
         m_services.shell->setWaitObserver([this](bool waiting, const QString &commandLine) {
             frmWorking *dialog = workingDialog();
             dialog->setCancellable(waiting);
+            // Held only while offered: even a disabled action's key would
+            // take Esc from the window's other windows and controls.
+            m_cancelWait->setShortcut(waiting ? QKeySequence(Qt::Key_Escape) : QKeySequence());
             if (waiting && !dialog->isVisible()) {
                 // A fix or a replica's details shows no dialog of its own;
                 // Cancel must be within reach all the same.

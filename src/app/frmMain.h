@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class QAction;
 class QFrame;
 class QVBoxLayout;
 class QLabel;
@@ -151,6 +152,7 @@ private:
     QLabel *m_statusPanel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QTimer *m_progBarTimer = nullptr;
+    QAction *m_cancelWait = nullptr;
     // While busy, the main window and the working dialog are laid out and
     // drawn once a frame at most.
     FramePacer *m_framePacer = nullptr;

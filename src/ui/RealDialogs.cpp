@@ -1,5 +1,7 @@
 #include "ui/RealDialogs.h"
 
+#include "ui/Topmost.h"
+
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -47,6 +49,7 @@ MsgResult RealDialogs::msgBox(const QString &prompt, MsgButtons buttons, MsgIcon
                                                     : QMessageBox::Ok,
                     m_parent);
     box.setEscapeButton(buttons == MsgButtons::OkCancel ? QMessageBox::Cancel : QMessageBox::Ok);
+    keepAboveTopmost(&box);
     return box.exec() == QMessageBox::Ok ? MsgResult::Ok : MsgResult::Cancel;
 }
 
@@ -57,10 +60,12 @@ QString RealDialogs::inputBox(const QString &prompt, const QString &title, const
         std::fflush(stderr);
         return QString();
     }
-    bool ok = false;
-    const QString answer =
-        QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
-    return ok ? answer : QString();
+    QInputDialog input(m_parent);
+    input.setWindowTitle(title);
+    input.setLabelText(prompt);
+    input.setTextValue(defaultText);
+    keepAboveTopmost(&input);
+    return input.exec() == QDialog::Accepted ? input.textValue() : QString();
 }
 
 } // namespace quorvane
