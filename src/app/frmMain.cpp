@@ -29,6 +29,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -77,7 +80,6 @@ void frmMain::buildWindow()
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppInfo::title());
     setWindowIcon(Pictures::appIcon());
-    resize(1180, 720);
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralArea"));
@@ -121,18 +123,48 @@ void frmMain::buildWindow()
         m_pages[i]->setObjectName(QStringLiteral("frameMainTabStrip(%1)").arg(i));
         m_pages[i]->setFrameShape(QFrame::StyledPanel);
         pageGrid->addWidget(m_pages[i], 0, 0);
+        // A page scrolls where the window is smaller than what it holds (a
+        // small screen, a large font), so that the window never has to grow
+        // past the screen nor change its size with the page shown.
+        auto *scroll = new QScrollArea(m_pages[i]);
+        scroll->setObjectName(QStringLiteral("pageScroll(%1)").arg(i));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setFocusPolicy(Qt::NoFocus);
+        m_pageContent[i] = new QWidget;
+        m_pageContent[i]->setObjectName(QStringLiteral("pageContent(%1)").arg(i));
+        scroll->setWidget(m_pageContent[i]);
+        scroll->viewport()->setAutoFillBackground(false);
+        m_pageContent[i]->setAutoFillBackground(false);
+        auto *pageLayout = new QVBoxLayout(m_pages[i]);
+        pageLayout->setContentsMargins(1, 1, 1, 1);
+        pageLayout->addWidget(scroll);
     }
     m_pages[1]->hide();
 
-    auto *right = new QVBoxLayout;
+    // The VOB list's column and the pages share the width through a
+    // splitter: on a small screen or with a large font the list gives way.
+    auto *splitter = new QSplitter(Qt::Horizontal, central);
+    splitter->setObjectName(QStringLiteral("bodySplitter"));
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(10);
+    auto *leftHolder = new QWidget(splitter);
+    leftHolder->setObjectName(QStringLiteral("vobColumn"));
+    m_leftColumn = new QVBoxLayout(leftHolder);
+    m_leftColumn->setContentsMargins(0, 0, 0, 0);
+    auto *rightHolder = new QWidget(splitter);
+    rightHolder->setObjectName(QStringLiteral("pageColumn"));
+    auto *right = new QVBoxLayout(rightHolder);
+    right->setContentsMargins(0, 0, 0, 0);
     right->setSpacing(0);
     right->addWidget(m_mainTabStrip);
     right->addWidget(pageArea, 1);
-
-    m_leftColumn = new QVBoxLayout;
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    // The list starts as narrow as its controls allow; the pages take the rest.
+    splitter->setSizes({1, 1000});
     auto *body = new QHBoxLayout;
-    body->addLayout(m_leftColumn, 0);
-    body->addLayout(right, 1);
+    body->addWidget(splitter, 1);
 
     auto *outer = new QVBoxLayout(central);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -148,6 +180,8 @@ void frmMain::buildWindow()
     buildStatusBar();
     buildPages();
     applyHeaderFonts();
+
+    resize(firstSize());
 
     m_progBarTimer = new QTimer(this);
     m_progBarTimer->setObjectName(QStringLiteral("progBarTimer"));
@@ -186,6 +220,18 @@ void frmMain::buildWindow()
             }
         });
     }
+}
+
+// The designed size where the screen has room for it; on a smaller screen
+// the room it has, less the window manager's frame. The pages scroll within.
+QSize frmMain::firstSize() const
+{
+    const QSize designed(1180, 720);
+    const QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shown)
+        return designed;
+    const QSize frame(16, 48);
+    return designed.boundedTo(shown->availableGeometry().size() - frame).expandedTo(minimumSizeHint());
 }
 
 frmWorking *frmMain::workingDialog()
@@ -318,6 +364,9 @@ void frmMain::buildStatusBar()
     statusBar()->setObjectName(QStringLiteral("statBar"));
     m_statusPanel = new QLabel(statusBar());
     m_statusPanel->setObjectName(QStringLiteral("statBarPanel(1)"));
+    // A long status text (a VOB's tag) is cut, never a reason for the
+    // window to grow.
+    m_statusPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_statusPanel, 1); // the spring panel: the whole width
 
     m_progressBar = new QProgressBar(statusBar());

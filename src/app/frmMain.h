@@ -105,6 +105,7 @@ private:
     // every part of the window reaches ClearCase through them.
     void installCommandLog();
     void buildWindow();
+    [[nodiscard]] QSize firstSize() const;
     // The band above everything: decoration around headerLbl(0).
     QWidget *buildHeaderBand(QWidget *parent, QLabel *headerLbl);
     void applyHeaderFonts();
@@ -120,6 +121,8 @@ private:
     // The three replica lists back to the single entry "<select_replica>",
     // selected: at start-up, and before a VOB's replicas are filled in.
     void resetReplicaCombos();
+    // dVobLbl: the VOB whose replicas the pages show.
+    void showOpenedVob();
     void showAbout();
     void showGettingHelp();
     [[nodiscard]] QString selectedVobTag() const;
@@ -142,6 +145,8 @@ private:
     QLabel *m_headerLogo = nullptr;
     QTabBar *m_mainTabStrip = nullptr;
     QFrame *m_pages[2] = {nullptr, nullptr};
+    // What each page holds, inside the page's scroll area.
+    QWidget *m_pageContent[2] = {nullptr, nullptr};
     QVBoxLayout *m_leftColumn = nullptr;
     VobListPanel *m_vobList = nullptr;
     GraphView *m_graph = nullptr;
@@ -149,6 +154,7 @@ private:
     ReplicaInfoPanel *m_replicaInfo = nullptr;
     EpochMatrixView *m_epochView = nullptr;
     FixFrame *m_fixFrame = nullptr;
+    QLabel *m_detailVobLbl = nullptr;
     QLabel *m_statusPanel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QTimer *m_progBarTimer = nullptr;
