@@ -326,6 +326,9 @@ QWidget *frmMain::buildHeaderBand(QWidget *parent, QLabel *headerLbl)
     m_clearCaseLbl->setObjectName(QStringLiteral("clearCaseLbl"));
     m_clearCaseLbl->setText(m_services.clearCaseDescription);
     m_clearCaseLbl->setToolTip(QStringLiteral("The ClearCase installation this window talks to"));
+    // On a small screen or with a large font it takes two lines rather than
+    // push the window past the screen's edge.
+    m_clearCaseLbl->setWordWrap(true);
     headerLbl->setParent(band);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(0);
@@ -336,8 +339,10 @@ QWidget *frmMain::buildHeaderBand(QWidget *parent, QLabel *headerLbl)
     header->setSpacing(10);
     header->addWidget(logo);
     header->addLayout(titles);
-    header->addStretch(1);
-    header->addWidget(m_clearCaseLbl, 0, Qt::AlignVCenter);
+    // The label takes the free room up to its text's width and wraps only
+    // when there is less (fitClearCaseLbl); the stretch takes the rest.
+    header->addStretch(0);
+    header->addWidget(m_clearCaseLbl, 1, Qt::AlignVCenter);
     header->addWidget(commandLogButton(band), 0, Qt::AlignVCenter);
     m_headerLogo = logo;
     return band;
@@ -357,6 +362,21 @@ void frmMain::applyHeaderFonts()
     m_headerSubtitle->setFont(subtitle);
     const int side = QFontMetrics(title).height() + QFontMetrics(subtitle).height();
     m_headerLogo->setPixmap(Pictures::appIcon().pixmap(side, side));
+    fitClearCaseLbl();
+}
+
+void frmMain::fitClearCaseLbl()
+{
+    // No wider than its text on one line; narrower, it wraps.
+    m_clearCaseLbl->setWordWrap(false);
+    m_clearCaseLbl->setMaximumWidth(m_clearCaseLbl->sizeHint().width());
+    m_clearCaseLbl->setWordWrap(true);
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    fitClearCaseLbl();
+    QMainWindow::showEvent(event);
 }
 
 void frmMain::buildStatusBar()

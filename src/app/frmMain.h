@@ -99,6 +99,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     // Puts the log writers around the ClearTool and Shell given, so that
@@ -109,6 +110,7 @@ private:
     // The band above everything: decoration around headerLbl(0).
     QWidget *buildHeaderBand(QWidget *parent, QLabel *headerLbl);
     void applyHeaderFonts();
+    void fitClearCaseLbl();
     // The header band's button for the log, with Ctrl+L on the window.
     QWidget *commandLogButton(QWidget *parent);
     void buildMenus();

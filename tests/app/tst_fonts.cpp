@@ -183,6 +183,9 @@ private slots:
         LoaderFixture f;
         std::unique_ptr<QWidget> own;
         QWidget *shown = f.window.get();
+        // The header's longest text, as a run without ClearCase shows it.
+        f.window->findChild<QLabel *>(u"clearCaseLbl"_s)
+            ->setText(u"Simulated MultiSite region (no ClearCase installed)"_s);
         // Every control can be had at that size: nothing makes the window larger.
         QVERIFY2(f.window->minimumSizeHint().width() <= size.width()
                      && f.window->minimumSizeHint().height() <= size.height(),

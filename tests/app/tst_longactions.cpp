@@ -257,7 +257,7 @@ private slots:
                 // a window manager gives the dialog none.
                 r.w().show();
                 r.w().activateWindow();
-                QTest::qWaitFor([&] { return QApplication::activeWindow() == &r.w(); });
+                QVERIFY(QTest::qWaitFor([&] { return QApplication::activeWindow() == &r.w(); }));
                 QTest::keyClick(r.w().vobList()->list(), Qt::Key_Escape);
             } else if (escape == 1) {
                 QTest::keyClick(dlg, Qt::Key_Escape);
