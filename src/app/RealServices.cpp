@@ -1,5 +1,6 @@
 #include "app/RealServices.h"
 
+#include "app/WorkFolder.h"
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/ClearTool.h"
 #include "ccase/ProcessShell.h"
@@ -12,7 +13,7 @@
 namespace quorvane {
 
 RealServices::RealServices()
-    : m_workDir(QDir::tempPath() + QStringLiteral("/quorvane-XXXXXX")),
+    : m_workDir(QDir(QDir::tempPath()).filePath(WorkFolder::pattern())),
       m_dialogs(std::make_unique<RealDialogs>())
 {
     const QString programDir = QCoreApplication::applicationDirPath();
@@ -22,6 +23,10 @@ RealServices::RealServices()
     // written and removed wherever the program was started. Without a work
     // directory the actions that need one say so and run nothing.
     const QString workDir = m_workDir.isValid() ? m_workDir.path() : QString();
+    // The next start clears up after a run that could not (a lost display,
+    // a kill); this run's own folder says who it belongs to.
+    if (WorkFolder::claim(workDir))
+        WorkFolder::removeAbandoned(QDir::tempPath(), workDir);
     m_shell = std::make_unique<ProcessShell>(*m_dialogs, workDir, found.binDir, found.perlPath);
 
     m_services.clearTool = m_clearTool.get();

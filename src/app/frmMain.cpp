@@ -19,6 +19,7 @@
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -29,6 +30,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -79,7 +83,6 @@ void frmMain::buildWindow()
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppInfo::title());
     setWindowIcon(Pictures::appIcon());
-    resize(1180, 720);
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralArea"));
@@ -123,18 +126,48 @@ void frmMain::buildWindow()
         m_pages[i]->setObjectName(QStringLiteral("frameMainTabStrip(%1)").arg(i));
         m_pages[i]->setFrameShape(QFrame::StyledPanel);
         pageGrid->addWidget(m_pages[i], 0, 0);
+        // A page scrolls where the window is smaller than what it holds (a
+        // small screen, a large font), so that the window never has to grow
+        // past the screen nor change its size with the page shown.
+        auto *scroll = new QScrollArea(m_pages[i]);
+        scroll->setObjectName(QStringLiteral("pageScroll(%1)").arg(i));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setFocusPolicy(Qt::NoFocus);
+        m_pageContent[i] = new QWidget;
+        m_pageContent[i]->setObjectName(QStringLiteral("pageContent(%1)").arg(i));
+        scroll->setWidget(m_pageContent[i]);
+        scroll->viewport()->setAutoFillBackground(false);
+        m_pageContent[i]->setAutoFillBackground(false);
+        auto *pageLayout = new QVBoxLayout(m_pages[i]);
+        pageLayout->setContentsMargins(1, 1, 1, 1);
+        pageLayout->addWidget(scroll);
     }
     m_pages[1]->hide();
 
-    auto *right = new QVBoxLayout;
+    // The VOB list's column and the pages share the width through a
+    // splitter: on a small screen or with a large font the list gives way.
+    auto *splitter = new QSplitter(Qt::Horizontal, central);
+    splitter->setObjectName(QStringLiteral("bodySplitter"));
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(10);
+    auto *leftHolder = new QWidget(splitter);
+    leftHolder->setObjectName(QStringLiteral("vobColumn"));
+    m_leftColumn = new QVBoxLayout(leftHolder);
+    m_leftColumn->setContentsMargins(0, 0, 0, 0);
+    auto *rightHolder = new QWidget(splitter);
+    rightHolder->setObjectName(QStringLiteral("pageColumn"));
+    auto *right = new QVBoxLayout(rightHolder);
+    right->setContentsMargins(0, 0, 0, 0);
     right->setSpacing(0);
     right->addWidget(m_mainTabStrip);
     right->addWidget(pageArea, 1);
-
-    m_leftColumn = new QVBoxLayout;
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    // The list starts as narrow as its controls allow; the pages take the rest.
+    splitter->setSizes({1, 1000});
     auto *body = new QHBoxLayout;
-    body->addLayout(m_leftColumn, 0);
-    body->addLayout(right, 1);
+    body->addWidget(splitter, 1);
 
     auto *outer = new QVBoxLayout(central);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -150,6 +183,8 @@ void frmMain::buildWindow()
     buildStatusBar();
     buildPages();
     applyHeaderFonts();
+
+    resize(firstSize());
 
     m_progBarTimer = new QTimer(this);
     m_progBarTimer->setObjectName(QStringLiteral("progBarTimer"));
@@ -171,6 +206,25 @@ void frmMain::buildWindow()
         m_services.clearTool->setWaitObserver(
             [this](bool waiting, const QString &commandLine) { waitChanged(true, waiting, commandLine); });
     }
+    // Esc anywhere in the window asks for Cancel while it is offered: the
+    // working dialog never takes the keyboard.
+    m_cancelWait = new QAction(this);
+    m_cancelWait->setObjectName(QStringLiteral("actCancelWait"));
+    m_cancelWait->setShortcutContext(Qt::WindowShortcut);
+    connect(m_cancelWait, &QAction::triggered, this, &frmMain::cancelWait);
+    addAction(m_cancelWait);
+    // The gate drops every other key while a cleartool command is waited
+    // for; Esc still asks for Cancel.
+    m_inputGate->setOnEscape([this] { cancelWait(); });
+}
+
+void frmMain::cancelWait()
+{
+    // A cleartool command asked for inside a process's wait ends first.
+    if (m_clearToolWaiting && m_services.clearTool)
+        m_services.clearTool->cancel();
+    else if (m_processWaiting && m_services.shell)
+        m_services.shell->cancel();
 }
 
 void frmMain::waitChanged(bool clearTool, bool waiting, const QString &commandLine)
@@ -181,6 +235,10 @@ void frmMain::waitChanged(bool clearTool, bool waiting, const QString &commandLi
     frmWorking *dialog = workingDialog();
     const bool cancellable = m_clearToolWaiting || m_processWaiting;
     dialog->setCancellable(cancellable);
+    // Held only while offered: even a disabled action's key would take Esc
+    // from the window's other windows and controls.
+    if (m_cancelWait)
+        m_cancelWait->setShortcut(cancellable ? QKeySequence(Qt::Key_Escape) : QKeySequence());
     // A cleartool command lets input through its wait only for Cancel: an
     // action started there would send its commands into this one's.
     if (clearTool)
@@ -190,11 +248,21 @@ void frmMain::waitChanged(bool clearTool, bool waiting, const QString &commandLi
         // Cancel must be within reach all the same.
         m_workingShownForWait = true;
         dialog->setMsg(m_closePending ? closingText() : QStringLiteral("Running ") + commandLine);
-    } else if (waiting && clearTool && !dialog->isActiveWindow()) {
-        dialog->activateWindow(); // Esc reaches Cancel; no other window takes keys now
     } else if (!cancellable && std::exchange(m_workingShownForWait, false)) {
         hideWorking();
     }
+}
+
+// The designed size where the screen has room for it; on a smaller screen
+// the room it has, less the window manager's frame. The pages scroll within.
+QSize frmMain::firstSize() const
+{
+    const QSize designed(1180, 720);
+    const QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shown)
+        return designed;
+    const QSize frame(16, 48);
+    return designed.boundedTo(shown->availableGeometry().size() - frame).expandedTo(minimumSizeHint());
 }
 
 frmWorking *frmMain::workingDialog()
@@ -202,13 +270,7 @@ frmWorking *frmMain::workingDialog()
     if (!m_working) {
         m_working = new frmWorking(m_services.aniCursorDir, this);
         m_framePacer->watch(m_working);
-        connect(m_working, &frmWorking::cancelRequested, this, [this] {
-            // A cleartool command asked for inside a process's wait ends first.
-            if (m_clearToolWaiting && m_services.clearTool)
-                m_services.clearTool->cancel();
-            else if (m_services.shell)
-                m_services.shell->cancel();
-        });
+        connect(m_working, &frmWorking::cancelRequested, this, &frmMain::cancelWait);
     }
     return m_working;
 }
@@ -292,6 +354,9 @@ QWidget *frmMain::buildHeaderBand(QWidget *parent, QLabel *headerLbl)
     m_clearCaseLbl->setObjectName(QStringLiteral("clearCaseLbl"));
     m_clearCaseLbl->setText(m_services.clearCaseDescription);
     m_clearCaseLbl->setToolTip(QStringLiteral("The ClearCase installation this window talks to"));
+    // On a small screen or with a large font it takes two lines rather than
+    // push the window past the screen's edge.
+    m_clearCaseLbl->setWordWrap(true);
     headerLbl->setParent(band);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(0);
@@ -302,8 +367,10 @@ QWidget *frmMain::buildHeaderBand(QWidget *parent, QLabel *headerLbl)
     header->setSpacing(10);
     header->addWidget(logo);
     header->addLayout(titles);
-    header->addStretch(1);
-    header->addWidget(m_clearCaseLbl, 0, Qt::AlignVCenter);
+    // The label takes the free room up to its text's width and wraps only
+    // when there is less (fitClearCaseLbl); the stretch takes the rest.
+    header->addStretch(0);
+    header->addWidget(m_clearCaseLbl, 1, Qt::AlignVCenter);
     header->addWidget(commandLogButton(band), 0, Qt::AlignVCenter);
     m_headerLogo = logo;
     return band;
@@ -323,6 +390,21 @@ void frmMain::applyHeaderFonts()
     m_headerSubtitle->setFont(subtitle);
     const int side = QFontMetrics(title).height() + QFontMetrics(subtitle).height();
     m_headerLogo->setPixmap(Pictures::appIcon().pixmap(side, side));
+    fitClearCaseLbl();
+}
+
+void frmMain::fitClearCaseLbl()
+{
+    // No wider than its text on one line; narrower, it wraps.
+    m_clearCaseLbl->setWordWrap(false);
+    m_clearCaseLbl->setMaximumWidth(m_clearCaseLbl->sizeHint().width());
+    m_clearCaseLbl->setWordWrap(true);
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    fitClearCaseLbl();
+    QMainWindow::showEvent(event);
 }
 
 void frmMain::buildStatusBar()
@@ -330,6 +412,9 @@ void frmMain::buildStatusBar()
     statusBar()->setObjectName(QStringLiteral("statBar"));
     m_statusPanel = new QLabel(statusBar());
     m_statusPanel->setObjectName(QStringLiteral("statBarPanel(1)"));
+    // A long status text (a VOB's tag) is cut, never a reason for the
+    // window to grow.
+    m_statusPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_statusPanel, 1); // the spring panel: the whole width
 
     m_progressBar = new QProgressBar(statusBar());

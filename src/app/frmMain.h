@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QAction;
 class QFrame;
 class QVBoxLayout;
 class QLabel;
@@ -103,15 +104,18 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     // Puts the log writers around the ClearTool and Shell given, so that
     // every part of the window reaches ClearCase through them.
     void installCommandLog();
     void buildWindow();
+    [[nodiscard]] QSize firstSize() const;
     // The band above everything: decoration around headerLbl(0).
     QWidget *buildHeaderBand(QWidget *parent, QLabel *headerLbl);
     void applyHeaderFonts();
+    void fitClearCaseLbl();
     // The header band's button for the log, with Ctrl+L on the window.
     QWidget *commandLogButton(QWidget *parent);
     void buildMenus();
@@ -124,6 +128,8 @@ private:
     // The three replica lists back to the single entry "<select_replica>",
     // selected: at start-up, and before a VOB's replicas are filled in.
     void resetReplicaCombos();
+    // dVobLbl: the VOB whose replicas the pages show.
+    void showOpenedVob();
     void showAbout();
     void showGettingHelp();
     [[nodiscard]] QString selectedVobTag() const;
@@ -136,6 +142,7 @@ private:
     // The wait observer of the shell and of cleartool: Cancel offered while
     // either waits for something it can stop.
     void waitChanged(bool clearTool, bool waiting, const QString &commandLine);
+    void cancelWait();
 
     std::unique_ptr<RealServices> m_ownedServices;
     Services m_services;
@@ -154,6 +161,8 @@ private:
     QLabel *m_headerLogo = nullptr;
     QTabBar *m_mainTabStrip = nullptr;
     QFrame *m_pages[2] = {nullptr, nullptr};
+    // What each page holds, inside the page's scroll area.
+    QWidget *m_pageContent[2] = {nullptr, nullptr};
     QVBoxLayout *m_leftColumn = nullptr;
     VobListPanel *m_vobList = nullptr;
     GraphView *m_graph = nullptr;
@@ -161,9 +170,11 @@ private:
     ReplicaInfoPanel *m_replicaInfo = nullptr;
     EpochMatrixView *m_epochView = nullptr;
     FixFrame *m_fixFrame = nullptr;
+    QLabel *m_detailVobLbl = nullptr;
     QLabel *m_statusPanel = nullptr;
     QProgressBar *m_progressBar = nullptr;
     QTimer *m_progBarTimer = nullptr;
+    QAction *m_cancelWait = nullptr;
     // While busy, the main window and the working dialog are laid out and
     // drawn once a frame at most.
     FramePacer *m_framePacer = nullptr;

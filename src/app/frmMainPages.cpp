@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace quorvane {
@@ -34,25 +35,33 @@ void frmMain::buildPages()
     connect(m_vobList, &VobListPanel::vobDoubleClicked, this, &frmMain::pVobViewListDblClick);
 
     // "Visual": the replica graph and, beside it, the chosen site's fields.
-    QFrame *visual = m_pages[0];
-    // The picture sits in a thin card so that its white stands out from the page.
+    QWidget *visual = m_pageContent[0];
+    // The picture sits in a thin card so that its white stands out from the
+    // page. It takes the room the page has, and scrolls where its sites
+    // need more (rows beyond the sixth, icons dragged far).
     auto *graphCard = new QFrame(visual);
     graphCard->setObjectName(QStringLiteral("graphCard"));
-    m_graph = new GraphView(*this, graphCard);
+    auto *graphScroll = new QScrollArea(graphCard);
+    graphScroll->setObjectName(QStringLiteral("vGraphScroll"));
+    graphScroll->setFrameShape(QFrame::NoFrame);
+    graphScroll->setWidgetResizable(true);
+    graphScroll->setFocusPolicy(Qt::NoFocus);
+    m_graph = new GraphView(*this);
+    graphScroll->setWidget(m_graph);
+    graphScroll->setMinimumSize(m_graph->sizeHint().boundedTo(QSize(220, 160)));
     auto *cardLayout = new QVBoxLayout(graphCard);
     cardLayout->setContentsMargins(1, 1, 1, 1);
-    cardLayout->addWidget(m_graph);
+    cardLayout->addWidget(graphScroll);
     m_replicaFields = new ReplicaFieldsPanel(*m_services.clearTool, *this, vobTag, visual);
     auto *graphColumn = new QVBoxLayout;
     graphColumn->setContentsMargins(0, 0, 0, 0);
     graphColumn->addSpacing(24); // the picture's 360 twips below the page's top
-    graphColumn->addWidget(graphCard, 0, Qt::AlignLeft | Qt::AlignTop);
-    graphColumn->addStretch(1);
+    graphColumn->addWidget(graphCard, 1);
     auto *visualLayout = new QHBoxLayout(visual);
     visualLayout->setContentsMargins(12, 0, 14, 10);
-    visualLayout->addLayout(graphColumn, 0);
+    visualLayout->addLayout(graphColumn, 1);
     visualLayout->addSpacing(18);
-    visualLayout->addWidget(m_replicaFields, 1, Qt::AlignTop);
+    visualLayout->addWidget(m_replicaFields, 0, Qt::AlignTop);
     m_vobList->setPictMsgLabel(m_graph->pictMsgLbl());
     m_siteDetail = std::make_unique<SiteDetail>(*m_graph, *m_replicaFields, *this);
     connect(m_graph, &GraphView::siteDoubleClicked, this,
@@ -60,30 +69,40 @@ void frmMain::buildPages()
 
     // "Detail": the replica choice with its dates, the two epoch matrices and
     // the fix/synchronize frame.
-    QFrame *detail = m_pages[1];
+    QWidget *detail = m_pageContent[1];
     m_replicaInfo = new ReplicaInfoPanel(*m_services.clearTool, *m_services.shell, *this,
                                          m_services.scriptPath, vobTag, detail);
     m_replicaInfo->setLongActionGuard(&m_guard);
     m_epochView = new EpochMatrixView(*this, [this] { return m_vobList->list()->count() > 0; }, detail);
+    // Made before the fix frame: Tab reaches the findings before the
+    // actions they lead to, as they stand on the page.
+    m_diagnosis = new DiagnosisPanel(detail);
     m_fixFrame = new FixFrame(
         *m_services.shell, *this, m_guard, vobTag, [this] { m_replicaInfo->showReplicaInfo(); },
         [this] { loadReplicaDetail(); }, detail);
     m_epochView->setCommandLog(m_commandLog.get());
-    m_diagnosis = new DiagnosisPanel(detail);
     connect(m_diagnosis, &DiagnosisPanel::repairChosen, m_fixFrame, &FixFrame::preselect);
+    // Which VOB the page shows: the list's selection may have moved since.
+    m_detailVobLbl = new QLabel(detail);
+    m_detailVobLbl->setObjectName(QStringLiteral("dVobLbl"));
+    QFont bold = m_detailVobLbl->font();
+    bold.setBold(true);
+    m_detailVobLbl->setFont(bold);
+    m_detailVobLbl->setTextFormat(Qt::PlainText);
+    m_detailVobLbl->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    showOpenedVob();
     auto *detailLayout = new QVBoxLayout(detail);
     detailLayout->setContentsMargins(10, 8, 10, 8);
+    detailLayout->addWidget(m_detailVobLbl);
     detailLayout->addWidget(m_replicaInfo);
     detailLayout->addWidget(m_epochView, 1);
-    // The findings stand beside the actions they lead to, under the
-    // matrices, so that the matrices keep the page's height.
-    auto *actions = new QHBoxLayout;
-    actions->setSpacing(14);
-    actions->addWidget(m_fixFrame, 0);
-    actions->addWidget(m_diagnosis, 1);
-    // Findings are sentences: give them a readable measure beside the frame.
-    m_diagnosis->setMinimumWidth(m_diagnosis->fontMetrics().averageCharWidth() * 40);
-    detailLayout->addLayout(actions);
+    // Where the page must scroll, the matrices keep room for a few rows
+    // rather than shrink to their headings.
+    m_epochView->setMinimumHeight(m_epochView->fontMetrics().lineSpacing() * 9);
+    // The findings are sentences: the whole width under the matrices, read
+    // before the actions they lead to.
+    detailLayout->addWidget(m_diagnosis);
+    detailLayout->addWidget(m_fixFrame, 0, Qt::AlignLeft);
 
     m_graph->setReplicaCombos(m_replicaInfo->replicaCombo(), m_fixFrame->fixCombo(), m_fixFrame->exportCombo());
 
@@ -121,6 +140,13 @@ void frmMain::pVobViewListDblClick()
 void frmMain::loadReplicaDetail()
 {
     m_loader->loadReplicaDetail();
+    showOpenedVob();
+}
+
+void frmMain::showOpenedVob()
+{
+    const QString tag = m_loader ? m_loader->openedVobTag() : QString();
+    m_detailVobLbl->setText(tag.isEmpty() ? QStringLiteral("No VOB open") : QStringLiteral("VOB:") + tag);
 }
 
 void frmMain::resetReplicaCombos()

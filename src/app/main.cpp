@@ -1,6 +1,7 @@
 #include "app/OrderlyExit.h"
 #include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
+#include "app/StartArguments.h"
 #include "app/frmMain.h"
 #include "ui/AppInfo.h"
 #include "ui/RealDialogs.h"
@@ -13,6 +14,9 @@ using namespace quorvane;
 // with the title and the version.
 int main(int argc, char *argv[])
 {
+    // --help and --version need no display; anything else is refused.
+    if (const std::optional<int> answered = answerArguments(argc, argv))
+        return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::title());
     QApplication::setApplicationVersion(AppInfo::versionText());

@@ -240,6 +240,9 @@ void GraphView::setSitesData(const QStringList &siteArray, int dataPerSite, int 
             pal.setColor(QPalette::Window, toQColor(record.lineColor));
             marker->setPalette(pal);
         }
+        // Reached by Tab once there are sites to go to.
+        if (!m_AllSites.isEmpty())
+            setFocusPolicy(Qt::StrongFocus);
         if (listed.error)
             throw *listed.error;
         placeSites();
@@ -262,6 +265,20 @@ void GraphView::placeSites()
         setTwipsPos(icon, places.at(k - 1).x(), places.at(k - 1).y());
         placeCompanions(k);
     }
+    fitToSites();
+}
+
+void GraphView::fitToSites()
+{
+    QRect used(QPoint(0, 0), sizeHint());
+    for (const QList<QLabel *> *list : {&m_siteImages, &m_siteLabels, &m_siteMasterLabels}) {
+        for (qsizetype k = 1; k < list->size(); ++k) {
+            if (const QLabel *w = list->at(k); w && !w->isHidden())
+                used = used.united(w->geometry());
+        }
+    }
+    const int margin = 8;
+    setMinimumSize(used.right() + 1 + margin, used.bottom() + 1 + margin);
 }
 
 QRect GraphView::twipsRect(const QWidget *w)
@@ -306,6 +323,9 @@ void GraphView::unloadSiteControls()
     m_siteImages.resize(1);
     m_siteLabels.resize(1);
     m_siteMasterLabels.resize(1);
+    m_currentSite = 0;
+    setFocusPolicy(Qt::NoFocus);
+    setMinimumSize(0, 0);
 }
 
 void GraphView::clearAllSites()

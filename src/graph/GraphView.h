@@ -78,12 +78,20 @@ public:
 
     [[nodiscard]] QSize sizeHint() const override;
 
+    // The site the keyboard is on (1..N), 0 when none: Tab reaches the
+    // picture, the arrows move between sites, Return opens the one framed.
+    [[nodiscard]] int currentSite() const { return m_currentSite; }
+    void setCurrentSite(int index);
+
 signals:
     // A double click on siteImage(index): the site detail.
     void siteDoubleClicked(int index);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -101,6 +109,11 @@ private:
     // A control's geometry in twips.
     static QRect twipsRect(const QWidget *w);
     void placeSites();
+    // The picture grows (never below its designed size) until every site
+    // control lies inside it; a scroll area around it shows the rest.
+    void fitToSites();
+    // The icon and name label of a site, in pixels, for the focus frame.
+    [[nodiscard]] QRect siteArea(int index) const;
     void placeCompanions(int k);
     // Markers, tooltips and m_lines from the icons' current places; true
     // when the lines differ from the previous drawing.
@@ -128,6 +141,7 @@ private:
     QString m_GMyReplicaName;
     qint32 m_GCount = 0;
     bool m_GSiteMouseDownFlag = false;
+    int m_currentSite = 0;
     QList<SiteLine> m_lines;
 };
 

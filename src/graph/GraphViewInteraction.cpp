@@ -9,7 +9,9 @@
 #include "ui/Twips.h"
 #include "ui/TwipsGeometry.h"
 
+#include <QKeyEvent>
 #include <QLabel>
+#include <QScrollArea>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -83,6 +85,97 @@ void GraphView::paintEvent(QPaintEvent *event)
         p.setPen(pen);
         p.drawLine(line.line);
     }
+
+    // The keyboard's site: a frame round its icon and name, plain to see.
+    if (hasFocus() && m_currentSite >= 1) {
+        const QRect area = siteArea(m_currentSite);
+        if (area.isValid()) {
+            p.resetTransform();
+            p.setRenderHint(QPainter::Antialiasing, false);
+            QPen frame(palette().color(QPalette::Highlight), 2);
+            p.setPen(frame);
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(area.adjusted(-4, -4, 3, 3));
+        }
+    }
+}
+
+QRect GraphView::siteArea(int index) const
+{
+    const QLabel *icon = element(Array::Image, index);
+    if (!icon || icon->isHidden())
+        return QRect();
+    QRect area = icon->geometry();
+    if (const QLabel *label = element(Array::Label, index); label && !label->isHidden())
+        area = area.united(label->geometry());
+    return area;
+}
+
+void GraphView::setCurrentSite(int index)
+{
+    if (index < 1 || !element(Array::Image, index))
+        return;
+    m_currentSite = index;
+    update();
+    // The framed site must be seen: the scroll area round the picture
+    // brings it into view.
+    for (QWidget *p = parentWidget(); p; p = p->parentWidget()) {
+        if (auto *scroll = qobject_cast<QScrollArea *>(p)) {
+            const QRect area = siteArea(index);
+            if (scroll->widget() == this && area.isValid())
+                scroll->ensureVisible(area.center().x(), area.center().y(), area.width() / 2 + 12,
+                                      area.height() / 2 + 12);
+            break;
+        }
+    }
+}
+
+void GraphView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    const int current = m_currentSite >= 1 && element(Array::Image, m_currentSite) ? m_currentSite : 1;
+    setCurrentSite(current);
+}
+
+void GraphView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void GraphView::keyPressEvent(QKeyEvent *event)
+{
+    const int count = int(m_AllSites.size());
+    if (count == 0 || m_currentSite < 1 || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    QList<QRect> icons;
+    for (int k = 1; k <= count; ++k) {
+        const QLabel *icon = element(Array::Image, k);
+        icons << (icon ? icon->geometry() : QRect());
+    }
+    const auto move = [&](SiteLayout::Direction d) {
+        setCurrentSite(SiteLayout::neighbour(icons, m_currentSite - 1, d) + 1);
+    };
+    switch (event->key()) {
+    case Qt::Key_Left: move(SiteLayout::Direction::Left); break;
+    case Qt::Key_Right: move(SiteLayout::Direction::Right); break;
+    case Qt::Key_Up: move(SiteLayout::Direction::Up); break;
+    case Qt::Key_Down: move(SiteLayout::Direction::Down); break;
+    case Qt::Key_Home: setCurrentSite(1); break;
+    case Qt::Key_End: setCurrentSite(count); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // As the site's double click: its details.
+        if (!event->isAutoRepeat())
+            emit siteDoubleClicked(m_currentSite);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 bool GraphView::eventFilter(QObject *watched, QEvent *event)
@@ -95,6 +188,7 @@ bool GraphView::eventFilter(QObject *watched, QEvent *event)
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             m_GSiteMouseDownFlag = true;
+            m_currentSite = k; // the keyboard goes on from the site clicked
             return true;
         case QEvent::MouseMove:
             if (m_GSiteMouseDownFlag)
@@ -102,6 +196,7 @@ bool GraphView::eventFilter(QObject *watched, QEvent *event)
             return true;
         case QEvent::MouseButtonRelease:
             m_GSiteMouseDownFlag = false;
+            fitToSites();
             drawSiteLines();
             return true;
         case QEvent::MouseButtonDblClick:

@@ -40,23 +40,50 @@ QList<QPoint> placeSites(int count, int columnWidth)
     int x = firstLeft;
     int y = firstTop;
     int col = 0;
-    int row = 0;
     for (int k = 1; k <= count; ++k) {
         ++col;
         if (col > 1)
             x += columnWidth + columnGap;
         places.append(QPoint(x, y));
         if (col % sitesPerRow == 0) {
-            y += rowPitch;
+            // Rows go on downwards; a row's top stays within int for any
+            // count of sites a list can hold.
+            y = y > std::numeric_limits<int>::max() - rowPitch ? y : y + rowPitch;
             x = firstLeft;
             col = 0;
-            // Only the remainder matters; keeping it small keeps it exact.
-            row = (row + 1) % rowsBeforeWrap;
         }
-        if (row % rowsBeforeWrap == 0)
-            y = firstTop;
     }
     return places;
+}
+
+int neighbour(const QList<QRect> &icons, int from, Direction direction)
+{
+    if (from < 0 || from >= icons.size())
+        return from;
+    const QPoint here = icons.at(from).center();
+    int best = from;
+    qint64 bestScore = 0;
+    for (int i = 0; i < icons.size(); ++i) {
+        const QPoint there = icons.at(i).center();
+        const qint64 dx = qint64(there.x()) - here.x();
+        const qint64 dy = qint64(there.y()) - here.y();
+        qint64 along = 0;
+        qint64 across = 0;
+        switch (direction) {
+        case Direction::Left: along = -dx; across = dy; break;
+        case Direction::Right: along = dx; across = dy; break;
+        case Direction::Up: along = -dy; across = dx; break;
+        case Direction::Down: along = dy; across = dx; break;
+        }
+        if (i == from || along <= 0)
+            continue;
+        const qint64 score = along + 2 * (across < 0 ? -across : across);
+        if (best == from || score < bestScore) {
+            best = i;
+            bestScore = score;
+        }
+    }
+    return best;
 }
 
 QPoint labelPos(const QRect &icon)

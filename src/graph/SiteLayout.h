@@ -32,16 +32,22 @@ inline constexpr int firstTop = 200;
 inline constexpr int columnGap = 500;
 inline constexpr int rowPitch = 1000;
 inline constexpr int sitesPerRow = 6;
-inline constexpr int rowsBeforeWrap = 6;
 inline constexpr int labelGapBelowIcon = 10;
 inline constexpr int markerGapRightOfIcon = 5;
 inline constexpr int markerDropFromIconTop = 20;
 inline constexpr int labelTwipsPerChar = 80;
 
 // Top-left corners of the icons of sites 1..count (list index 0 is site 1)
-// on six columns of pitch columnWidth + 500 and six rows of pitch 1000;
-// site 37 takes the place of site 1 again, and so on.
+// on six columns of pitch columnWidth + 500 and rows of pitch 1000. Every
+// site has a place of its own: site 37 starts a seventh row below the
+// sixth rather than cover site 1.
 QList<QPoint> placeSites(int count, int columnWidth);
+
+// The site the arrow keys move to from site `from` (0-based) among the
+// icons given: the nearest whose centre lies in that direction, a step
+// across the direction counting double. `from` itself when there is none.
+enum class Direction { Left, Right, Up, Down };
+int neighbour(const QList<QRect> &icons, int from, Direction direction);
 
 // Where the name label and the marker of a site stand, given its icon.
 QPoint labelPos(const QRect &icon);

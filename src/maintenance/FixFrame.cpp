@@ -258,7 +258,13 @@ void FixFrame::fixOrSync(int index)
 std::optional<QString> FixFrame::prepareFix(const QString &vobTag)
 {
     const QString replica = m_combo[0]->currentText();
-    if (!Maintenance::namesReplica(replica) || !isShownVob(vobTag))
+    // Nothing runs, and the result line says why: a click that seems to do
+    // nothing would leave the administrator guessing.
+    if (!Maintenance::namesReplica(replica)) {
+        m_resultLbl->setText(QStringLiteral("Nothing run: choose the replica to fix first."));
+        return std::nullopt;
+    }
+    if (!isShownVob(vobTag))
         return std::nullopt;
     if (Maintenance::refuseUnsafeArguments(m_feedback.dialogs(), {replica, vobTag}))
         return std::nullopt;
@@ -304,8 +310,11 @@ std::optional<QString> FixFrame::prepareSync(const QString &vobTag)
     } else {
         const QString target = m_combo[1]->currentText();
         // Like the fix: with no target chosen, nothing runs at all.
-        if (!Maintenance::namesReplica(target))
+        if (!Maintenance::namesReplica(target)) {
+            m_resultLbl->setText(
+                QStringLiteral("Nothing run: choose the replica to export to, or tick \"All Replicas\"."));
             return std::nullopt;
+        }
         names = {target};
         exportLine = Commands::exportTo(target, vobTag);
     }

@@ -42,6 +42,9 @@ DiagnosisPanel::DiagnosisPanel(QWidget *parent) : QWidget(parent)
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("dDiagnosis"));
     m_list->setWordWrap(true);
+    // Lines wrap at the panel's width, and wrap again when it changes.
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setTextElideMode(Qt::ElideNone);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setToolTip(QStringLiteral("What the two epoch tables show, most important first"));

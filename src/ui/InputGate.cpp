@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -81,6 +82,14 @@ bool InputGate::eventFilter(QObject *watched, QEvent *event)
         return false;
     if (reaches(watched))
         return false;
+    // Dropped at its first receiver, a press goes no further: Cancel is
+    // asked for once.
+    if (event->type() == QEvent::KeyPress && m_onEscape &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        event->accept();
+        m_onEscape();
+        return true;
+    }
     event->accept(); // dropped, not passed on to a parent
     return true;
 }

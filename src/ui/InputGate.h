@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class QWidget;
 
 namespace quorvane {
@@ -26,6 +28,9 @@ public:
     // lets it reach every window again.
     void openOnlyTo(QWidget *window);
     [[nodiscard]] bool isOpenOnlyTo(const QWidget *window) const { return m_window && m_window == window; }
+    // Esc pressed anywhere while the gate is open runs this instead of being
+    // dropped: the window that offers Cancel may not take the keyboard.
+    void setOnEscape(std::function<void()> onEscape) { m_onEscape = std::move(onEscape); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -34,6 +39,7 @@ private:
     [[nodiscard]] bool reaches(QObject *receiver) const;
 
     QPointer<QWidget> m_window;
+    std::function<void()> m_onEscape;
     bool m_installed = false;
 };
 

@@ -1,5 +1,7 @@
 #include "ui/RealDialogs.h"
 
+#include "ui/Topmost.h"
+
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -52,6 +54,7 @@ MsgResult RealDialogs::msgBox(const QString &prompt, MsgButtons buttons, MsgIcon
                                                     : QMessageBox::Ok,
                     m_parent);
     box.setEscapeButton(buttons == MsgButtons::OkCancel ? QMessageBox::Cancel : QMessageBox::Ok);
+    keepAboveTopmost(&box);
     m_open = &box;
     m_openText = title + QStringLiteral(": ") + prompt;
     const int answer = box.exec();
@@ -84,6 +87,7 @@ QString RealDialogs::inputBox(const QString &prompt, const QString &title, const
     input.setWindowTitle(title);
     input.setLabelText(prompt);
     input.setTextValue(defaultText);
+    keepAboveTopmost(&input);
     m_open = &input;
     m_openText = title + QStringLiteral(": ") + prompt;
     const int answer = input.exec();

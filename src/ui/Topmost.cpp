@@ -1,5 +1,6 @@
 #include "ui/Topmost.h"
 
+#include <QApplication>
 #include <QWidget>
 
 namespace quorvane {
@@ -23,7 +24,21 @@ void setTopmost(QWidget *window, bool on)
     }
     if (visible) {
         window->raise();
-        window->activateWindow();
+        if (!window->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
+            window->activateWindow();
+    }
+}
+
+void keepAboveTopmost(QWidget *box)
+{
+    if (!box)
+        return;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (const QWidget *w : windows) {
+        if (w != box && w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+            box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+            return;
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -80,8 +81,16 @@ frmCommandLog::frmCommandLog(CommandLog &log, QWidget *parent) : QWidget(parent,
 
     connect(m_copy, &QPushButton::clicked, this, &frmCommandLog::copyToClipboard);
     connect(m_close, &QPushButton::clicked, this, &QWidget::hide);
-    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &frmCommandLog::showDetail);
+    // Esc closes it, as it closes the program's other secondary windows.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName(QStringLiteral("logEscape"));
+    connect(escape, &QShortcut::activated, this, &QWidget::hide);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        // An entry the user picks is kept; until then, the newest is shown.
+        if (!m_choosingNewest)
+            m_followNewest = m_view->currentIndex().row() == m_log.rowCount() - 1;
+        showDetail();
+    });
     connect(&m_log, &QAbstractItemModel::rowsInserted, this, &frmCommandLog::followNewRows);
     connect(&m_log, &QAbstractItemModel::rowsRemoved, this, &frmCommandLog::followNewRows);
     followNewRows();
@@ -112,14 +121,32 @@ void frmCommandLog::followNewRows()
     QScrollBar *bar = m_view->verticalScrollBar();
     if (bar->value() >= bar->maximum() - 1)
         m_view->scrollToBottom();
+    if (m_followNewest && n > 0)
+        chooseNewest();
+}
+
+void frmCommandLog::chooseNewest()
+{
+    // The list stays where the user scrolled to read; only the pane follows.
+    QScrollBar *bar = m_view->verticalScrollBar();
+    const int scrolled = bar->value();
+    const bool atBottom = scrolled >= bar->maximum() - 1;
+    m_choosingNewest = true;
+    m_view->setCurrentIndex(m_log.index(m_log.rowCount() - 1, 0));
+    m_view->selectRow(m_log.rowCount() - 1);
+    m_choosingNewest = false;
+    if (!atBottom)
+        bar->setValue(scrolled);
+    showDetail(); // the same row may hold a newer entry after the oldest went
 }
 
 void frmCommandLog::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // Opened to see what just ran: the newest entry, with its details.
-    if (!m_view->selectionModel()->hasSelection() && m_log.rowCount() > 0) {
-        m_view->selectRow(m_log.rowCount() - 1);
+    if ((m_followNewest || !m_view->selectionModel()->hasSelection()) && m_log.rowCount() > 0) {
+        m_followNewest = true;
+        chooseNewest();
         m_view->scrollToBottom();
     }
 }

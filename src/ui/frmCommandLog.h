@@ -33,6 +33,7 @@ protected:
 private:
     void showDetail();
     void followNewRows();
+    void chooseNewest();
 
     CommandLog &m_log;
     QLabel *m_summary = nullptr;
@@ -40,6 +41,9 @@ private:
     QPlainTextEdit *m_detail = nullptr;
     QPushButton *m_copy = nullptr;
     QPushButton *m_close = nullptr;
+    // The detail pane follows the newest entry until the user picks another.
+    bool m_followNewest = true;
+    bool m_choosingNewest = false;
 };
 
 } // namespace quorvane

@@ -53,6 +53,13 @@ frmWorking::frmWorking(const QString &programDir, QWidget *parent)
     connect(m_cancelBut, &QPushButton::clicked, this, &frmWorking::cancelRequested);
     fitToMessage();
 
+    // The keyboard stays with the main window. A dialog that took it when
+    // shown, and was hidden again before the window manager had handed it
+    // over (a quick load), received the keyboard after it had gone: every
+    // key then went to a hidden window until the main window was
+    // reactivated by hand. Cancel is clicked here, or Esc in the main window.
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
     setTopmost(this, true);
 }
 
@@ -99,7 +106,6 @@ void frmWorking::setMsg(const QString &msg, const QString &title)
     }
     fitToMessage();
     show(); // a window that appears comes to the front
-    activateWindow();
 }
 
 QString frmWorking::message() const { return m_mainLbl->text(); }
@@ -114,8 +120,16 @@ bool frmWorking::event(QEvent *event)
     if (m_fitPending && (event->type() == QEvent::UpdateRequest || event->type() == QEvent::Show))
         fitToMessage();
     const bool handled = QDialog::event(event);
-    if (event->type() == QEvent::WindowActivate)
+    // The dialog takes no keyboard (see the constructor), so it seldom
+    // becomes the active window: it shows its caption and picture whenever
+    // it appears as well.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
         activated();
+    // A window system that activates whatever is shown may do so after the
+    // dialog has gone again: the keys would go to a hidden window. They go
+    // back to the window it belongs to.
+    if (event->type() == QEvent::WindowActivate && isHidden() && parentWidget())
+        parentWidget()->window()->activateWindow();
     return handled;
 }
 

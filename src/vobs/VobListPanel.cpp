@@ -172,6 +172,8 @@ void VobListPanel::loadVobsButClick()
 
     bool passBegun = false;
     QStringList unchecked;
+    // Hiding the list while it fills moves the focus on; it comes back.
+    const bool listHadFocus = m_list->hasFocus();
     try {
         m_list->clear();
         m_feedback.setBusy(true, QString());
@@ -190,7 +192,11 @@ void VobListPanel::loadVobsButClick()
     // Steps 7 to 10: after the pass each is passed over when it fails;
     // without the pass a failure ends the load through the trap.
     const std::function<void()> closing[] = {
-        [this] { m_list->show(); },
+        [this, listHadFocus] {
+            m_list->show();
+            if (listHadFocus)
+                m_list->setFocus(Qt::OtherFocusReason);
+        },
         [this] { m_feedback.setBusy(false, QString()); },
         [this] {
             if (m_pictMsgLbl)

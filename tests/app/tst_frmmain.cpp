@@ -6,6 +6,7 @@
 #include "support/BuiltProgram.h"
 #include "support/LoaderFixture.h"
 #include "ccase/Commands.h"
+#include "ui/AppInfo.h"
 #include "ui/EventPump.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
@@ -331,13 +332,75 @@ private slots:
         QVERIFY2(said.contains(u"[box] Quorvane | Quorvane is already running"_s), qPrintable(said));
         QCOMPARE(first->state(), QProcess::Running);
 
-        first->kill(); // a crash: the lock file stays behind
+        const QDir temp(folders.temp.path());
+        const auto workFolders = [&] { return temp.entryList({u"quorvane-??????"_s}, QDir::Dirs | QDir::Hidden); };
+        QTRY_COMPARE_WITH_TIMEOUT(workFolders().size(), 1, 10000);
+        const QString firstFolder = workFolders().first();
+        first->kill(); // a crash: the lock file and the work folder stay behind
         QVERIFY(first->waitForFinished());
+        QCOMPARE(workFolders(), QStringList{firstFolder});
         const auto third = start();
         QVERIFY(third->waitForStarted());
         QVERIFY(!third->waitForFinished(1500));
+        // The next start removed the folder of the copy that is gone.
+        QTRY_COMPARE_WITH_TIMEOUT(workFolders().size(), 1, 10000);
+        QVERIFY(workFolders().first() != firstFolder);
+        const QString thirdFolder = workFolders().first();
+
+        // A copy on another display leaves the running copy's folder alone.
+        QProcess other;
+        other.setProcessEnvironment(folders.environment(u":98"_s));
+        other.start(QStringLiteral(QUORVANE_BIN_DIR "/quorvane"), {});
+        QVERIFY(other.waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(workFolders().size(), 2, 10000);
+        QVERIFY(workFolders().contains(thirdFolder));
+        other.kill();
+        other.waitForFinished();
         third->kill();
         third->waitForFinished();
+    }
+
+    // --help and --version answer and end, without a display; any other
+    // argument is refused in one line. None of them opens a window.
+    void builtBinaryArguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("--version") << QStringList{u"--version"_s} << 0
+                                   << u"Quorvane "_s + AppInfo::versionText() + u'\n' << QString();
+        QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << u"Usage: quorvane [--help | --version]\n"_s
+                                << QString();
+        QTest::newRow("a file") << QStringList{u"notes.txt"_s} << 2 << QString()
+                                << u"quorvane: unknown argument \"notes.txt\": it takes none but --help and --version\n"_s;
+        QTest::newRow("--help and more") << QStringList{u"--help"_s, u"-x"_s} << 2 << QString()
+                                         << u"quorvane: unknown argument \"-x\": it takes none but --help and --version\n"_s;
+        QTest::newRow("Qt's own option") << QStringList{u"-platform"_s, u"xcb"_s} << 2 << QString()
+                                         << u"quorvane: unknown argument \"-platform\": it takes none but --help and --version\n"_s;
+        QTest::newRow("control character") << QStringList{u"a\x1b[2J"_s} << 2 << QString()
+                                           << u"quorvane: unknown argument \"a\\x1b[2J\": it takes none but --help and --version\n"_s;
+    }
+    void builtBinaryArguments()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const BuiltProgramFolders folders;
+        QProcessEnvironment env = folders.environment(u":97"_s);
+        env.remove(u"QT_QPA_PLATFORM"_s); // it must not need a display to answer
+        env.remove(u"DISPLAY"_s);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QUORVANE_BIN_DIR "/quorvane"), arguments);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), exitCode);
+        const QString said = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(said.startsWith(out) && (out.isEmpty() ? said.isEmpty() : true), qPrintable(said));
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()), err);
+        QVERIFY(QDir(folders.temp.path()).entryList({u"quorvane-*"_s}, QDir::Dirs).isEmpty());
     }
 
     // With nothing listed, a double click does nothing. Opening one VOB, then

@@ -5,9 +5,14 @@
 #include "maintenance/FixFrame.h"
 #include "replicas/EpochMatrixView.h"
 #include "support/LoaderFixture.h"
+#include "ui/RealDialogs.h"
+#include "ui/frmCommandLog.h"
 #include "ui/frmDetail.h"
+#include "ui/frmWorking.h"
+#include "maintenance/ReplicaFieldsPanel.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
@@ -17,6 +22,9 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QInputDialog>
 
 using namespace quorvane;
 using namespace quorvane::test;
@@ -304,18 +312,191 @@ private slots:
             QCOMPARE(s.log, QStringList());
     }
 
-    // Esc hides the detail window as its close picture does; its text stays.
-    void detailEsc()
+    // Esc hides the detail window as its close picture does; its text
+    // stays. The command log closes with Esc from its list or its pane.
+    void secondaryWindowEsc_data()
     {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("detail window") << u"frmDetail"_s << u"mainTxt"_s;
+        QTest::newRow("command log, list") << u"frmCommandLog"_s << u"logView"_s;
+        QTest::newRow("command log, detail pane") << u"frmCommandLog"_s << u"logDetailTxt"_s;
+    }
+    void secondaryWindowEsc()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, focus);
         Window s;
-        s.w().setDetail(u"history"_s, u"History Detail: r1"_s);
-        frmDetail *detail = s.w().detailForm();
-        auto *text = detail->findChild<QWidget *>(u"mainTxt"_s);
-        text->setFocus();
-        QTest::keyClick(text, Qt::Key_Escape);
-        QVERIFY(!detail->isVisible());
-        QCOMPARE(detail->text(), u"history"_s);
+        QWidget *shown = nullptr;
+        if (window == u"frmDetail"_s) {
+            s.w().setDetail(u"history"_s, u"History Detail: r1"_s);
+            shown = s.w().detailForm();
+        } else {
+            s.w().showCommandLog();
+            shown = s.w().commandLogForm();
+        }
+        shown->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), shown);
+        auto *target = shown->findChild<QWidget *>(focus);
+        target->setFocus();
+        QCOMPARE(Window::focused(), focus);
+        Window::key(Qt::Key_Escape);
+        QVERIFY(!shown->isVisible());
+        if (auto *detail = qobject_cast<frmDetail *>(shown))
+            QCOMPARE(detail->text(), u"history"_s);
         QVERIFY(s.w().isVisible());
+    }
+
+    // After Load VOBs by keyboard the keys act again, however many VOBs were
+    // listed and checked: the working dialog came and went without taking
+    // the keyboard, and the focus is where the user left it.
+    void keysAfterLoad_data()
+    {
+        QTest::addColumn<bool>("replicatedOnly");
+        QTest::addColumn<int>("vobs");
+        QTest::addColumn<bool>("fromList"); // the list has the focus, Load VOBs is clicked
+        QTest::newRow("300 VOBs, all listed") << false << 300 << false;
+        QTest::newRow("300 VOBs checked") << true << 300 << false;
+        QTest::newRow("3 VOBs, all listed") << false << 3 << false;
+        QTest::newRow("300 VOBs checked, clicked from the list") << true << 300 << true;
+    }
+    void keysAfterLoad()
+    {
+        QFETCH(bool, replicatedOnly);
+        QFETCH(int, vobs);
+        QFETCH(bool, fromList);
+        Window s;
+        for (int i = 0; i < vobs; ++i) {
+            const QString tag = u"/vobs/gen%1"_s.arg(i, 3, 10, QLatin1Char('0'));
+            s.clearTool.tags << tag;
+            s.clearTool.outputs.insert(Commands::vobCheck(tag), i % 3 ? u"peer"_s : QString());
+        }
+        // The working dialog must never take the keyboard: one that did, and
+        // was hidden before the window manager had handed it over (a quick
+        // load), kept every key. The flag is what the window system honours;
+        // this platform activates every window shown whatever it says.
+        const auto keyboardRefused = [&] {
+            return s.w().workingForm()->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus)
+                && s.w().workingForm()->testAttribute(Qt::WA_ShowWithoutActivating);
+        };
+
+        // Tab, Space (the box), Shift+Tab, Space (Load VOBs), as a user does.
+        auto *box = s.get<QCheckBox>(u"onlyReplicatedOnlyCB"_s);
+        if (fromList) {
+            QListWidget *list = s.w().vobList()->list();
+            list->setFocus(Qt::TabFocusReason);
+            QTest::mouseClick(s.get(u"loadVobsBut"_s), Qt::LeftButton);
+            QCOMPARE(list->count(), vobs - (vobs + 2) / 3);
+            QTest::qWait(50);
+            QCOMPARE(QApplication::activeWindow(), &s.w());
+            QCOMPARE(Window::focused(), u"pVobViewList"_s); // hidden while it filled, it has the focus back
+            Window::key(Qt::Key_Down);
+            QVERIFY(!s.w().vobList()->selectedVobTag().isEmpty());
+            QVERIFY(keyboardRefused());
+            return;
+        }
+        s.get(u"loadVobsBut"_s)->setFocus(Qt::TabFocusReason);
+        if (!replicatedOnly) {
+            Window::key(Qt::Key_Tab);
+            QCOMPARE(Window::focused(), u"onlyReplicatedOnlyCB"_s);
+            Window::key(Qt::Key_Space);
+            QVERIFY(!box->isChecked());
+            Window::key(Qt::Key_Backtab, Qt::ShiftModifier);
+        }
+        QCOMPARE(Window::focused(), u"loadVobsBut"_s);
+        Window::key(Qt::Key_Space);
+        QCOMPARE(s.w().vobList()->list()->count(), replicatedOnly ? vobs - (vobs + 2) / 3 : vobs);
+        QVERIFY(s.w().workingForm() && !s.w().workingForm()->isVisible());
+        QTest::qWait(50); // what the window system sends after the load
+        QVERIFY(keyboardRefused());
+        QCOMPARE(QApplication::activeWindow(), &s.w());
+        QCOMPARE(Window::focused(), u"loadVobsBut"_s);
+        // Keys that act: Tab moves on, Space ticks the box, Tab reaches the list.
+        Window::key(Qt::Key_Tab);
+        QCOMPARE(Window::focused(), u"onlyReplicatedOnlyCB"_s);
+        Window::key(Qt::Key_Space);
+        QCOMPARE(box->isChecked(), !replicatedOnly);
+        Window::key(Qt::Key_Tab);
+        QCOMPARE(Window::focused(), u"pVobViewList"_s);
+        Window::key(Qt::Key_Down);
+        QVERIFY(!s.w().vobList()->selectedVobTag().isEmpty());
+    }
+
+    // The sites by keyboard: Tab reaches the picture on the first site, the
+    // arrows go to the nearest site that way (six to a row), Home and End to
+    // the first and last, and Return opens the framed site's details.
+    void sitesByKeyboard_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("site");
+        QTest::newRow("Tab lands on site 1") << QList<int>{} << 1;
+        QTest::newRow("Right") << QList<int>{Qt::Key_Right} << 2;
+        QTest::newRow("Down to the next row") << QList<int>{Qt::Key_Down} << 7;
+        QTest::newRow("Down, Right, Up") << QList<int>{Qt::Key_Down, Qt::Key_Right, Qt::Key_Up} << 2;
+        QTest::newRow("Left at the row's start stays") << QList<int>{Qt::Key_Left} << 1;
+        QTest::newRow("End, Home") << QList<int>{Qt::Key_End, Qt::Key_Home} << 1;
+        QTest::newRow("End: the last of 40, row seven") << QList<int>{Qt::Key_End} << 40;
+        QTest::newRow("Down six rows: a row below the sixth")
+            << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}
+            << 37;
+    }
+    void sitesByKeyboard()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, site);
+        Window s;
+        s.addVob(u"/vobs/big"_s, makeVob(u"/vobs/big"_s, 40));
+        s.open(u"/vobs/big"_s);
+        QVERIFY(s.activate());
+        s.w().tabStrip()->setFocus(Qt::TabFocusReason);
+        Window::key(Qt::Key_Tab);
+        QCOMPARE(Window::focused(), u"vGraphPict"_s);
+        for (const int k : keys)
+            Window::key(Qt::Key(k));
+        GraphView *graph = s.w().graph();
+        QCOMPARE(graph->currentSite(), site);
+        // The framed site is scrolled into view.
+        QWidget *viewport = graph->parentWidget();
+        const QRect icon(graph->siteImage(site)->mapTo(viewport, QPoint(0, 0)), graph->siteImage(site)->size());
+        QVERIFY2(viewport->rect().contains(icon), qPrintable(u"site %1 not in view"_s.arg(site)));
+        Window::key(Qt::Key_Return);
+        QCOMPARE(s.get<QLineEdit>(u"vReplicaTxt"_s)->text(), u"r%1"_s.arg(site));
+    }
+
+    // A box asked for while the always-on-top working dialog shows stands
+    // above it: it is always-on-top too, opened after it. Without the
+    // dialog, boxes are ordinary windows.
+    void boxesAboveWorkingDialog_data()
+    {
+        QTest::addColumn<bool>("working");
+        QTest::addColumn<bool>("input");
+        QTest::newRow("message box over the dialog") << true << false;
+        QTest::newRow("input box over the dialog") << true << true;
+        QTest::newRow("message box alone") << false << false;
+    }
+    void boxesAboveWorkingDialog()
+    {
+        QFETCH(bool, working);
+        QFETCH(bool, input);
+        Window s;
+        if (working)
+            s.w().setMsg(u"Loading and checking VOBs, this may take a several minutes..."_s);
+        RealDialogs dialogs(&s.w());
+        bool onTop = !working;
+        QString kind;
+        QTimer::singleShot(0, [&] {
+            QTRY_VERIFY(QApplication::activeModalWidget());
+            QWidget *box = QApplication::activeModalWidget();
+            kind = QString::fromLatin1(box->metaObject()->className());
+            onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            box->close();
+        });
+        if (input)
+            dialogs.inputBox(u"Epoch value"_s, u"Fix Epoch..."_s, u"12"_s);
+        else
+            dialogs.msgBox(u"Cancelled"_s, MsgButtons::Ok, MsgIcon::Exclamation, u"Working..."_s);
+        QCOMPARE(kind, input ? u"QInputDialog"_s : u"QMessageBox"_s);
+        QCOMPARE(onTop, working);
     }
 
     // Tab walks the VOB list's column, the strip, then the page shown, left
@@ -328,8 +509,8 @@ private slots:
         s.open(u"/vobs/dev"_s);
         const QStringList column{u"loadVobsBut"_s, u"onlyReplicatedOnlyCB"_s, u"pVobViewList"_s,
                                  u"mainTabStrip"_s};
-        const QStringList visual{u"vReplicaTxt"_s, u"vHostTxt"_s,       u"vMasterTxt"_s,
-                                 u"vDateTxt"_s,    u"vImportDateTxt"_s, u"vExportDateTxt"_s};
+        const QStringList visual{u"vGraphPict"_s, u"vReplicaTxt"_s,    u"vHostTxt"_s,      u"vMasterTxt"_s,
+                                 u"vDateTxt"_s,   u"vImportDateTxt"_s, u"vExportDateTxt"_s};
         QCOMPARE(s.tabWalk().join(u' '), (column + visual).join(u' '));
 
         s.w().tabStrip()->setCurrentIndex(1);
@@ -339,8 +520,9 @@ private slots:
         s.get<QLabel>(u"dSyncImage(1)"_s)->show();
         const QStringList detail{
             u"dReplicaCombo"_s, u"dDetailImage"_s,  u"dEpoch(2)"_s, u"dEpoch(3)"_s,  u"dSyncImage(1)"_s,
-            u"Grid2"_s,         u"dSyncImage(0)"_s, u"Grid1"_s,     u"dFixLbl(0)"_s, u"dReplicaFixCombo(0)"_s,
-            u"dFixOpt"_s,       u"dFixLbl(1)"_s,    u"syncAllCB"_s, u"dDiagnosis"_s};
+            u"Grid2"_s,         u"dSyncImage(0)"_s, u"Grid1"_s,     u"dDiagnosis"_s, u"dFixLbl(0)"_s,
+            u"dReplicaFixCombo(0)"_s, u"dFixOpt"_s,  u"dFixLbl(1)"_s, u"syncAllCB"_s};
+        // The findings stand under the matrices, before the actions they lead to.
         // The options are one stop, as a group: Tab enters it, the arrows
         // move within it.
         QStringList walk = s.tabWalk();

@@ -146,13 +146,23 @@ void tst_ResultsAndLog::logWindow()
     // Details on demand: the chosen entry's output and error text; the
     // window opens on the newest entry.
     QVERIFY2(log->detailText().startsWith(w.commandLog().entries().last().command), qPrintable(log->detailText()));
+    // Until the user picks an entry, the pane follows the newest.
+    const int before = log->view()->model()->rowCount();
+    CommandLogEntry late;
+    late.command = u"cleartool lsvob -s"_s;
+    late.output = u"/vobs/late"_s;
+    w.commandLog().add(late);
+    QCOMPARE(log->view()->currentIndex().row(), before);
+    QCOMPARE(log->detailText(), CommandLog::detailText(w.commandLog().entries().last()));
     log->view()->selectRow(0);
     QVERIFY2(log->detailText().contains(u"Output:\nboston_hub\n"_s), qPrintable(log->detailText()));
 
-    // Entries that arrive while it is open show at once.
-    const int before = log->view()->model()->rowCount();
+    // Entries that arrive while it is open show at once; the entry picked
+    // stays in the pane.
     f.open(Tools);
-    QCOMPARE(log->view()->model()->rowCount(), before * 2);
+    QCOMPARE(log->view()->model()->rowCount(), before * 2 + 1);
+    QCOMPARE(log->view()->currentIndex().row(), 0);
+    QVERIFY2(log->detailText().contains(u"Output:\nboston_hub\n"_s), qPrintable(log->detailText()));
 
     log->hide();
     QTest::mouseClick(w.findChild<QToolButton *>(u"commandLogBut"_s), Qt::LeftButton);
@@ -217,11 +227,14 @@ void tst_ResultsAndLog::resultLine()
     QCOMPARE(frame->resultLabel()->objectName(), u"dFixResultLbl"_s);
     // The status line keeps its idle text; the result has its own line.
     QCOMPARE(w.status(), u"Status"_s);
-    // The reload after the action keeps the result; the next action clears it.
+    // The reload after the action keeps the result; the next action
+    // replaces it: cancelled, by nothing; where the reload reset the list,
+    // by why it ran nothing.
     QVERIFY(f.log.contains(u"cleartool desc -fmt \"%[replica_name]p\" vob:/vobs/tools"_s));
+    const bool chosen = frame->fixCombo()->currentIndex() > 0;
     f.dialogs.msgAnswers.enqueue(MsgResult::Cancel);
     frame->fixOrSync(0);
-    QCOMPARE(frame->resultLabel()->text(), QString());
+    QCOMPARE(frame->resultLabel()->text(), chosen ? QString() : u"Nothing run: choose the replica to fix first."_s);
 }
 
 void tst_ResultsAndLog::diagnosisGuidesTheRepair()

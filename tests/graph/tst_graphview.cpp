@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <limits>
@@ -271,7 +272,8 @@ private slots:
         QTest::addColumn<QPoint>("topLeft");
         QTest::newRow("seventh starts row 1") << 7 << 450 << QPoint(300, 1200);
         QTest::newRow("36th, last place") << 36 << 450 << QPoint(5050, 5200);
-        QTest::newRow("37th over the first") << 37 << 450 << QPoint(300, 200);
+        QTest::newRow("37th starts a seventh row, never over the first") << 37 << 450 << QPoint(300, 6200);
+        QTest::newRow("40th") << 40 << 450 << QPoint(3150, 6200);
         QTest::newRow("wider template column") << 2 << 480 << QPoint(1280, 200);
     }
     void placement()
@@ -282,6 +284,27 @@ private slots:
         const QList<QPoint> places = SiteLayout::placeSites(site, columnWidth);
         QCOMPARE(places.size(), site);
         QCOMPARE(places.last(), topLeft);
+    }
+
+    // Forty replicas: forty places of their own, and the picture grows
+    // until every site (icon, name and marker) lies inside it, so that a
+    // scroll area round it reaches them all.
+    void fortySitesAllInside()
+    {
+        QStringList sites;
+        for (int k = 1; k <= 40; ++k)
+            sites << u"site%1:site1@/v"_s.arg(k);
+        Fixture f(sites);
+        QSet<QPoint> places;
+        const QRect picture(QPoint(0, 0), f.view->minimumSize().expandedTo(f.view->size()));
+        for (int k = 1; k <= 40; ++k) {
+            places.insert(twips(f.view->siteImage(k)).topLeft());
+            for (const QLabel *w : {f.view->siteImage(k), f.view->siteLabel(k),
+                                     f.view->siteMasterLabel(k)})
+                QVERIFY2(picture.contains(w->geometry()), qPrintable(w->objectName()));
+        }
+        QCOMPARE(places.size(), 40);
+        QVERIFY(f.view->minimumHeight() > f.view->sizeHint().height());
     }
 
     // Sites "name:master"; markers "-" for none; lines "master>mastered" by site position.

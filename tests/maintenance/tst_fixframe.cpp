@@ -130,6 +130,13 @@ private slots:
         QCOMPARE(rig.boxes(), button == 0 && replica > 0 ? QStringList{box} : QStringList()); // a sync asks nothing
         if (invalid) // the text stays for the user to correct
             QVERIFY(rig.epochTxt()->text() == epoch && rig.frame->focusWidget() == rig.epochTxt());
+        // Stopped for want of a replica: no box, but the result line says so.
+        const QString result = rig.get<QLabel>(u"dFixResultLbl"_s)->text();
+        if (replica == 0 && !(button == 1 && all))
+            QCOMPARE(result, button == 0 ? u"Nothing run: choose the replica to fix first."_s
+                                         : u"Nothing run: choose the replica to export to, or tick \"All Replicas\"."_s);
+        else
+            QVERIFY2(!result.startsWith(u"Nothing run"_s), qPrintable(result));
     }
 
     // A name or tag that would not reach multitool as one argument stops
