@@ -35,6 +35,7 @@ expected=(
     "lrwxrwxrwx ./usr/libexec/quorvane/sim/ccperl -> ccsim"
     "lrwxrwxrwx ./usr/libexec/quorvane/sim/cleartool -> ccsim"
     "lrwxrwxrwx ./usr/libexec/quorvane/sim/multitool -> ccsim"
+    "lrwxrwxrwx ./usr/libexec/quorvane/sim/shipping_server -> ccsim"
     "-rwxr-xr-x ./usr/share/quorvane/get_replica_info.pl"
     "-rw-r--r-- ./usr/share/quorvane/anicursor.ani"
     "-rw-r--r-- ./usr/share/applications/$id.desktop"
