@@ -568,6 +568,61 @@ private slots:
         QVERIFY(v.inTransit.isEmpty() && v.localReplica().incoming.isEmpty() && v.replica(u"beta"_s)->believesLocal.isEmpty());
     }
 
+    // The demo's four VOBs whose trouble is in the bays: each shows it, and
+    // the documented way out brings the family in step.
+    void demoBayTroubles_data()
+    {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QStringList>("before"); // command, then the text its output or errors must hold
+        QTest::addColumn<QStringList>("repair");  // command lines, the last one must succeed
+        QTest::addColumn<QString>("sibling");    // whose own row the local replica then matches
+        QTest::newRow("waiting for an earlier packet") << u"/vobs/mobile"_s
+            << QStringList{u"multitool syncreplica -import -invob /vobs/mobile -receive"_s, u" - packet depends on changes not yet received"_s}
+            << QStringList{u"ccsim clock +1d"_s, u"multitool syncreplica -import -invob /vobs/mobile -receive"_s} << u"sanfran_hub"_s;
+        QTest::newRow("stuck towards a down host") << u"/vobs/firmware"_s
+            << QStringList{u"multitool lspacket -s"_s, u"/outgoing/sync_boston_hub_"_s}
+            << QStringList{u"ccsim online singapore@/vobs/firmware"_s, u"shipping_server -poll"_s,
+                           u"multitool syncreplica -import -invob /vobs/firmware -receive"_s} << u"singapore"_s;
+        QTest::newRow("returned") << u"/vobs/installer"_s
+            << QStringList{u"ccsim mail"_s, u"/ms_rtn/incoming/sync_boston_hub_"_s}
+            << QStringList{u"multitool chepoch -actual oslo@/vobs/installer"_s, u"multitool syncreplica -export -fship oslo@/vobs/installer"_s}
+            << u"oslo"_s;
+        QTest::newRow("scrubbed oplog") << u"/vobs/portal"_s
+            << QStringList{u"multitool syncreplica -export -fship tokyo@/vobs/portal"_s, u"Can not find oplog from replica \"boston_hub\" with id 1\n"_s}
+            << QStringList{u"multitool chepoch -actual tokyo@/vobs/portal"_s, u"multitool syncreplica -export -fship tokyo@/vobs/portal"_s,
+                           u"multitool syncreplica -import -invob /vobs/portal -receive"_s}
+            << u"tokyo"_s;
+    }
+    void demoBayTroubles()
+    {
+        QFETCH(QString, tag);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, repair);
+        QFETCH(QString, sibling);
+        Harness h;
+        const auto run = [&h](const QString &line) {
+            const QStringList words = line.split(u' ');
+            return h.run(words.first(), words.mid(1));
+        };
+        QCOMPARE(run(u"ccsim demo"_s), 0);
+        const auto inStep = [&] {
+            const Vob v = h.vob(tag);
+            const Row mine = completeRow(v, v.localReplica().own);
+            return mine == completeRow(v, v.replica(sibling)->own) || mine == completeRow(v, v.localRow(sibling));
+        };
+        const auto siblingHasAll = [&] {
+            const Vob v = h.vob(tag);
+            return completeRow(v, v.replica(sibling)->own).value(v.local) == v.localReplica().own.value(v.local)
+                && completeRow(v, v.localReplica().own).value(sibling) == v.replica(sibling)->own.value(sibling);
+        };
+        QVERIFY(!siblingHasAll());
+        run(before.first());
+        QVERIFY2(h.output.merged.contains(before.last()), qPrintable(h.output.merged));
+        for (const QString &line : std::as_const(repair))
+            QCOMPARE(run(line), 0);
+        QVERIFY2(siblingHasAll() && inStep(), qPrintable(h.output.merged));
+    }
+
     void exportThenImport()
     {
         Harness h;
