@@ -126,7 +126,15 @@ int poll(const Context &ctx, bool quiet, bool scheduled)
     const QString back = ctx.store.returnBay();
     QString out;
     QStringList errors, mail;
-    ctx.store.modify([&](Region &region) {
+    // Only the VOBs with packets to ship are read whole and written.
+    QStringList tags;
+    for (const Vob &v : ctx.store.read(RegionStore::Detail::WithoutHistory).vobs) {
+        if (!v.outgoing.isEmpty())
+            tags << v.tag;
+    }
+    if (tags.isEmpty())
+        return 0;
+    ctx.store.modify(tags, [&](Region &region) {
         const QDateTime now = ctx.store.now();
         for (Vob &v : region.vobs) {
             if (v.outgoing.isEmpty())
