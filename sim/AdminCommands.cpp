@@ -28,7 +28,7 @@ const QString kUsage = QStringLiteral(
     "  show TAG                      the true state of a VOB family\n"
     "  log                           the commands received\n"
     "  where                         the region folder\n"
-    "  cleartool|multitool|ccperl|shipping_server ARGS...  run as that program\n");
+    "  cleartool|multitool|ccperl|shipping_server|mkorder ARGS...  run as that program\n");
 
 qint64 number(const QString &text, qint64 lo, qint64 hi, const QString &what)
 {

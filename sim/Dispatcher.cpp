@@ -20,6 +20,8 @@ int dispatch(const QString &tool, const QStringList &words, Context &ctx)
         return AdminCommands::run(words, ctx);
     if (tool == QLatin1String("shipping_server"))
         return PacketCommands::shippingServer(words, ctx);
+    if (tool == QLatin1String("mkorder"))
+        return PacketCommands::mkorder(words, ctx);
     if (words.isEmpty())
         throw CommandError(QStringLiteral("No command given."));
     const QString &command = words.first();
@@ -60,7 +62,7 @@ QString toolFor(const QString &programPath)
     if (name.endsWith(QLatin1String(".exe")))
         name.chop(4);
     if (name == QLatin1String("cleartool") || name == QLatin1String("multitool") || name == QLatin1String("ccperl")
-        || name == QLatin1String("shipping_server"))
+        || name == QLatin1String("shipping_server") || name == QLatin1String("mkorder"))
         return name;
     return QStringLiteral("ccsim");
 }

@@ -173,6 +173,85 @@ int poll(const Context &ctx, bool quiet, bool scheduled)
     return errors.isEmpty() || scheduled ? 0 : 1;
 }
 
+int mkorder(const QStringList &args, Context &ctx)
+{
+    const ParsedArgs a = parseArgs(args, {{QStringLiteral("-dat/a"), true},   {QStringLiteral("-scl/ass"), true},
+                                          {QStringLiteral("-pex/pire"), true}, {QStringLiteral("-not/ify"), true},
+                                          {QStringLiteral("-c"), true},        {QStringLiteral("-cq")},
+                                          {QStringLiteral("-cqe")},            {QStringLiteral("-nc")},
+                                          {QStringLiteral("-shi/p")},          {QStringLiteral("-fsh/ip")},
+                                          {QStringLiteral("-cop/y")},          {QStringLiteral("-out"), true}});
+    if (!a.has(QStringLiteral("-data")))
+        throw CommandError(QStringLiteral("\"-data\" is required: the packet to ship."));
+    if (a.has(QStringLiteral("-out")) || a.has(QStringLiteral("-ship")) == a.has(QStringLiteral("-fship")))
+        throw CommandError(QStringLiteral("This region makes orders with one of \"-ship\" or \"-fship\"."));
+    if (a.positional.isEmpty())
+        throw CommandError(QStringLiteral("No destination given."));
+    QString name = a.value(QStringLiteral("-data"));
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString dir = name.section(QLatin1Char('/'), 0, -2);
+    name = name.section(QLatin1Char('/'), -1);
+    if (!dir.isEmpty() && dir != ctx.store.returnBay())
+        throw CommandError(QStringLiteral("This region resubmits only packets of its return bay \"%1\".")
+                               .arg(ctx.store.returnBay()));
+    QDateTime expires;
+    if (a.has(QStringLiteral("-pexpire"))) {
+        expires = QDateTime::fromString(a.value(QStringLiteral("-pexpire")), Qt::ISODate);
+        if (!expires.isValid())
+            throw CommandError(QStringLiteral("Invalid date-time \"%1\": give it as 2026-12-24T18:00:00Z.")
+                                   .arg(a.value(QStringLiteral("-pexpire"))));
+    }
+
+    const Region region = ctx.store.read(RegionStore::Detail::WithoutHistory);
+    QString tag;
+    for (const Vob &v : region.vobs) {
+        for (const Packet &p : v.returned) {
+            if (p.name != name)
+                continue;
+            const Replica *to = v.replica(p.to);
+            for (const QString &d : a.positional) {
+                if (!to || (d != to->host && d != to->name))
+                    throw CommandError(QStringLiteral("Packet \"%1\" is for replica \"%2\" on host \"%3\", not for "
+                                                      "\"%4\".")
+                                           .arg(name, p.to, to ? to->host : QString(), d));
+            }
+            tag = v.tag;
+        }
+    }
+    if (tag.isEmpty())
+        throw CommandError(QStringLiteral("Unable to access \"%1\": No such file or directory.")
+                               .arg(a.value(QStringLiteral("-data"))));
+    const QString outgoing = ctx.store.bay(QStringLiteral("outgoing"));
+    QList<Shipping::Shipped> shipped;
+    ctx.store.modify({tag}, [&](Region &reg) {
+        Vob &v = findVob(reg, tag);
+        const QDateTime now = ctx.store.now();
+        for (qsizetype i = 0; i < v.returned.size(); ++i) {
+            if (v.returned[i].name != name)
+                continue;
+            Packet p = v.returned.takeAt(i);
+            p.expires = expires.isValid() ? expires : now.addDays(Shipping::kOrderDays);
+            v.outgoing << p;
+            break;
+        }
+        if (a.has(QStringLiteral("-fship")))
+            shipped = Shipping::ship(v, now, {name});
+    });
+    QString out = QStringLiteral(" - shipping order file is %1/sh_o_%2\n").arg(outgoing, name);
+    if (a.has(QStringLiteral("-fship"))) {
+        out += QStringLiteral("Attempting to forward/deliver generated packets...\n");
+        const Shipping::Fate fate = shipped.value(0).fate;
+        if (fate == Shipping::Fate::Delivered || fate == Shipping::Fate::Lost)
+            out += QStringLiteral(" -- Forwarded/delivered packet %1/%2\n").arg(outgoing, name);
+        else
+            ctx.warning(QStringLiteral("Cannot deliver packet %1/%2: the host is not reachable; it waits in the "
+                                       "outgoing bay.")
+                            .arg(outgoing, name));
+    }
+    ctx.output.out(out);
+    return 0;
+}
+
 int shippingServer(const QStringList &args, Context &ctx)
 {
     const ParsedArgs a = parseArgs(args, {{QStringLiteral("-poll")}, {QStringLiteral("-quiet")},

@@ -10,6 +10,11 @@ int lspacket(const QStringList &args, Context &ctx);
 // shipping_server [-quiet] -poll: one run of the shipping server.
 int shippingServer(const QStringList &args, Context &ctx);
 
+// mkorder -data PACKET {-ship | -fship} DESTINATION...: a new shipping
+// order for a packet of the return bay, which goes back to the outgoing
+// bay (and out at once with -fship).
+int mkorder(const QStringList &args, Context &ctx);
+
 // Tries every packet of the outgoing bays once at the region's now: what
 // can be delivered is, what has expired goes to the return bay (with the
 // administrator's mail). Returns 1 when a packet could not be delivered;

@@ -585,8 +585,7 @@ private slots:
                            u"multitool syncreplica -import -invob /vobs/firmware -receive"_s} << u"singapore"_s;
         QTest::newRow("returned") << u"/vobs/installer"_s
             << QStringList{u"ccsim mail"_s, u"/ms_rtn/incoming/sync_boston_hub_"_s}
-            << QStringList{u"multitool chepoch -actual oslo@/vobs/installer"_s, u"multitool syncreplica -export -fship oslo@/vobs/installer"_s}
-            << u"oslo"_s;
+            << QStringList{u"mkorder -data <returned> -fship fjord"_s} << u"oslo"_s;
         QTest::newRow("scrubbed oplog") << u"/vobs/portal"_s
             << QStringList{u"multitool syncreplica -export -fship tokyo@/vobs/portal"_s, u"Can not find oplog from replica \"boston_hub\" with id 1\n"_s}
             << QStringList{u"multitool chepoch -actual tokyo@/vobs/portal"_s, u"multitool syncreplica -export -fship tokyo@/vobs/portal"_s,
@@ -600,7 +599,9 @@ private slots:
         QFETCH(QStringList, repair);
         QFETCH(QString, sibling);
         Harness h;
-        const auto run = [&h](const QString &line) {
+        const auto run = [&h, &tag](QString line) {
+            if (line.contains(u"<returned>"_s))
+                line.replace(u"<returned>"_s, h.store->returnBay() + u'/' + h.vob(tag).returned.value(0).name);
             const QStringList words = line.split(u' ');
             return h.run(words.first(), words.mid(1));
         };
@@ -621,6 +622,7 @@ private slots:
         for (const QString &line : std::as_const(repair))
             QCOMPARE(run(line), 0);
         QVERIFY2(siblingHasAll() && inStep(), qPrintable(h.output.merged));
+        QVERIFY(h.vob(tag).returned.isEmpty() && h.vob(tag).outgoing.isEmpty());
     }
 
     void exportThenImport()
