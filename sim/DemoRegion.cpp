@@ -1,6 +1,7 @@
 #include "sim/DemoRegion.h"
 
 #include "sim/Replication.h"
+#include "sim/Shipping.h"
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>
@@ -98,6 +99,56 @@ public:
             work(r.name, lo, hi);
     }
     void setReachable(const QString &replica, bool on) { m_vob.replica(replica)->reachable = on; }
+    void setLosing(const QString &replica, bool on) { m_vob.replica(replica)->losesPackets = on; }
+    void advanceTo(const QDateTime &at) { m_at.now = std::max(m_at.now, at); }
+    // The hourly shipping_server -poll.
+    void poll() { Shipping::ship(m_vob, m_at.now); }
+
+    // Synchronization with some siblings only (a hub topology): import from
+    // the reachable ones, export to those named.
+    void syncWith(const QStringList &targets)
+    {
+        Replication::importReceive(m_vob, m_at);
+        advance(20, 240);
+        for (const QString &t : targets)
+            exportTo(t);
+    }
+    // Two siblings exchange directly, outside this site's view.
+    void exchange(const QString &a, const QString &b)
+    {
+        Replica *ra = m_vob.replica(a);
+        Replica *rb = m_vob.replica(b);
+        for (Replica *r : {ra, rb}) {
+            Replica *other = r == ra ? rb : ra;
+            for (auto it = other->own.cbegin(); it != other->own.cend(); ++it)
+                r->own[it.key()] = std::max(r->own.value(it.key()), it.value());
+        }
+    }
+    // The sibling's scheduled export to this site, arriving at arrives (an
+    // invalid time: at once, into the incoming bay).
+    void siblingExport(const QString &from, const QDateTime &arrives)
+    {
+        Replica &s = *m_vob.replica(from);
+        Replica &local = m_vob.localReplica();
+        Packet p;
+        p.name = Replication::packetName(s.name, m_at.now, m_at.pid, ++m_vob.packetSeq);
+        p.from = s.name;
+        p.to = local.name;
+        p.created = m_at.now;
+        p.base = completeRow(m_vob, s.believesLocal.isEmpty() ? local.own : s.believesLocal);
+        p.upto = completeRow(m_vob, s.own);
+        s.believesLocal = p.upto;
+        if (arrives.isValid()) {
+            p.arrives = arrives;
+            m_vob.inTransit << p;
+        } else {
+            local.incoming << p;
+        }
+        advance(5, 90);
+    }
+    // This site's oplog keeps the entries of origin above upto only.
+    void scrub(const QString &origin, qint64 upto) { m_vob.localReplica().scrubbed[origin] = upto; }
+    qint64 own(const QString &replica, const QString &origin) { return m_vob.replica(replica)->own.value(origin); }
 
     // One scheduled synchronization: import, then export to every sibling.
     void sync()
@@ -112,7 +163,7 @@ public:
     }
     void exportTo(const QString &replica)
     {
-        Replication::exportTo(m_vob, replica, m_at);
+        Replication::exportTo(m_vob, replica, m_at, true);
         advance(5, 90);
     }
 
@@ -205,9 +256,9 @@ Region build(const QDateTime &now)
     tools.rounds(11, 5, 60);
     tools.work(hub, 20, 40);
     tools.advanceHours(20, 30);
-    tools.setReachable(QStringLiteral("london"), false);
+    tools.setLosing(QStringLiteral("london"), true);
     tools.exportTo(QStringLiteral("london"));
-    tools.setReachable(QStringLiteral("london"), true);
+    tools.setLosing(QStringLiteral("london"), false);
     tools.exportTo(QStringLiteral("tokyo"));
     tools.work(hub, 8, 15);
     tools.advanceHours(20, 30);
@@ -216,14 +267,17 @@ Region build(const QDateTime &now)
     tools.work(QStringLiteral("london"), 3, 9);
     region.vobs << tools.take();
 
-    // sydney's host went off the network; exports to it since are lost.
+    // sydney's host went off the network; the exports to it since were
+    // lost on the way (its mail route dropped them).
     Family web(QStringLiteral("/vobs/web"), start.addDays(7), end, 37);
     web.create({site("boston_hub", "minuteman"), site("sanfran_hub", "goldengate"),
                 site("sydney", "harbour", "sanfran_hub"), site("paris", "seine")});
     web.rounds(10, 5, 70);
     web.work(QStringLiteral("sydney"), 10, 30);
     web.setReachable(QStringLiteral("sydney"), false);
+    web.setLosing(QStringLiteral("sydney"), true);
     web.rounds(2, 5, 40);
+    web.setLosing(QStringLiteral("sydney"), false);
     region.vobs << web.take();
 
     // Eight sites; recent work everywhere that no sync has carried yet.
@@ -245,6 +299,71 @@ Region build(const QDateTime &now)
     docs.rounds(9, 2, 30);
     docs.work(QStringLiteral("bos_docs"), 4, 12);
     region.vobs << docs.take();
+
+    // sanfran_hub's packet waits in the incoming bay for an earlier one,
+    // which took a slower route and arrives a day from now.
+    Family mobile(QStringLiteral("/vobs/mobile"), start.addDays(30), end.addDays(-2), 61);
+    mobile.create({site("boston_hub", "minuteman"), site("sanfran_hub", "goldengate"),
+                   site("bangalore", "ramohalli", "boston_hub")});
+    mobile.rounds(8, 5, 60);
+    mobile.advanceTo(now.addDays(-3));
+    mobile.work(QStringLiteral("sanfran_hub"), 40, 90);
+    mobile.siblingExport(QStringLiteral("sanfran_hub"), now.addDays(1).addSecs(-3 * 3600));
+    mobile.advanceHours(10, 20);
+    mobile.work(QStringLiteral("sanfran_hub"), 10, 30);
+    mobile.siblingExport(QStringLiteral("sanfran_hub"), QDateTime());
+    mobile.advanceHours(1, 3);
+    mobile.sync();
+    region.vobs << mobile.take();
+
+    // singapore's host has been down for five days: the exports to it wait
+    // in the outgoing bay, their shipping orders running out.
+    Family firmware(QStringLiteral("/vobs/firmware"), start.addDays(15), now.addDays(-6), 67);
+    firmware.create({site("boston_hub", "minuteman"), site("sanfran_hub", "goldengate"),
+                     site("singapore", "merlion", "sanfran_hub")});
+    firmware.rounds(9, 5, 50);
+    firmware.setReachable(QStringLiteral("singapore"), false);
+    firmware.advanceTo(now.addDays(-5));
+    firmware.workEverywhere(3, 20);
+    firmware.sync();
+    firmware.advanceTo(now.addDays(-2));
+    firmware.work(QStringLiteral("boston_hub"), 5, 15);
+    firmware.sync();
+    firmware.poll();
+    region.vobs << firmware.take();
+
+    // oslo's host was down when the last export to it was made; its order
+    // expired and the packet came back to the return bay. The host is up
+    // again, but nothing will send those changes unless asked.
+    Family installer(QStringLiteral("/vobs/installer"), start.addDays(10), now.addDays(-25), 71);
+    installer.create({site("boston_hub", "minuteman"), site("oslo", "fjord")});
+    installer.rounds(8, 3, 40);
+    installer.work(QStringLiteral("boston_hub"), 10, 30);
+    installer.setReachable(QStringLiteral("oslo"), false);
+    installer.advanceTo(now.addDays(-21));
+    installer.exportTo(QStringLiteral("oslo"));
+    installer.advanceTo(now.addDays(-7).addSecs(3600));
+    installer.poll();
+    installer.setReachable(QStringLiteral("oslo"), true);
+    region.vobs << installer.take();
+
+    // tokyo was kept in step through sanfran_hub only, so this site's row
+    // for it is still all zeros; this site's oplog has since been scrubbed,
+    // and a direct export to tokyo cannot find the entries it would start
+    // from.
+    Family portal(QStringLiteral("/vobs/portal"), start.addDays(5), end.addDays(-1), 73);
+    portal.create({site("boston_hub", "minuteman"), site("sanfran_hub", "goldengate"),
+                   site("tokyo", "fuji", "sanfran_hub")});
+    portal.setReachable(QStringLiteral("tokyo"), false);
+    for (int i = 0; i < 9; ++i) {
+        portal.workEverywhere(5, 60);
+        portal.advanceHours(100, 200);
+        portal.syncWith({QStringLiteral("sanfran_hub")});
+        portal.exchange(QStringLiteral("sanfran_hub"), QStringLiteral("tokyo"));
+    }
+    portal.setReachable(QStringLiteral("tokyo"), true);
+    portal.scrub(hub, portal.own(QStringLiteral("tokyo"), hub) * 2 / 3);
+    region.vobs << portal.take();
 
     quint32 seed = 100;
     for (const char *tag : {"/vobs/admin", "/vobs/build", "/vobs/legacy", "/vobs/qa", "/vobs/release",

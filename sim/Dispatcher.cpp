@@ -5,6 +5,7 @@
 #include "sim/CommandError.h"
 #include "sim/CommandLine.h"
 #include "sim/MultiToolCommands.h"
+#include "sim/PacketCommands.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -24,6 +25,10 @@ int dispatch(const QString &tool, const QStringList &words, Context &ctx)
 {
     if (tool == QLatin1String("ccsim"))
         return AdminCommands::run(words, ctx);
+    if (tool == QLatin1String("shipping_server"))
+        return PacketCommands::shippingServer(words, ctx);
+    if (tool == QLatin1String("mkorder"))
+        return PacketCommands::mkorder(words, ctx);
     if (words.isEmpty())
         throw CommandError(QStringLiteral("No command given."));
     const QString &command = words.first();
@@ -38,6 +43,8 @@ int dispatch(const QString &tool, const QStringList &words, Context &ctx)
                            .arg(QUORVANE_VERSION_PATCH));
         return 0;
     }
+    if (tool == QLatin1String("multitool") && command == QLatin1String("lspacket"))
+        return PacketCommands::lspacket(args, ctx);
     if (tool == QLatin1String("multitool") && MultiToolCommands::handles(command))
         return MultiToolCommands::run(command, args, ctx);
     if (ClearToolCommands::handles(command)
@@ -62,7 +69,8 @@ QString toolFor(const QString &programPath)
     QString name = QFileInfo(programPath).fileName().toLower();
     if (name.endsWith(QLatin1String(".exe")))
         name.chop(4);
-    if (name == QLatin1String("cleartool") || name == QLatin1String("multitool") || name == QLatin1String("ccperl"))
+    if (name == QLatin1String("cleartool") || name == QLatin1String("multitool") || name == QLatin1String("ccperl")
+        || name == QLatin1String("shipping_server") || name == QLatin1String("mkorder"))
         return name;
     return QStringLiteral("ccsim");
 }

@@ -221,33 +221,58 @@ int exportPackets(const ParsedArgs &a, Context &ctx)
         targets << sel;
     }
     const QString outgoing = ctx.store.bay(QStringLiteral("outgoing")) + QLatin1Char('/');
+    const bool shipNow = a.has(QStringLiteral("-fship"));
     QStringList delivered;
+    int generated = 0;
+    int status = 0;
     for (const Selector &sel : std::as_const(targets)) {
-        const Replica &r = findReplica(findVob(region, sel.tag), sel.replica);
-        if (r.reachable)
+        const Vob &v = findVob(region, sel.tag);
+        const Replica &r = findReplica(v, sel.replica);
+        // The oplog is read before anything is written: an export that
+        // cannot find its entries generates no packet.
+        if (const QList<OplogGap> gaps = Replication::scrubbedGaps(v, r.name); !gaps.isEmpty()) {
+            for (const OplogGap &g : gaps) {
+                ctx.error(QStringLiteral("Can not find oplog from replica \"%1\" with id %2").arg(g.origin).arg(g.needed));
+                ctx.error(QStringLiteral("First oplog entry from replica \"%1\" is %2").arg(g.origin).arg(g.first));
+            }
+            ctx.error(QStringLiteral("Gap in oplog entries may indicate missing oplog entries."));
+            status = 1;
+            continue;
+        }
+        if (shipNow && r.reachable && !r.losesPackets)
             ctx.wait(r.latencyMs);
         ExportResult result;
-        ctx.store.modify({sel.tag}, [&](Region &reg) {
-            result = Replication::exportTo(findVob(reg, sel.tag), sel.replica, ctx.moment());
-        });
+        try {
+            ctx.store.modify({sel.tag}, [&](Region &reg) {
+                result = Replication::exportTo(findVob(reg, sel.tag), sel.replica, ctx.moment(), shipNow);
+            });
+        } catch (const CommandError &e) {
+            ctx.error(e.message());
+            status = 1;
+            continue;
+        }
+        ++generated;
         const QString path = outgoing + result.packet.name;
         ctx.output.out(QStringLiteral("Generating synchronization packet %1\n - shipping order file is %2sh_o_%3\n")
                            .arg(path, outgoing, result.packet.name));
-        if (result.delivered) {
+        if (!result.shipped)
+            continue;
+        // A packet dropped on the way looks delivered to the sender.
+        if (result.fate == Shipping::Fate::Delivered || result.fate == Shipping::Fate::Lost) {
             delivered << path;
-        } else {
+        } else if (result.fate == Shipping::Fate::Waiting) {
             ctx.warning(QStringLiteral("Cannot deliver packet %1 to host \"%2\" of replica \"%3\": the host is not "
-                                       "reachable. The packet is lost.")
-                            .arg(path, r.host, r.name));
+                                       "reachable. It stays in the outgoing bay until its shipping order expires (%4).")
+                            .arg(path, r.host, r.name, result.packet.expires.toUTC().toString(Qt::ISODate)));
         }
     }
-    if (a.has(QStringLiteral("-fship"))) {
+    if (shipNow && generated > 0) {
         QString out = QStringLiteral("Attempting to forward/deliver generated packets...\n");
         for (const QString &path : std::as_const(delivered))
             out += QStringLiteral(" -- Forwarded/delivered packet %1\n").arg(path);
         ctx.output.out(out);
     }
-    return 0;
+    return status;
 }
 
 int importPackets(const ParsedArgs &a, Context &ctx)
@@ -259,6 +284,7 @@ int importPackets(const ParsedArgs &a, Context &ctx)
     const QString incoming = ctx.store.bay(QStringLiteral("incoming")) + QLatin1Char('/');
     QString out;
     int waiting = 0;
+    const Moment at = ctx.moment();
     const auto importAll = [&](Region &reg) {
         QList<Vob *> vobs;
         if (a.has(QStringLiteral("-invob")))
@@ -267,7 +293,7 @@ int importPackets(const ParsedArgs &a, Context &ctx)
             for (Vob &v : reg.vobs)
                 vobs << &v;
         for (Vob *v : std::as_const(vobs)) {
-            const ImportResult result = Replication::importReceive(*v, ctx.moment());
+            const ImportResult result = Replication::importReceive(*v, at);
             for (const Packet &p : result.applied)
                 out += QStringLiteral("Applied sync. packet %1%2 to VOB %3\n").arg(incoming, p.name, v->storage);
             for (const Packet &p : result.waiting) {

@@ -115,6 +115,19 @@ QString dateText(const QDateTime &d)
     return d.toUTC().toString(Qt::ISODate);
 }
 
+// A moment that may be absent: written only when set.
+QJsonValue optionalDateText(const QDateTime &d)
+{
+    return d.isValid() ? QJsonValue(dateText(d)) : QJsonValue();
+}
+
+QDateTime dateFrom(const QJsonValue &v);
+
+QDateTime optionalDateFrom(const QJsonValue &v)
+{
+    return v.isUndefined() || v.isNull() ? QDateTime() : dateFrom(v);
+}
+
 QDateTime dateFrom(const QJsonValue &v)
 {
     QDateTime d = QDateTime::fromString(v.toString(), Qt::ISODate);
@@ -146,7 +159,9 @@ QJsonObject packetJson(const Packet &p)
 {
     return QJsonObject{{QStringLiteral("name"), p.name},       {QStringLiteral("from"), p.from},
                        {QStringLiteral("to"), p.to},           {QStringLiteral("created"), dateText(p.created)},
-                       {QStringLiteral("base"), rowJson(p.base)}, {QStringLiteral("upto"), rowJson(p.upto)}};
+                       {QStringLiteral("base"), rowJson(p.base)}, {QStringLiteral("upto"), rowJson(p.upto)},
+                       {QStringLiteral("expires"), optionalDateText(p.expires)},
+                       {QStringLiteral("arrives"), optionalDateText(p.arrives)}};
 }
 
 Packet packetFrom(const QJsonValue &v)
@@ -159,6 +174,8 @@ Packet packetFrom(const QJsonValue &v)
     p.created = dateFrom(o.value(QStringLiteral("created")));
     p.base = rowFrom(o.value(QStringLiteral("base")));
     p.upto = rowFrom(o.value(QStringLiteral("upto")));
+    p.expires = optionalDateFrom(o.value(QStringLiteral("expires")));
+    p.arrives = optionalDateFrom(o.value(QStringLiteral("arrives")));
     return p;
 }
 
@@ -195,8 +212,11 @@ QJsonObject replicaJson(const Replica &r)
                        {QStringLiteral("owner"), r.owner},
                        {QStringLiteral("created"), dateText(r.created)},
                        {QStringLiteral("reachable"), r.reachable},
+                       {QStringLiteral("losesPackets"), r.losesPackets},
                        {QStringLiteral("latencyMs"), r.latencyMs},
                        {QStringLiteral("own"), rowJson(r.own)},
+                       {QStringLiteral("scrubbed"), rowJson(r.scrubbed)},
+                       {QStringLiteral("believesLocal"), rowJson(r.believesLocal)},
                        {QStringLiteral("history"), history},
                        {QStringLiteral("incoming"), packetsJson(r.incoming)}};
 }
@@ -214,8 +234,11 @@ Replica replicaFrom(const QJsonValue &v)
     r.owner = o.value(QStringLiteral("owner")).toString();
     r.created = dateFrom(o.value(QStringLiteral("created")));
     r.reachable = o.value(QStringLiteral("reachable")).toBool(true);
+    r.losesPackets = o.value(QStringLiteral("losesPackets")).toBool();
     r.latencyMs = o.value(QStringLiteral("latencyMs")).toInt();
     r.own = rowFrom(o.value(QStringLiteral("own")));
+    r.scrubbed = rowFrom(o.value(QStringLiteral("scrubbed")));
+    r.believesLocal = rowFrom(o.value(QStringLiteral("believesLocal")));
     for (const QJsonValue &ev : o.value(QStringLiteral("history")).toArray()) {
         const QJsonObject e = ev.toObject();
         r.history << HistoryEvent{dateFrom(e.value(QStringLiteral("date"))),
@@ -245,7 +268,10 @@ QJsonObject vobJson(const Vob &v)
                        {QStringLiteral("packetSeq"), v.packetSeq},
                        {QStringLiteral("replicas"), replicas},
                        {QStringLiteral("table"), table},
-                       {QStringLiteral("lost"), packetsJson(v.lost)}};
+                       {QStringLiteral("lost"), packetsJson(v.lost)},
+                       {QStringLiteral("outgoing"), packetsJson(v.outgoing)},
+                       {QStringLiteral("returned"), packetsJson(v.returned)},
+                       {QStringLiteral("inTransit"), packetsJson(v.inTransit)}};
 }
 
 Vob vobFromJson(const QJsonObject &o)
@@ -262,6 +288,9 @@ Vob vobFromJson(const QJsonObject &o)
     for (auto it = table.begin(); it != table.end(); ++it)
         v.table.insert(it.key(), rowFrom(it.value()));
     v.lost = packetsFrom(o.value(QStringLiteral("lost")));
+    v.outgoing = packetsFrom(o.value(QStringLiteral("outgoing")));
+    v.returned = packetsFrom(o.value(QStringLiteral("returned")));
+    v.inTransit = packetsFrom(o.value(QStringLiteral("inTransit")));
     if (v.tag.isEmpty() || !v.replica(v.local))
         throw CommandError(QStringLiteral("The region file holds a VOB without a tag or local replica."));
     return v;

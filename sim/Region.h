@@ -34,6 +34,11 @@ struct Packet {
     QDateTime created;
     Row base;
     Row upto;
+    // In the outgoing bay: when its shipping order expires. In the return
+    // bay: when it was returned.
+    QDateTime expires;
+    // On its way to this host: when it reaches the incoming bay.
+    QDateTime arrives;
 
     bool operator==(const Packet &) const = default;
 };
@@ -46,8 +51,17 @@ struct Replica {
     QString owner;
     QDateTime created;
     bool reachable = true;
+    // Transport to this site drops packets on the way: the sender believes
+    // them delivered. Apart from reachable, whose packets wait in the
+    // outgoing bay.
+    bool losesPackets = false;
     int latencyMs = 0;
     Row own;                    // actual state at that site
+    // Oplog entries removed at that site, per origin: those up to this id.
+    Row scrubbed;
+    // A sibling's own estimate of what the local replica holds, which its
+    // exports start from; empty while it agrees with the local replica.
+    Row believesLocal;
     QList<HistoryEvent> history; // oldest first; listings reverse it
     QList<Packet> incoming;      // arrived but not yet applicable (a gap)
 
@@ -61,8 +75,11 @@ struct Vob {
     QDateTime created;
     QList<Replica> replicas;   // family order
     QMap<QString, Row> table;  // local estimate rows, one per sibling
-    QList<Packet> lost;        // exported to an unreachable host
+    QList<Packet> lost;        // lost on the way to a sibling
     int packetSeq = 0;
+    QList<Packet> outgoing;    // not shipped yet, each with its order's expiry
+    QList<Packet> returned;    // orders expired: back in this host's return bay
+    QList<Packet> inTransit;   // from siblings, not arrived here yet
     // Read without the replicas' history, for a command that lists none:
     // such a VOB may never be saved, or the history would be lost.
     bool historyOmitted = false;

@@ -196,7 +196,7 @@ void RegionStore::ensureRegion() const
     bool missing = false;
     const QByteArray bytes = readAll(legacy, &missing);
     if (missing) {
-        save({}, DemoRegion::build(QDateTime::currentDateTimeUtc()));
+        save({}, DemoRegion::build(now()));
         return;
     }
     // The older layout is moved over whole; its file goes only once the
@@ -433,6 +433,59 @@ QString RegionStore::logText() const
 QString RegionStore::bay(const QString &which) const
 {
     return m_directory + QStringLiteral("/shipping/ms_ship/") + which;
+}
+
+QString RegionStore::returnBay() const
+{
+    return m_directory + QStringLiteral("/shipping/ms_rtn/incoming");
+}
+
+QString RegionStore::clockFile() const
+{
+    return m_directory + QStringLiteral("/region.clock");
+}
+
+RegionClock RegionStore::clock() const
+{
+    return RegionClock::read(clockFile());
+}
+
+void RegionStore::setClock(const RegionClock &clock) const
+{
+    if (!QDir().mkpath(m_directory))
+        throw CommandError(QStringLiteral("Cannot create the region folder \"%1\".").arg(m_directory));
+    const RegionLock lock(m_directory);
+    clock.write(clockFile());
+}
+
+QString RegionStore::mailFile() const
+{
+    return m_directory + QStringLiteral("/mail");
+}
+
+void RegionStore::appendMail(const QStringList &lines) const
+{
+    if (lines.isEmpty())
+        return;
+    if (!QDir().mkpath(m_directory))
+        throw CommandError(QStringLiteral("Cannot create the region folder \"%1\".").arg(m_directory));
+    QFile mail(mailFile());
+    const QByteArray bytes = QString(lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+    if (!mail.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) || mail.write(bytes) != bytes.size())
+        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(mailFile(), mail.errorString()));
+}
+
+QString RegionStore::mailText() const
+{
+    QFile mail(mailFile());
+    if (!mail.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(mail.readAll());
+}
+
+void RegionStore::clearMail() const
+{
+    QFile::remove(mailFile());
 }
 
 } // namespace quorvane::ccsim

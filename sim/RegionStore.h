@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/Region.h"
+#include "sim/RegionClock.h"
 #include "sim/RegionStamp.h"
 
 #include <QByteArray>
@@ -70,6 +71,21 @@ public:
 
     // Storage bay folder names printed in packet paths ("incoming"/"outgoing").
     QString bay(const QString &which) const;
+    // The return bay, where packets whose shipping order expired come back.
+    QString returnBay() const;
+
+    // The region's time (RegionClock.h): the "now" of every command.
+    QString clockFile() const;
+    RegionClock clock() const;
+    QDateTime now() const { return clock().now(); }
+    // Under the region's lock.
+    void setClock(const RegionClock &clock) const;
+
+    // The administrator's mailbox on this host: the shipping server's
+    // notices, one a line.
+    void appendMail(const QStringList &lines) const;
+    QString mailText() const;
+    void clearMail() const;
 
     // How often this store has parsed a file of the region: lets tests see
     // that an unchanged region is answered from memory and that a command
@@ -90,6 +106,7 @@ private:
     };
 
     QString logFile() const;
+    QString mailFile() const;
     QString vobDirectory() const;
     RegionStamp stampOf(const QString &file) const;
     // Creates the region when it has no index yet: from the older layout

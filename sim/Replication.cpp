@@ -94,10 +94,28 @@ QList<Packet> applyWaiting(Replica &receiver, const std::function<void(const Pac
     return applied;
 }
 
-ExportResult exportTo(Vob &vob, const QString &target, const Moment &at)
+QList<OplogGap> scrubbedGaps(const Vob &vob, const QString &target)
+{
+    const Replica &from = vob.localReplica();
+    const Row base = vob.localRow(target);
+    const Row upto = completeRow(vob, from.own);
+    QList<OplogGap> gaps;
+    for (auto it = from.scrubbed.cbegin(); it != from.scrubbed.cend(); ++it) {
+        if (upto.value(it.key()) > base.value(it.key()) && base.value(it.key()) < it.value())
+            gaps << OplogGap{it.key(), base.value(it.key()) + 1, it.value() + 1};
+    }
+    return gaps;
+}
+
+ExportResult exportTo(Vob &vob, const QString &target, const Moment &at, bool shipNow)
 {
     Replica &to = sibling(vob, target, QStringLiteral("export to"));
     const Replica &from = vob.localReplica();
+    if (const QList<OplogGap> gaps = scrubbedGaps(vob, to.name); !gaps.isEmpty()) {
+        throw CommandError(QStringLiteral("Can not find oplog from replica \"%1\" with id %2")
+                               .arg(gaps.first().origin)
+                               .arg(gaps.first().needed));
+    }
 
     ExportResult result;
     Packet &p = result.packet;
@@ -107,6 +125,7 @@ ExportResult exportTo(Vob &vob, const QString &target, const Moment &at)
     p.created = at.now;
     p.base = vob.localRow(to.name);
     p.upto = completeRow(vob, from.own);
+    p.expires = at.now.addDays(Shipping::kOrderDays);
 
     // No acknowledgement: the sender assumes the packet arrives.
     Row &estimate = vob.table[to.name];
@@ -119,28 +138,31 @@ ExportResult exportTo(Vob &vob, const QString &target, const Moment &at)
                                               "Row at export was: %2")
                                    .arg(to.name, rowText(p.base)),
                                false};
-    if (!to.reachable) {
-        vob.lost << p;
-        return result;
+    vob.outgoing << p;
+    if (shipNow) {
+        const QList<Shipping::Shipped> shipped = Shipping::ship(vob, at.now, {p.name});
+        result.shipped = true;
+        result.fate = shipped.value(0).fate;
+        result.applied = shipped.value(0).applied;
     }
-    result.delivered = true;
-    to.incoming << p;
-    const QList<Packet> done = applyWaiting(to);
-    result.applied = std::any_of(done.cbegin(), done.cend(), [&](const Packet &d) { return d.name == p.name; });
     return result;
 }
 
 ImportResult importReceive(Vob &vob, const Moment &at)
 {
+    Shipping::arrive(vob, at.now);
     Replica &local = vob.localReplica();
-    for (const Replica &s : vob.replicas) {
+    for (Replica &s : vob.replicas) {
         if (s.name == local.name || !s.reachable)
             continue;
         const Row have = completeRow(vob, local.own);
         const Row theirs = completeRow(vob, s.own);
+        // The sibling sends from what it believes the local replica holds;
+        // what it already sent, arrived or not, it does not send again.
+        const Row base = s.believesLocal.isEmpty() ? have : completeRow(vob, s.believesLocal);
         bool news = false;
         for (auto it = theirs.cbegin(); it != theirs.cend(); ++it)
-            news = news || it.value() > have.value(it.key());
+            news = news || it.value() > std::max(have.value(it.key()), base.value(it.key()));
         if (!news)
             continue;
         Packet p;
@@ -148,9 +170,11 @@ ImportResult importReceive(Vob &vob, const Moment &at)
         p.from = s.name;
         p.to = local.name;
         p.created = at.now;
-        p.base = have;
+        p.base = base;
         p.upto = theirs;
         local.incoming << p;
+        if (!s.believesLocal.isEmpty())
+            s.believesLocal = theirs;
     }
 
     ImportResult result;
@@ -169,6 +193,19 @@ ImportResult importReceive(Vob &vob, const Moment &at)
                 .arg(p.from, rowText(before)),
             false};
     });
+    // A sibling whose belief the local replica has caught up with agrees
+    // with it again.
+    for (Replica &s : vob.replicas) {
+        if (s.believesLocal.isEmpty())
+            continue;
+        const Row have = completeRow(vob, local.own);
+        const Row belief = completeRow(vob, s.believesLocal);
+        bool behind = false;
+        for (auto it = belief.cbegin(); it != belief.cend(); ++it)
+            behind = behind || have.value(it.key()) < it.value();
+        if (!behind)
+            s.believesLocal.clear();
+    }
     result.waiting = local.incoming;
     return result;
 }

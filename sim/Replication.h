@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/Region.h"
+#include "sim/Shipping.h"
 
 #include <QStringList>
 
@@ -18,8 +19,17 @@ struct Moment {
 
 struct ExportResult {
     Packet packet;
-    bool delivered = false; // false: the host was unreachable, packet lost
-    bool applied = false;   // applied at the target (no gap)
+    bool shipped = false; // the shipping server tried it at once (-fship)
+    Shipping::Fate fate = Shipping::Fate::Waiting;
+    bool applied = false; // applied at the target (no gap)
+};
+
+// An export needs oplog entries of origin from needed on, but this site's
+// oldest remaining entry of that origin is first.
+struct OplogGap {
+    QString origin;
+    qint64 needed = 0;
+    qint64 first = 0;
 };
 
 struct ImportResult {
@@ -40,15 +50,23 @@ namespace Replication {
 // n new operations originating at a replica.
 void addWork(Vob &vob, const QString &replica, qint64 n);
 
+// The entries an export to target would need that this site's oplog no
+// longer holds (scrubbed); such an export fails.
+QList<OplogGap> scrubbedGaps(const Vob &vob, const QString &target);
+
 // syncreplica -export to one sibling: builds a packet from the local
 // estimate of the target, advances that estimate at once, records the
-// export event on the target's replica object, and delivers the packet
-// (lost when the target's host is unreachable; waits there on a gap).
-ExportResult exportTo(Vob &vob, const QString &target, const Moment &at);
+// export event on the target's replica object and puts the packet with a
+// shipping order into the outgoing bay; with shipNow the shipping server
+// tries it at once (Shipping::ship). Throws CommandError when the oplog
+// lacks entries the packet needs (scrubbedGaps), changing nothing.
+ExportResult exportTo(Vob &vob, const QString &target, const Moment &at, bool shipNow);
 
-// syncreplica -import -receive: every reachable sibling that holds changes
-// the local replica lacks has sent them (its scheduled export); everything
-// in the local bay that has no gap is applied, in dependency order.
+// syncreplica -import -receive: packets on their way that have arrived by
+// now join the local incoming bay; every reachable sibling that holds
+// changes beyond what it believes the local replica has sends them (its
+// scheduled export, starting from that belief); everything in the bay that
+// has no gap is applied, in dependency order.
 ImportResult importReceive(Vob &vob, const Moment &at);
 
 // chepoch SEL name=N...: sets entries of the local estimate row of a

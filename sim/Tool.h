@@ -39,7 +39,8 @@ struct Context {
     // Simulated network latency; tests may replace it.
     std::function<void(int ms)> wait;
 
-    Moment moment() const { return Moment{QDateTime::currentDateTimeUtc(), user, pid}; }
+    // Now by the region's clock.
+    Moment moment() const { return Moment{store.now(), user, pid}; }
     // An error that does not end the command (it goes on with the next object).
     void error(const QString &message) const { output.err(tool + QStringLiteral(": Error: ") + message + QLatin1Char('\n')); }
     void warning(const QString &message) const

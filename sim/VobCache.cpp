@@ -10,7 +10,7 @@ namespace quorvane::ccsim::VobCache {
 namespace {
 
 constexpr quint32 kMagic = 0x51564331; // "QVC1"
-constexpr quint32 kVersion = 4;
+constexpr quint32 kVersion = 5;
 constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_0;
 
 // Writes a VOB's parts. Epoch rows name the same replicas over and over:
@@ -32,7 +32,7 @@ public:
 
     void put(const Packet &p)
     {
-        m_out << p.name << p.from << p.to << p.created;
+        m_out << p.name << p.from << p.to << p.created << p.expires << p.arrives;
         put(p.base);
         put(p.upto);
     }
@@ -42,9 +42,11 @@ public:
     // A replica without its history, which goes to the end of the file.
     void put(const Replica &r)
     {
-        m_out << r.name << r.host << r.master << r.oid << r.owner << r.created << r.reachable
+        m_out << r.name << r.host << r.master << r.oid << r.owner << r.created << r.reachable << r.losesPackets
               << qint32(r.latencyMs);
         put(r.own);
+        put(r.scrubbed);
+        put(r.believesLocal);
         putList(r.incoming);
     }
 
@@ -110,7 +112,7 @@ public:
 
     bool get(Packet &p)
     {
-        m_in >> p.name >> p.from >> p.to >> p.created;
+        m_in >> p.name >> p.from >> p.to >> p.created >> p.expires >> p.arrives;
         return get(p.base) && get(p.upto);
     }
 
@@ -123,9 +125,10 @@ public:
     bool get(Replica &r)
     {
         qint32 latency = 0;
-        m_in >> r.name >> r.host >> r.master >> r.oid >> r.owner >> r.created >> r.reachable >> latency;
+        m_in >> r.name >> r.host >> r.master >> r.oid >> r.owner >> r.created >> r.reachable >> r.losesPackets
+            >> latency;
         r.latencyMs = latency;
-        return get(r.own) && getList(r.incoming);
+        return get(r.own) && get(r.scrubbed) && get(r.believesLocal) && getList(r.incoming);
     }
 
     template <typename T>
@@ -182,6 +185,9 @@ QByteArray encode(const Vob &vob, const RegionStamp &madeFrom, const QDateTime &
             writer.put(it.value());
         }
         writer.putList(vob.lost);
+        writer.putList(vob.outgoing);
+        writer.putList(vob.returned);
+        writer.putList(vob.inTransit);
         names = writer.names();
     }
     QByteArray core;
@@ -259,7 +265,8 @@ std::optional<Cached> read(QIODevice &in, bool withHistory,
                 return std::nullopt;
             vob.table.insert(name, row);
         }
-        if (!reader.getList(vob.lost) || !data.atEnd())
+        if (!reader.getList(vob.lost) || !reader.getList(vob.outgoing) || !reader.getList(vob.returned)
+            || !reader.getList(vob.inTransit) || !data.atEnd())
             return std::nullopt;
     }
     if (!withHistory) {

@@ -35,6 +35,8 @@ expected=(
     "lrwxrwxrwx ./usr/libexec/quorvane/sim/ccperl -> ccsim"
     "lrwxrwxrwx ./usr/libexec/quorvane/sim/cleartool -> ccsim"
     "lrwxrwxrwx ./usr/libexec/quorvane/sim/multitool -> ccsim"
+    "lrwxrwxrwx ./usr/libexec/quorvane/sim/shipping_server -> ccsim"
+    "lrwxrwxrwx ./usr/libexec/quorvane/sim/mkorder -> ccsim"
     "-rwxr-xr-x ./usr/share/quorvane/get_replica_info.pl"
     "-rw-r--r-- ./usr/share/quorvane/anicursor.ani"
     "-rw-r--r-- ./usr/share/applications/$id.desktop"

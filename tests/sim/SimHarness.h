@@ -51,7 +51,12 @@ inline Region fixtureRegion()
         r.created = at(2, 9), r.own = own;
         return r;
     };
-    Vob v{u"/vobs/fix"_s, u"/net/hosta/vobstore/fix.vbs"_s, u"alpha"_s, at(2, 9), {}, {}, {}, 0};
+    const auto vob = [](const QString &tag, const QString &storage, const QString &local, const QDateTime &created) {
+        Vob v;
+        v.tag = tag, v.storage = storage, v.local = local, v.created = created;
+        return v;
+    };
+    Vob v = vob(u"/vobs/fix"_s, u"/net/hosta/vobstore/fix.vbs"_s, u"alpha"_s, at(2, 9));
     v.replicas << replica(u"alpha"_s, u"hosta"_s, u"alpha"_s, {{u"alpha"_s, 10}})
                << replica(u"beta"_s, u"hostb"_s, u"alpha"_s, {{u"alpha"_s, 8}, {u"beta"_s, 5}})
                << replica(u"gamma"_s, u"hostc"_s, u"gamma"_s, {{u"gamma"_s, 3}});
@@ -61,7 +66,7 @@ inline Region fixtureRegion()
     v.replicas[2].reachable = false;
     v.table.insert(u"beta"_s, {{u"alpha"_s, 8}});
     v.table.insert(u"gamma"_s, {});
-    Vob plain{u"/vobs/plain"_s, u"/net/hosta/vobstore/plain.vbs"_s, u"original"_s, at(1, 8), {}, {}, {}, 0};
+    Vob plain = vob(u"/vobs/plain"_s, u"/net/hosta/vobstore/plain.vbs"_s, u"original"_s, at(1, 8));
     plain.replicas << replica(u"original"_s, u"hosta"_s, u"original"_s, {{u"original"_s, 42}});
     return Region{{v, plain}};
 }
