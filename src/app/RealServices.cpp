@@ -1,5 +1,7 @@
 #include "app/RealServices.h"
 
+#include "app/CompanionPath.h"
+
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/ClearTool.h"
 #include "ccase/ProcessShell.h"
@@ -43,13 +45,7 @@ void RealServices::setDialogParent(QWidget *parent)
 
 QString RealServices::companionPath(const QString &programDir, const QString &fileName)
 {
-    const QString beside = QDir(programDir).filePath(fileName);
-    if (QFileInfo::exists(beside))
-        return beside;
-    const QString installed = QDir(programDir).filePath(QStringLiteral("../share/quorvane/") + fileName);
-    if (QFileInfo::exists(installed))
-        return QDir::cleanPath(installed);
-    return beside;
+    return quorvane::companionPath(programDir, fileName);
 }
 
 } // namespace quorvane
