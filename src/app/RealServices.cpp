@@ -34,6 +34,8 @@ RealServices::RealServices()
         QDir::toNativeSeparators(companionPath(programDir, QStringLiteral("get_replica_info.pl")));
     m_services.aniCursorDir = QFileInfo(companionPath(programDir, QStringLiteral("anicursor.ani"))).path();
     m_services.clearCaseDescription = found.description;
+    m_clearCaseDir = found.binDir;
+    m_perlPath = found.perlPath;
 }
 
 RealServices::~RealServices() = default;

@@ -1,5 +1,7 @@
 #include "app/frmMain.h"
 
+#include "region/CommandQueue.h"
+
 #include "app/MainStyle.h"
 #include "app/RealServices.h"
 #include "ccase/ClearTool.h"
@@ -278,6 +280,7 @@ QWidget *frmMain::buildHeaderBand(QWidget *parent, QLabel *headerLbl)
     header->addLayout(titles);
     header->addStretch(1);
     header->addWidget(m_clearCaseLbl, 0, Qt::AlignVCenter);
+    header->addWidget(regionButton(band), 0, Qt::AlignVCenter);
     header->addWidget(commandLogButton(band), 0, Qt::AlignVCenter);
     m_headerLogo = logo;
     return band;

@@ -32,6 +32,8 @@ class ReplicaInfoPanel;
 class VobListPanel;
 class FramePacer;
 class frmCommandLog;
+class frmRegion;
+class CommandRunner;
 class frmDetail;
 class frmWorking;
 
@@ -87,6 +89,11 @@ public:
     [[nodiscard]] CommandLog &commandLog() const { return *m_commandLog; }
     [[nodiscard]] frmCommandLog *commandLogForm() const { return m_commandLogForm; }
     void showCommandLog();
+    // The region window (Ctrl+R, or the header band's button), made on first
+    // use; a row opened there is selected in the list and opened here.
+    [[nodiscard]] frmRegion *regionForm() const { return m_regionForm; }
+    void showRegion();
+    void openVobFromRegion(const QString &tag);
     [[nodiscard]] DiagnosisPanel *diagnosis() const { return m_diagnosis; }
 
     // Rebuilds everything shown about the VOB selected in the list.
@@ -109,6 +116,7 @@ private:
     void applyHeaderFonts();
     // The header band's button for the log, with Ctrl+L on the window.
     QWidget *commandLogButton(QWidget *parent);
+    QWidget *regionButton(QWidget *parent);
     void buildMenus();
     void buildPageKeys();
     // The page `step` tabs on, wrapping round; nothing while the strip is disabled.
@@ -161,6 +169,8 @@ private:
     std::unique_ptr<ClearTool> m_loggedClearTool;
     std::unique_ptr<Shell> m_loggedShell;
     frmCommandLog *m_commandLogForm = nullptr;
+    frmRegion *m_regionForm = nullptr;
+    std::unique_ptr<CommandRunner> m_regionRunner;
     DiagnosisPanel *m_diagnosis = nullptr;
     std::unique_ptr<ReplicaDetailLoader> m_loader;
     std::unique_ptr<SiteDetail> m_siteDetail;

@@ -159,6 +159,7 @@ VobHealth assess(const VobFacts &facts, const QDateTime &now, const HealthLimits
             if (!h.packetAge || *a > *h.packetAge)
                 h.packetAge = a;
             if (*a > limits.stuckAfterSecs) {
+                ++h.packetsStuck;
                 if (auto it = replicas.find(p.sibling); it != replicas.end())
                     it->stuck = true;
             }

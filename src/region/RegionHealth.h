@@ -68,6 +68,7 @@ struct VobHealth {
     std::optional<qint64> exportAge;
     std::optional<qint64> packetAge; // oldest packet waiting
     int packetsWaiting = 0;
+    int packetsStuck = 0; // waiting longer than the stuck limit
     int packetsReturned = 0;
     QString firstLine; // the diagnosis's first line, or the survey's own
     QList<Finding> findings;
