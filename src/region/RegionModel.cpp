@@ -1,5 +1,6 @@
 #include "region/RegionModel.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace quorvane {
@@ -74,7 +75,11 @@ QVariant RegionModel::data(const QModelIndex &index, int role) const
     const bool sort = role == SortRole;
     switch (index.column()) {
     case Vob: return f.tag;
-    case State: return sort ? QVariant(int(f.state)) : QVariant(healthName(f.state));
+    // Sorted by state, a family further behind comes first within its state,
+    // as the survey ranks them.
+    case State:
+        return sort ? QVariant((qint64(f.state) << 40) - std::min<qint64>(f.behind, (qint64(1) << 39)))
+                    : QVariant(healthName(f.state));
     case Worst: return f.worstSibling;
     case Behind: return sort ? QVariant(f.behind) : QVariant(f.behind ? QString::number(f.behind) : QString());
     case ImportAge: return age(f.importAge);

@@ -72,6 +72,9 @@ frmRegion::frmRegion(ClearTool &clearTool, CommandRunner &runner, QString script
     m_view->setWordWrap(false);
     m_view->verticalHeader()->hide();
     m_view->horizontalHeader()->setStretchLastSection(true);
+    // Fitting the columns measures only the first rows: every row of a
+    // large region would hold the window for a noticeable time.
+    m_view->horizontalHeader()->setResizeContentsPrecision(50);
     m_view->installEventFilter(this);
     connect(m_view, &QTableView::doubleClicked, this, [this] { openCurrent(); });
 
@@ -154,7 +157,8 @@ void frmRegion::startSurvey()
 
 void frmRegion::surveyEnded()
 {
-    m_model->reset(m_survey->families());
+    // The rows are all there already and the State column sorts them as
+    // ranked: no reset, which would lay the whole table out again.
     m_surveyBut->setText(QStringLiteral("&Survey"));
     m_actual->setEnabled(true);
     QHash<int, int> counts;
