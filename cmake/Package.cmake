@@ -12,7 +12,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "the VOBs of the region, draws the replicas of a VOB as sites with their\n"
     "mastership lines, shows the local and the actual epoch tables side by side,\n"
     "and lets you fix a local epoch row and synchronize replicas. It keeps no\n"
-    "data of its own.\n"
+    "data of its own. quorvane-check reports the health of every replicated\n"
+    "VOB family of the region to a monitoring system.\n"
     "\n"
     "Without ClearCase it works on the simulated MultiSite region that comes\n"
     "with it.")
@@ -51,11 +52,12 @@ function(quorvane_install_compressed source destination)
 endfunction()
 quorvane_install_compressed(resources/debian/changelog ${CMAKE_INSTALL_DATADIR}/doc/${CPACK_PACKAGE_NAME})
 quorvane_install_compressed(resources/quorvane.1 ${CMAKE_INSTALL_MANDIR}/man1)
+quorvane_install_compressed(resources/quorvane-check.1 ${CMAKE_INSTALL_MANDIR}/man1)
 add_custom_target(quorvane_package_docs ALL DEPENDS ${compressed_files})
 install(FILES resources/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CPACK_PACKAGE_NAME})
 
 # What tools/package builds: everything installed.
 add_custom_target(quorvane_installable)
-add_dependencies(quorvane_installable quorvane_runnable quorvane_icons quorvane_package_docs)
+add_dependencies(quorvane_installable quorvane_runnable quorvane-check quorvane_icons quorvane_package_docs)
 
 include(CPack)

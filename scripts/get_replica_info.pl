@@ -5,6 +5,7 @@
 #   ccperl get_replica_info.pl VOB-TAG
 #   ccperl get_replica_info.pl VOB-TAG REPLICA
 #   ccperl get_replica_info.pl -report VOB-TAG REPLICA
+#   ccperl get_replica_info.pl -local VOB-TAG
 #
 # With the VOB tag alone it writes two files into the current directory:
 #   _results.txt        the actual matrix: each replica's own row. The row of
@@ -37,6 +38,10 @@
 # still silent then is ended and its row is "?", and a host not asked by
 # then is not asked at all. So the script ends about one time limit after
 # it started, however many hosts hang; each host has at most that long.
+#
+# With -local no host is asked: both files are written as above, but the
+# actual matrix holds only this site's own row (the others are "?"). That is
+# what a survey of the whole region reads when it must not touch the network.
 #
 # With a replica name as well (the call the program makes when a replica is
 # chosen) the script does nothing and ends at once with status 0: nothing
@@ -445,7 +450,7 @@ sub write_matrix {
 }
 
 sub matrices {
-    my ($tag) = @_;
+    my ($tag, $local_only) = @_;
     my $deadline = $NOW->() + $TIMEOUT;
     # The three local calls run side by side; the local table keeps running
     # while the hosts are asked.
@@ -456,7 +461,7 @@ sub matrices {
     my @names = replica_names($tag, $list);
     my $local = local_name($tag, $desc, @names);
 
-    my @remote = grep { !defined $local || $_ ne $local } @names;
+    my @remote = $local_only ? () : grep { !defined $local || $_ ne $local } @names;
     my $asked = ask_hosts($tag, $deadline, @remote);
     await($deadline, $table);
 
@@ -540,10 +545,14 @@ unless ($WINDOWS) {
     $SIG{TERM} = $SIG{INT} = sub { fail('stopped.') };
 }
 
-my $usage = "usage: $ME VOB-TAG | $ME VOB-TAG REPLICA | $ME -report VOB-TAG REPLICA";
+my $usage = "usage: $ME VOB-TAG | $ME VOB-TAG REPLICA | $ME -report VOB-TAG REPLICA | $ME -local VOB-TAG";
 if (@ARGV && $ARGV[0] eq '-report') {
     fail($usage) unless @ARGV == 3;
     exit replica_report($ARGV[1], $ARGV[2]);
+}
+if (@ARGV && $ARGV[0] eq '-local') {
+    fail($usage) unless @ARGV == 2;
+    exit matrices($ARGV[1], 1);
 }
 exit 0 if @ARGV == 2;
 fail($usage) unless @ARGV == 1;

@@ -1,5 +1,6 @@
 #include "app/RealServices.h"
 
+#include "app/CompanionPath.h"
 #include "app/WorkFolder.h"
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/ClearTool.h"
@@ -37,6 +38,8 @@ RealServices::RealServices()
         QDir::toNativeSeparators(companionPath(programDir, QStringLiteral("get_replica_info.pl")));
     m_services.aniCursorDir = QFileInfo(companionPath(programDir, QStringLiteral("anicursor.ani"))).path();
     m_services.clearCaseDescription = found.description;
+    m_clearCaseDir = found.binDir;
+    m_perlPath = found.perlPath;
 }
 
 RealServices::~RealServices() = default;
@@ -53,13 +56,7 @@ void RealServices::setUnattended(std::function<void(const QString &)> report)
 
 QString RealServices::companionPath(const QString &programDir, const QString &fileName)
 {
-    const QString beside = QDir(programDir).filePath(fileName);
-    if (QFileInfo::exists(beside))
-        return beside;
-    const QString installed = QDir(programDir).filePath(QStringLiteral("../share/quorvane/") + fileName);
-    if (QFileInfo::exists(installed))
-        return QDir::cleanPath(installed);
-    return beside;
+    return quorvane::companionPath(programDir, fileName);
 }
 
 } // namespace quorvane

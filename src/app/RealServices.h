@@ -25,6 +25,9 @@ public:
     Q_DISABLE_COPY_MOVE(RealServices)
 
     [[nodiscard]] Services services() const { return m_services; }
+    // Where the region survey finds ClearCase's programs and its Perl.
+    [[nodiscard]] const QString &clearCaseDir() const { return m_clearCaseDir; }
+    [[nodiscard]] const QString &perlPath() const { return m_perlPath; }
     void setDialogParent(QWidget *parent);
     // See RealDialogs::setUnattended.
     void setUnattended(std::function<void(const QString &)> report);
@@ -40,6 +43,8 @@ private:
     std::unique_ptr<ClearTool> m_clearTool;
     std::unique_ptr<Shell> m_shell;
     Services m_services;
+    QString m_clearCaseDir;
+    QString m_perlPath;
 };
 
 } // namespace quorvane

@@ -1,5 +1,7 @@
 #include "app/frmMain.h"
 
+#include "region/CommandQueue.h"
+
 #include "app/MainStyle.h"
 #include "app/RealServices.h"
 #include "ccase/ClearTool.h"
@@ -371,6 +373,7 @@ QWidget *frmMain::buildHeaderBand(QWidget *parent, QLabel *headerLbl)
     // when there is less (fitClearCaseLbl); the stretch takes the rest.
     header->addStretch(0);
     header->addWidget(m_clearCaseLbl, 1, Qt::AlignVCenter);
+    header->addWidget(regionButton(band), 0, Qt::AlignVCenter);
     header->addWidget(commandLogButton(band), 0, Qt::AlignVCenter);
     m_headerLogo = logo;
     return band;

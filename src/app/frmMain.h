@@ -35,6 +35,8 @@ class VobListPanel;
 class FramePacer;
 class frmCommandLog;
 class InputGate;
+class frmRegion;
+class CommandRunner;
 class frmDetail;
 class frmWorking;
 
@@ -93,6 +95,11 @@ public:
     [[nodiscard]] CommandLog &commandLog() const { return *m_commandLog; }
     [[nodiscard]] frmCommandLog *commandLogForm() const { return m_commandLogForm; }
     void showCommandLog();
+    // The region window (Ctrl+R, or the header band's button), made on first
+    // use; a row opened there is selected in the list and opened here.
+    [[nodiscard]] frmRegion *regionForm() const { return m_regionForm; }
+    void showRegion();
+    void openVobFromRegion(const QString &tag);
     [[nodiscard]] DiagnosisPanel *diagnosis() const { return m_diagnosis; }
 
     // Rebuilds everything shown about the VOB selected in the list.
@@ -118,6 +125,7 @@ private:
     void fitClearCaseLbl();
     // The header band's button for the log, with Ctrl+L on the window.
     QWidget *commandLogButton(QWidget *parent);
+    QWidget *regionButton(QWidget *parent);
     void buildMenus();
     void buildPageKeys();
     // The page `step` tabs on, wrapping round; nothing while the strip is disabled.
@@ -185,6 +193,8 @@ private:
     std::unique_ptr<ClearTool> m_loggedClearTool;
     std::unique_ptr<Shell> m_loggedShell;
     frmCommandLog *m_commandLogForm = nullptr;
+    frmRegion *m_regionForm = nullptr;
+    std::unique_ptr<CommandRunner> m_regionRunner;
     DiagnosisPanel *m_diagnosis = nullptr;
     std::unique_ptr<ReplicaDetailLoader> m_loader;
     std::unique_ptr<SiteDetail> m_siteDetail;

@@ -89,6 +89,11 @@ QString replicaInfoScript(const QString &scriptPath, const QString &vobTag)
     return QStringLiteral("ccperl ") + DQ + scriptPath + DQ + QLatin1Char(' ') + vobTag;
 }
 
+QString replicaInfoScriptLocal(const QString &scriptPath, const QString &vobTag)
+{
+    return QStringLiteral("ccperl ") + DQ + scriptPath + DQ + QStringLiteral(" -local ") + vobTag;
+}
+
 QString replicaInfoScriptFor(const QString &scriptPath, const QString &vobTag, const QString &replica)
 {
     return replicaInfoScript(scriptPath, vobTag) + QLatin1Char(' ') + replica;

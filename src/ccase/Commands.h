@@ -42,6 +42,8 @@ QString syncHistory(const QString &replica, const QString &vobTag);
 
 // Process: ccperl "SCRIPT" TAG
 QString replicaInfoScript(const QString &scriptPath, const QString &vobTag);
+// Process: ccperl "SCRIPT" -local TAG (this site's table only, no host asked)
+QString replicaInfoScriptLocal(const QString &scriptPath, const QString &vobTag);
 // Process: ccperl "SCRIPT" TAG R
 QString replicaInfoScriptFor(const QString &scriptPath, const QString &vobTag, const QString &replica);
 // Process: multitool chepoch -force R@TAG R=VALUE

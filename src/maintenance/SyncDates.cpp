@@ -32,6 +32,31 @@ SyncDates scanSyncDates(const QString &historyOutput)
     return dates;
 }
 
+QHash<QString, QString> scanLastImports(const QString &historyOutput)
+{
+    static const QLatin1String from("from replica \"");
+    QHash<QString, QString> dates;
+    const QStringList fields = historyOutput.split(QLatin1Char(','));
+    // Fields alternate description and date; newest first, so the first
+    // import named for a sender is its last.
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+        const QString &event = fields[i];
+        if (!event.contains(QLatin1String("import")))
+            continue;
+        const qsizetype at = event.indexOf(from);
+        if (at < 0)
+            continue;
+        const qsizetype start = at + from.size();
+        const qsizetype end = event.indexOf(QLatin1Char('"'), start);
+        if (end <= start)
+            continue;
+        const QString sender = event.mid(start, end - start);
+        if (!dates.contains(sender))
+            dates.insert(sender, fields[i + 1]);
+    }
+    return dates;
+}
+
 SyncDates getLastSyncDates(ClearTool &clearTool, const QString &replica, const QString &vobTag)
 {
     return scanSyncDates(clearTool.CmdExec(Commands::syncHistory(replica, vobTag)));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 namespace quorvane {
@@ -27,6 +28,11 @@ struct SyncDates {
 // A field naming both words counts as an import. A match in the very last
 // field (output without the closing comma) takes an empty date.
 [[nodiscard]] SyncDates scanSyncDates(const QString &historyOutput);
+
+// The same output of this site's own replica object, which records one
+// import event per packet imported here ("import sync from replica "S" to
+// replica ..."): the date of the newest import from each sender, by name.
+[[nodiscard]] QHash<QString, QString> scanLastImports(const QString &historyOutput);
 
 // Sends the "%e,%d," history subcommand for REPLICA@VOBTAG and scans it.
 // Throws ClearCaseError when ClearCase refuses the command.

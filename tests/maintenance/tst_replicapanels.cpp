@@ -103,6 +103,19 @@ private slots:
         QCOMPARE(scanSyncDates(output), (SyncDates{importDate, exportDate}));
     }
 
+    // This site's own history: the newest import from each sender; exports
+    // and other events name no sender.
+    void lastImports()
+    {
+        const QString older = u"import sync from replica \"tokyo\" to replica \"boston_hub\""_s;
+        const QString output = importEvent + u",2024-03-05T10:00:00Z,"_s + exportEvent + u",2024-03-04T10:00:00Z,"_s +
+            older + u",2024-03-03T10:00:00Z,"_s + importEvent + u",2024-03-01T10:00:00Z,"_s;
+        const QHash<QString, QString> expected{{u"sanfran_hub"_s, u"2024-03-05T10:00:00Z"_s},
+                                               {u"tokyo"_s, u"2024-03-03T10:00:00Z"_s}};
+        QCOMPARE(scanLastImports(output), expected);
+        QVERIFY(scanLastImports(QString()).isEmpty());
+    }
+
     // Choosing a replica (also by code) runs the script for it, then reads
     // its dates and shows the history picture; a refusal shows one box and
     // the dates keep their text.

@@ -31,6 +31,7 @@ echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 sizes=(16 32 48 64 128 256)
 expected=(
     "-rwxr-xr-x ./usr/bin/quorvane"
+    "-rwxr-xr-x ./usr/bin/quorvane-check"
     "-rwxr-xr-x ./usr/libexec/quorvane/sim/ccsim"
     "lrwxrwxrwx ./usr/libexec/quorvane/sim/ccperl -> ccsim"
     "lrwxrwxrwx ./usr/libexec/quorvane/sim/cleartool -> ccsim"
@@ -45,6 +46,7 @@ expected=(
     "-rw-r--r-- ./usr/share/doc/quorvane/copyright"
     "-rw-r--r-- ./usr/share/doc/quorvane/changelog.gz"
     "-rw-r--r-- ./usr/share/man/man1/quorvane.1.gz"
+    "-rw-r--r-- ./usr/share/man/man1/quorvane-check.1.gz"
 )
 for s in "${sizes[@]}"; do
     expected+=("-rw-r--r-- ./usr/share/icons/hicolor/${s}x${s}/apps/$id.png")
@@ -106,7 +108,7 @@ for s in "${sizes[@]}"; do
 done
 svg="$root/usr/share/icons/hicolor/scalable/apps/$id.svg"
 [ ! -f "$svg" ] || file -b "$svg" | grep -q "SVG" || fail "the scalable icon is $(file -b "$svg")"
-for program in usr/bin/quorvane usr/libexec/quorvane/sim/ccsim; do
+for program in usr/bin/quorvane usr/bin/quorvane-check usr/libexec/quorvane/sim/ccsim; do
     [ ! -f "$root/$program" ] || file -b "$root/$program" | grep -q ", stripped" ||
         fail "/$program is not stripped"
 done
@@ -116,6 +118,16 @@ cleartool="$root/usr/libexec/quorvane/sim/cleartool"
 if [ -L "$cleartool" ]; then
     vobs=$(CCSIM_REGION="$work/region" "$cleartool" lsvob -short 2>&1) || true
     grep -qx "/vobs/tools" <<<"$vobs" || fail "the packaged cleartool does not list the demo region: $vobs"
+fi
+
+# The check finds the packaged region and script as installed, and gives
+# the demo region's verdict: a lost packet is critical.
+check="$root/usr/bin/quorvane-check"
+if [ -x "$check" ]; then
+    status=0
+    verdict=$(CCSIM_REGION="$work/region" TMPDIR="$work" "$check" --simulated --actual 2>&1) || status=$?
+    [ "$status" = 2 ] && grep -q "^QUORVANE-CHECK CRITICAL - 1 broken" <<<"$verdict" ||
+        fail "the packaged quorvane-check gave status $status: $verdict"
 fi
 
 # lintian: errors fail the check, everything else is shown.

@@ -192,6 +192,17 @@ for my $layout (
               "$what: every host but this site's is asked once");
 }
 
+# -local: this site's table, no host asked; the actual matrix holds only
+# this site's own row.
+{
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    my $run = run_script($scenario, {}, '-local', '/vobs/dev');
+    is($run->{status}, 0, '-local: exit status 0');
+    is(scalar(calls_matching($run, qr/-actual/)), 0, '-local: no host asked');
+    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS, 'boston_hub', 'bangalore'), '-local: only this site\'s row');
+    is($run->{files}{'_results_local.txt'}, matrix(\@NAMES, $ROWS), '-local: local matrix');
+}
+
 # --- every published layout, from the fixture folder -------------------------
 
 # tests/data/lsepoch/forms.txt: what each file is, which call it answers,

@@ -5,6 +5,7 @@
 #include "graph/GraphView.h"
 #include "info/frmAbout.h"
 #include "info/frmGettingHelp.h"
+#include "region/frmRegion.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 #include "ui/Pictures.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QListWidget>
@@ -53,7 +55,7 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("out"), QStringLiteral("Folder for the pictures."), QStringLiteral("dir"),
                       QStringLiteral(".")});
     parser.addOption({QStringLiteral("window"),
-                      QStringLiteral("frmMain (default), frmAbout, frmGettingHelp, frmDetail, frmWorking or appIcon."),
+                      QStringLiteral("frmMain (default), frmAbout, frmGettingHelp, frmDetail, frmWorking, frmRegion or appIcon."),
                       QStringLiteral("name"), QStringLiteral("frmMain")});
     parser.addOption({QStringLiteral("all"), QStringLiteral("List every VOB, not only replicated ones.")});
     parser.addOption({QStringLiteral("open"), QStringLiteral("Load the VOBs and open this one."),
@@ -123,6 +125,16 @@ int main(int argc, char *argv[])
         if (!w.detailForm())
             w.setDetail(QStringLiteral("(empty)"), QStringLiteral("Detail"));
         return save(w.detailForm(), file) ? 0 : 1;
+    }
+    if (window == QStringLiteral("frmRegion")) {
+        w.showRegion();
+        w.regionForm()->surveyOrCancel();
+        QElapsedTimer clock;
+        clock.start();
+        while (w.regionForm()->surveying() && clock.elapsed() < 120000)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QApplication::processEvents();
+        return save(w.regionForm(), file) ? 0 : 1;
     }
     if (window == QStringLiteral("frmWorking")) {
         w.setMsg(QStringLiteral("Loading and checking VOBs, this may take a several minutes..."));

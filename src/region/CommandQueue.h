@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QTimer;
+
+namespace quorvane {
+
+// One program run of a survey: a command line as the program's own callers
+// write it (split with the project's command-line rules, never given to a
+// shell), the folder it runs in, and the hosts it contacts. A command that
+// asks nothing of a remote host names none.
+struct QueuedCommand {
+    QString commandLine;
+    QString workDir;
+    QStringList hosts;
+};
+
+struct CommandOutcome {
+    enum class Kind {
+        Ran,        // started and ended by itself; see exitCode
+        NotStarted, // no such program, or it could not be started
+        Crashed,    // ended abnormally
+        TimedOut,   // still running at its time limit, and stopped
+        Cancelled,  // stopped by cancel()
+    };
+    Kind kind = Kind::Ran;
+    int exitCode = 0;
+    QByteArray output;
+    QByteArray errors;
+    QString why; // for NotStarted: the reason
+    qint64 elapsedMs = 0;
+    [[nodiscard]] bool succeeded() const { return kind == Kind::Ran && exitCode == 0; }
+    // One line saying how it ended, for a report: ClearCase's last error line
+    // where it gave one.
+    [[nodiscard]] QString describe(const QString &commandLine, int timeLimitMs) const;
+};
+
+// Starts commands and tells when each has ended. The queue decides what
+// runs when; a runner only starts and stops. Finishing must be signalled
+// from the event loop, never from inside start().
+class CommandRunner {
+public:
+    using Done = std::function<void(CommandOutcome)>;
+    virtual ~CommandRunner() = default;
+    virtual void start(int id, const QueuedCommand &command, Done done) = 0;
+    // Asks the run to end; its Done still comes (with whatever it ended as).
+    virtual void stop(int id) = 0;
+};
+
+// Runs programs with QProcess, straight (no shell): the first word of the
+// line is looked up with ClearCase's folder first on the search path, and
+// "ccperl" starts the product's Perl where one was found. On UNIX each run
+// leads its own process group, so a stop reaches what it started (the
+// replica script's cleartool and multitool): TERM first, KILL after a grace.
+class ProcessRunner final : public CommandRunner {
+public:
+    ProcessRunner(QString clearCaseDir = {}, QString perl = {},
+                  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment());
+    ~ProcessRunner() override;
+    Q_DISABLE_COPY_MOVE(ProcessRunner)
+
+    void start(int id, const QueuedCommand &command, Done done) override;
+    void stop(int id) override;
+
+    static constexpr int stopGraceMs = 2000;
+    // Output kept per stream; a survey's commands print a few lines.
+    static constexpr qsizetype maxOutputBytes = 4 * 1024 * 1024;
+
+private:
+    struct Run;
+    QString m_clearCaseDir;
+    QString m_perl;
+    QProcessEnvironment m_environment;
+    QStringList m_searchPaths;
+    QHash<int, Run *> m_runs;
+};
+
+// Runs queued commands with a bounded number in flight, at most a few per
+// host, each within a time limit, all on the caller's event loop (signals,
+// no nested loop, no thread). Commands start in the order queued, except
+// that one whose host is at its bound waits while later ones run.
+class CommandQueue final : public QObject {
+    Q_OBJECT
+public:
+    struct Limits {
+        int inFlight = 8;
+        int perHost = 2;
+        int timeLimitMs = 120000;
+    };
+    using Done = std::function<void(const CommandOutcome &)>;
+
+    CommandQueue(CommandRunner &runner, Limits limits, QObject *parent = nullptr);
+    ~CommandQueue() override;
+    Q_DISABLE_COPY_MOVE(CommandQueue)
+
+    void add(const QueuedCommand &command, Done done);
+    // Stops what runs and drops what waits; each one's Done comes with
+    // Cancelled (the running ones once they have ended). Commands added later
+    // are refused the same way.
+    void cancel();
+
+    [[nodiscard]] const Limits &limits() const { return m_limits; }
+    [[nodiscard]] int running() const { return int(m_running.size()); }
+    [[nodiscard]] qsizetype waiting() const { return m_waiting.size(); }
+    [[nodiscard]] bool cancelled() const { return m_cancelled; }
+
+signals:
+    // Every command has ended and none waits.
+    void idle();
+
+private:
+    struct Entry {
+        int id = 0;
+        QueuedCommand command;
+        Done done;
+        QTimer *timer = nullptr;
+        bool timedOut = false;
+    };
+    void pump();
+    bool fits(const QueuedCommand &command) const;
+    void finished(int id, CommandOutcome outcome);
+
+    CommandRunner &m_runner;
+    Limits m_limits;
+    QList<Entry> m_waiting;
+    QHash<int, Entry> m_running;
+    QHash<QString, int> m_perHost;
+    int m_nextId = 1;
+    bool m_cancelled = false;
+    bool m_pumping = false;
+};
+
+} // namespace quorvane

@@ -1,0 +1,273 @@
+#include "region/RegionSurvey.h"
+
+#include "ccase/Commands.h"
+#include "maintenance/SyncDates.h"
+#include "replicas/ResultsFile.h"
+#include "ui/QuorvaneError.h"
+#include "vobs/IsInList.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace quorvane {
+
+namespace {
+
+const QString ClearToolWord = QStringLiteral("cleartool ");
+
+QStringList outputLines(const QByteArray &output)
+{
+    QStringList lines;
+    for (QString line : QString::fromLocal8Bit(output).split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (!line.isEmpty())
+            lines << line;
+    }
+    return lines;
+}
+
+EpochTable tableOf(const ResultsFile::Contents &contents)
+{
+    EpochTable table;
+    for (const QStringList &line : contents.lines) {
+        table.names << line.value(0);
+        table.values << line.mid(1);
+    }
+    return table;
+}
+
+} // namespace
+
+struct RegionSurvey::Vob {
+    QString tag;
+    int pending = 0;
+    bool settled = false;
+    bool notReplicated = false;
+    bool cut = false; // a command of it was cancelled
+    VobFacts facts;
+    QStringList siblings;
+    QHash<QString, QString> imports;
+    QHash<QString, QString> exports;
+    QHash<QString, QString> hosts;
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+RegionSurvey::RegionSurvey(CommandRunner &runner, Options options, QObject *parent)
+    : QObject(parent), m_runner(runner), m_options(std::move(options)),
+      m_queue(std::make_unique<CommandQueue>(runner, m_options.limits))
+{
+}
+
+RegionSurvey::~RegionSurvey() = default;
+
+void RegionSurvey::start(const QStringList &tags)
+{
+    if (m_running)
+        return;
+    m_running = true;
+    m_cancelled = false;
+    m_families.clear();
+    m_vobs.clear();
+    m_settled = 0;
+    m_notReplicated = 0;
+    m_queue = std::make_unique<CommandQueue>(m_runner, m_options.limits);
+    EntrySet seen;
+    for (const QString &tag : tags) {
+        if (seen.contains(tag))
+            continue;
+        seen.add(tag);
+        auto vob = std::make_unique<Vob>();
+        vob->tag = tag;
+        vob->facts.tag = tag;
+        m_vobs.push_back(std::move(vob));
+    }
+    emit progress(0, int(m_vobs.size()));
+    for (const auto &vob : m_vobs)
+        check(*vob);
+    maybeFinish();
+}
+
+void RegionSurvey::cancel()
+{
+    if (!m_running || m_cancelled)
+        return;
+    m_cancelled = true;
+    m_queue->cancel();
+}
+
+void RegionSurvey::add(Vob &vob, const QString &commandLine, const QStringList &hosts,
+                       std::function<void(const CommandOutcome &)> then, const QString &workDir)
+{
+    ++vob.pending;
+    m_queue->add({commandLine, workDir, hosts}, [this, &vob, then = std::move(then)](const CommandOutcome &o) {
+        if (o.kind == CommandOutcome::Kind::Cancelled)
+            vob.cut = true;
+        else if (!vob.cut)
+            then(o);
+        --vob.pending;
+        commandEnded(vob);
+    });
+}
+
+void RegionSurvey::check(Vob &vob)
+{
+    // The VOB list's rule: a tag that cannot go out as one argument is not
+    // sent, and a VOB whose check fails is listed as not checked.
+    if (const auto fault = Commands::argumentFault({vob.tag})) {
+        vob.facts.checked = false;
+        vob.facts.problems << QStringLiteral("Its tag %1, so it cannot be passed to ClearCase as one argument.")
+                                  .arg(fault->reason);
+        settle(vob);
+        return;
+    }
+    const QString line = ClearToolWord + Commands::vobCheck(vob.tag);
+    add(vob, line, {}, [this, &vob, line](const CommandOutcome &o) {
+        if (!o.succeeded()) {
+            vob.facts.checked = false;
+            vob.facts.problems << o.describe(line, m_options.limits.timeLimitMs);
+            return;
+        }
+        const QStringList siblings = outputLines(o.output);
+        if (siblings.isEmpty())
+            vob.notReplicated = true;
+        else
+            gather(vob, siblings);
+    });
+}
+
+void RegionSurvey::gather(Vob &vob, const QStringList &siblings)
+{
+    const int limitMs = m_options.limits.timeLimitMs;
+    const QString desc = ClearToolWord + Commands::localReplicaName(vob.tag);
+    add(vob, desc, {}, [this, &vob, desc, limitMs](const CommandOutcome &o) {
+        if (!o.succeeded()) {
+            vob.facts.problems << o.describe(desc, limitMs);
+            return;
+        }
+        vob.facts.localReplica = QString::fromLocal8Bit(o.output).trimmed();
+        if (const auto fault = Commands::argumentFault({vob.facts.localReplica})) {
+            vob.facts.problems << QStringLiteral("This site's replica name %1.").arg(fault->reason);
+            return;
+        }
+        const QString history = ClearToolWord + Commands::syncHistory(vob.facts.localReplica, vob.tag);
+        add(vob, history, {}, [&vob, history, limitMs](const CommandOutcome &h) {
+            if (h.succeeded())
+                vob.imports = scanLastImports(QString::fromLocal8Bit(h.output));
+            else
+                vob.facts.problems << h.describe(history, limitMs);
+        });
+    });
+    for (const QString &s : siblings) {
+        if (Commands::argumentFault({s}))
+            continue;
+        vob.siblings << s;
+        const QString history = ClearToolWord + Commands::syncHistory(s, vob.tag);
+        add(vob, history, {}, [&vob, s, history, limitMs](const CommandOutcome &h) {
+            if (!h.succeeded()) {
+                vob.facts.problems << h.describe(history, limitMs);
+                return;
+            }
+            const QString date = scanSyncDates(QString::fromLocal8Bit(h.output)).exportDate;
+            if (date != QLatin1String("None"))
+                vob.exports.insert(s, date);
+        });
+    }
+    if (!m_options.actualRows) {
+        runScript(vob, {});
+        return;
+    }
+    // The hosts decide how many of the VOB's scripts may run beside others.
+    const QString list = ClearToolWord + Commands::replicaList(vob.tag);
+    add(vob, list, {}, [this, &vob, list, limitMs](const CommandOutcome &o) {
+        QStringList hosts;
+        if (o.succeeded()) {
+            const QStringList fields = QString::fromLocal8Bit(o.output).split(QLatin1Char(','));
+            for (qsizetype i = 0; i + 3 < fields.size(); i += 4) {
+                const QString name = fields[i].trimmed();
+                vob.hosts.insert(name, fields[i + 2]);
+                if (vob.siblings.contains(name) && !hosts.contains(fields[i + 2], Qt::CaseInsensitive))
+                    hosts << fields[i + 2];
+            }
+        } else {
+            vob.facts.problems << o.describe(list, limitMs);
+        }
+        runScript(vob, hosts);
+    });
+}
+
+void RegionSurvey::runScript(Vob &vob, const QStringList &hosts)
+{
+    const QString root = m_options.tempRoot.isEmpty() ? QDir::tempPath() : m_options.tempRoot;
+    vob.dir = std::make_unique<QTemporaryDir>(root + QStringLiteral("/quorvane-survey-XXXXXX"));
+    if (!vob.dir->isValid()) {
+        vob.facts.checked = false;
+        vob.facts.problems << QStringLiteral("No folder for the replica script could be made in ") +
+                QDir::toNativeSeparators(root) + QStringLiteral(": ") + vob.dir->errorString();
+        vob.dir.reset();
+        return;
+    }
+    vob.facts.actualAsked = m_options.actualRows;
+    const QString line = m_options.actualRows ? Commands::replicaInfoScript(m_options.scriptPath, vob.tag)
+                                              : Commands::replicaInfoScriptLocal(m_options.scriptPath, vob.tag);
+    add(vob, line, hosts,
+        [this, &vob, line](const CommandOutcome &o) {
+            const auto read = [&](const QString &file, EpochTable &into) {
+                const QString path = vob.dir->filePath(file);
+                try {
+                    into = tableOf(ResultsFile::read(path));
+                    return true;
+                } catch (const QuorvaneError &e) {
+                    vob.facts.problems << o.describe(line, m_options.limits.timeLimitMs) + QLatin1Char(' ') +
+                            ResultsFile::describe(e.description(), QDir::toNativeSeparators(path));
+                    return false;
+                }
+            };
+            if (!read(QStringLiteral("_results_local.txt"), vob.facts.local))
+                vob.facts.checked = false;
+            read(QStringLiteral("_results.txt"), vob.facts.actual);
+            vob.dir.reset();
+        },
+        vob.dir->path());
+}
+
+void RegionSurvey::commandEnded(Vob &vob)
+{
+    if (vob.pending == 0 && !vob.settled)
+        settle(vob);
+}
+
+void RegionSurvey::settle(Vob &vob)
+{
+    vob.settled = true;
+    vob.dir.reset();
+    ++m_settled;
+    if (vob.notReplicated) {
+        ++m_notReplicated;
+    } else if (!vob.cut) {
+        for (const QString &s : std::as_const(vob.siblings))
+            vob.facts.siblings << SiblingFacts{s, vob.hosts.value(s), vob.imports.value(s), vob.exports.value(s)};
+        const QDateTime now = m_options.now.isValid() ? m_options.now : QDateTime::currentDateTimeUtc();
+        m_families << assess(vob.facts, now, m_options.health);
+        emit vobSurveyed(m_families.last());
+    }
+    emit progress(m_settled, int(m_vobs.size()));
+    maybeFinish();
+}
+
+void RegionSurvey::maybeFinish()
+{
+    if (!m_running || m_finishPosted || m_settled < int(m_vobs.size()))
+        return;
+    m_finishPosted = true;
+    // Always from the event loop, so a caller connects after start() and
+    // still hears it, and never inside a command's own signal.
+    QTimer::singleShot(0, this, [this] {
+        m_finishPosted = false;
+        rank(m_families);
+        m_running = false;
+        emit finished();
+    });
+}
+
+} // namespace quorvane

@@ -1,0 +1,319 @@
+// The survey's command queue (bounds, time limits, cancel) against a fake
+// runner, and the ranking of a family's facts into its state.
+#include "region/RegionSurvey.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimeZone>
+#include <QTimer>
+
+using namespace quorvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Starts nothing: records what runs and ends each run after its delay, or
+// never (a hung host) until stopped.
+class FakeRunner final : public CommandRunner {
+public:
+    // Milliseconds a command line takes; < 0: hangs until stopped.
+    std::function<int(const QString &)> delay = [](const QString &) { return 5; };
+    std::function<QByteArray(const QString &)> answer = [](const QString &) { return QByteArray(); };
+    int maxRunning = 0;
+    QHash<QString, int> maxPerHost;
+    QStringList started;
+    QStringList stopped;
+
+    void start(int id, const QueuedCommand &command, Done done) override
+    {
+        started << command.commandLine;
+        m_runs.insert(id, {command, std::move(done)});
+        maxRunning = std::max(maxRunning, int(m_runs.size()));
+        for (const QString &h : command.hosts)
+            maxPerHost[h] = std::max(maxPerHost[h], ++m_perHost[h]);
+        if (const int ms = delay(command.commandLine); ms >= 0)
+            QTimer::singleShot(ms, [this, id] { end(id, CommandOutcome::Kind::Ran); });
+    }
+    void stop(int id) override
+    {
+        if (m_runs.contains(id)) {
+            stopped << m_runs[id].command.commandLine;
+            QTimer::singleShot(1, [this, id] { end(id, CommandOutcome::Kind::Crashed); });
+        }
+    }
+
+private:
+    struct Run {
+        QueuedCommand command;
+        Done done;
+    };
+    void end(int id, CommandOutcome::Kind kind)
+    {
+        if (!m_runs.contains(id))
+            return;
+        Run run = m_runs.take(id);
+        for (const QString &h : run.command.hosts)
+            --m_perHost[h];
+        CommandOutcome o;
+        o.kind = kind;
+        o.output = answer(run.command.commandLine);
+        run.done(o);
+    }
+    QHash<int, Run> m_runs;
+    QHash<QString, int> m_perHost;
+};
+
+EpochTable table(const QList<QStringList> &rows)
+{
+    EpochTable t;
+    for (const QStringList &r : rows) {
+        t.names << r.first();
+        t.values << r.mid(1);
+    }
+    return t;
+}
+
+} // namespace
+
+class TestRegionSurvey : public QObject {
+    Q_OBJECT
+private slots:
+    // Never more in flight than allowed, overall and per host, and every
+    // command still runs. A command naming several hosts counts on each.
+    void bounds_data()
+    {
+        QTest::addColumn<int>("inFlight");
+        QTest::addColumn<int>("perHost");
+        QTest::addColumn<QList<QStringList>>("hosts"); // one entry per command
+        QList<QStringList> local(30);
+        QList<QStringList> twoHosts;
+        for (int i = 0; i < 30; ++i)
+            twoHosts << QStringList{i % 2 ? u"a"_s : u"b"_s};
+        QList<QStringList> family;
+        for (int i = 0; i < 20; ++i)
+            family << QStringList{u"hub"_s, QStringLiteral("site%1").arg(i % 5)};
+        QTest::newRow("local commands") << 4 << 2 << local;
+        QTest::newRow("two hosts") << 8 << 3 << twoHosts;
+        QTest::newRow("a hub in every family") << 8 << 2 << family;
+        QTest::newRow("one at a time") << 1 << 1 << family;
+    }
+    void bounds()
+    {
+        QFETCH(int, inFlight);
+        QFETCH(int, perHost);
+        QFETCH(QList<QStringList>, hosts);
+        FakeRunner runner;
+        runner.delay = [](const QString &line) { return 2 + int(line.size() % 7); };
+        CommandQueue queue(runner, {inFlight, perHost, 10000});
+        int done = 0;
+        for (qsizetype i = 0; i < hosts.size(); ++i)
+            queue.add({QStringLiteral("cmd %1").arg(i), {}, hosts[i]}, [&](const CommandOutcome &o) {
+                QCOMPARE(o.kind, CommandOutcome::Kind::Ran);
+                ++done;
+            });
+        QTRY_COMPARE_WITH_TIMEOUT(done, int(hosts.size()), 10000);
+        QVERIFY(runner.maxRunning <= inFlight);
+        QVERIFY(runner.maxRunning >= std::min<int>(inFlight, hosts.first().isEmpty() ? inFlight : 2));
+        for (auto it = runner.maxPerHost.cbegin(); it != runner.maxPerHost.cend(); ++it)
+            QVERIFY2(it.value() <= perHost, qPrintable(it.key()));
+    }
+
+    // A command that hangs is stopped at its time limit and reported as
+    // such; the others end normally meanwhile.
+    void hungCommandHitsItsTimeLimit()
+    {
+        FakeRunner runner;
+        runner.delay = [](const QString &line) { return line == "hung"_L1 ? -1 : 5; };
+        CommandQueue queue(runner, {2, 2, 200});
+        QHash<QString, CommandOutcome::Kind> kinds;
+        for (const QString &line : {u"a"_s, u"hung"_s, u"b"_s, u"c"_s})
+            queue.add({line, {}, {u"h"_s}}, [&kinds, line](const CommandOutcome &o) { kinds.insert(line, o.kind); });
+        QTRY_COMPARE_WITH_TIMEOUT(kinds.size(), 4, 5000);
+        QCOMPARE(kinds.value(u"hung"_s), CommandOutcome::Kind::TimedOut);
+        QCOMPARE(runner.stopped, QStringList{u"hung"_s});
+        for (const QString &line : {u"a"_s, u"b"_s, u"c"_s})
+            QCOMPARE(kinds.value(line), CommandOutcome::Kind::Ran);
+    }
+
+    // Cancel stops what runs and drops what waits; each one hears of it,
+    // and nothing starts afterwards.
+    void cancelEndsEverything()
+    {
+        FakeRunner runner;
+        runner.delay = [](const QString &) { return -1; };
+        CommandQueue queue(runner, {3, 3, 60000});
+        QSignalSpy idle(&queue, &CommandQueue::idle);
+        int cancelled = 0;
+        for (int i = 0; i < 10; ++i)
+            queue.add({QString::number(i), {}, {}}, [&](const CommandOutcome &o) {
+                cancelled += o.kind == CommandOutcome::Kind::Cancelled;
+            });
+        QCOMPARE(queue.running(), 3);
+        queue.cancel();
+        QTRY_COMPARE(cancelled, 10);
+        QCOMPARE(runner.stopped.size(), 3);
+        QCOMPARE(runner.started.size(), 3);
+        QVERIFY(idle.count() >= 1);
+        bool refused = false;
+        queue.add({u"late"_s, {}, {}}, [&](const CommandOutcome &o) { refused = o.kind == CommandOutcome::Kind::Cancelled; });
+        QTRY_VERIFY(refused);
+        QCOMPARE(runner.started.size(), 3);
+    }
+
+    // A whole survey on fake answers: a VOB whose check hangs is reported as
+    // not checked with the time limit, the rest of the region still is, and
+    // an unreplicated VOB is left out. A cancelled survey still finishes.
+    void surveyWithHungVob()
+    {
+        FakeRunner runner;
+        runner.delay = [](const QString &line) { return line.contains("/vobs/hung"_L1) ? -1 : 2; };
+        runner.answer = [](const QString &line) -> QByteArray {
+            if (line.startsWith("cleartool lsreplica -siblings"_L1))
+                return line.endsWith("/vobs/plain"_L1) ? QByteArray() : "b\n";
+            if (line.startsWith("cleartool desc"_L1))
+                return "a";
+            return {};
+        };
+        RegionSurvey::Options options;
+        options.scriptPath = u"script.pl"_s;
+        options.limits = {4, 2, 300};
+        RegionSurvey survey(runner, options);
+        QSignalSpy finished(&survey, &RegionSurvey::finished);
+        survey.start({u"/vobs/ok"_s, u"/vobs/hung"_s, u"/vobs/plain"_s, u"/vobs/OK"_s, u"/vobs/ok"_s});
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(survey.notReplicated(), 1);
+        QCOMPARE(survey.families().size(), 3);
+        const auto of = [&](const QString &tag) {
+            for (const VobHealth &h : survey.families())
+                if (h.tag == tag)
+                    return h;
+            return VobHealth{};
+        };
+        QCOMPARE(of(u"/vobs/hung"_s).state, Health::NotChecked);
+        QVERIFY2(of(u"/vobs/hung"_s).firstLine.contains("did not answer within 0.3 s"_L1),
+                 qPrintable(of(u"/vobs/hung"_s).firstLine));
+        // The fake script wrote no results file: not checked, saying so.
+        QVERIFY(of(u"/vobs/ok"_s).firstLine.contains("_results_local.txt"_L1));
+
+        RegionSurvey cancelled(runner, options);
+        QSignalSpy cancelledEnd(&cancelled, &RegionSurvey::finished);
+        runner.delay = [](const QString &) { return -1; };
+        cancelled.start({u"/vobs/a"_s, u"/vobs/b"_s});
+        cancelled.cancel();
+        QVERIFY(cancelledEnd.wait(5000));
+        QVERIFY(cancelled.wasCancelled());
+        QVERIFY(cancelled.families().isEmpty());
+    }
+
+    // A family's state from its facts, worst first, with the replica and
+    // the count that decide it.
+    void assess_data()
+    {
+        QTest::addColumn<EpochTable>("local");
+        QTest::addColumn<EpochTable>("actual"); // no names: the rows were not asked
+        QTest::addColumn<QString>("lastExport"); // to sibling b
+        QTest::addColumn<QString>("packet"); // "returned", "waiting" (a day) or none
+        QTest::addColumn<Health>("state");
+        QTest::addColumn<QString>("worst");
+        QTest::addColumn<qint64>("behind");
+        const EpochTable inStep = table({{u"a"_s, u"10"_s, u"5"_s}, {u"b"_s, u"10"_s, u"5"_s}});
+        const EpochTable notAsked;
+        const QString recent = u"2026-12-06T12:00:00+00:00"_s;
+        const QString old = u"20261101.120000"_s;
+        QTest::newRow("in step, local") << inStep << notAsked << recent << QString() << Health::InStep << QString() << 0LL;
+        QTest::newRow("in step, actual") << inStep << inStep << recent << QString() << Health::InStep << QString() << 0LL;
+        const EpochTable unsent = table({{u"a"_s, u"14"_s, u"5"_s}, {u"b"_s, u"10"_s, u"5"_s}});
+        QTest::newRow("not yet sent") << unsent << notAsked << recent << QString() << Health::Behind << u"b"_s << 4LL;
+        QTest::newRow("not sent for a month") << unsent << notAsked << old << QString() << Health::Behind << u"b"_s << 4LL;
+        // This site's table says b holds 14, b holds 10: the packet was lost.
+        const EpochTable sent = table({{u"a"_s, u"14"_s, u"5"_s}, {u"b"_s, u"14"_s, u"5"_s}});
+        const EpochTable lost = table({{u"a"_s, u"14"_s, u"5"_s}, {u"b"_s, u"10"_s, u"5"_s}});
+        QTest::newRow("lost packet") << sent << lost << recent << QString() << Health::Broken << u"b"_s << 4LL;
+        QTest::newRow("lost packet, local only") << sent << notAsked << recent << QString() << Health::InStep << QString() << 0LL;
+        // b holds more of a's changes than a itself: a's row went back.
+        const EpochTable rolled = table({{u"a"_s, u"8"_s, u"5"_s}, {u"b"_s, u"10"_s, u"5"_s}});
+        QTest::newRow("rolled back") << table({{u"a"_s, u"8"_s, u"5"_s}, {u"b"_s, u"8"_s, u"5"_s}}) << rolled << recent
+                                     << QString() << Health::Broken << u"a"_s << 0LL;
+        QTest::newRow("packet waiting a day") << inStep << notAsked << recent << u"waiting"_s << Health::Stuck << u"b"_s << 0LL;
+        QTest::newRow("returned packet") << inStep << notAsked << recent << u"returned"_s << Health::Broken << u"b"_s << 0LL;
+        const EpochTable silent = table({{u"a"_s, u"10"_s, u"5"_s}, {u"b"_s, u"?"_s, u"?"_s}});
+        QTest::newRow("unreachable") << inStep << silent << recent << QString() << Health::Unreachable << u"b"_s << 0LL;
+        // b made 3 changes a has not received: this site is behind.
+        const EpochTable aLacks = table({{u"a"_s, u"10"_s, u"5"_s}, {u"b"_s, u"10"_s, u"8"_s}});
+        QTest::newRow("this site behind") << inStep << aLacks << recent << QString() << Health::Behind << u"a"_s << 3LL;
+        QTest::newRow("table unreadable") << table({{u"a"_s, u"?"_s, u"?"_s}, {u"b"_s, u"?"_s, u"?"_s}}) << notAsked
+                                          << recent << QString() << Health::NotChecked << QString() << 0LL;
+    }
+    void assess()
+    {
+        QFETCH(EpochTable, local);
+        QFETCH(EpochTable, actual);
+        QFETCH(QString, lastExport);
+        QFETCH(QString, packet);
+        VobFacts facts;
+        facts.tag = u"/vobs/x"_s;
+        facts.localReplica = u"a"_s;
+        facts.local = local;
+        facts.actualAsked = !actual.names.isEmpty();
+        facts.actual = actual;
+        facts.siblings << SiblingFacts{u"b"_s, {}, {}, lastExport};
+        const QDateTime now(QDate(2026, 12, 7), QTime(6, 0), Qt::UTC);
+        if (!packet.isEmpty())
+            facts.packets << PacketFacts{u"p"_s, u"b"_s, false, packet == "returned"_L1, now.addDays(-1)};
+        const VobHealth h = quorvane::assess(facts, now);
+        QTEST(h.state, "state");
+        QTEST(h.worstSibling, "worst");
+        QTEST(h.behind, "behind");
+        QVERIFY(!h.firstLine.isEmpty());
+        // The diagnosis speaks only where the actual rows were read.
+        QCOMPARE(h.findings.isEmpty(), !facts.actualAsked);
+    }
+
+    void rankWorstFirst()
+    {
+        QList<VobHealth> list;
+        const auto add = [&](const char *tag, Health s, qint64 behind) {
+            VobHealth h;
+            h.tag = QString::fromLatin1(tag);
+            h.state = s;
+            h.behind = behind;
+            list << h;
+        };
+        add("/e", Health::InStep, 0);
+        add("/d", Health::NotChecked, 0);
+        add("/b1", Health::Behind, 5);
+        add("/c", Health::Stuck, 9);
+        add("/b2", Health::Behind, 50);
+        add("/a", Health::Broken, 0);
+        add("/u", Health::Unreachable, 0);
+        rank(list);
+        QStringList tags;
+        for (const VobHealth &h : list)
+            tags << h.tag;
+        QCOMPARE(tags, (QStringList{u"/a"_s, u"/b2"_s, u"/b1"_s, u"/c"_s, u"/u"_s, u"/d"_s, u"/e"_s}));
+    }
+
+    void dates_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("expected");
+        const QDateTime t(QDate(2026, 11, 5), QTime(0, 8, 15), Qt::UTC);
+        QTest::newRow("iso") << u"2026-11-05T00:08:15+00:00"_s << t;
+        QTest::newRow("iso offset") << u"2026-11-04T19:08:15-05:00"_s << t;
+        QTest::newRow("numeric") << u"20261105.000815"_s << QDateTime(t.date(), t.time());
+        QTest::newRow("legacy") << u"05-Nov-26.00:08:15"_s << QDateTime(t.date(), t.time());
+        QTest::newRow("None") << u"None"_s << QDateTime();
+    }
+    void dates()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, expected);
+        const QDateTime d = parseClearCaseDate(text);
+        QCOMPARE(d.isValid(), expected.isValid());
+        if (d.isValid())
+            QCOMPARE(d.toUTC(), expected.toUTC());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRegionSurvey)
+#include "tst_regionsurvey.moc"
