@@ -79,8 +79,11 @@ private slots:
         const Run actual = region.check({u"--simulated"_s, u"--actual"_s, u"--json"_s});
         QCOMPARE(actual.exitCode, 2);
         const QList<std::pair<QString, QString>> expected = {
-            {u"/vobs/tools"_s, u"broken"_s},  {u"/vobs/core"_s, u"behind"_s}, {u"/vobs/docs"_s, u"behind"_s},
-            {u"/vobs/web"_s, u"unreachable"_s}, {u"/vobs/dev"_s, u"in step"_s}};
+            {u"/vobs/tools"_s, u"broken"_s},         {u"/vobs/installer"_s, u"broken"_s},
+            {u"/vobs/core"_s, u"behind"_s},          {u"/vobs/mobile"_s, u"behind"_s},
+            {u"/vobs/portal"_s, u"behind"_s},        {u"/vobs/docs"_s, u"behind"_s},
+            {u"/vobs/firmware"_s, u"unreachable"_s}, {u"/vobs/web"_s, u"unreachable"_s},
+            {u"/vobs/dev"_s, u"in step"_s}};
         QCOMPARE(states(actual.out), expected);
         const QJsonObject tools = QJsonDocument::fromJson(actual.out.toUtf8())[u"families"_s][0].toObject();
         QCOMPARE(tools[u"worstReplica"_s].toString(), u"london"_s);
@@ -90,7 +93,7 @@ private slots:
         // This site's table alone cannot see the lost packet.
         const Run local = region.check({u"--simulated"_s, u"--json"_s});
         QCOMPARE(local.exitCode, 0);
-        QCOMPARE(states(local.out).size(), 5);
+        QCOMPARE(states(local.out).size(), 9);
         for (const auto &[vob, state] : states(local.out))
             QVERIFY2(state != "broken"_L1 && state != "unreachable"_L1, qPrintable(vob + u' ' + state));
     }
@@ -102,7 +105,7 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("statusLine"); // how the first line starts
         QTest::addColumn<QString>("detail");     // a detail line that must be there; empty: none at all
-        QTest::newRow("critical") << QStringList{u"--actual"_s} << 2 << u"QUORVANE-CHECK CRITICAL - 1 broken, 2 behind, 1 unreachable, 1 in step of 5 replicated VOBs; worst /vobs/tools"_s
+        QTest::newRow("critical") << QStringList{u"--actual"_s} << 2 << u"QUORVANE-CHECK CRITICAL - 2 broken, 4 behind, 2 unreachable, 1 in step of 9 replicated VOBs; worst /vobs/tools"_s
                                   << u"CRITICAL: /vobs/tools broken (london, 44 behind): london lacks 44"_s;
         QTest::newRow("ok") << QStringList{u"--actual"_s, u"--vob"_s, u"/vobs/dev"_s} << 0
                             << u"QUORVANE-CHECK OK - 1 in step of 1 replicated VOBs | "_s << QString();
