@@ -51,6 +51,16 @@
 # which entries differ, and the commands that repair it (one remote call,
 # within the same time limit). Its exit status is 0 when both rows were read.
 #
+# While hosts are asked, _progress.txt in the current directory says which
+# of them are still waited for, so that a window can name them: a line
+# "limit", TAB, the time limit in seconds, then per host still running a
+# line "waiting", TAB, the replica, TAB, when it was asked (seconds since
+# 1970, with a fraction where Time::HiRes is there); lines end in LF. It is
+# replaced whole (written under a temporary name, then renamed) when that
+# set changes, at most a few times a second, and removed once no host is
+# waited for; nothing is left of it when the script ends, whatever ended it.
+# A reader that cannot read it, or finds it gone, only has less to show.
+#
 # Where it runs: Perl 5.8 or later with its core modules only, on UNIX and on
 # Windows (ccperl as ClearCase installs it; ratlperl or perl elsewhere).
 # cleartool and multitool are found on PATH and started without a shell, the
@@ -91,6 +101,11 @@ $SIG{CHLD} = 'DEFAULT' unless $WINDOWS;
 my @CHILDREN;
 my $TMPDIR;
 my $SERIAL = 0;
+
+my $PROGRESS = '_progress.txt';
+my $PROGRESS_TMP = "$PROGRESS.$$.tmp";
+my $PROGRESS_SHOWN;    # the hosts the file names, undef while there is none
+my $PROGRESS_WRITTEN = 0;
 
 sub end_children {
     for my $c (@CHILDREN) {
@@ -147,6 +162,10 @@ sub tmpdir {
 }
 
 END {
+    {
+        local ($!, $?);
+        progress_done();
+    }
     if (defined $TMPDIR) {
         my $status = $?;
         for my $c (@CHILDREN) {
@@ -405,6 +424,37 @@ sub local_name {
     return undef;
 }
 
+# Names the hosts still running in _progress.txt when that set has changed,
+# at most every quarter second (each write holds every name: a large family
+# whose hosts answer one by one must not cost a write per answer). A write
+# that fails (a reader holding the file on Windows) is tried again on the
+# next turn; the run itself never depends on it.
+sub progress {
+    my (@running) = @_;
+    my $shown = join("\n", map { $_->{name} } @running);
+    return if defined $PROGRESS_SHOWN && $shown eq $PROGRESS_SHOWN;
+    my $now = $NOW->();
+    return if $PROGRESS_WRITTEN && $now - $PROGRESS_WRITTEN < 0.25;
+    $PROGRESS_WRITTEN = $now;
+    my $out;
+    return unless open($out, '>', $PROGRESS_TMP);
+    binmode $out;
+    print $out "limit\t$TIMEOUT\n";
+    printf $out "waiting\t%s\t%.3f\n", $_->{name}, $_->{asked} for @running;
+    if (close($out) && rename($PROGRESS_TMP, $PROGRESS)) {
+        $PROGRESS_SHOWN = $shown;
+    } else {
+        unlink $PROGRESS_TMP;
+    }
+}
+
+sub progress_done {
+    return unless $PROGRESS_WRITTEN;
+    unlink $PROGRESS_TMP;
+    unlink $PROGRESS;
+    $PROGRESS_SHOWN = undef;
+}
+
 # Asks the hosts of the named replicas for their own rows, at most $JOBS at
 # a time, until the deadline. Returns { name => record } of those asked.
 sub ask_hosts {
@@ -415,6 +465,8 @@ sub ask_hosts {
         while (@queue && @running < $JOBS && $NOW->() < $deadline) {
             my $name = shift @queue;
             $asked{$name} = start('multitool', 'lsepoch', '-actual', "$name\@$tag");
+            $asked{$name}{name} = $name;
+            $asked{$name}{asked} = $NOW->();
             push @running, $asked{$name} unless $asked{$name}{ended};
         }
         last unless @running || (@queue && $NOW->() < $deadline);
@@ -422,8 +474,10 @@ sub ask_hosts {
             stop($_) for @running;
             last;
         }
+        progress(@running);
         $NAP->();
     }
+    progress_done();
     return \%asked;
 }
 

@@ -60,6 +60,8 @@ public:
     [[nodiscard]] QString status() const override;
     void setMsg(const QString &msg, const QString &title = QString()) override;
     void hideWorking() override;
+    void watchScriptProgress(const QString &progressFile, const QHash<QString, QString> &hostOf) override;
+    void endScriptProgress() override;
     void setDetail(const QString &txt, const QString &title) override;
     Dialogs &dialogs() override;
     [[nodiscard]] bool closing() const override { return m_closePending; }

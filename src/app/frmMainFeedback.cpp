@@ -96,6 +96,20 @@ void frmMain::hideWorking()
         activateWindow();
 }
 
+void frmMain::watchScriptProgress(const QString &progressFile, const QHash<QString, QString> &hostOf)
+{
+    // Said only where the dialog shows; while closing it says that instead.
+    if (m_closePending || !m_working || m_working->isHidden())
+        return;
+    m_working->watchProgress(progressFile, hostOf);
+}
+
+void frmMain::endScriptProgress()
+{
+    if (m_working)
+        m_working->endProgress();
+}
+
 void frmMain::setDetail(const QString &txt, const QString &title)
 {
     if (!m_detail)

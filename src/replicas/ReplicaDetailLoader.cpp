@@ -11,6 +11,7 @@
 #include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
+#include "replicas/ScriptProgress.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
 #include "ui/NameWidgets.h"
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QScopeGuard>
 #include <QTabBar>
 
 namespace quorvane {
@@ -135,10 +137,20 @@ void ReplicaDetailLoader::loadReplicaDetail()
         const QString localFile = resultsPath(QStringLiteral("_results_local.txt"));
         QFile::remove(actualFile);
         QFile::remove(localFile);
+        // One left by a script that was killed would name hosts of another run.
+        const QString progressFile = resultsPath(ScriptProgress::fileName());
+        QFile::remove(progressFile);
         // A close asked for meanwhile: the script would only hold it up.
         if (!m_feedback.closing()) {
             const QString line = Commands::replicaInfoScript(m_scriptPath, tag);
-            const ShellResult script = m_shell.ShellAndWait(line, 0);
+            QHash<QString, QString> hostOf;
+            for (const mSite &site : graph->allSites())
+                hostOf.insert(site.replicaName, site.replicaHost);
+            m_feedback.watchScriptProgress(progressFile, hostOf);
+            const ShellResult script = [&] {
+                const auto watched = qScopeGuard([this] { m_feedback.endScriptProgress(); });
+                return m_shell.ShellAndWait(line, 0);
+            }();
             if (script.outcome == ShellResult::Outcome::Cancelled) {
                 // Half-written results must not pass for the VOB's matrices,
                 // nor what cleaning kept of the VOB before for this one's.

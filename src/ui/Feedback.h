@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 namespace quorvane {
@@ -21,6 +22,15 @@ public:
     // Shows the working dialog with the message (title accepted, not used).
     virtual void setMsg(const QString &msg, const QString &title = QString()) = 0;
     virtual void hideWorking() = 0;
+    // While the replica script runs: the working dialog names the hosts
+    // that its progress file says are still waited for (hostOf: replica ->
+    // host), until endScriptProgress or until it is hidden.
+    virtual void watchScriptProgress(const QString &progressFile, const QHash<QString, QString> &hostOf)
+    {
+        Q_UNUSED(progressFile)
+        Q_UNUSED(hostOf)
+    }
+    virtual void endScriptProgress() {}
     virtual void setDetail(const QString &txt, const QString &title) = 0;
     virtual Dialogs &dialogs() = 0;
     // The user has asked to close the window while a long action runs: the

@@ -1,13 +1,16 @@
 #include "ui/frmWorking.h"
 
+#include "replicas/ScriptProgress.h"
 #include "ui/AppInfo.h"
 #include "ui/NormalizePath.h"
 #include "ui/Topmost.h"
 
+#include <QDateTime>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -45,6 +48,18 @@ frmWorking::frmWorking(const QString &programDir, QWidget *parent)
     font.setPointSizeF(font.pointSizeF() * 1.1);
     m_mainLbl->setFont(font);
 
+    // Below the message, in the dialog's own font: which hosts a load is
+    // still waiting for. Empty, it takes no room.
+    m_progressLbl = new QLabel(this);
+    m_progressLbl->setObjectName(QStringLiteral("progressLbl"));
+    m_progressLbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_progressLbl->setTextFormat(Qt::PlainText);
+    m_progressLbl->setFocusPolicy(Qt::NoFocus);
+    m_progressLbl->hide();
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(refreshMs);
+    connect(m_progressTimer, &QTimer::timeout, this, &frmWorking::refreshProgress);
+
     m_cancelBut = new QPushButton(QStringLiteral("Cancel"), this);
     m_cancelBut->setObjectName(QStringLiteral("cancelBut"));
     m_cancelBut->setToolTip(QStringLiteral("Stop the running command and what it started"));
@@ -77,9 +92,12 @@ void frmWorking::fitToMessage()
     const int height = std::max(minWindowHeight, m_mainLbl->heightForWidth(labelWidth) + 2 * labelMargin);
     const QSize button = m_cancelBut->sizeHint().expandedTo(QSize(buttonWidth, buttonHeight));
     const int band = cancellable() ? std::max(buttonBand, button.height() + 12) : 0;
-    setFixedSize(width, height + band);
+    const int progressLines = m_progressLbl->isHidden() ? 0 : m_progressLbl->sizeHint().height();
+    const int progress = progressLines ? progressLines + labelMargin : 0;
+    setFixedSize(width, height + progress + band);
     m_mainLbl->setGeometry(labelX, labelMargin, labelWidth, height - 2 * labelMargin);
-    m_cancelBut->setGeometry(width - button.width() - 16, height, button.width(), button.height());
+    m_progressLbl->setGeometry(labelX, height - labelMargin / 2, labelWidth, progressLines);
+    m_cancelBut->setGeometry(width - button.width() - 16, height + progress, button.width(), button.height());
 }
 
 bool frmWorking::cancellable() const
@@ -109,6 +127,52 @@ void frmWorking::setMsg(const QString &msg, const QString &title)
 }
 
 QString frmWorking::message() const { return m_mainLbl->text(); }
+
+void frmWorking::watchProgress(const QString &progressFile, const QHash<QString, QString> &hostOf)
+{
+    m_progressFile = progressFile;
+    m_hostOf = hostOf;
+    m_progressTimer->start();
+    refreshProgress();
+}
+
+void frmWorking::endProgress()
+{
+    m_progressTimer->stop();
+    m_progressFile.clear();
+    m_hostOf.clear();
+    if (m_progressLbl->text().isEmpty())
+        return;
+    m_progressLbl->clear();
+    m_progressLbl->hide();
+    fitToMessage();
+}
+
+QString frmWorking::progressText() const { return m_progressLbl->text(); }
+
+void frmWorking::refreshProgress()
+{
+    if (m_progressFile.isEmpty())
+        return;
+    const QStringList lines =
+        ScriptProgress::read(m_progressFile).lines(double(QDateTime::currentMSecsSinceEpoch()) / 1000.0, m_hostOf);
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (text == m_progressLbl->text())
+        return;
+    // Only a change in the number of lines moves the window's edges.
+    const bool refit = text.count(QLatin1Char('\n')) != m_progressLbl->text().count(QLatin1Char('\n')) ||
+                       text.isEmpty() != m_progressLbl->text().isEmpty();
+    m_progressLbl->setText(text);
+    m_progressLbl->setVisible(!text.isEmpty());
+    if (refit)
+        fitToMessage();
+}
+
+void frmWorking::hideEvent(QHideEvent *event)
+{
+    endProgress();
+    QDialog::hideEvent(event);
+}
 
 QString frmWorking::aniCursorFile() const
 {

@@ -3,10 +3,13 @@
 #include "ui/cAniCursor.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace quorvane {
 
@@ -36,11 +39,21 @@ public:
     void setCancellable(bool cancellable);
     [[nodiscard]] bool cancellable() const;
 
+    // While the replica script runs: progressLbl names the hosts its
+    // progress file says are still waited for (hostOf: replica -> host),
+    // read again every refreshMs. Ends with endProgress or when the dialog
+    // is hidden.
+    void watchProgress(const QString &progressFile, const QHash<QString, QString> &hostOf);
+    void endProgress();
+    [[nodiscard]] QString progressText() const;
+    static constexpr int refreshMs = 500;
+
 signals:
     void cancelRequested();
 
 protected:
     bool event(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void reject() override;
 
 private:
@@ -54,8 +67,14 @@ private:
     // next drawn: a load that sets one per VOB is drawn once a frame, and
     // so measured once a frame.
     bool m_fitPending = false;
+    void refreshProgress();
+
     QLabel *m_mainLbl = nullptr;
+    QLabel *m_progressLbl = nullptr;
     QPushButton *m_cancelBut = nullptr;
+    QTimer *m_progressTimer = nullptr;
+    QString m_progressFile;
+    QHash<QString, QString> m_hostOf;
     // Declared last: its picture (a child of this window) goes first.
     cAniCursor m_aniCursor;
 };

@@ -7,6 +7,7 @@
 #include "ccase/CoprocessClearTool.h"
 #include "replicas/EpochMatrixView.h"
 #include "support/LoaderFixture.h"
+#include "ui/frmWorking.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -16,7 +17,9 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
+#include <QTimer>
 
 using namespace quorvane;
 using namespace quorvane::test;
@@ -175,6 +178,53 @@ private slots:
             QCOMPARE(gridCells(actual ? m_window->epochView()->Grid1() : m_window->epochView()->Grid2()),
                      expectedGrid(matrix, differingColumns(matrix)));
         }
+    }
+
+    // A slow host is named in the working dialog while the script waits for
+    // it, with its wait against the time limit; the line is gone once the
+    // VOB is open.
+    void slowHostNamedWhileWaiting()
+    {
+        const QString tag = m_replicated.first();
+        const Truth truth(tag);
+        const qsizetype slow = truth.names.size() - 1;
+        QVERIFY(truth.names.at(slow) != truth.local && truth.reachable.at(slow));
+        const QString selector = truth.names.at(slow) + u'@' + tag;
+        ccsim({u"latency"_s, selector, u"3000"_s});
+        QVERIFY(ccsim({u"show"_s, tag}).contains(u"  "_s + truth.names.at(slow) + u" host"_s) &&
+                ccsim({u"show"_s, tag}).contains(u"latency 3000 ms"_s));
+        const auto restore = qScopeGuard([&] { ccsim({u"latency"_s, selector, u"0"_s}); });
+
+        QStringList seen;
+        QTimer look;
+        look.setInterval(50);
+        connect(&look, &QTimer::timeout, this, [&] {
+            const QWidget *dialog = m_window->workingForm();
+            const auto *lbl = dialog ? dialog->findChild<QLabel *>(u"progressLbl"_s) : nullptr;
+            if (lbl && lbl->isVisible() && !seen.contains(lbl->text()))
+                seen << lbl->text();
+        });
+        look.start();
+        m_dialogs.boxes.clear();
+        QListWidget *list = m_window->vobList()->list();
+        list->setCurrentItem(list->findItems(tag, Qt::MatchExactly).value(0));
+        m_window->pVobViewListDblClick();
+        look.stop();
+        QVERIFY2(m_dialogs.boxes.isEmpty(), qPrintable(m_dialogs.boxes.value(0).prompt));
+
+        const QRegularExpression named(u"^waiting for "_s + QRegularExpression::escape(truth.names.at(slow)) + u" \\("_s +
+                                       QRegularExpression::escape(truth.hosts.at(slow)) + u"\\): ([0-9]+) s of 120 s$"_s);
+        QList<int> waits;
+        for (const QString &text : std::as_const(seen)) {
+            for (const QString &line : text.split(u'\n')) {
+                if (const auto m = named.match(line); m.hasMatch())
+                    waits << m.captured(1).toInt();
+            }
+        }
+        QVERIFY2(!waits.isEmpty(), qPrintable(seen.join(u" | "_s)));
+        QVERIFY2(waits.last() >= 1 && waits.last() <= 4, qPrintable(seen.join(u" | "_s)));
+        QVERIFY(m_window->workingForm()->findChild<QLabel *>(u"progressLbl"_s)->text().isEmpty());
+        QVERIFY(!QFile::exists(QDir(m_window->services().workDir).filePath(u"_progress.txt"_s)));
     }
 };
 

@@ -130,8 +130,12 @@ sub run_script {
         open(STDERR, '>', "$dir/stderr") or die;
         exec($^X, $SCRIPT, @args) or die;
     }
-    my $status;
+    my ($status, @progress);
     while (1) {
+        # What the progress file said, each time it changed, as a window
+        # reading it meanwhile would have seen it.
+        my $now = slurp("$work/_progress.txt");
+        push @progress, { time => time(), text => $now } if defined $now && (!@progress || $progress[-1]{text} ne $now);
         my $r = waitpid($pid, WNOHANG);
         if ($r == $pid) { $status = $? >> 8; last; }
         if (time() - $started > 60) {
@@ -153,7 +157,7 @@ sub run_script {
     my %files = map { $_ => slurp("$work/$_") } grep { !/^\.\.?$/ } readdir $dh;
     return {
         status => $status, elapsed => $elapsed, stdout => slurp("$dir/stdout"), stderr => slurp("$dir/stderr"),
-        files => \%files, log => \@log,
+        files => \%files, log => \@log, started => $started, progress => \@progress,
         calls => [map { join(' ', @{ $_->{call} }) } grep { $_->{what} eq 'start' } @log],
     };
 }
@@ -275,6 +279,41 @@ for my $case (
     like($run->{stderr}, $_, "$what: stderr says $_") for @$stderr;
     is($run->{stderr}, '', "$what: nothing on stderr") unless @$stderr;
     cmp_ok($run->{elapsed}, '<', 20, "$what: the script ends");
+}
+
+# --- what the run says while it waits ---------------------------------------
+
+# One slow host: the progress file names it, with when it was asked and the
+# time limit, while the quick ones drop out of it; it is gone at the end.
+{
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    $scenario->{'multitool lsepoch -actual bangalore@/vobs/dev'}{delay} = 3;
+    my $run = run_script($scenario, { vars => { GET_REPLICA_INFO_TIMEOUT => 90 } }, '/vobs/dev');
+    is($run->{status}, 0, 'slow host: exit status 0');
+    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS), 'slow host: actual matrix as before');
+    is_deeply([sort keys %{ $run->{files} }], ['_results.txt', '_results_local.txt'], 'slow host: no progress file left');
+    my @seen = @{ $run->{progress} };
+    ok(scalar(@seen), 'slow host: a progress file was there while it ran') or next;
+    my ($asked) = grep { $_->{what} eq 'start' && $_->{call}[3] eq 'bangalore@/vobs/dev' } @{ $run->{log} };
+    for my $p (@seen) {
+        like($p->{text}, qr/\Alimit\t90\n(?:waiting\t[^\t\n]+\t\d+(?:\.\d+)?\n)*\z/, 'slow host: every version whole');
+    }
+    my $last = $seen[-1]{text};
+    like($last, qr/^waiting\tbangalore\t/m, 'slow host: named while waited for');
+    unlike($last, qr/boston_hub/, 'slow host: the host that answered is no longer named');
+    my ($when) = $last =~ /^waiting\tbangalore\t(\S+)$/m;
+    ok(defined $when && $when >= $run->{started} - 1 && abs($when - $asked->{time}) < 2,
+       'slow host: the time it was asked, on the clock a reader has');
+    ok(!grep({ $_->{text} =~ /sanfran_hub/ } @seen), 'slow host: this site is never waited for as a host');
+}
+
+# A host ended at the time limit leaves no progress file behind either.
+{
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    $scenario->{'multitool lsepoch -actual bangalore@/vobs/dev'}{delay} = 300;
+    my $run = run_script($scenario, { vars => { GET_REPLICA_INFO_TIMEOUT => $LIMIT } }, '/vobs/dev');
+    like(join('', map { $_->{text} } @{ $run->{progress} }), qr/^waiting\tbangalore\t/m, 'hung host: named while waited for');
+    is_deeply([sort keys %{ $run->{files} }], ['_results.txt', '_results_local.txt'], 'hung host: no progress file left');
 }
 
 # A hung host is ended, not left running: no stub that started is still alive.

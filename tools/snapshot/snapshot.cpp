@@ -10,6 +10,7 @@
 #include "replicas/FlexGrid.h"
 #include "ui/Pictures.h"
 #include "ui/frmDetail.h"
+#include "replicas/ScriptProgress.h"
 #include "ui/frmWorking.h"
 #include "vobs/VobListPanel.h"
 
@@ -17,9 +18,12 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -68,6 +72,8 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("size"), QStringLiteral("The main window's size, WxH."), QStringLiteral("size")});
     parser.addOption({QStringLiteral("font"), QStringLiteral("The desktop's font size, in points."),
                       QStringLiteral("points")});
+    parser.addOption({QStringLiteral("waiting"),
+                      QStringLiteral("frmWorking as a load shows it while two slow hosts are waited for.")});
     parser.process(app);
     if (parser.isSet(QStringLiteral("font"))) {
         QFont font = QApplication::font();
@@ -137,7 +143,25 @@ int main(int argc, char *argv[])
         return save(w.regionForm(), file) ? 0 : 1;
     }
     if (window == QStringLiteral("frmWorking")) {
-        w.setMsg(QStringLiteral("Loading and checking VOBs, this may take a several minutes..."));
+        if (!parser.isSet(QStringLiteral("waiting"))) {
+            w.setMsg(QStringLiteral("Loading and checking VOBs, this may take a several minutes..."));
+            QApplication::processEvents();
+            return save(w.workingForm(), file) ? 0 : 1;
+        }
+        // The progress file as the replica script writes it.
+        w.setMsg(QStringLiteral("Getting Detail for VOB: /vobs/dev, please wait.."), QStringLiteral("Working..."));
+        QTemporaryDir dir;
+        QFile progress(dir.filePath(ScriptProgress::fileName()));
+        const double now = double(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
+        if (!progress.open(QIODevice::WriteOnly))
+            return 1;
+        progress.write(QStringLiteral("limit\t120\nwaiting\ttokyo\t%1\nwaiting\tbangalore\t%2\n")
+                           .arg(now - 12.2, 0, 'f', 3)
+                           .arg(now - 5.4, 0, 'f', 3)
+                           .toLatin1());
+        progress.close();
+        w.watchScriptProgress(progress.fileName(), {{QStringLiteral("tokyo"), QStringLiteral("fuji")},
+                                                    {QStringLiteral("bangalore"), QStringLiteral("blr-ms01")}});
         QApplication::processEvents();
         return save(w.workingForm(), file) ? 0 : 1;
     }
