@@ -2,6 +2,7 @@
 
 #include "ccase/CommandLog.h"
 #include "replicas/CellNumber.h"
+#include "replicas/EpochCells.h"
 #include "replicas/FlexGrid.h"
 #include "replicas/ResultsFile.h"
 #include "ui/ActionLabel.h"
@@ -204,6 +205,14 @@ void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QS
             blankGrid(grid, flags);
             throw;
         }
+        // In the actual matrix a row of nothing but "?" is a host that did
+        // not answer; its headers say so. The local table has no hosts.
+        QHash<QString, QString> notes;
+        if (grid == m_grid1) {
+            for (const QString &name : EpochCells::unknownRows(contents.lines))
+                notes.insert(name, EpochCells::unreachableNote());
+        }
+        grid->setHeaderNotes(std::move(notes));
         bool firstLine = true;
         for (const QStringList &fields : contents.lines) {
             const int n = int(fields.size()) - 1;
@@ -265,6 +274,7 @@ void EpochMatrixView::blankGrids()
 
 void EpochMatrixView::blankGrid(FlexGrid *grid, QList<bool> &flags)
 {
+    grid->setHeaderNotes({});
     grid->setRows(2);
     grid->setCols(2);
     for (int r = 0; r < 2; ++r) {
@@ -328,6 +338,7 @@ void EpochMatrixView::colorEpochGrid(FlexGrid *grid, const QList<bool> &flags)
 void EpochMatrixView::cleanGrid(FlexGrid *grid)
 {
     try {
+        grid->setHeaderNotes({}); // the row kept is no longer any VOB's
         const int extra = grid->rows() - 2;
         for (int i = 0; i < extra; ++i)
             grid->removeItem(1);

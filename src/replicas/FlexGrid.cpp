@@ -303,6 +303,45 @@ void FlexGrid::moveToPoint(const QPoint &pos)
     contentChanged();
 }
 
+void FlexGrid::scrollToCurrent()
+{
+    if (m_relayoutPending)
+        relayout(); // the scroll ranges of the cells as they are now
+    ensureColumnEdges();
+    const QSize view = viewport()->size();
+    // v: the scroll position; the cell starts at `start` past the fixed part,
+    // which leaves `room` for the scrolled cells.
+    const auto bring = [](QScrollBar *bar, int start, int length, int room) {
+        int v = bar->value();
+        if (start + length > v + room)
+            v = start + length - room;
+        if (start < v)
+            v = start;
+        bar->setValue(v);
+    };
+    if (m_col > 0) {
+        const int fixedW = m_colEdges[1];
+        bring(horizontalScrollBar(), m_colEdges[size_t(m_col)] - fixedW,
+              m_colEdges[size_t(m_col) + 1] - m_colEdges[size_t(m_col)], view.width() - fixedW);
+    }
+    if (m_row > 0) {
+        const int h = rowHeightPx();
+        bring(verticalScrollBar(), (m_row - 1) * h, h, view.height() - h);
+    }
+}
+
+void FlexGrid::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    // Arriving by keyboard, the frame must be where it can be seen. A click
+    // scrolls nothing: a double click's second press would otherwise land
+    // on another cell than its first.
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
+        event->reason() == Qt::ShortcutFocusReason)
+        scrollToCurrent();
+    viewport()->update();
+}
+
 void FlexGrid::mousePressEvent(QMouseEvent *event)
 {
     moveToPoint(event->position().toPoint());
@@ -349,6 +388,7 @@ void FlexGrid::keyPressEvent(QKeyEvent *event)
     m_row = r;
     m_col = c;
     contentChanged();
+    scrollToCurrent();
     Q_EMIT currentCellMoved();
 }
 
@@ -377,7 +417,9 @@ QString FlexGrid::toolTipAt(const QPoint &pos) const
     const int c = colAt(pos.x());
     if (r < 0 || c < 0 || (r == 0) == (c == 0))
         return {};
-    return m_cells[size_t(r)][size_t(c)].text;
+    const QString &name = m_cells[size_t(r)][size_t(c)].text;
+    const auto note = m_headerNotes.constFind(name);
+    return note == m_headerNotes.cend() || name.isEmpty() ? name : name + QLatin1Char('\n') + *note;
 }
 
 void FlexGrid::resizeEvent(QResizeEvent *event)

@@ -3,6 +3,8 @@
 #include "ui/Colors.h"
 
 #include <QAbstractScrollArea>
+#include <QColor>
+#include <QHash>
 #include <QString>
 
 #include <vector>
@@ -24,7 +26,10 @@ namespace quorvane {
 // cell (headers included) and then emits mousePressed() or doubleClicked();
 // a press outside the cells leaves the current cell and still emits. The
 // arrow keys move the current cell among the data cells; Ctrl+C copies its
-// text.
+// text. The arrow keys, and the keyboard's arrival, scroll the current cell
+// into view; a click (on a cell it can see) and code (a fill) scroll nothing. With the
+// focus, the current cell carries a heavy frame. A data cell whose value is
+// unknown ("?") is hatched over its background.
 //
 // A column is drawn at least as wide as its widest text needs in the grid's
 // font; its width in twips stays what was set.
@@ -36,6 +41,10 @@ class FlexGrid final : public QAbstractScrollArea {
 public:
     // Width of a column that was never set, in twips.
     static constexpr int defaultColWidth = 960;
+    // How the current cell and unknown values are drawn.
+    static constexpr int focusFrameWidth = 2;
+    [[nodiscard]] static QColor focusFrameColor() { return {0x10, 0x10, 0x10}; }
+    [[nodiscard]] static QColor unknownHatch() { return {0, 0, 0, 110}; }
 
     explicit FlexGrid(QWidget *parent = nullptr);
     ~FlexGrid() override;
@@ -87,8 +96,14 @@ public:
     [[nodiscard]] int colAt(int x) const;
 
     // The tooltip at a viewport point: the name of a header cell (not the
-    // corner), else empty.
+    // corner), with the note set for that name on a line below, else empty.
     [[nodiscard]] QString toolTipAt(const QPoint &pos) const;
+    // Notes by header name; replaced whole.
+    void setHeaderNotes(QHash<QString, QString> notes) { m_headerNotes = std::move(notes); }
+
+    // Scrolls the least that shows the current cell whole (or its start,
+    // where it is wider than the view); a header keeps the other direction.
+    void scrollToCurrent();
     // Width and height that show every cell without scrolling, frame included.
     [[nodiscard]] QSize fullSize() const;
 
@@ -113,6 +128,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     // Room beside a cell's text: its left inset, the right one and the grid line.
@@ -149,6 +165,7 @@ private:
     bool m_repaintPending = false;
     bool m_relayoutPending = false;
     QSize m_lastFullSize;
+    QHash<QString, QString> m_headerNotes;
 };
 
 } // namespace quorvane

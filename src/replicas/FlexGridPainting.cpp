@@ -2,11 +2,11 @@
 // and column over the scrolled ones, and the focus frame on the current cell.
 #include "replicas/FlexGrid.h"
 
+#include "replicas/EpochCells.h"
 #include "ui/QtColors.h"
 
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 
@@ -24,6 +24,15 @@ bool looksNumeric(const QString &text)
     return ok;
 }
 
+// A frame of `width` pixels just inside a rectangle, drawn pixel-exact.
+void drawRing(QPainter &p, const QRect &r, int width, const QColor &color)
+{
+    p.fillRect(QRect(r.left(), r.top(), r.width(), width), color);
+    p.fillRect(QRect(r.left(), r.bottom() - width + 1, r.width(), width), color);
+    p.fillRect(QRect(r.left(), r.top(), width, r.height()), color);
+    p.fillRect(QRect(r.right() - width + 1, r.top(), width, r.height()), color);
+}
+
 } // namespace
 
 void FlexGrid::paintCell(QPainter &p, const QRect &r, int row, int col) const
@@ -31,13 +40,28 @@ void FlexGrid::paintCell(QPainter &p, const QRect &r, int row, int col) const
     const bool fixed = row == 0 || col == 0;
     const Cell &cell = m_cells[size_t(row)][size_t(col)];
     p.fillRect(r, toQColor(shownBackColor(row, col)));
+    // An unknown value is hatched over its colour, which keeps saying what
+    // its column's test found: in a red column it stands out from the
+    // numbers that disagree.
+    const bool unknown = !fixed && EpochCells::isUnknown(cell.text);
+    if (unknown)
+        p.fillRect(r, QBrush(unknownHatch(), Qt::BDiagPattern));
     p.setPen(fixed ? palette().color(QPalette::Mid) : QColor(0xC0, 0xC0, 0xC0));
     p.drawLine(r.topRight(), r.bottomRight());
     p.drawLine(r.bottomLeft(), r.bottomRight());
     if (!cell.text.isEmpty()) {
         p.setPen(fixed ? palette().color(QPalette::ButtonText) : QColor(Qt::black));
-        const Qt::Alignment align = (!fixed && looksNumeric(cell.text)) ? Qt::AlignRight : Qt::AlignLeft;
+        const Qt::Alignment align = unknown                               ? Qt::AlignHCenter
+                                    : (!fixed && looksNumeric(cell.text)) ? Qt::AlignRight
+                                                                          : Qt::AlignLeft;
+        const QFont plain = p.font();
+        if (unknown) {
+            QFont bold = plain;
+            bold.setBold(true);
+            p.setFont(bold);
+        }
         p.drawText(r.adjusted(TextLeft, 0, TextLeft - TextMargins, -1), int(align | Qt::AlignVCenter), cell.text);
+        p.setFont(plain);
     }
 }
 
@@ -83,14 +107,14 @@ void FlexGrid::paintEvent(QPaintEvent *)
     drawRow(0, 0);
     p.setClipping(false);
 
+    // The style's dotted focus line is lost on a red column: a heavy frame
+    // with a light line inside stands out on white and red alike.
     if (hasFocus() && m_row > 0 && m_col > 0) {
-        const QRect r = cellRect(m_row, m_col);
-        if (!r.isEmpty()) {
-            QStyleOptionFocusRect opt;
-            opt.initFrom(this);
-            opt.rect = r.adjusted(1, 1, -2, -2);
-            opt.backgroundColor = toQColor(cellBackColorAt(m_row, m_col));
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
+        const QRect r = cellRect(m_row, m_col).adjusted(0, 0, -1, -1); // inside the grid lines
+        if (r.width() > 6 && r.height() > 6) {
+            drawRing(p, r, focusFrameWidth, focusFrameColor());
+            drawRing(p, r.adjusted(focusFrameWidth, focusFrameWidth, -focusFrameWidth, -focusFrameWidth), 1,
+                     QColor(Qt::white));
         }
     }
 }

@@ -1,14 +1,17 @@
 // The epoch matrices as they are read: widths in twips as the fill sets
 // them and drawn wide enough for every name, header tooltips, where the
-// current cell is left, the keyboard's ways to the grids' handlers, and how
-// the two matrices share the room they are given.
+// current cell is left, the keyboard's ways to the grids' handlers and the
+// current cell kept in sight, how unknown values and the current cell are
+// drawn, and how the two matrices share the room they are given.
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 #include "support/FakeFeedback.h"
+#include "ui/QtColors.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -199,6 +202,123 @@ private slots:
         QCOMPARE(f.feedback.scripted.inputs.size(), 1);
         QCOMPARE(actual->text(), u"42"_s);
         QVERIFY(f.view.dSyncImage(0)->isHidden()); // the edit leaves the icon
+    }
+
+    // The arrow keys never leave the current cell out of sight, however far
+    // they take it, and the keyboard's arrival scrolls to where a fill left it.
+    void currentCellKeptInView()
+    {
+        Fixture f({520, 260});
+        QStringList names;
+        for (int i = 1; i <= 40; ++i)
+            names << u"site%1"_s.arg(i, 2, 10, QLatin1Char('0'));
+        f.fill(f.g1(), f.write(u"forty.txt"_s, names));
+        f.settle();
+        FlexGrid *g = f.g1();
+        QCOMPARE(QPoint(g->col(), g->row()), QPoint(40, 40));
+        // Column 1 keeps its width; the others are as wide as one another.
+        const int first = g->cellRect(0, 1).width();
+        const int other = g->cellRect(0, 2).width();
+        const auto wholeInView = [&] {
+            const QRect r = g->cellRect(g->row(), g->col());
+            return r.width() == (g->col() == 1 ? first : other) && r.height() == g->rowHeightPx() && g->viewport()->rect().contains(r);
+        };
+        QVERIFY(!wholeInView());
+        f.view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.view));
+        f.g2()->setFocus(Qt::OtherFocusReason);
+        g->setFocus(Qt::TabFocusReason);
+        QVERIFY(wholeInView());
+        for (const auto key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down}) {
+            for (int step = 0; step < 39; ++step) {
+                QTest::keyClick(g, key);
+                QVERIFY2(wholeInView(), qPrintable(u"(%1, %2)"_s.arg(g->row()).arg(g->col())));
+            }
+        }
+        QCOMPARE(QPoint(g->col(), g->row()), QPoint(40, 40));
+    }
+
+    // A "?" keeps its text and its column's red, and is drawn hatched, so
+    // that it is told from the numbers that disagree; the frame of the
+    // current cell stands out on red and on white.
+    void unknownCellsAndFocusFrame()
+    {
+        Fixture f({900, 300});
+        QFile file(f.dir.filePath(u"actual.txt"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("boston_hub,10,20,30\r\ntokyo_far,?,?,?\r\nbangalore,10,21,30\r\n");
+        file.close();
+        f.fill(f.g1(), file.fileName());
+        f.fill(f.g2(), file.fileName());
+        f.settle();
+        FlexGrid *g = f.g1();
+        g->clearFocus();
+        QCOMPARE(g->textMatrix(2, 1), u"?"_s);
+        QCOMPARE(g->cellBackColorAt(2, 1), Colors::pureRed); // a column with a "?" is out of sync
+        QCOMPARE(g->cellBackColorAt(1, 1), Colors::pureRed);
+
+        // What is not the cell's red in the left third of a cell: the text
+        // of these cells is further right, so only a mark can be there.
+        const auto marked = [](FlexGrid *grid, int row, int col) {
+            const QImage image = grid->viewport()->grab().toImage();
+            const QRect r = grid->cellRect(row, col);
+            const QColor back = toQColor(grid->cellBackColorAt(row, col));
+            int count = 0;
+            for (int y = r.top() + 3; y < r.bottom() - 3; ++y) {
+                for (int x = r.left() + 3; x < r.left() + r.width() / 3; ++x)
+                    count += image.pixelColor(x, y) != back;
+            }
+            return count;
+        };
+        QVERIFY(marked(g, 2, 1) > 10);
+        QCOMPARE(marked(g, 1, 1), 0);
+        QCOMPARE(marked(g, 3, 2), 0);
+        QVERIFY(marked(f.g2(), 2, 3) > 10);
+
+        // The frame: dark, with a light line inside, on red and on white.
+        f.view.cleanGrid(g);
+        f.fill(g, f.write(u"healthy.txt"_s, {u"boston_hub"_s, u"tokyo_far"_s, u"bangalore"_s}, 2));
+        f.settle();
+        f.view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.view));
+        QCOMPARE(g->cellBackColorAt(1, 1), Colors::white);
+        QCOMPARE(g->cellBackColorAt(1, 2), Colors::pureRed);
+        g->setFocus(Qt::OtherFocusReason);
+        for (const auto &[row, col] : {std::pair{1, 1}, std::pair{1, 2}}) {
+            g->setRow(row);
+            g->setCol(col);
+            const QImage image = g->viewport()->grab().toImage();
+            const QRect r = g->cellRect(row, col);
+            const int y = r.center().y();
+            QCOMPARE(image.pixelColor(r.left() + 1, y), FlexGrid::focusFrameColor());
+            QCOMPARE(image.pixelColor(r.right() - 2, y), FlexGrid::focusFrameColor());
+            QCOMPARE(image.pixelColor(r.left() + FlexGrid::focusFrameWidth, y), QColor(Qt::white));
+        }
+    }
+
+    // The headers of a replica whose actual row is all "?" say why; the
+    // local matrix has no hosts to speak of, and a new fill forgets them.
+    void unreachableHeaders()
+    {
+        Fixture f;
+        QFile file(f.dir.filePath(u"actual.txt"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("boston_hub,10,20,30\r\ntokyo_far,?,?,?\r\nbangalore,10,?,30\r\n");
+        file.close();
+        f.fill(f.g1(), file.fileName());
+        f.fill(f.g2(), file.fileName());
+        const QString note = u"tokyo_far\nCannot be reached: its host could not be asked or did not answer in time, "
+                             u"so its actual row is unknown (\"?\")."_s;
+        FlexGrid *g = f.g1();
+        QCOMPARE(g->toolTipAt(g->cellRect(2, 0).center()), note);
+        QCOMPARE(g->toolTipAt(g->cellRect(0, 2).center()), note);
+        QCOMPARE(g->toolTipAt(g->cellRect(3, 0).center()), u"bangalore"_s); // one "?" is a gap, not a lost host
+        QCOMPARE(g->toolTipAt(g->cellRect(0, 1).center()), u"boston_hub"_s);
+        QCOMPARE(f.g2()->toolTipAt(f.g2()->cellRect(2, 0).center()), u"tokyo_far"_s);
+
+        f.view.cleanGrid(g);
+        f.fill(g, f.write(u"healthy.txt"_s, {u"boston_hub"_s, u"tokyo_far"_s, u"bangalore"_s}));
+        QCOMPARE(g->toolTipAt(g->cellRect(2, 0).center()), u"tokyo_far"_s);
     }
 
     // The icons take the focus like any action and explain the condition on

@@ -72,6 +72,9 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("size"), QStringLiteral("The main window's size, WxH."), QStringLiteral("size")});
     parser.addOption({QStringLiteral("font"), QStringLiteral("The desktop's font size, in points."),
                       QStringLiteral("points")});
+    parser.addOption({QStringLiteral("focus"),
+                      QStringLiteral("Give the keyboard to this control (its name), as Tab would."),
+                      QStringLiteral("name")});
     parser.addOption({QStringLiteral("waiting"),
                       QStringLiteral("frmWorking as a load shows it while two slow hosts are waited for.")});
     parser.process(app);
@@ -125,6 +128,19 @@ int main(int argc, char *argv[])
     if (parser.value(QStringLiteral("page")) == QStringLiteral("detail")) {
         w.tabStrip()->setCurrentIndex(1);
         w.mainTabStripClick();
+    }
+    if (parser.isSet(QStringLiteral("focus"))) {
+        auto *target = w.findChild<QWidget *>(parser.value(QStringLiteral("focus")));
+        if (!target) {
+            std::fprintf(stderr, "no such control\n");
+            return 1;
+        }
+        w.activateWindow();
+        QElapsedTimer clock;
+        clock.start();
+        while (!w.isActiveWindow() && clock.elapsed() < 5000)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        target->setFocus(Qt::TabFocusReason);
     }
     QApplication::processEvents();
     if (window == QStringLiteral("frmDetail")) {
