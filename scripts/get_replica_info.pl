@@ -448,10 +448,15 @@ sub progress {
     }
 }
 
+# On Windows a file a reader holds open cannot be removed: the reader lets
+# go within moments, so the removal is tried a few times.
 sub progress_done {
     return unless $PROGRESS_WRITTEN;
     unlink $PROGRESS_TMP;
-    unlink $PROGRESS;
+    for my $try (1 .. 10) {
+        last if unlink($PROGRESS) || !-e $PROGRESS;
+        $NAP->();
+    }
     $PROGRESS_SHOWN = undef;
 }
 
