@@ -135,14 +135,16 @@ struct SimWindow {
     ccsim::Vob vob(const QString &tag) const { return *ccsim::RegionStore(region.path()).read().vob(tag); }
 
     // The commands that changed the region since the last call: multitool's,
-    // without the lsepoch the script runs; "multitool ... => status N".
+    // without the lsepoch the script runs and the lspacket of each load;
+    // "multitool ... => status N".
     QStringList changes() const
     {
         QFile f(region.filePath(u"commands.log"_s));
         QStringList out;
         if (f.open(QIODevice::ReadOnly))
             for (const QString &line : QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts))
-                if (const QString c = line.section(u"] "_s, 1); c.startsWith(u"multitool "_s) && !c.startsWith(u"multitool lsepoch"_s))
+                if (const QString c = line.section(u"] "_s, 1); c.startsWith(u"multitool "_s) && !c.startsWith(u"multitool lsepoch"_s)
+                    && !c.startsWith(u"multitool lspacket"_s))
                     out << c;
         f.remove();
         return out;
