@@ -735,7 +735,9 @@ private:
             (packets.size() == 1 ? QStringLiteral("it.") : QStringLiteral("them."));
         const qint64 age = m_bays.now.isValid() ? PacketList::ageDays(*oldest, m_bays.now) : -1;
         if (age >= 0) {
-            const qint64 left = m_bays.orderDays - age;
+            // Days begun count: an order with 8 days and some hours left has 9.
+            const qint64 leftSecs = m_bays.orderDays * 86400 - oldest->created.secsTo(m_bays.now);
+            const qint64 left = leftSecs > 0 ? (leftSecs + 86399) / 86400 : 0;
             text += (packets.size() == 1 ? QStringLiteral(" It was made ") : QStringLiteral(" The oldest was made ")) +
                 (age == 0 ? QStringLiteral("today") : days(age) + QStringLiteral(" ago")) +
                 (left > 0 ? QStringLiteral("; its shipping order expires in ") + days(left)

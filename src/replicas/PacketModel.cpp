@@ -125,7 +125,9 @@ QString PacketModel::text(const PacketList::Packet &p, int column) const
         const qint64 left = m_orderDays * 86400 - secs;
         if (left <= 0)
             return QStringLiteral("expired");
-        return QStringLiteral("in ") + (left < 86400 ? QStringLiteral("%1 h").arg(left / 3600) : dayCount(left / 86400));
+        // Begun hours and days count, as the diagnosis counts them.
+        return QStringLiteral("in ") +
+            (left < 86400 ? QStringLiteral("%1 h").arg((left + 3599) / 3600) : dayCount((left + 86399) / 86400));
     }
     case State:
         switch (p.bay) {
