@@ -148,6 +148,16 @@ QString waited(const Packet &p, const QDateTime &now)
     return d == 1 ? QStringLiteral(" for 1 day") : QStringLiteral(" for %1 days").arg(d);
 }
 
+// Whole days since the packet was made, to the nearest: one made 4 days
+// and 23 hours ago is 5 days old, and its 14-day order has 9 left. -1 when
+// its name tells no time.
+qint64 roundedDays(const Packet &p, const QDateTime &now)
+{
+    if (!p.created.isValid() || !now.isValid())
+        return -1;
+    return (std::max<qint64>(0, p.created.secsTo(now)) + 43200) / 86400;
+}
+
 QString days(qint64 n)
 {
     return n == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(n);
@@ -454,8 +464,15 @@ private:
                                 QStringLiteral("); ") + m_shown[holder->first] +
                                 (holder->second >= *total ? QStringLiteral(" has them already")
                                                           : QStringLiteral(" has some of them already")) +
-                                QStringLiteral(", so their packet may be waiting in this site's incoming "
-                                               "bay: Synchronize to import it.");
+                                // With the bays listed, none of them waits here: they come with a
+                                // sibling's next export.
+                                (m_bays.listed
+                                     ? QStringLiteral(", and no packet of them waits in this site's incoming bay: "
+                                                      "they come with the next export to this site from ") +
+                                           m_shown[holder->first] + QStringLiteral(" or ") + sShown +
+                                           QStringLiteral("; Synchronize imports it once it has come.")
+                                     : QStringLiteral(", so their packet may be waiting in this site's incoming "
+                                                      "bay: Synchronize to import it."));
                         });
                         continue;
                     }
@@ -733,11 +750,9 @@ private:
                                                   QStringLiteral(" wait in this site's outgoing bay, not shipped: ")) +
             hostText + QStringLiteral(" has not taken ") +
             (packets.size() == 1 ? QStringLiteral("it.") : QStringLiteral("them."));
-        const qint64 age = m_bays.now.isValid() ? PacketList::ageDays(*oldest, m_bays.now) : -1;
+        const qint64 age = roundedDays(*oldest, m_bays.now);
         if (age >= 0) {
-            // Days begun count: an order with 8 days and some hours left has 9.
-            const qint64 leftSecs = m_bays.orderDays * 86400 - oldest->created.secsTo(m_bays.now);
-            const qint64 left = leftSecs > 0 ? (leftSecs + 86399) / 86400 : 0;
+            const qint64 left = m_bays.orderDays - age;
             text += (packets.size() == 1 ? QStringLiteral(" It was made ") : QStringLiteral(" The oldest was made ")) +
                 (age == 0 ? QStringLiteral("today") : days(age) + QStringLiteral(" ago")) +
                 (left > 0 ? QStringLiteral("; its shipping order expires in ") + days(left)

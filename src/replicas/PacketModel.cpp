@@ -114,7 +114,7 @@ QString PacketModel::text(const PacketList::Packet &p, int column) const
             return {};
         if (secs < 86400)
             return QStringLiteral("%1 h").arg(secs / 3600);
-        return dayCount(secs / 86400);
+        return dayCount((secs + 43200) / 86400);
     }
     case OrderExpires: {
         const qint64 secs = ageSecs(p);
@@ -125,9 +125,10 @@ QString PacketModel::text(const PacketList::Packet &p, int column) const
         const qint64 left = m_orderDays * 86400 - secs;
         if (left <= 0)
             return QStringLiteral("expired");
-        // Begun hours and days count, as the diagnosis counts them.
-        return QStringLiteral("in ") +
-            (left < 86400 ? QStringLiteral("%1 h").arg((left + 3599) / 3600) : dayCount((left + 86399) / 86400));
+        if (left < 86400)
+            return QStringLiteral("in %1 h").arg((left + 3599) / 3600);
+        // The order's days less the age in days, as the diagnosis counts them.
+        return QStringLiteral("in ") + dayCount(std::max<qint64>(1, m_orderDays - (secs + 43200) / 86400));
     }
     case State:
         switch (p.bay) {

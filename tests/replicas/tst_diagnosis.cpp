@@ -477,6 +477,14 @@ void tst_Diagnosis::packets_data()
                 "multitool: Error: Permission denied): packets waiting there or sent back are not seen, so a lack "
                 "below may be one that waits in a bay."_s)
         << QStringList{};
+    // A third replica has them and none waits here: no packet to import yet.
+    const QStringList tokyoNews{u"boston_hub,365,57,40"_s, u"london,365,57,45"_s, u"tokyo,365,57,45"_s};
+    QTest::newRow("nothing in the incoming bay")
+        << tokyoNews << tokyoNews << bays({})
+        << sync(u"boston_hub (this site) lacks 5 of tokyo's changes (it holds 40, tokyo holds 45); london has them "
+                "already, and no packet of them waits in this site's incoming bay: they come with the next export to "
+                "this site from london or tokyo; Synchronize imports it once it has come."_s)
+        << QStringList{u"may be waiting"_s};
     // Listed, and none there: the matrices speak as before.
     QTest::newRow("bays empty")
         << QStringList{u"boston_hub,365,57,40"_s, u"london,321,57,40"_s, u"tokyo,365,57,40"_s} << inStep << bays({})
