@@ -16,7 +16,8 @@ class PacketModel final : public QAbstractTableModel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PacketModel)
 public:
-    enum Column { Bay, Packet, From, To, Age, OrderExpires, State, Carries, Columns };
+    // The packet's long name last: its age and state matter more.
+    enum Column { Bay, From, To, Age, OrderExpires, State, Carries, Packet, Columns };
 
     explicit PacketModel(QObject *parent = nullptr);
 

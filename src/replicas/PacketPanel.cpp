@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -42,10 +43,7 @@ PacketPanel::PacketPanel(QWidget *parent) : QWidget(parent)
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_view->setToolTip(QStringLiteral("multitool lspacket: the VOB's packets in this site's bays"));
     m_view->installEventFilter(this);
-    // Room for a few packets; more scroll.
-    const int line = m_view->fontMetrics().lineSpacing() + 6;
-    m_view->setMinimumHeight(line * 3);
-    m_view->setMaximumHeight(line * 6);
+
     m_label->setBuddy(m_view);
 
     auto *layout = new QVBoxLayout(this);
@@ -69,6 +67,13 @@ void PacketPanel::showListed(const QString &failure)
     else
         m_note->setText(n == 1 ? QStringLiteral("1 packet.") : QStringLiteral("%1 packets.").arg(n));
     m_view->setVisible(n > 0);
+    // As tall as its rows, up to five; more scroll. The page keeps its room
+    // for the matrices and the fix frame.
+    const int rows = std::clamp(n, 1, 5);
+    m_view->resizeColumnsToContents();
+    m_view->setFixedHeight(m_view->horizontalHeader()->sizeHint().height() +
+                           m_view->verticalHeader()->defaultSectionSize() * rows +
+                           m_view->horizontalScrollBar()->sizeHint().height() + 2 * m_view->frameWidth());
 }
 
 void PacketPanel::clearPackets()
