@@ -21,6 +21,7 @@
 #include "vobs/VobListPanel.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -497,7 +498,7 @@ private slots:
                  qPrintable(findings(s).join(u'\n')));
         QVERIFY(!findings(s).join(u'\n').contains(u"was lost"_s));
         QCOMPARE(s.window->diagnosis()->findings().value(0).repair.kind, Repair::Kind::Synchronize);
-        shoot(s, u"mobile-waiting"_s);
+        shoot(s, u"bays-mobile"_s);
 
         runSim(u"ccsim"_s, {u"clock"_s, u"+1d"_s});
         followRepairs(s, 4);
@@ -524,7 +525,7 @@ private slots:
                  qPrintable(first));
         QCOMPARE(commandsIn(first), (QStringList{u"shipping_server -poll"_s,
                                                  u"multitool chepoch -actual -raise_only singapore@/vobs/firmware"_s}));
-        shoot(s, u"firmware-stuck"_s);
+        shoot(s, u"bays-firmware"_s);
 
         runSim(u"ccsim"_s, {u"online"_s, u"singapore@"_s + tag});
         runShown(commandsIn(first).first());
@@ -560,7 +561,14 @@ private slots:
         QCOMPARE(commands.size(), 1);
         QVERIFY2(commands.first().startsWith(u"mkorder -data "_s) && commands.first().endsWith(u" -fship fjord"_s),
                  qPrintable(commands.first()));
-        shoot(s, u"installer-returned"_s);
+        shoot(s, u"bays-installer"_s);
+        // The command is copied from its line as the README says: select it, Ctrl+C.
+        QListWidget *list = s.window->diagnosis()->list();
+        list->setFocus();
+        list->setCurrentRow(0);
+        QApplication::clipboard()->clear();
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), first);
 
         runShown(commands.first());
         QVERIFY(s.openVob(tag));
@@ -582,6 +590,7 @@ private slots:
         QCOMPARE(packetRows(s), QStringList{});
         QVERIFY2(!findings(s).join(u'\n').contains(u"may be waiting"_s), qPrintable(findings(s).join(u'\n')));
         QVERIFY(findings(s).join(u'\n').contains(u"Fix Local Epoch Table for tokyo based on actual"_s));
+        shoot(s, u"bays-portal-opened"_s);
 
         runSim(u"ccsim"_s, {u"offline"_s, u"tokyo@"_s + tag});
         s.get<QCheckBox>(u"syncAllCB"_s)->setChecked(false);
@@ -604,7 +613,7 @@ private slots:
                  qPrintable(findings(s).join(u'\n')));
         QCOMPARE(s.window->diagnosis()->findings().value(0).repair,
                  (Repair{Repair::Kind::FixBasedOnActual, u"tokyo"_s}));
-        shoot(s, u"portal-scrubbed"_s);
+        shoot(s, u"bays-portal"_s);
         s.dialogs.boxes.clear();
         s.get<QCheckBox>(u"syncAllCB"_s)->setChecked(true);
         followRepairs(s, 4);
