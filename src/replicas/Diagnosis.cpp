@@ -624,10 +624,16 @@ private:
             // would start below this site's scrubbed oplog (its own line).
             if (*belief < has && here && *here > *belief && !m_gapRows.contains(row * m_names.size() + origin)) {
                 add(Harmless, fix, [&]() -> QString {
-                    return believes() + num(*belief) + QStringLiteral(" of ") + changes(s) +
+                    const QString start = believes() + num(*belief) + QStringLiteral(" of ") + changes(s) +
                         QStringLiteral(", but it holds ") + num(has) + QStringLiteral(": the next export to ") + r +
-                        QStringLiteral(" sends ") + num(std::min(*here, has) - *belief) +
-                        QStringLiteral(" of them again (harmless; Fix Local Epoch Table for ") + r +
+                        QStringLiteral(" sends ") + num(std::min(*here, has) - *belief);
+                    // From the very first change: old oplog entries are the
+                    // ones a scrub removes, and then the export fails.
+                    if (*belief == 0)
+                        return start + QStringLiteral(" of them again, from the first, and fails if this site's oplog "
+                                                      "no longer holds them (scrubbed); Fix Local Epoch Table for ") +
+                            r + QStringLiteral(" based on actual avoids both.");
+                    return start + QStringLiteral(" of them again (harmless; Fix Local Epoch Table for ") + r +
                         QStringLiteral(" based on actual avoids it).");
                 });
             }
