@@ -1,6 +1,7 @@
 #include "sim/ClearToolCommands.h"
 
 #include "sim/CommandError.h"
+#include "sim/DemoRegion.h"
 #include "sim/FormatEngine.h"
 
 #include <algorithm>
@@ -71,10 +72,11 @@ int lsvob(const QStringList &args, Context &ctx)
         if (a.has(QStringLiteral("-short"))) {
             out += v.tag + QLatin1Char('\n');
         } else if (a.has(QStringLiteral("-long"))) {
+            // The family uuid is the identifier lspacket prints for the family's packets.
             out += QStringLiteral("Tag: %1\n  Global path: %2\n  Server host: %3\n  Access: public\n"
                                   "  Mount options: [none]\n  Active: YES\n  Vob family uuid: %4\n"
                                   "  Vob replica uuid: %5\n  Vob registry attributes: %6\n")
-                       .arg(v.tag, v.storage, v.localReplica().host, v.replicas.first().oid,
+                       .arg(v.tag, v.storage, v.localReplica().host, DemoRegion::oidFor(v.tag, QString()),
                             v.localReplica().oid,
                             v.isReplicated() ? QStringLiteral("replicated") : QStringLiteral("[none]"));
         } else {

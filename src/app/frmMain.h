@@ -22,6 +22,7 @@ namespace quorvane {
 class ClearTool;
 class CommandLog;
 class DiagnosisPanel;
+class PacketPanel;
 class EpochMatrixView;
 class FixFrame;
 class GraphView;
@@ -103,6 +104,7 @@ public:
     void showRegion();
     void openVobFromRegion(const QString &tag);
     [[nodiscard]] DiagnosisPanel *diagnosis() const { return m_diagnosis; }
+    [[nodiscard]] PacketPanel *packets() const { return m_packets; }
 
     // Rebuilds everything shown about the VOB selected in the list.
     void loadReplicaDetail();
@@ -198,6 +200,7 @@ private:
     frmRegion *m_regionForm = nullptr;
     std::unique_ptr<CommandRunner> m_regionRunner;
     DiagnosisPanel *m_diagnosis = nullptr;
+    PacketPanel *m_packets = nullptr;
     std::unique_ptr<ReplicaDetailLoader> m_loader;
     std::unique_ptr<SiteDetail> m_siteDetail;
 };

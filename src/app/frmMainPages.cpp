@@ -12,6 +12,7 @@
 #include "maintenance/SiteDetail.h"
 #include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
+#include "replicas/PacketPanel.h"
 #include "replicas/ReplicaDetailLoader.h"
 #include "vobs/VobListPanel.h"
 
@@ -77,6 +78,7 @@ void frmMain::buildPages()
     // Made before the fix frame: Tab reaches the findings before the
     // actions they lead to, as they stand on the page.
     m_diagnosis = new DiagnosisPanel(detail);
+    m_packets = new PacketPanel(detail);
     m_fixFrame = new FixFrame(
         *m_services.shell, *this, m_guard, vobTag, [this] { m_replicaInfo->showReplicaInfo(); },
         [this] { loadReplicaDetail(); }, detail);
@@ -102,6 +104,8 @@ void frmMain::buildPages()
     // The findings are sentences: the whole width under the matrices, read
     // before the actions they lead to.
     detailLayout->addWidget(m_diagnosis);
+    // What the findings about packets rest on, under them.
+    detailLayout->addWidget(m_packets);
     detailLayout->addWidget(m_fixFrame, 0, Qt::AlignLeft);
 
     m_graph->setReplicaCombos(m_replicaInfo->replicaCombo(), m_fixFrame->fixCombo(), m_fixFrame->exportCombo());
@@ -115,6 +119,9 @@ void frmMain::buildPages()
         ReplicaDetailLoader::Controls{m_vobList, m_graph, m_epochView, m_replicaFields, m_mainTabStrip,
                                       [this] { resetReplicaCombos(); }});
     m_loader->setDiagnosis(m_diagnosis);
+    m_loader->setPackets(m_packets);
+    m_fixFrame->setCommandEnded(
+        [this](const QString &line, const ShellResult &result) { m_loader->noteCommand(line, result); });
     m_loader->setOtherVobOpened([this] {
         m_replicaFields->resetFields();
         m_replicaInfo->resetDates();

@@ -78,6 +78,11 @@ QString historyDetail(const QString &replica, const QString &vobTag)
         + QStringLiteral(" replica:") + selector(replica, vobTag);
 }
 
+QString vobFamily(const QString &vobTag)
+{
+    return QStringLiteral("lsvob -long ") + vobTag;
+}
+
 QString syncHistory(const QString &replica, const QString &vobTag)
 {
     return QStringLiteral("lshistory -fmt ") + DQ + QStringLiteral("%e,%d,") + DQ
@@ -103,6 +108,16 @@ QString chepochForce(const QString &replica, const QString &vobTag, const QStrin
 {
     return QStringLiteral("multitool chepoch -force ") + selector(replica, vobTag) + QLatin1Char(' ')
         + replica + QLatin1Char('=') + value;
+}
+
+QString listPackets()
+{
+    return QStringLiteral("multitool lspacket -long -endrange");
+}
+
+QString chepochRaiseOnly(const QString &replica, const QString &vobTag)
+{
+    return QStringLiteral("multitool chepoch -actual -raise_only ") + selector(replica, vobTag);
 }
 
 QString chepochActual(const QString &replica, const QString &vobTag)

@@ -35,6 +35,8 @@ QString vobCheck(const QString &vobTag);
 QString localReplicaName(const QString &vobTag);
 // cleartool: lsreplica -fmt "%n,%d,%[replica_host]p,%[master]p," -invob TAG
 QString replicaList(const QString &vobTag);
+// cleartool: lsvob -long TAG (its "Vob family uuid", which names its packets)
+QString vobFamily(const QString &vobTag);
 // cleartool: lshistory -fmt "Date:%d User:%u\n%c\n" replica:R@TAG (\n kept as two characters)
 QString historyDetail(const QString &replica, const QString &vobTag);
 // cleartool: lshistory -fmt "%e,%d," replica:R@TAG
@@ -46,6 +48,10 @@ QString replicaInfoScript(const QString &scriptPath, const QString &vobTag);
 QString replicaInfoScriptLocal(const QString &scriptPath, const QString &vobTag);
 // Process: ccperl "SCRIPT" TAG R
 QString replicaInfoScriptFor(const QString &scriptPath, const QString &vobTag, const QString &replica);
+// Process: multitool lspacket -long -endrange (every packet of this host's bays)
+QString listPackets();
+// Process: multitool chepoch -actual -raise_only R@TAG (never lowers an estimate)
+QString chepochRaiseOnly(const QString &replica, const QString &vobTag);
 // Process: multitool chepoch -force R@TAG R=VALUE
 QString chepochForce(const QString &replica, const QString &vobTag, const QString &value);
 // Process: multitool chepoch -actual R@TAG

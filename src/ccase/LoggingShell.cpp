@@ -42,6 +42,17 @@ QString LoggingShell::outcomeText(const ShellResult &result)
 
 ShellResult LoggingShell::ShellAndWait(const QString &commandLine, int windowStyle)
 {
+    return logged(commandLine, false, [&] { return m_inner.ShellAndWait(commandLine, windowStyle); });
+}
+
+ShellResult LoggingShell::ShellAndRead(const QString &commandLine)
+{
+    return logged(commandLine, true, [&] { return m_inner.ShellAndRead(commandLine); });
+}
+
+template <class Run>
+ShellResult LoggingShell::logged(const QString &commandLine, bool readsOutput, Run &&run)
+{
     CommandLogEntry entry;
     entry.kind = CommandLogEntry::Kind::Process;
     entry.command = commandLine;
@@ -61,7 +72,7 @@ ShellResult LoggingShell::ShellAndWait(const QString &commandLine, int windowSty
             }
         }
     } writer{m_log, entry};
-    const ShellResult result = m_inner.ShellAndWait(commandLine, windowStyle);
+    const ShellResult result = run();
     writer.done = true;
     entry.elapsedMs = result.elapsedMs;
     entry.ok = result.succeeded();
@@ -69,7 +80,8 @@ ShellResult LoggingShell::ShellAndWait(const QString &commandLine, int windowSty
     entry.errorText = result.errorTail;
     // Hidden processes write their standard output nowhere; only the tail of
     // their error output comes back.
-    entry.output = QStringLiteral("(not read: the program runs hidden; see its error text)");
+    entry.output = readsOutput ? result.output
+                               : QStringLiteral("(not read: the program runs hidden; see its error text)");
     m_log.add(std::move(entry));
     return result;
 }

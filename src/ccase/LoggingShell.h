@@ -14,6 +14,7 @@ public:
     LoggingShell(Shell &inner, CommandLog &log);
 
     ShellResult ShellAndWait(const QString &commandLine, int windowStyle) override;
+    ShellResult ShellAndRead(const QString &commandLine) override;
     // Cancel and the wait's observer belong to the shell that runs the process.
     void cancel() override;
     void endWaits() override;
@@ -23,6 +24,9 @@ public:
     [[nodiscard]] static QString outcomeText(const ShellResult &result);
 
 private:
+    template <class Run>
+    ShellResult logged(const QString &commandLine, bool readsOutput, Run &&run);
+
     Shell &m_inner;
     CommandLog &m_log;
 };

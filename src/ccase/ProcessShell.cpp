@@ -118,6 +118,16 @@ QString ProcessShell::resolveProgram(const QString &name, const QStringList &sea
 ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowStyle)
 {
     Q_UNUSED(windowStyle)
+    return run(commandLine, false);
+}
+
+ShellResult ProcessShell::ShellAndRead(const QString &commandLine)
+{
+    return run(commandLine, true);
+}
+
+ShellResult ProcessShell::run(const QString &commandLine, bool readOutput)
+{
     ShellResult result;
     QElapsedTimer clock;
     clock.start();
@@ -134,11 +144,13 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
     QStringList args = CommandLine::split(commandLine);
     if (args.isEmpty() || args.first().isEmpty()) {
         const QString why = QStringLiteral("Empty command line");
-        showBox(m_dialogs, ErrorBoxes::process(why, commandLine));
+        if (!readOutput)
+            showBox(m_dialogs, ErrorBoxes::process(why, commandLine));
         return notStarted(why);
     }
     if (m_workDir.isEmpty()) {
-        showBox(m_dialogs, ErrorBoxes::process(noWorkDirText(), commandLine));
+        if (!readOutput)
+            showBox(m_dialogs, ErrorBoxes::process(noWorkDirText(), commandLine));
         return notStarted(noWorkDirText());
     }
     const QString name = args.takeFirst();
@@ -154,7 +166,8 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
                                                                                   : resolveProgram(name, searchPaths);
     if (program.isEmpty()) {
         const QString why = QStringLiteral("Program not found: ") + name;
-        showBox(m_dialogs, ErrorBoxes::process(why, commandLine));
+        if (!readOutput)
+            showBox(m_dialogs, ErrorBoxes::process(why, commandLine));
         return notStarted(why);
     }
 
@@ -162,17 +175,32 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
     QProcess &process = *owned;
     process.setWorkingDirectory(m_workDir);
     process.setProcessEnvironment(environment);
-    // Hidden and unattended: nothing reads the output, and a program that
-    // asks a question gets end of input instead of waiting forever. What it
+    // Hidden and unattended: the output is read only for a listing, and a
+    // program that asks a question gets end of input instead of waiting forever. What it
     // says on its error stream is kept (bounded) to explain a failure.
     process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
+    if (!readOutput)
+        process.setStandardOutputFile(QProcess::nullDevice());
     QByteArray errors;
+    QByteArray output;
+    bool outputCut = false;
     QObject::connect(&process, &QProcess::readyReadStandardError, &process, [&process, &errors] {
         errors += process.readAllStandardError();
         if (errors.size() > maxErrorBytes)
             errors = errors.right(maxErrorBytes);
     });
+
+    if (readOutput) {
+        // A listing larger than any bay holds is not read on without end.
+        QObject::connect(&process, &QProcess::readyReadStandardOutput, &process, [&process, &output, &outputCut] {
+            output += process.readAllStandardOutput();
+            if (output.size() > maxOutputBytes && !outputCut) {
+                outputCut = true;
+                output.truncate(maxOutputBytes);
+                process.kill();
+            }
+        });
+    }
 
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
@@ -196,7 +224,8 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
 #endif
     process.start(program, args);
     if (!process.waitForStarted()) {
-        showBox(m_dialogs, ErrorBoxes::process(process.errorString(), commandLine));
+        if (!readOutput)
+            showBox(m_dialogs, ErrorBoxes::process(process.errorString(), commandLine));
         return notStarted(process.errorString());
     }
 
@@ -262,16 +291,30 @@ ShellResult ProcessShell::ShellAndWait(const QString &commandLine, int windowSty
         awaitGroupEnd(pid, hardStop, stop);
 
     errors += process.readAllStandardError();
+    if (readOutput && !outputCut) {
+        output += process.readAllStandardOutput();
+        if (output.size() > maxOutputBytes) {
+            outputCut = true;
+            output.truncate(maxOutputBytes);
+        }
+    }
+    result.output = QString::fromLocal8Bit(output);
     result.elapsedMs = clock.elapsed();
     result.errorTail = errorTail(errors);
+    if (outputCut)
+        result.errorTail = QStringLiteral("Its output passed %1 MB and was not read further.")
+                               .arg(maxOutputBytes / (1024 * 1024));
     if (cancelled)
         result.outcome = ShellResult::Outcome::Cancelled;
     else if (process.exitStatus() == QProcess::CrashExit)
         result.outcome = ShellResult::Outcome::Crashed;
+    else if (outputCut)
+        result.outcome = ShellResult::Outcome::Crashed;
     else
         result.exitCode = process.exitCode();
-    // The caller says what a stopped command means for its action.
-    if (cancelled)
+    // The caller says what a stopped command means for its action, and
+    // what a read that failed leaves unknown.
+    if (cancelled || readOutput)
         return result;
 
     // A multitool change that failed must not pass for one that worked: the

@@ -28,6 +28,7 @@ public:
 
     // windowStyle is accepted for the callers' sake; processes get no window.
     ShellResult ShellAndWait(const QString &commandLine, int windowStyle) override;
+    ShellResult ShellAndRead(const QString &commandLine) override;
     // Asks the process and everything it started to end (on UNIX its whole
     // process group, which it leads); what has not ended after a short grace
     // is killed.
@@ -59,9 +60,14 @@ public:
     static bool reportsFailure(const QString &programName);
 
     static constexpr qsizetype maxErrorBytes = 64 * 1024;
+    // What ShellAndRead keeps of a program's output; beyond it the process
+    // is stopped and the run reported as cut.
+    static constexpr qsizetype maxOutputBytes = 16 * 1024 * 1024;
     static constexpr qsizetype maxErrorLines = 8;
 
 private:
+    ShellResult run(const QString &commandLine, bool readOutput);
+
     // After a cancel: waits (at most until hardStop fires) for the processes
     // the cancelled one started, then kills what is left.
     static void awaitGroupEnd(qint64 pid, QTimer &hardStop, const std::function<void(bool)> &stop);

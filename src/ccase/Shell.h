@@ -25,6 +25,8 @@ struct ShellResult {
     qint64 elapsedMs = 0;
     // The process's id while it ran; the only trace of one left running.
     qint64 processId = 0;
+    // What it wrote on its standard output, bounded; only ShellAndRead keeps it.
+    QString output;
 
     [[nodiscard]] bool succeeded() const { return outcome == Outcome::Ran && exitCode == 0; }
 };
@@ -36,6 +38,18 @@ class Shell : public CommandWait {
 public:
     virtual ~Shell() = default;
     virtual ShellResult ShellAndWait(const QString &commandLine, int windowStyle) = 0;
+
+    // The same run for a command that only reads (multitool lspacket): its
+    // standard output comes back in `output`, and a failure shows no box,
+    // since the caller says what the missing answer means. A shell that
+    // cannot read output says so as a start failure.
+    virtual ShellResult ShellAndRead(const QString &commandLine)
+    {
+        ShellResult result;
+        result.outcome = ShellResult::Outcome::NotStarted;
+        result.errorTail = QStringLiteral("This shell cannot read what a program prints: ") + commandLine;
+        return result;
+    }
 
     // Ends the process that ShellAndWait is waiting for, together with the
     // processes it started; that ShellAndWait then returns Cancelled. Does

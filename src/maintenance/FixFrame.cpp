@@ -352,6 +352,8 @@ bool FixFrame::isShownVob(const QString &vobTag)
 ShellResult FixFrame::runAndReport(const QString &commandLine)
 {
     const ShellResult result = m_shell.ShellAndWait(commandLine, Maintenance::hiddenWindow);
+    if (m_commandEnded)
+        m_commandEnded(commandLine, result);
     const QString endedAt = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
     const QString line = resultLine(commandLine, result, endedAt);
     const QString shown = m_resultLbl->text();

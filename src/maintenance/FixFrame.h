@@ -69,6 +69,12 @@ public:
     // set, both actions refuse to run when the list's selected VOB differs:
     // the replicas in the combos belong to the shown VOB only.
     void setShownVobTag(std::function<QString()> shownVobTag) { m_shownVobTag = std::move(shownVobTag); }
+    // Told of every command the frame ran and how it ended, before the
+    // refresh: an export's failure explains what the next load shows.
+    void setCommandEnded(std::function<void(const QString &, const ShellResult &)> ended)
+    {
+        m_commandEnded = std::move(ended);
+    }
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -92,6 +98,7 @@ private:
     LongActionGuard &m_guard;
     std::function<QString()> m_vobTag;
     std::function<QString()> m_shownVobTag;
+    std::function<void(const QString &, const ShellResult &)> m_commandEnded;
     std::function<void()> m_showReplicaInfo;
     std::function<void()> m_loadReplicaDetail;
 

@@ -51,6 +51,7 @@ struct Replica {
     bool unreachable = false;
     qint64 behind = 0;
     bool stuck = false;
+    bool stuckIncoming = false; // its stuck packet comes from it, not goes to it
     Count exportAge;
     Count importAge;
 };
@@ -144,13 +145,28 @@ VobHealth assess(const VobFacts &facts, const QDateTime &now, const HealthLimits
                 h.exportAge = it->exportAge;
         }
     }
-    for (const PacketFacts &p : facts.packets) {
-        if (p.returned) {
+    // Whether a packet of the outgoing or return bay carries r's changes of
+    // o up to the belief: then a belief above what r holds is no lost packet.
+    const auto inBay = [&](const QString &r, const QString &o, qint64 belief) {
+        for (const PacketList::Packet &p : facts.packets) {
+            if (p.bay != PacketList::Bay::Outgoing && p.bay != PacketList::Bay::Returned)
+                continue;
+            const qint64 last = PacketList::lastOf(p, o);
+            if (PacketList::targetOf(p) == r && (last < 0 || last >= belief))
+                return true;
+        }
+        return false;
+    };
+    for (const PacketList::Packet &p : facts.packets) {
+        const bool incoming = p.bay == PacketList::Bay::Incoming;
+        // A packet concerns the sibling it comes from or goes to.
+        const QString sibling = incoming ? PacketList::senderOf(p) : PacketList::targetOf(p);
+        if (p.bay == PacketList::Bay::Returned) {
             ++h.packetsReturned;
-            if (auto it = replicas.find(p.sibling); it != replicas.end() && !it->broken) {
+            if (auto it = replicas.find(sibling); it != replicas.end() && !it->broken) {
                 it->broken = true;
-                it->brokenWhy = QStringLiteral("A packet for ") + p.sibling +
-                    QStringLiteral(" came back undelivered: it holds none of its changes.");
+                it->brokenWhy = QStringLiteral("A packet for ") + sibling +
+                    QStringLiteral(" came back to the return bay undelivered: it must be sent again.");
             }
             continue;
         }
@@ -160,8 +176,10 @@ VobHealth assess(const VobFacts &facts, const QDateTime &now, const HealthLimits
                 h.packetAge = a;
             if (*a > limits.stuckAfterSecs) {
                 ++h.packetsStuck;
-                if (auto it = replicas.find(p.sibling); it != replicas.end())
+                if (auto it = replicas.find(sibling); it != replicas.end()) {
                     it->stuck = true;
+                    it->stuckIncoming = incoming;
+                }
             }
         }
     }
@@ -183,7 +201,7 @@ VobHealth assess(const VobFacts &facts, const QDateTime &now, const HealthLimits
                 // This site believes r holds more than it does: a packet was
                 // lost, and no later export resends it.
                 const Count belief = believed(r, o);
-                if (r != me && has && belief && *belief > *has && !rep.broken) {
+                if (r != me && has && belief && *belief > *has && !rep.broken && !inBay(r, o, *belief)) {
                     rep.broken = true;
                     rep.brokenWhy = QStringLiteral("This site believes ") + r + QStringLiteral(" holds ") +
                         QString::number(*belief) + QStringLiteral(" of ") + o +
@@ -211,8 +229,17 @@ VobHealth assess(const VobFacts &facts, const QDateTime &now, const HealthLimits
         }
     }
 
-    if (facts.actualAsked)
-        h.findings = diagnose(facts.actual, local, me);
+    if (facts.actualAsked) {
+        BayFacts bays;
+        bays.listed = facts.packetsListed;
+        bays.failure = facts.packetsFailure;
+        bays.packets = facts.packets;
+        for (const SiblingFacts &s : facts.siblings)
+            bays.hosts.insert(s.name, s.host);
+        bays.vobTag = facts.tag;
+        bays.now = now;
+        h.findings = diagnose(facts.actual, local, me, {}, bays);
+    }
 
     // The family takes its worst replica's state; within a state the one
     // furthest behind names it.
@@ -243,8 +270,10 @@ VobHealth assess(const VobFacts &facts, const QDateTime &now, const HealthLimits
         h.state = Health::Stuck;
         h.worstSibling = b->name;
         h.behind = b->behind;
-        ownLine = QStringLiteral("A packet for ") + b->name + QStringLiteral(" has waited for ") +
-            ageText(h.packetAge.value_or(0)) + QLatin1Char('.');
+        ownLine = (b->stuckIncoming ? QStringLiteral("A packet from ") : QStringLiteral("A packet for ")) + b->name +
+            QStringLiteral(" has waited for ") + ageText(h.packetAge.value_or(0)) +
+            (b->stuckIncoming ? QStringLiteral(" in this site's incoming bay.")
+                              : QStringLiteral(" in this site's outgoing bay."));
     } else if (const Replica *b = pick([](const Replica &r) { return r.unreachable; })) {
         h.state = Health::Unreachable;
         h.worstSibling = b->name;

@@ -11,17 +11,6 @@
 
 namespace quorvane {
 
-// A packet in one of this site's storage bays that concerns the family.
-// Nothing fills these yet: the reader of "multitool lspacket" is the place
-// they will come from, and assess() already ranks by them.
-struct PacketFacts {
-    QString name;
-    QString sibling;   // the replica it comes from or goes to
-    bool incoming = false;
-    bool returned = false; // sent back undeliverable
-    QDateTime created;
-};
-
 // What this site knows of one other replica without asking its host, and
 // its actual row when that was asked.
 struct SiblingFacts {
@@ -42,7 +31,11 @@ struct VobFacts {
     EpochTable actual; // only this site's own row unless actualAsked
     bool actualAsked = false;
     QList<SiblingFacts> siblings;
-    QList<PacketFacts> packets;
+    // The family's packets in this site's bays (multitool lspacket), when
+    // they were listed; packetsFailure says why they were not.
+    QList<PacketList::Packet> packets;
+    bool packetsListed = false;
+    QString packetsFailure;
     QStringList problems; // what could not be learnt, one line each
 };
 

@@ -50,6 +50,7 @@ struct RegionSurvey::Vob {
     QHash<QString, QString> imports;
     QHash<QString, QString> exports;
     QHash<QString, QString> hosts;
+    QString family; // its family identifier, which its packets carry
     std::unique_ptr<QTemporaryDir> dir;
 };
 
@@ -82,7 +83,12 @@ void RegionSurvey::start(const QStringList &tags)
         vob->facts.tag = tag;
         m_vobs.push_back(std::move(vob));
     }
+    m_bays = {};
     emit progress(0, int(m_vobs.size()));
+    if (!m_vobs.empty())
+        listBays();
+    else
+        m_bays.done = true;
     for (const auto &vob : m_vobs)
         check(*vob);
     maybeFinish();
@@ -107,6 +113,27 @@ void RegionSurvey::add(Vob &vob, const QString &commandLine, const QStringList &
             then(o);
         --vob.pending;
         commandEnded(vob);
+    });
+}
+
+void RegionSurvey::listBays()
+{
+    // One listing serves every family: lspacket shows the whole host's bays.
+    const QString line = Commands::listPackets();
+    m_queue->add({line, {}, {}}, [this, line](const CommandOutcome &o) {
+        m_bays.done = true;
+        if (o.kind == CommandOutcome::Kind::Cancelled) {
+            m_bays.failure = QStringLiteral("cancelled");
+        } else if (!o.succeeded()) {
+            m_bays.failure = o.describe(line, m_options.limits.timeLimitMs);
+        } else {
+            m_bays.listed = true;
+            m_bays.packets = PacketList::parse(QString::fromLocal8Bit(o.output));
+        }
+        // The families whose own commands ended first settle now.
+        for (const auto &vob : m_vobs)
+            commandEnded(*vob);
+        maybeFinish();
     });
 }
 
@@ -173,6 +200,12 @@ void RegionSurvey::gather(Vob &vob, const QStringList &siblings)
                 vob.exports.insert(s, date);
         });
     }
+    const QString family = ClearToolWord + Commands::vobFamily(vob.tag);
+    add(vob, family, {}, [&vob](const CommandOutcome &o) {
+        // Without it the packets are told apart by names, as the window does.
+        if (o.succeeded())
+            vob.family = PacketList::familyOf(QString::fromLocal8Bit(o.output));
+    });
     if (!m_options.actualRows) {
         runScript(vob, {});
         return;
@@ -233,7 +266,7 @@ void RegionSurvey::runScript(Vob &vob, const QStringList &hosts)
 
 void RegionSurvey::commandEnded(Vob &vob)
 {
-    if (vob.pending == 0 && !vob.settled)
+    if (vob.pending == 0 && !vob.settled && (m_bays.done || vob.notReplicated || !vob.facts.checked))
         settle(vob);
 }
 
@@ -248,6 +281,10 @@ void RegionSurvey::settle(Vob &vob)
         for (const QString &s : std::as_const(vob.siblings))
             vob.facts.siblings << SiblingFacts{s, vob.hosts.value(s), vob.imports.value(s), vob.exports.value(s)};
         const QDateTime now = m_options.now.isValid() ? m_options.now : QDateTime::currentDateTimeUtc();
+        vob.facts.packetsListed = m_bays.listed;
+        vob.facts.packetsFailure = m_bays.failure;
+        vob.facts.packets = PacketList::ofVob(m_bays.packets, vob.family, vob.tag, vob.facts.localReplica,
+                                              vob.facts.local.names);
         m_families << assess(vob.facts, now, m_options.health);
         emit vobSurveyed(m_families.last());
     }
@@ -257,7 +294,7 @@ void RegionSurvey::settle(Vob &vob)
 
 void RegionSurvey::maybeFinish()
 {
-    if (!m_running || m_finishPosted || m_settled < int(m_vobs.size()))
+    if (!m_running || m_finishPosted || m_settled < int(m_vobs.size()) || !m_bays.done)
         return;
     m_finishPosted = true;
     // Always from the event loop, so a caller connects after start() and

@@ -68,6 +68,16 @@ private:
     void add(Vob &vob, const QString &commandLine, const QStringList &hosts,
              std::function<void(const CommandOutcome &)> then, const QString &workDir = {});
     void maybeFinish();
+    void listBays();
+
+    // The packets of this host's bays, listed once for every family.
+    struct Bays {
+        bool done = false;
+        bool listed = false;
+        QString failure;
+        QList<PacketList::Packet> packets;
+    };
+    Bays m_bays;
 
     CommandRunner &m_runner;
     Options m_options;

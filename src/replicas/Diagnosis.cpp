@@ -1,8 +1,10 @@
 #include "replicas/Diagnosis.h"
 
 #include <QHash>
+#include "ccase/Commands.h"
 #include "ui/ShownName.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -133,13 +135,48 @@ private:
     std::vector<qint64> m_cells;
 };
 
+using PacketList::Packet;
+
+// "for 3 days", "since today"; empty when the packet's name tells no time.
+QString waited(const Packet &p, const QDateTime &now)
+{
+    const qint64 d = now.isValid() ? PacketList::ageDays(p, now) : -1;
+    if (d < 0)
+        return {};
+    if (d == 0)
+        return QStringLiteral(" since today");
+    return d == 1 ? QStringLiteral(" for 1 day") : QStringLiteral(" for %1 days").arg(d);
+}
+
+// Whole days since the packet was made, to the nearest: one made 4 days
+// and 23 hours ago is 5 days old, and its 14-day order has 9 left. -1 when
+// its name tells no time.
+qint64 roundedDays(const Packet &p, const QDateTime &now)
+{
+    if (!p.created.isValid() || !now.isValid())
+        return -1;
+    return (std::max<qint64>(0, p.created.secsTo(now)) + 43200) / 86400;
+}
+
+QString days(qint64 n)
+{
+    return n == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(n);
+}
+
+QString code(const QString &command)
+{
+    return QLatin1Char('`') + command + QLatin1Char('`');
+}
+
 class Diagnoser {
 public:
-    Diagnoser(const EpochTable &actual, const EpochTable &local, QString localReplica, const QStringList &vobReplicas)
+    Diagnoser(const EpochTable &actual, const EpochTable &local, QString localReplica, const QStringList &vobReplicas,
+              const BayFacts &bays)
         : m_actual(actual)
         , m_local(local)
         , m_me(std::move(localReplica))
         , m_vobReplicas(vobReplicas)
+        , m_bays(bays)
         , m_actualAt(actual)
         , m_localAt(local)
     {
@@ -171,6 +208,7 @@ public:
             return result();
         }
         readCounts();
+        checkBays();
         checkRows();
         checkColumns();
         checkLocalTable();
@@ -413,6 +451,10 @@ private:
                 const qint64 lack = *total - *has;
                 if (lack <= 0 || sendsFromHere(i, k, *has))
                     continue;
+                // A packet in this site's incoming bay carries them: its own
+                // line says what it waits for.
+                if (r == m_me && m_arrivingUpto.value(k, -1) >= *total)
+                    continue;
                 if (r == m_me) {
                     if (const std::optional<std::pair<qsizetype, qint64>> holder = thirdHolder(k, *has)) {
                         add(NeedsSync, {Repair::Kind::Synchronize, QString()}, [&]() -> QString {
@@ -422,8 +464,15 @@ private:
                                 QStringLiteral("); ") + m_shown[holder->first] +
                                 (holder->second >= *total ? QStringLiteral(" has them already")
                                                           : QStringLiteral(" has some of them already")) +
-                                QStringLiteral(", so their packet may be waiting in this site's incoming "
-                                               "bay: Synchronize to import it.");
+                                // With the bays listed, none of them waits here: they come with a
+                                // sibling's next export.
+                                (m_bays.listed
+                                     ? QStringLiteral(", and no packet of them waits in this site's incoming bay: "
+                                                      "they come with the next export to this site from ") +
+                                           m_shown[holder->first] + QStringLiteral(" or ") + sShown +
+                                           QStringLiteral("; Synchronize imports it once it has come.")
+                                     : QStringLiteral(", so their packet may be waiting in this site's incoming "
+                                                      "bay: Synchronize to import it."));
                         });
                         continue;
                     }
@@ -539,6 +588,11 @@ private:
                 add(UnknownBelief, fix, lacks);
             return;
         }
+        // A packet that still waits in this site's outgoing or return bay
+        // carries what the table believes sent: not lost, and its own line
+        // says how it goes on.
+        if (*belief > has && sentInBay(row, origin, *belief))
+            return;
         if (*belief > has && here && *belief <= *here && has < total) {
             add(NeedsFix, fix, lacks);
             add(NeedsFix, fix, [&]() -> QString {
@@ -566,15 +620,247 @@ private:
                 });
             }
             // Only what this site holds is ever sent, so a low belief costs
-            // nothing unless this site holds more than it.
-            if (*belief < has && here && *here > *belief) {
+            // nothing unless this site holds more than it, or the export
+            // would start below this site's scrubbed oplog (its own line).
+            if (*belief < has && here && *here > *belief && !m_gapRows.contains(row * m_names.size() + origin)) {
                 add(Harmless, fix, [&]() -> QString {
-                    return believes() + num(*belief) + QStringLiteral(" of ") + changes(s) +
+                    const QString start = believes() + num(*belief) + QStringLiteral(" of ") + changes(s) +
                         QStringLiteral(", but it holds ") + num(has) + QStringLiteral(": the next export to ") + r +
-                        QStringLiteral(" sends ") + num(std::min(*here, has) - *belief) +
-                        QStringLiteral(" of them again (harmless; Fix Local Epoch Table for ") + r +
+                        QStringLiteral(" sends ") + num(std::min(*here, has) - *belief);
+                    // From the very first change: old oplog entries are the
+                    // ones a scrub removes, and then the export fails.
+                    if (*belief == 0)
+                        return start + QStringLiteral(" of them again, from the first, and fails if this site's oplog "
+                                                      "no longer holds them (scrubbed); Fix Local Epoch Table for ") +
+                            r + QStringLiteral(" based on actual avoids both.");
+                    return start + QStringLiteral(" of them again (harmless; Fix Local Epoch Table for ") + r +
                         QStringLiteral(" based on actual avoids it).");
                 });
+            }
+        }
+    }
+
+    qsizetype indexOf(const QString &name) const { return m_index.value(name, -1); }
+
+    // Whether a packet for the row that waits in this site's outgoing or
+    // return bay carries the origin's changes up to the belief (a packet
+    // whose range lspacket did not give is taken to).
+    bool sentInBay(qsizetype row, qsizetype origin, qint64 belief) const
+    {
+        for (const Packet *p : m_sent.value(m_names[row])) {
+            const qint64 last = PacketList::lastOf(*p, m_names[origin]);
+            if (last < 0 || last >= belief)
+                return true;
+        }
+        return false;
+    }
+
+    void checkBays()
+    {
+        const qsizetype n = m_names.size();
+        for (qsizetype i = 0; i < n; ++i)
+            m_index.insert(m_names[i], i);
+        if (!m_bays.listed) {
+            if (!m_bays.failure.isEmpty())
+                add(Unreachable, QStringLiteral("This site's storage bays could not be listed (") + m_bays.failure +
+                                     QStringLiteral("): packets waiting there or sent back are not seen, so a lack "
+                                                    "below may be one that waits in a bay."));
+            checkGaps();
+            return;
+        }
+        QList<const Packet *> arrived;
+        QStringList targets; // in the order of their first packet
+        QHash<QString, QList<const Packet *>> outgoing;
+        QList<const Packet *> returned;
+        for (const Packet &p : m_bays.packets) {
+            const QString to = PacketList::targetOf(p);
+            if (p.bay == PacketList::Bay::Incoming) {
+                if (to == m_me || std::any_of(p.targets.cbegin(), p.targets.cend(),
+                                              [](const PacketList::Target &t) { return t.local; }))
+                    arrived << &p;
+            } else if (p.bay == PacketList::Bay::Outgoing) {
+                if (!outgoing.contains(to))
+                    targets << to;
+                outgoing[to] << &p;
+                m_sent[to] << &p;
+            } else if (p.bay == PacketList::Bay::Returned) {
+                returned << &p;
+                m_sent[to] << &p;
+            }
+        }
+        for (const Packet *p : std::as_const(arrived)) {
+            for (const PacketList::Range &r : p->ranges) {
+                const qsizetype k = indexOf(r.replica);
+                if (k >= 0 && r.last >= 0)
+                    m_arrivingUpto[k] = std::max(m_arrivingUpto.value(k, -1), r.last);
+            }
+            incomingLine(*p);
+        }
+        for (const QString &to : std::as_const(targets))
+            outgoingLine(to, outgoing.value(to));
+        for (const Packet *p : std::as_const(returned))
+            returnedLine(*p);
+        checkGaps();
+    }
+
+    QString hostOf(const QString &replica) const { return m_bays.hosts.value(replica); }
+    QString selector(const QString &replica) const { return replica + QLatin1Char('@') + m_bays.vobTag; }
+
+    // A packet for this site: it waits for the changes it builds on that
+    // this site does not hold yet, which an earlier packet carries.
+    void incomingLine(const Packet &p)
+    {
+        const QString from = ShownName::isolated(PacketList::senderOf(p));
+        QStringList needs;
+        for (const PacketList::Range &r : p.ranges) {
+            const qsizetype k = indexOf(r.replica);
+            const Count here = k >= 0 ? m_here[k] : std::nullopt;
+            if (here && r.first > *here)
+                needs << changes(m_shown[k]) + QStringLiteral(" after ") + num(r.first) +
+                        QStringLiteral(", and this site holds only ") + num(*here) + QStringLiteral(" of them");
+        }
+        const Repair sync{Repair::Kind::Synchronize, QString()};
+        if (needs.isEmpty()) {
+            add(NeedsSync, QStringLiteral("A packet from ") + from + QStringLiteral(" waits in this site's incoming bay") +
+                               waited(p, m_bays.now) + QStringLiteral(" (") + p.name +
+                               QStringLiteral(") and can be imported now: Synchronize imports it."),
+                sync);
+            return;
+        }
+        add(NeedsSync,
+            QStringLiteral("A packet from ") + from + QStringLiteral(" has waited") + waited(p, m_bays.now) +
+                QStringLiteral(" in this site's incoming bay (") + p.name + QStringLiteral("): it carries ") +
+                needs.join(QStringLiteral("; ")) +
+                QStringLiteral(". It waits for an earlier packet with the changes between and is not lost: "
+                               "Synchronize imports both once that one has arrived. Should it never come, ") +
+                from + QStringLiteral("'s administrator runs ") + code(Commands::chepochActual(m_me, m_bays.vobTag)) +
+                QStringLiteral(" and ") + code(Commands::exportTo(m_me, m_bays.vobTag)) + QStringLiteral(" there."),
+            sync);
+    }
+
+    // Exports that wait in this site's outgoing bay for a host that has not
+    // taken them: not lost while their shipping orders run.
+    void outgoingLine(const QString &to, const QList<const Packet *> &packets)
+    {
+        const Packet *oldest = packets.first();
+        for (const Packet *p : packets) {
+            if (p->created.isValid() && (!oldest->created.isValid() || p->created < oldest->created))
+                oldest = p;
+        }
+        const QString shown = ShownName::isolated(to);
+        const QString host = hostOf(to);
+        const QString hostText = host.isEmpty() ? shown + QStringLiteral("'s host") : ShownName::isolated(host);
+        QString text = (packets.size() == 1 ? QStringLiteral("A packet for ") + shown +
+                                                  QStringLiteral(" waits in this site's outgoing bay, not shipped: ")
+                                            : QStringLiteral("%1 packets for ").arg(packets.size()) + shown +
+                                                  QStringLiteral(" wait in this site's outgoing bay, not shipped: ")) +
+            hostText + QStringLiteral(" has not taken ") +
+            (packets.size() == 1 ? QStringLiteral("it.") : QStringLiteral("them."));
+        const qint64 age = roundedDays(*oldest, m_bays.now);
+        if (age >= 0) {
+            const qint64 left = m_bays.orderDays - age;
+            text += (packets.size() == 1 ? QStringLiteral(" It was made ") : QStringLiteral(" The oldest was made ")) +
+                (age == 0 ? QStringLiteral("today") : days(age) + QStringLiteral(" ago")) +
+                (left > 0 ? QStringLiteral("; its shipping order expires in ") + days(left)
+                          : QStringLiteral("; its shipping order has expired")) +
+                QStringLiteral(" (%1 days unless the export set another), and the packet then goes to the return bay.")
+                    .arg(m_bays.orderDays);
+        }
+        text += QStringLiteral(" Not lost: once ") + hostText + QStringLiteral(" answers, run ") +
+            code(QStringLiteral("shipping_server -poll")) +
+            QStringLiteral(" here (its hourly run does the same). Do not fix ") + shown +
+            QStringLiteral("'s row from actual meanwhile: the next export would send their changes again; ") +
+            code(Commands::chepochRaiseOnly(to, m_bays.vobTag)) + QStringLiteral(" never lowers it.");
+        add(NeedsFix, text);
+    }
+
+    // An export whose shipping order expired before its host took it: back
+    // in the return bay, and nothing sends it unless asked.
+    void returnedLine(const Packet &p)
+    {
+        const QString to = PacketList::targetOf(p);
+        const QString shown = ShownName::isolated(to);
+        const QString host = hostOf(to);
+        QStringList carries;
+        const qsizetype row = indexOf(to);
+        for (const PacketList::Range &r : p.ranges) {
+            const qsizetype k = indexOf(r.replica);
+            if (k < 0 || r.last < 0 || r.last <= r.first)
+                continue;
+            const Count has = row >= 0 ? holds(row, k) : std::nullopt;
+            if (has && *has >= r.last)
+                continue;
+            carries << changes(m_shown[k]) + QStringLiteral(" %1 to %2").arg(r.first + 1).arg(r.last);
+        }
+        add(NeedsFix,
+            QStringLiteral("The packet ") + p.name + QStringLiteral(" for ") + shown +
+                QStringLiteral(" came back to this site's return bay: its shipping order expired before ") +
+                (host.isEmpty() ? shown + QStringLiteral("'s host") : ShownName::isolated(host)) +
+                QStringLiteral(" took it") +
+                (carries.isEmpty() ? QStringLiteral(".")
+                                   : QStringLiteral(", so ") + shown + QStringLiteral(" lacks ") +
+                                         joined(carries) + QLatin1Char('.')) +
+                QStringLiteral(" It was not lost, and nothing sends it again unless asked: run ") +
+                code(QStringLiteral("mkorder -data ") + p.path + QStringLiteral(" -fship ") +
+                     (host.isEmpty() ? to : host)) +
+                QStringLiteral(" here."));
+    }
+
+    // Where this site's last export met scrubbed oplog entries: an export
+    // to a replica whose row here starts below them cannot be made.
+    void checkGaps()
+    {
+        const qsizetype n = m_names.size();
+        for (const OplogGap &gap : m_bays.gaps) {
+            const qsizetype k = indexOf(gap.origin);
+            if (k < 0 || gap.firstKept < 0)
+                continue;
+            const Count here = m_here[k];
+            for (qsizetype i = 0; i < n; ++i) {
+                const Count belief = believed(i, k);
+                if (m_names[i] == m_me || m_names[i] == gap.origin || !belief || !here || *here <= *belief ||
+                    *belief + 1 >= gap.firstKept)
+                    continue;
+                m_gapRows.insert(i * n + k);
+                const QString &r = m_shown[i];
+                const qint64 gone = gap.firstKept - 1;
+                const Count has = holds(i, k);
+                QString text = QStringLiteral("An export to ") + r + QStringLiteral(" starts after ") +
+                    changes(m_shown[k]).chopped(1) + QStringLiteral(" ") + num(*belief) +
+                    QStringLiteral(" (this site's table), but this site's oplog keeps ") + m_shown[k] +
+                    QStringLiteral("'s entries only from ") + num(gap.firstKept) +
+                    QStringLiteral(" on (the older ones were scrubbed), so it fails. ");
+                if (has && *has >= gone) {
+                    add(NeedsFix, {Repair::Kind::FixBasedOnActual, m_names[i]}, [&]() -> QString {
+                        return text + r + QStringLiteral(" holds ") + num(*has) +
+                            QStringLiteral(" of them already: Fix Local Epoch Table for ") + r +
+                            QStringLiteral(" based on actual, then Synchronize; the export then starts above the gap.");
+                    });
+                    continue;
+                }
+                std::optional<qsizetype> holder;
+                for (qsizetype t = 0; t < n && !holder; ++t) {
+                    const Count c = holds(t, k);
+                    if (t != i && m_names[t] != m_me && c && *c >= gone)
+                        holder = t;
+                }
+                const QString lacking = num(has ? *has + 1 : 1) + QStringLiteral(" to ") + num(gone);
+                if (holder) {
+                    const QString &h = m_shown[*holder];
+                    add(NeedsFix, text + r + QStringLiteral(" lacks ") + changes(m_shown[k]) + QLatin1Char(' ') +
+                                      lacking + QStringLiteral(", and ") + h +
+                                      QStringLiteral(" holds them: at ") + h + QStringLiteral("'s site run ") +
+                                      code(Commands::exportTo(m_names[i], m_bays.vobTag)) +
+                                      QStringLiteral("; once ") + r +
+                                      QStringLiteral(" has them, Fix Local Epoch Table for ") + r +
+                                      QStringLiteral(" based on actual here."));
+                } else {
+                    add(NeedsFix, text + QStringLiteral("No other replica holds ") + changes(m_shown[k]) +
+                                      QLatin1Char(' ') + lacking + QStringLiteral(" that ") + r +
+                                      QStringLiteral(" lacks: ") + r +
+                                      QStringLiteral(" must be re-created from a replica that has them "
+                                                     "(multitool mkreplica -export)."));
+                }
             }
         }
     }
@@ -692,6 +978,7 @@ private:
     const EpochTable &m_local;
     const QString m_me;
     const QStringList &m_vobReplicas;
+    const BayFacts &m_bays;
     const Lookup m_actualAt;
     const Lookup m_localAt;
     QStringList m_names;
@@ -703,14 +990,47 @@ private:
     QList<Count> m_made;
     QList<Ranked> m_findings;
     QHash<QString, RepairUse> m_repairUse;
+    QHash<QString, qsizetype> m_index;
+    // Packets of this site's outgoing and return bays, by target.
+    QHash<QString, QList<const Packet *>> m_sent;
+    // The most of each origin's changes a packet in this site's incoming bay carries.
+    QHash<qsizetype, qint64> m_arrivingUpto;
+    // Row and origin (row * names + origin) whose export meets a scrubbed oplog.
+    QSet<qsizetype> m_gapRows;
 };
 
 } // namespace
 
 QList<Finding> diagnose(const EpochTable &actual, const EpochTable &local, const QString &localReplica,
-                        const QStringList &vobReplicas)
+                        const QStringList &vobReplicas, const BayFacts &bays)
 {
-    return Diagnoser(actual, local, localReplica, vobReplicas).run();
+    return Diagnoser(actual, local, localReplica, vobReplicas, bays).run();
+}
+
+QList<OplogGap> oplogGaps(const QString &errorText)
+{
+    static const QRegularExpression cannot(
+        QStringLiteral("Can not find oplog from replica \"([^\"]+)\" with id (\\d+)"));
+    static const QRegularExpression first(QStringLiteral("First oplog entry from replica \"([^\"]+)\" is (\\d+)"));
+    QList<OplogGap> gaps;
+    for (auto it = cannot.globalMatch(errorText); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        gaps << OplogGap{m.captured(1), m.captured(2).toLongLong(), -1};
+    }
+    for (auto it = first.globalMatch(errorText); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        bool matched = false;
+        for (OplogGap &g : gaps) {
+            if (g.origin == m.captured(1) && g.firstKept < 0) {
+                g.firstKept = m.captured(2).toLongLong();
+                matched = true;
+                break;
+            }
+        }
+        if (!matched)
+            gaps << OplogGap{m.captured(1), -1, m.captured(2).toLongLong()};
+    }
+    return gaps;
 }
 
 } // namespace quorvane

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "replicas/PacketList.h"
+
+#include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -36,6 +40,34 @@ struct Finding {
     friend bool operator==(const Finding &, const Finding &) = default;
 };
 
+// A hole an export met in this site's oplog: the origin's entries before
+// firstKept are gone (scrubbed), and the export needed `needed`.
+struct OplogGap {
+    QString origin;
+    qint64 needed = -1;
+    qint64 firstKept = -1;
+
+    friend bool operator==(const OplogGap &, const OplogGap &) = default;
+};
+
+// The holes named in a failed export's error text ("Can not find oplog from
+// replica "X" with id N", "First oplog entry from replica "X" is M").
+[[nodiscard]] QList<OplogGap> oplogGaps(const QString &errorText);
+
+// What this site's storage bays hold of the family, and what its exports
+// met; the matrices alone cannot tell a packet that waits from a lost one.
+struct BayFacts {
+    bool listed = false; // the bays were listed: `packets` is all of the family's
+    QString failure;     // why they could not be, when they were asked
+    QList<PacketList::Packet> packets;
+    QHash<QString, QString> hosts; // replica -> its host
+    QString vobTag;                // for the commands a finding names
+    QDateTime now;
+    // A shipping order's life when the export set none: MultiSite's default.
+    qint64 orderDays = 14;
+    QList<OplogGap> gaps; // from this site's last export of the VOB that failed on them
+};
+
 // Reads the two matrices the Detail page shows and says, in plain words and
 // most important first, which replica lacks which changes, why, and what
 // repairs it. `actual` row R column S: how many of S's changes R really
@@ -46,9 +78,12 @@ struct Finding {
 // names are counted, with the names in Finding::names.
 // `vobReplicas`, when given, are the replicas the VOB has: the matrices'
 // names that are not among them are said to be so and get no advice, and
-// those the matrices lack are named.
+// those the matrices lack are named. `bays`, when listed, turns a lack that
+// a packet in a bay explains into what that packet waits for, and names
+// the repair that sends it on.
 [[nodiscard]] QList<Finding> diagnose(const EpochTable &actual, const EpochTable &local,
-                                      const QString &localReplica, const QStringList &vobReplicas = {});
+                                      const QString &localReplica, const QStringList &vobReplicas = {},
+                                      const BayFacts &bays = {});
 
 // How many names a finding lists before it counts them instead.
 inline constexpr qsizetype listedNames = 5;

@@ -81,9 +81,9 @@ EpochTable DiagnosisPanel::tableOf(const FlexGrid &grid)
 }
 
 void DiagnosisPanel::refresh(const FlexGrid &actual, const FlexGrid &local, const QString &localReplica,
-                             const QStringList &vobReplicas)
+                             const QStringList &vobReplicas, const BayFacts &bays)
 {
-    showFindings(diagnose(tableOf(actual), tableOf(local), localReplica, vobReplicas));
+    showFindings(diagnose(tableOf(actual), tableOf(local), localReplica, vobReplicas, bays));
 }
 
 void DiagnosisPanel::showFindings(const QList<Finding> &findings)

@@ -27,7 +27,7 @@ public:
     // Diagnoses the two grids (actual, local) for this site's replica and
     // the VOB's replicas as lsreplica listed them.
     void refresh(const FlexGrid &actual, const FlexGrid &local, const QString &localReplica,
-                 const QStringList &vobReplicas);
+                 const QStringList &vobReplicas, const BayFacts &bays = {});
     void showFindings(const QList<Finding> &findings);
     void clearFindings();
 

@@ -102,6 +102,60 @@ qint64 ageDays(const Packet &packet, const QDateTime &now)
     return std::max<qint64>(0, packet.created.secsTo(now) / 86400);
 }
 
+QString familyOf(const QString &lsvobLong)
+{
+    static const QRegularExpression line(QStringLiteral("^\\s*Vob family uuid:\\s*(\\S+)\\s*$"),
+                                         QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
+    return line.match(lsvobLong).captured(1);
+}
+
+QList<Packet> ofVob(const QList<Packet> &packets, const QString &family, const QString &tag,
+                    const QString &localReplica, const QStringList &replicas)
+{
+    QList<Packet> out;
+    for (const Packet &p : packets) {
+        bool ours = false;
+        if (!family.isEmpty()) {
+            ours = p.family.compare(family, Qt::CaseInsensitive) == 0;
+        } else {
+            for (const Target &t : p.targets)
+                ours = ours || (!t.tag.isEmpty() && t.tag == tag);
+            ours = ours || (senderOf(p) == localReplica && replicas.contains(targetOf(p)));
+        }
+        if (ours)
+            out << p;
+    }
+    return out;
+}
+
+QString targetOf(const Packet &packet)
+{
+    return packet.targets.isEmpty() ? QString() : packet.targets.first().replica;
+}
+
+QString senderOf(const Packet &packet)
+{
+    return packet.sender.isEmpty() ? packet.origin : packet.sender;
+}
+
+qint64 firstOf(const Packet &packet, const QString &replica)
+{
+    for (const Range &r : packet.ranges) {
+        if (r.replica == replica)
+            return r.first;
+    }
+    return -1;
+}
+
+qint64 lastOf(const Packet &packet, const QString &replica)
+{
+    for (const Range &r : packet.ranges) {
+        if (r.replica == replica)
+            return r.last;
+    }
+    return -1;
+}
+
 QList<Packet> parse(const QString &text)
 {
     QStringList lines = text.split(QLatin1Char('\n'));

@@ -58,4 +58,25 @@ void readName(Packet &packet);
 // time.
 qint64 ageDays(const Packet &packet, const QDateTime &now);
 
+// The family identifier "cleartool lsvob -long" gives a VOB ("Vob family
+// uuid:"), which its packets carry; empty when the text has none.
+QString familyOf(const QString &lsvobLong);
+
+// The packets of one VOB family among all the bays hold: those carrying its
+// family identifier. Without the identifier, those whose target line names
+// the tag, or that this replica sent to one of the family's replicas (a
+// replica name alone can belong to several families).
+QList<Packet> ofVob(const QList<Packet> &packets, const QString &family, const QString &tag,
+                    const QString &localReplica, const QStringList &replicas);
+
+// The replica a packet goes to (its first target), and the one it comes
+// from (the sender its name gives, else its originating replica).
+QString targetOf(const Packet &packet);
+QString senderOf(const Packet &packet);
+
+// Where the packet's operations of a replica start (what it builds on) and
+// end; -1 when lspacket did not say.
+qint64 firstOf(const Packet &packet, const QString &replica);
+qint64 lastOf(const Packet &packet, const QString &replica);
+
 } // namespace quorvane::PacketList

@@ -12,6 +12,8 @@
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
 #include "replicas/ScriptProgress.h"
+#include "replicas/PacketModel.h"
+#include "replicas/PacketPanel.h"
 #include "ui/ErrorBoxes.h"
 #include "ui/Feedback.h"
 #include "ui/NameWidgets.h"
@@ -115,6 +117,8 @@ void ReplicaDetailLoader::loadReplicaDetail()
             epochView->cleanGrid(epochView->Grid2());
             if (m_diagnosis)
                 m_diagnosis->clearFindings();
+            if (m_packets)
+                m_packets->clearPackets();
         }
 
         m_feedback.setStatus(QStringLiteral("Creating replica graph..."));
@@ -166,13 +170,13 @@ void ReplicaDetailLoader::loadReplicaDetail()
                                          QStringLiteral("get_replica_info.pl wrote no results"));
                 epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
                 epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
-                if (m_diagnosis) {
-                    QStringList replicas;
-                    for (const mSite &site : graph->allSites())
-                        replicas << site.replicaName;
+                QStringList replicas;
+                for (const mSite &site : graph->allSites())
+                    replicas << site.replicaName;
+                const BayFacts bays = readBays(tag, replicas);
+                if (m_diagnosis)
                     m_diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName(),
-                                         replicas);
-                }
+                                         replicas, bays);
             }
         }
 
@@ -197,6 +201,75 @@ void ReplicaDetailLoader::loadReplicaDetail()
         else
             showBox(m_feedback.dialogs(), ErrorBoxes::standard(e.description()));
     }
+}
+
+void ReplicaDetailLoader::noteCommand(const QString &commandLine, const ShellResult &result)
+{
+    if (!commandLine.startsWith(QLatin1String("multitool syncreplica -export")) || m_openedVobTag.isEmpty())
+        return;
+    if (result.succeeded()) {
+        m_gaps.remove(m_openedVobTag);
+        return;
+    }
+    const QList<OplogGap> gaps = oplogGaps(result.errorTail);
+    if (!gaps.isEmpty())
+        m_gaps.insert(m_openedVobTag, gaps);
+}
+
+BayFacts ReplicaDetailLoader::readBays(const QString &tag, const QStringList &replicas)
+{
+    GraphView *graph = m_controls.graph;
+    EpochMatrixView *epochView = m_controls.epochView;
+    BayFacts bays;
+    bays.vobTag = tag;
+    bays.now = QDateTime::currentDateTime();
+    bays.gaps = m_gaps.value(tag);
+    for (const mSite &site : graph->allSites())
+        bays.hosts.insert(site.replicaName, site.replicaHost);
+    if (m_feedback.closing())
+        return bays;
+    m_feedback.setStatus(QStringLiteral("Reading the storage bays..."));
+    // The family's identifier tells its packets from other VOBs'; without
+    // it they are told by names.
+    QString family;
+    try {
+        family = PacketList::familyOf(m_clearTool.CmdExec(Commands::vobFamily(tag)));
+    } catch (const QuorvaneError &) {
+        // The command log holds ClearCase's answer; the names will do.
+    }
+    const QString line = Commands::listPackets();
+    const ShellResult listed = m_shell.ShellAndRead(line);
+    if (listed.succeeded()) {
+        bays.listed = true;
+        bays.packets = PacketList::ofVob(PacketList::parse(listed.output), family, tag, graph->GMyReplicaName(),
+                                         replicas);
+    } else if (listed.outcome == ShellResult::Outcome::Cancelled) {
+        bays.failure = line + QStringLiteral(" was cancelled");
+    } else {
+        const QString why = listed.errorTail.section(CrLf, -1).trimmed();
+        bays.failure = line + QStringLiteral(" failed") + (why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+    }
+    if (m_packets) {
+        // What this site holds of each replica: its own row in its table,
+        // which is exact, else its actual row.
+        QHash<QString, qint64> held;
+        const QString me = graph->GMyReplicaName();
+        for (const FlexGrid *grid : {epochView->Grid2(), epochView->Grid1()}) {
+            const EpochTable table = DiagnosisPanel::tableOf(*grid);
+            const qsizetype row = table.names.lastIndexOf(me);
+            if (row < 0 || !held.isEmpty())
+                continue;
+            for (qsizetype k = 0; k < table.names.size() && k < table.values[row].size(); ++k) {
+                bool ok = false;
+                const qint64 n = table.values[row][k].toLongLong(&ok);
+                if (ok)
+                    held.insert(table.names[k], n);
+            }
+        }
+        m_packets->model()->setPackets(bays.packets, held, bays.now, bays.orderDays);
+        m_packets->showListed(bays.failure);
+    }
+    return bays;
 }
 
 } // namespace quorvane

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "replicas/Diagnosis.h"
+
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 
@@ -14,6 +17,8 @@ class DiagnosisPanel;
 class EpochMatrixView;
 class Feedback;
 class GraphView;
+class PacketPanel;
+struct ShellResult;
 class ReplicaFieldsPanel;
 class Shell;
 class VobListPanel;
@@ -39,6 +44,12 @@ public:
 
     // dDiagnosis, told what the two grids show once they are filled.
     void setDiagnosis(DiagnosisPanel *diagnosis) { m_diagnosis = diagnosis; }
+    // dPacketsPanel, filled with the VOB's packets in this site's bays.
+    void setPackets(PacketPanel *packets) { m_packets = packets; }
+    // A command a maintenance action ran on the opened VOB: an export that
+    // met scrubbed oplog entries is remembered for the diagnosis until an
+    // export of that VOB succeeds.
+    void noteCommand(const QString &commandLine, const ShellResult &result);
     // Called when another VOB's sites replace the shown ones: the fields
     // that showed one of the old sites go back to their designed texts.
     void setOtherVobOpened(std::function<void()> reset) { m_otherVobOpened = std::move(reset); }
@@ -56,6 +67,10 @@ public:
     [[nodiscard]] QString resultsPath(const QString &fileName) const;
 
 private:
+    // The VOB's packets, read in the load's busy period; a failure is a
+    // note, never the end of the load.
+    BayFacts readBays(const QString &tag, const QStringList &replicas);
+
     ClearTool &m_clearTool;
     Shell &m_shell;
     Feedback &m_feedback;
@@ -64,6 +79,8 @@ private:
     Controls m_controls;
     QString m_openedVobTag;
     DiagnosisPanel *m_diagnosis = nullptr;
+    PacketPanel *m_packets = nullptr;
+    QHash<QString, QList<OplogGap>> m_gaps; // by VOB tag
     std::function<void()> m_otherVobOpened;
     // The VOB whose sites the replica fields may show; unlike the opened
     // tag it outlives the cleaning of a reload.

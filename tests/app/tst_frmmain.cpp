@@ -444,7 +444,8 @@ private slots:
             f.log,
             (QStringList{u"cleartool desc -fmt \"%[replica_name]p\" vob:"_s + first,
                          u"cleartool lsreplica -fmt \"%n,%d,%[replica_host]p,%[master]p,\" -invob "_s + first,
-                         u"shell ccperl \""_s + f.services.scriptPath + u"\" "_s + first}));
+                         u"shell ccperl \""_s + f.services.scriptPath + u"\" "_s + first,
+                         u"cleartool lsvob -long "_s + first, u"shell multitool lspacket -long -endrange"_s}));
         const int oldCount = int(w.graph()->allSites().size());
         f.open(second);
         const QString msg = u"Getting Detail for VOB: %1, please wait.. | tabs off"_s;
@@ -520,7 +521,7 @@ private slots:
             shown << box.title + u' ' + box.prompt;
         const QString refusal = u"ERROR... ERROR::"_s + error + u"\r\nReport Bug to bugs@belmora.example"_s;
         QCOMPARE(shown, refused.isEmpty() ? QStringList({fileNotFound(f, u"_results.txt"_s), fileNotFound(f, u"_results_local.txt"_s)}) : QStringList{refusal});
-        QCOMPARE(f.log.size(), refused == u"desc"_s ? 1 : refused.isEmpty() ? 3 : 2);
+        QCOMPARE(f.log.size(), refused == u"desc"_s ? 1 : refused.isEmpty() ? 5 : 2);
         QVERIFY(windowReleased(w) && !w.graph()->isHidden());
         QCOMPARE(w.graph()->GMyReplicaName(), refused == u"desc"_s ? before : u"r1of3"_s);
         QCOMPARE(w.graph()->allSites().size(), refused.isEmpty() ? 3 : reload ? 2 : 0);

@@ -5,6 +5,8 @@
 #include "maintenance/FixFrame.h"
 #include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
+#include "replicas/PacketModel.h"
+#include "replicas/PacketPanel.h"
 #include "support/LoaderFixture.h"
 #include "ui/frmCommandLog.h"
 
@@ -92,6 +94,7 @@ private slots:
     void names();
     void loadWithoutMatrices_data();
     void loadWithoutMatrices();
+    void bays();
 };
 
 void tst_ResultsAndLog::logRecordsALoad()
@@ -112,17 +115,21 @@ void tst_ResultsAndLog::logRecordsALoad()
     }
     const QStringList oneLoad{u"cleartool: cleartool desc => status 0"_s,
                               u"cleartool: cleartool lsreplica => status 0"_s, u"process: ccperl "_s};
-    QCOMPARE(seen.size(), 10);
+    // The bays are read in the same load, through the same log.
+    const QStringList bays{u"cleartool: cleartool lsvob => status 0"_s, u"process: multitool lspacket => exit 0"_s};
+    QCOMPARE(seen.size(), 14);
     QCOMPARE(seen.mid(0, 2), oneLoad.mid(0, 2));
     QVERIFY2(seen[2].startsWith(u"process: ccperl "_s) && seen[2].endsWith(u" => exit 0"_s), qPrintable(seen[2]));
     QCOMPARE(seen.mid(3, 2),
              (QStringList{u"file read: _results.txt => read, 2 lines"_s, u"file read: _results_local.txt => read, 2 lines"_s}));
-    QCOMPARE(seen.mid(5, 2), oneLoad.mid(0, 2));
-    QCOMPARE(seen.mid(8, 2), (QStringList{u"file read: _results.txt => read, 2 lines"_s,
-                                          u"file read: _results_local.txt => failed: File not found"_s}));
+    QCOMPARE(seen.mid(5, 2), bays);
+    QCOMPARE(seen.mid(7, 2), oneLoad.mid(0, 2));
+    QCOMPARE(seen.mid(10, 2), (QStringList{u"file read: _results.txt => read, 2 lines"_s,
+                                           u"file read: _results_local.txt => failed: File not found"_s}));
+    QCOMPARE(seen.mid(12, 2), bays);
     const CommandLogEntry &desc = f.window->commandLog().entries().first();
     QCOMPARE(desc.output, u"boston_hub"_s);
-    QVERIFY(!f.window->commandLog().entries().last().ok);
+    QVERIFY(!f.window->commandLog().entries().at(11).ok);
 }
 
 void tst_ResultsAndLog::logWindow()
@@ -187,12 +194,12 @@ void tst_ResultsAndLog::resultLine_data()
     QTest::newRow("fix that failed")
         << 0
         << ShellResult{ShellResult::Outcome::Ran, 1,
-                       u"multitool: Error: one\r\nmultitool: Error: Unable to contact replica \"london\"."_s, 40}
+                       u"multitool: Error: one\r\nmultitool: Error: Unable to contact replica \"london\"."_s, 40, 0, {}}
         << QStringList{fix + u" \u2014 failed (exit 1): multitool: Error: Unable to contact replica \"london\"."_s};
     QTest::newRow("fix not started")
-        << 0 << ShellResult{ShellResult::Outcome::NotStarted, 0, u"Program not found: multitool"_s, 1}
+        << 0 << ShellResult{ShellResult::Outcome::NotStarted, 0, u"Program not found: multitool"_s, 1, 0, {}}
         << QStringList{fix + u" \u2014 failed (not started): Program not found: multitool"_s};
-    QTest::newRow("fix cancelled") << 0 << ShellResult{ShellResult::Outcome::Cancelled, 0, QString(), 900}
+    QTest::newRow("fix cancelled") << 0 << ShellResult{ShellResult::Outcome::Cancelled, 0, QString(), 900, 0, {}}
                                    << QStringList{fix + u" \u2014 failed (cancelled)"_s};
     // The export line ends with a blank; the result line does not.
     QTest::newRow("synchronize: both commands")
@@ -273,7 +280,7 @@ void tst_ResultsAndLog::diagnosisGuidesTheRepair()
     clickFinding(w, 0);
     QVERIFY(!w.findChild<QCheckBox *>(u"syncAllCB"_s)->isChecked());
     QCOMPARE(frame->exportCombo()->currentText(), u"london"_s);
-    QCOMPARE(f.shell.lines.size(), ran + 1); // only the second VOB's script
+    QCOMPARE(f.shell.lines.size(), ran + 2); // only the second VOB's script and its bays
 }
 
 void tst_ResultsAndLog::fieldsResetOnAnotherVobOnly()
@@ -434,6 +441,64 @@ void tst_ResultsAndLog::loadWithoutMatrices()
     QCOMPARE(w.epochView()->actualOutOfSync, QList<bool>(3, false));
     QCOMPARE(w.epochView()->localOutOfSync, QList<bool>(3, false));
     QVERIFY(findingTexts(w).isEmpty());
+}
+
+// The VOB's packets are read with it: only its family's are shown (another
+// VOB's packet in the same bay is not), the one returned to london turns the
+// lost-packet finding into the command that sends it again, and a listing
+// that fails is a note and a finding, never a box, and the load goes on.
+void tst_ResultsAndLog::bays()
+{
+    LoaderFixture f;
+    frmMain &w = *f.window;
+    f.addVob(Tools, toolsVob());
+    const QString family = u"0e7e8a0b.1c2d11d5.b5c3.00:01:80:b4:2e:8a"_s; // as LoaderFixture's lsvob -long gives it
+    const auto block = [](const QString &bay, const QString &name, const QString &fam, const QString &to) -> QString {
+        return u"Packet is: /var/adm/rational/clearcase/shipping/"_s + bay + u'/' + name +
+               u"\nPacket type: Update\nVOB family identifier is: "_s + fam +
+               u"\nComment supplied at packet creation is:\nPacket intended for the following targets:\n  "_s + to +
+               u"\nOriginating replica is: 5923d878.31f7a10f.b89a.28:cf:a3:2a:e5:01\n"
+               "The following replicas are referenced by this packet:\nboston_hub\nfirst oplog id is 321\n"
+               "last oplog id is 365\nincarnation is 0\nThe packet sequence number is 1\n"_s;
+    };
+    const QString ours = u"sync_boston_hub_16-Nov-26.12.42.37_4071_17"_s;
+    const QString line = Commands::listPackets();
+    f.shell.outputs.insert(line, block(u"ms_rtn/incoming"_s, ours, family, u"london"_s) + u'\n' +
+                                     block(u"ms_ship/outgoing"_s, u"sync_boston_hub_01-Dec-26.10.00.00_1_2"_s,
+                                           u"11111111.22222222.3333.44:55:66:77:88:99"_s, u"london"_s));
+    f.open(Tools);
+    QCOMPARE(f.shell.reads, QStringList{line});
+    const PacketModel *model = w.packets()->model();
+    QCOMPARE(model->rowCount(), 1);
+    QCOMPARE(model->index(0, PacketModel::Packet).data().toString(), ours);
+    QCOMPARE(w.packets()->note()->text(), u"1 packet."_s);
+    const QString first = findingTexts(w).value(0);
+    QVERIFY2(first.startsWith(u"The packet "_s + ours + u" for london came back to this site's return bay"_s)
+                 && first.endsWith(u"run `mkorder -data /var/adm/rational/clearcase/shipping/ms_rtn/incoming/"_s + ours +
+                                   u" -fship thames` here."_s),
+             qPrintable(findingTexts(w).join(u'\n')));
+    QVERIFY(!findingTexts(w).join(u'\n').contains(u"the packet between was lost"_s));
+
+    // multitool refuses: the matrices and their findings are there, the
+    // bays' note says why, and no box was shown.
+    f.shell.respond = [line](const QString &l) {
+        ShellResult r;
+        if (l == line) {
+            r.exitCode = 1;
+            r.errorTail = u"multitool: Error: Permission denied"_s;
+        }
+        return r;
+    };
+    f.open(Tools);
+    QVERIFY(f.dialogs.boxes.isEmpty());
+    QCOMPARE(w.packets()->note()->text(),
+             u"not listed: multitool lspacket -long -endrange failed: multitool: Error: Permission denied"_s);
+    QVERIFY(w.packets()->view()->isHidden());
+    QVERIFY2(findingTexts(w).join(u'\n').contains(u"the packet between was lost"_s), qPrintable(findingTexts(w).join(u'\n')));
+    QVERIFY(findingTexts(w).join(u'\n').contains(u"This site's storage bays could not be listed (multitool lspacket "
+                                                  "-long -endrange failed: multitool: Error: Permission denied)"_s));
+    QCOMPARE(gridCells(w.epochView()->Grid1()).size(), 3);
+    QCOMPARE(w.status(), u"Status"_s);
 }
 
 QTEST_MAIN(tst_ResultsAndLog)

@@ -258,8 +258,15 @@ private slots:
         facts.actual = actual;
         facts.siblings << SiblingFacts{u"b"_s, {}, {}, lastExport};
         const QDateTime now(QDate(2026, 12, 7), QTime(6, 0), Qt::UTC);
-        if (!packet.isEmpty())
-            facts.packets << PacketFacts{u"p"_s, u"b"_s, false, packet == "returned"_L1, now.addDays(-1)};
+        if (!packet.isEmpty()) {
+            PacketList::Packet p;
+            p.name = u"sync_a_06-Dec-26.06.00.00_1_1"_s;
+            p.bay = packet == "returned"_L1 ? PacketList::Bay::Returned : PacketList::Bay::Outgoing;
+            p.targets << PacketList::Target{u"b"_s, false, false, {}};
+            PacketList::readName(p);
+            facts.packets << p;
+            facts.packetsListed = true;
+        }
         const VobHealth h = quorvane::assess(facts, now);
         QTEST(h.state, "state");
         QTEST(h.worstSibling, "worst");

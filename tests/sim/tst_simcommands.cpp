@@ -440,6 +440,11 @@ private slots:
         // The oplog range, with the ending ids, of a packet in the bay.
         QCOMPARE(h.run(MT, {u"lspacket"_s, u"-l"_s, u"-endrange"_s, u"sync_beta_x_1"_s}), 0);
         QVERIFY(h.output.outText.contains(u"beta\nfirst oplog id is 3\nlast oplog id is 5\nincarnation is 0\n"_s));
+        // The family identifier of its packets is the one lsvob -long gives the VOB.
+        const QString family = h.output.outText.section(u"VOB family identifier is: "_s, 1).section(u'\n', 0, 0);
+        QCOMPARE(h.run(u"cleartool"_s, {u"lsvob"_s, u"-long"_s, kFix}), 0);
+        QVERIFY2(!family.isEmpty() && h.output.outText.contains(u"  Vob family uuid: "_s + family + u'\n'),
+                 qPrintable(h.output.outText));
     }
 
     // Where an exported packet goes as the region's clock moves and hosts

@@ -2,6 +2,7 @@
 
 #include "ccase/Shell.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <functional>
@@ -34,6 +35,17 @@ public:
         return respond ? respond(commandLine) : result;
     }
 
+    // A read runs as a wait does; its output comes from `outputs` (by
+    // command line) unless the result already carries one.
+    ShellResult ShellAndRead(const QString &commandLine) override
+    {
+        reads << commandLine;
+        ShellResult r = ShellAndWait(commandLine, 0);
+        if (r.output.isEmpty())
+            r.output = outputs.value(commandLine);
+        return r;
+    }
+
     void cancel() override
     {
         ++cancels;
@@ -41,6 +53,8 @@ public:
     }
 
     QStringList lines;
+    QStringList reads; // the lines run through ShellAndRead (also in `lines`)
+    QHash<QString, QString> outputs;
     QList<int> styles;
     std::function<void(const QString &)> action;
     ShellResult result;

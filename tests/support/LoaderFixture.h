@@ -41,7 +41,7 @@ struct LoaderFixture {
         };
         shell.action = [this](const QString &line) {
             log << QStringLiteral("shell ") + line;
-            if (duringScript)
+            if (duringScript && line.startsWith(QLatin1String("ccperl ")))
                 duringScript();
             const auto it = vobs.constFind(line.section(u' ', 2));
             if (it != vobs.constEnd())
@@ -54,6 +54,8 @@ struct LoaderFixture {
         vobs.insert(tag, vob);
         clearTool.outputs.insert(Commands::localReplicaName(tag), vob.myReplica);
         clearTool.outputs.insert(Commands::replicaList(tag), vob.listing);
+        clearTool.outputs.insert(Commands::vobFamily(tag), QStringLiteral("Tag: ") + tag +
+                                                               QStringLiteral("\n  Vob family uuid: 0e7e8a0b.1c2d11d5.b5c3.00:01:80:b4:2e:8a\n"));
         window->vobList()->list()->addItem(tag);
     }
 
@@ -85,7 +87,7 @@ struct LoaderFixture {
     std::unique_ptr<frmMain> window;
     QHash<QString, LoaderVob> vobs;
     QStringList log;
-    std::function<void()> duringScript;
+    std::function<void()> duringScript; // while the replica script runs
 };
 
 // Every cell of a grid, row by row; a cell painted red ends in "*".

@@ -150,7 +150,9 @@ int main(int argc, char *argv[])
     }
     if (window == QStringLiteral("frmRegion")) {
         w.showRegion();
-        w.regionForm()->surveyOrCancel();
+        // Its first opening starts the survey; asking again would cancel it.
+        if (!w.regionForm()->surveying())
+            w.regionForm()->surveyOrCancel();
         QElapsedTimer clock;
         clock.start();
         while (w.regionForm()->surveying() && clock.elapsed() < 120000)
