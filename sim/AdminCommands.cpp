@@ -13,7 +13,9 @@ namespace {
 const QString kUsage = QStringLiteral(
     "usage: ccsim COMMAND ...\n"
     "  demo                          reset the region to the demo region\n"
-    "  generate N FRACTION M [SEED]  N VOBs, FRACTION of them replicated with M replicas each\n"
+    "  generate N FRACTION M [SEED [HOSTS]]\n"
+    "                                N VOBs, FRACTION of them replicated with M replicas each,\n"
+    "                                the siblings spread over HOSTS hosts (default M)\n"
     "  work REPLICA@TAG N            N new operations at a replica\n"
     "  offline REPLICA@TAG           make a replica's host unreachable\n"
     "  online REPLICA@TAG            make it reachable again\n"
@@ -176,7 +178,7 @@ int run(const QStringList &args, Context &ctx)
         ctx.store.appendMail(mail);
         ctx.output.out(QStringLiteral("The demo region is ready in %1\n").arg(ctx.store.directory()));
     } else if (command == QLatin1String("generate")) {
-        needArgs(args, 3, 4);
+        needArgs(args, 3, 5);
         const int vobs = int(number(args.at(1), 1, 5000, QStringLiteral("The number of VOBs")));
         bool ok = false;
         const double fraction = args.at(2).toDouble(&ok);
@@ -184,9 +186,11 @@ int run(const QStringList &args, Context &ctx)
             throw CommandError(QStringLiteral("The replicated fraction must be a number from 0 to 1."));
         const int replicas = int(number(args.at(3), 1, 200, QStringLiteral("The number of replicas")));
         const quint32 seed = args.size() > 4 ? quint32(number(args.at(4), 0, 4294967295LL, QStringLiteral("The seed"))) : 1;
+        const int hosts = args.size() > 5 ? int(number(args.at(5), replicas, 999, QStringLiteral("The number of hosts")))
+                                          : replicas;
         ctx.store.setClock(RegionClock{});
         ctx.store.clearMail();
-        ctx.store.replace(DemoRegion::generate(ctx.store.now(), vobs, fraction, replicas, seed));
+        ctx.store.replace(DemoRegion::generate(ctx.store.now(), vobs, fraction, replicas, seed, hosts));
         ctx.output.out(QStringLiteral("Generated %1 VOBs in %2\n").arg(QString::number(vobs), ctx.store.directory()));
     } else if (command == QLatin1String("work")) {
         needArgs(args, 2, 2);

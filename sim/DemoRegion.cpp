@@ -372,11 +372,13 @@ Region build(const QDateTime &now)
     return region;
 }
 
-Region generate(const QDateTime &now, int vobs, double replicatedFraction, int replicas, quint32 seed)
+Region generate(const QDateTime &now, int vobs, double replicatedFraction, int replicas, quint32 seed, int hosts)
 {
     Region region;
     QRandomGenerator rng(seed);
     const int replicated = static_cast<int>(std::lround(std::clamp(replicatedFraction, 0.0, 1.0) * vobs));
+    // Host 0 is this site's; the siblings' hosts are 1 .. remote.
+    const int remote = std::max(hosts, replicas) - 1;
     for (int i = 0; i < vobs; ++i) {
         const QString tag = QStringLiteral("/vobs/gen%1").arg(i, 3, 10, QLatin1Char('0'));
         if (i >= replicated || replicas < 2) {
@@ -386,11 +388,16 @@ Region generate(const QDateTime &now, int vobs, double replicatedFraction, int r
         Family f(tag, now.addDays(-120), now.addDays(-2), rng.generate());
         QList<Site> sites;
         for (int k = 0; k < replicas; ++k) {
-            Site s{QStringLiteral("site%1").arg(k, 2, 10, QLatin1Char('0')),
-                   QStringLiteral("host%1").arg(k, 2, 10, QLatin1Char('0')), QString(), k % 3 != 2};
-            if (!s.selfMastered)
-                s.master = QStringLiteral("site01");
+            // Family i's siblings follow family i-1's round the remote hosts,
+            // all different within a family as long as there are enough.
+            const int h = k == 0 ? 0 : 1 + (i * (replicas - 1) + k - 1) % remote;
+            Site s{QStringLiteral("site%1").arg(h, 2, 10, QLatin1Char('0')),
+                   QStringLiteral("host%1").arg(h, 2, 10, QLatin1Char('0')), QString(), k % 3 != 2};
             sites << s;
+        }
+        for (Site &s : sites) {
+            if (!s.selfMastered)
+                s.master = sites.value(1).name;
         }
         f.create(sites);
         f.rounds(6, 1, 40);

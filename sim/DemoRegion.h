@@ -11,9 +11,14 @@ namespace quorvane::ccsim::DemoRegion {
 Region build(const QDateTime &now);
 
 // A generated region: `vobs` VOBs /vobs/gen000..., the first
-// round(vobs * replicatedFraction) replicated with `replicas` replicas each
-// (site00 local, on hosts host00...), some of them out of sync.
-Region generate(const QDateTime &now, int vobs, double replicatedFraction, int replicas, quint32 seed);
+// round(vobs * replicatedFraction) replicated with `replicas` replicas each,
+// some of them out of sync. Replica siteNN lives on hostNN; site00 (host00)
+// is local to every family. The siblings take turns over `hosts` hosts
+// (host01...), so each of them serves about as many families as the next;
+// with as many hosts as replicas (or `hosts` 0) every family has the same
+// sites. `hosts` below `replicas` is taken as `replicas`.
+Region generate(const QDateTime &now, int vobs, double replicatedFraction, int replicas, quint32 seed,
+                int hosts = 0);
 
 // The object id printed by lsepoch for a replica, stable for tag and name.
 QString oidFor(const QString &tag, const QString &replica);

@@ -1,11 +1,17 @@
 // The region survey of a generated region (default: 2000 VOBs, 300 of them
-// replicated with 8 replicas each, 200 ms host latency): first with local
-// facts only, then with the actual rows as the region window runs it. The
-// floor of a survey is what its busiest host cannot do faster: the commands
-// that contact it times the latency, divided by the commands it may serve
-// at once. Also the window's longest event-loop stall and peak memory.
+// replicated with 8 replicas each, their siblings spread over 40 hosts, 200
+// ms host latency): first with local facts only, then with the actual rows
+// as the region window runs it. The floor of a survey is what its busiest
+// host cannot do faster: the commands that contact it times the latency,
+// divided by the commands it may serve at once. Also the window's longest
+// event-loop stall and peak memory.
 //
-// usage: bench_region [VOBS [REPLICATED_PERCENT [REPLICAS [LATENCY_MS]]]]
+// Beside the goals it prints where the time went: how long the busiest
+// host's slots stood idle while the survey ran, how long a script held its
+// hosts, and the processor time of every program the survey started (what
+// the machine needs whatever the order).
+//
+// usage: bench_region [VOBS [REPLICATED [REPLICAS [HOSTS [LATENCY_MS]]]]]
 #include "ccase/ClearTool.h"
 #include "common/Figures.h"
 #include "region/CommandQueue.h"
@@ -45,31 +51,84 @@ QString run(const QProcessEnvironment &env, const QString &program, const QStrin
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-// Counts what runs, per host, on its way to the real runner.
-class CountingRunner final : public CommandRunner {
+// Records what runs, when and on which hosts, on its way to the real runner.
+class TimelineRunner final : public CommandRunner {
 public:
-    explicit CountingRunner(CommandRunner &inner) : m_inner(inner) {}
+    explicit TimelineRunner(CommandRunner &inner) : m_inner(inner) { m_clock.start(); }
     void start(int id, const QueuedCommand &command, Done done) override
     {
-        ++commands;
         for (const QString &h : command.hosts)
             ++perHost[h];
-        m_inner.start(id, command, std::move(done));
+        const qsizetype index = runs.size();
+        runs.append({command.hosts, m_clock.nsecsElapsed() / 1e9, 0});
+        m_inner.start(id, command, [this, index, done = std::move(done)](CommandOutcome o) {
+            runs[index].end = m_clock.nsecsElapsed() / 1e9;
+            done(std::move(o));
+        });
     }
     void stop(int id) override { m_inner.stop(id); }
 
-    int commands = 0;
+    struct Run {
+        QStringList hosts;
+        double start;
+        double end;
+    };
+    QList<Run> runs;
     QHash<QString, int> perHost;
-    [[nodiscard]] int busiest() const
+
+    [[nodiscard]] QString busiestHost() const
     {
-        int most = 0;
-        for (const int n : perHost)
-            most = std::max(most, n);
-        return most;
+        QString name;
+        for (auto it = perHost.cbegin(); it != perHost.cend(); ++it) {
+            if (name.isEmpty() || it.value() > perHost.value(name) ||
+                (it.value() == perHost.value(name) && it.key() < name))
+                name = it.key();
+        }
+        return name;
+    }
+    [[nodiscard]] int busiest() const { return perHost.value(busiestHost()); }
+
+    // Where the survey's time went, in seconds from its start to its end.
+    void profile(double total, int perHostLimit, int inFlight, int latencyMs) const
+    {
+        double busy = 0, held = 0, hostRuns = 0;
+        for (const Run &r : runs) {
+            busy += r.end - r.start;
+            if (!r.hosts.isEmpty()) {
+                held += r.end - r.start;
+                ++hostRuns;
+            }
+        }
+        std::printf("  %lld commands, %.1f in flight on average (at most %d)\n", qint64(runs.size()),
+                    busy / std::max(total, 1e-9), inFlight);
+        if (hostRuns == 0)
+            return;
+        std::printf(
+            "  a command to hosts held them %.0f ms on average (latency %d ms); all of them take %.2f s "
+            "of the %d slots in flight: %.2f s at the least\n",
+            1000 * held / hostRuns, latencyMs, held, inFlight, held / inFlight);
+        std::printf("  at %d in flight the hosts' latency alone needs %.2f s (%d commands to hosts)\n", inFlight,
+                    hostRuns * latencyMs / 1000.0 / inFlight, int(hostRuns));
+        const QString host = busiestHost();
+        double first = total, last = 0, slotTime = 0;
+        for (const Run &r : runs) {
+            if (!r.hosts.contains(host))
+                continue;
+            first = std::min(first, r.start);
+            last = std::max(last, r.end);
+            slotTime += r.end - r.start;
+        }
+        std::printf(
+            "  busiest host %s: %d commands, first at %.2f s, last ended at %.2f s; its %d slots busy "
+            "%.2f s of %.2f s between (%.0f%%), idle %.2f s before the first and %.2f s after the last\n",
+            qPrintable(host), perHost.value(host), first, last, perHostLimit, slotTime,
+            perHostLimit * (last - first), 100 * slotTime / std::max(perHostLimit * (last - first), 1e-9),
+            first, total - last);
     }
 
 private:
     CommandRunner &m_inner;
+    QElapsedTimer m_clock;
 };
 
 class Tags final : public ClearTool {
@@ -98,6 +157,15 @@ QString loadAverage()
                                        : QStringLiteral("unknown");
 }
 
+// Processor time of the programs this process started and waited for.
+double childCpuSeconds()
+{
+    rusage children{};
+    getrusage(RUSAGE_CHILDREN, &children);
+    return double(children.ru_utime.tv_sec + children.ru_stime.tv_sec) +
+           (children.ru_utime.tv_usec + children.ru_stime.tv_usec) / 1e6;
+}
+
 long peakKb()
 {
     rusage self{};
@@ -109,61 +177,84 @@ long peakKb()
 
 int main(int argc, char *argv[])
 {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     bench::offscreenWithoutDisplay();
     QApplication app(argc, argv);
     const int vobs = bench::argument(argc, argv, 1, 2000);
-    const int percent = bench::argument(argc, argv, 2, 15);
+    const int replicated = std::min(vobs, bench::argument(argc, argv, 2, 300));
     const int replicas = bench::argument(argc, argv, 3, 8);
-    const int latencyMs = bench::argument(argc, argv, 4, 200);
+    const int hosts = bench::argument(argc, argv, 4, 40);
+    const int latencyMs = bench::argument(argc, argv, 5, 200);
 
     QTemporaryDir region;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("CCSIM_REGION"), region.path());
     bool ok = false;
     run(env, QStringLiteral("ccsim"),
-        {QStringLiteral("generate"), QString::number(vobs), QString::number(percent / 100.0), QString::number(replicas),
-         QStringLiteral("5")},
+        {QStringLiteral("generate"), QString::number(vobs),
+         QString::number(double(replicated) / vobs, 'g', 17), QString::number(replicas), QStringLiteral("5"),
+         QString::number(hosts)},
         &ok);
     if (!ok)
         return 2;
     const QStringList tags = run(env, QStringLiteral("cleartool"), {QStringLiteral("lsvob"), QStringLiteral("-s")})
                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    // The generator replicates the first VOBs it lists.
-    const int replicated = vobs * percent / 100;
-    for (int i = 0; i < replicated && i < tags.size(); ++i)
+    // The generator replicates its first VOBs: /vobs/gen000 on.
+    for (int i = 0; i < replicated; ++i) {
         run(env, QStringLiteral("ccsim"),
-            {QStringLiteral("latency"), QStringLiteral("*@") + tags[i], QString::number(latencyMs)});
-    std::printf("region: %d VOBs, %d replicated with %d replicas, host latency %d ms\n", int(tags.size()),
-                replicated, replicas, latencyMs);
+            {QStringLiteral("latency"), QStringLiteral("*@/vobs/gen%1").arg(i, 3, 10, QLatin1Char('0')),
+             QString::number(latencyMs)},
+            &ok);
+        if (!ok)
+            return 2;
+    }
+    std::printf("region: %d VOBs, %d replicated with %d replicas each, siblings spread over %d hosts, host "
+                "latency %d ms; load average %s\n",
+                int(tags.size()), replicated, replicas, hosts, latencyMs, qPrintable(loadAverage()));
 
     ProcessRunner processes(SimDir, {}, env);
     bool met = true;
 
-    // Local facts only: no host is contacted.
+    // Local facts only: no host is contacted, so the latency floor is nil
+    // and the time is the machine's (its processes' start and work).
     {
-        CountingRunner runner(processes);
+        TimelineRunner runner(processes);
         RegionSurvey::Options options;
         options.scriptPath = QStringLiteral(QUORVANE_BIN_DIR "/get_replica_info.pl");
         RegionSurvey survey(runner, options);
         QEventLoop loop;
         QObject::connect(&survey, &RegionSurvey::finished, &loop, &QEventLoop::quit);
+        const double cpuBefore = childCpuSeconds();
         QElapsedTimer clock;
         clock.start();
         survey.start(tags);
         loop.exec();
         const double s = clock.elapsed() / 1000.0;
-        std::printf("local facts: %.2f s, %d commands (%.1f ms each at %d in flight), %d families, %d not "
-                    "replicated; busiest host %d commands: floor %.2f s\n",
-                    s, runner.commands, 1000.0 * s * options.limits.inFlight / std::max(1, runner.commands),
-                    options.limits.inFlight, int(survey.families().size()), survey.notReplicated(), runner.busiest(),
-                    runner.busiest() * latencyMs / 1000.0 / options.limits.perHost);
+        const double floor = runner.busiest() * latencyMs / 1000.0 / options.limits.perHost;
+        std::printf(
+            "local facts: %.2f s, %d families, %d not replicated; %d hosts contacted, busiest host %d "
+            "commands: latency floor %.2f s, ratio %s\n",
+            s, int(survey.families().size()), survey.notReplicated(), int(runner.perHost.size()),
+            runner.busiest(), floor,
+            floor > 0 ? qPrintable(QString::number(s / floor, 'f', 2)) : "none (no host contacted)");
+        std::printf("  programs started: %.1f s of processor time (%.1f s on 2 cores), %.2f ms per VOB\n",
+                    childCpuSeconds() - cpuBefore, (childCpuSeconds() - cpuBefore) / 2,
+                    1000.0 * s / std::max(1, int(tags.size())));
+        runner.profile(s, options.limits.perHost, options.limits.inFlight, latencyMs);
         met = survey.families().size() == replicated && met;
-        std::printf("local facts per VOB: %.2f ms\n", 1000.0 * s / std::max(1, int(tags.size())));
+        if (floor > 0)
+            met = bench::goal(QStringLiteral("region survey with local facts / latency floor"), s / floor,
+                              "<=", 1.5) &&
+                  met;
+        else
+            std::printf("GOAL region survey with local facts: no host contacted, latency floor 0 s, no ratio "
+                        "(%.2f s)\n",
+                        s);
     }
 
     // The actual rows, in the window, as Ctrl+R runs it.
     {
-        CountingRunner runner(processes);
+        TimelineRunner runner(processes);
         Tags clearTool(tags);
         frmRegion w(clearTool, runner, QStringLiteral(QUORVANE_BIN_DIR "/get_replica_info.pl"));
         w.show();
@@ -180,6 +271,7 @@ int main(int argc, char *argv[])
             longestBusy = std::max(longestBusy, cpu - lastCpu);
             lastCpu = cpu;
         });
+        const double cpuBefore = childCpuSeconds();
         QElapsedTimer clock;
         clock.start();
         tick.start();
@@ -191,10 +283,14 @@ int main(int argc, char *argv[])
         const double s = clock.elapsed() / 1000.0;
         const RegionSurvey::Options defaults;
         const double floor = runner.busiest() * latencyMs / 1000.0 / defaults.limits.perHost;
-        std::printf("actual rows: %.2f s, %d commands, %d hosts, busiest host %d commands at %d at once: floor "
-                    "%.2f s, ratio %.2f\n",
-                    s, runner.commands, int(runner.perHost.size()), runner.busiest(), defaults.limits.perHost, floor,
-                    floor > 0 ? s / floor : 0.0);
+        std::printf(
+            "actual rows: %.2f s, %d hosts contacted, busiest host %d commands at %d at once: latency "
+            "floor %.2f s, ratio %.2f\n",
+            s, int(runner.perHost.size()), runner.busiest(), defaults.limits.perHost, floor,
+            floor > 0 ? s / floor : 0.0);
+        std::printf("  programs started: %.1f s of processor time (%.1f s on 2 cores)\n",
+                    childCpuSeconds() - cpuBefore, (childCpuSeconds() - cpuBefore) / 2);
+        runner.profile(s, defaults.limits.perHost, defaults.limits.inFlight, latencyMs);
         met = bench::goal(QStringLiteral("region survey with actual rows / latency floor"), floor > 0 ? s / floor : 99,
                           "<=", 1.5) && met;
         std::printf("longest gap between two turns of the event loop: %lld ms wall clock, load average %s\n",

@@ -194,7 +194,15 @@ void CommandQueue::add(const QueuedCommand &command, Done done)
         QTimer::singleShot(0, this, [done = std::move(done), o] { done(o); });
         return;
     }
-    m_waiting.append({m_nextId++, command, std::move(done), nullptr, false});
+    Entry e{m_nextId++, command, std::move(done), nullptr, false};
+    if (!command.hosts.isEmpty()) {
+        for (const QString &host : command.hosts)
+            ++m_hostWork[host.toLower()];
+        m_toHosts.append(std::move(e));
+    } else {
+        m_local[command.priority].append(std::move(e));
+        ++m_localCount;
+    }
     pump();
 }
 
@@ -207,17 +215,50 @@ bool CommandQueue::fits(const QueuedCommand &command) const
     return true;
 }
 
+// The host command that fits and whose busiest host has the most work
+// left; the first queued of equals. -1: none fits.
+qsizetype CommandQueue::nextToHosts() const
+{
+    qsizetype best = -1;
+    int bestWork = 0;
+    for (qsizetype i = 0; i < m_toHosts.size(); ++i) {
+        const QueuedCommand &c = m_toHosts[i].command;
+        if (!fits(c))
+            continue;
+        int work = 0;
+        for (const QString &host : c.hosts)
+            work = std::max(work, m_hostWork.value(host.toLower()));
+        if (best < 0 || work > bestWork) {
+            best = i;
+            bestWork = work;
+        }
+    }
+    return best;
+}
+
+CommandQueue::Entry CommandQueue::takeLocal()
+{
+    auto first = m_local.begin();
+    Entry e = first->second.takeFirst();
+    if (first->second.isEmpty())
+        m_local.erase(first);
+    --m_localCount;
+    return e;
+}
+
 void CommandQueue::pump()
 {
     if (m_pumping || m_cancelled)
         return;
     m_pumping = true;
-    for (qsizetype i = 0; i < m_waiting.size() && m_running.size() < m_limits.inFlight;) {
-        if (!fits(m_waiting[i].command)) {
-            ++i;
-            continue;
-        }
-        Entry e = m_waiting.takeAt(i);
+    while (m_running.size() < m_limits.inFlight) {
+        Entry e;
+        if (const qsizetype i = nextToHosts(); i >= 0)
+            e = m_toHosts.takeAt(i);
+        else if (m_localCount > 0)
+            e = takeLocal();
+        else
+            break;
         for (const QString &host : e.command.hosts)
             ++m_perHost[host.toLower()];
         const int id = e.id;
@@ -248,14 +289,20 @@ void CommandQueue::finished(int id, CommandOutcome outcome)
     for (const QString &host : e.command.hosts) {
         if (--m_perHost[host.toLower()] <= 0)
             m_perHost.remove(host.toLower());
+        if (--m_hostWork[host.toLower()] <= 0)
+            m_hostWork.remove(host.toLower());
     }
     if (m_cancelled)
         outcome.kind = CommandOutcome::Kind::Cancelled;
     else if (e.timedOut)
         outcome.kind = CommandOutcome::Kind::TimedOut;
+    // What the caller queues on hearing of the end is weighed with the rest
+    // before anything starts, so a follow-up of higher priority goes first.
+    const bool pumping = std::exchange(m_pumping, true);
     e.done(outcome);
+    m_pumping = pumping;
     pump();
-    if (m_running.isEmpty() && m_waiting.isEmpty())
+    if (m_running.isEmpty() && waiting() == 0)
         emit idle();
 }
 
@@ -264,8 +311,12 @@ void CommandQueue::cancel()
     if (m_cancelled)
         return;
     m_cancelled = true;
-    const QList<Entry> dropped = std::exchange(m_waiting, {});
-    for (const Entry &e : dropped) {
+    QList<Entry> dropped = std::exchange(m_toHosts, {});
+    for (auto &[priority, entries] : m_local)
+        dropped += std::move(entries);
+    m_local.clear();
+    m_localCount = 0;
+    for (const Entry &e : std::as_const(dropped)) {
         CommandOutcome o;
         o.kind = CommandOutcome::Kind::Cancelled;
         e.done(o);

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 class QTimer;
@@ -18,11 +19,13 @@ namespace quorvane {
 // One program run of a survey: a command line as the program's own callers
 // write it (split with the project's command-line rules, never given to a
 // shell), the folder it runs in, and the hosts it contacts. A command that
-// asks nothing of a remote host names none.
+// asks nothing of a remote host names none. Among commands that name no
+// host, a higher priority starts first (see CommandQueue).
 struct QueuedCommand {
     QString commandLine;
     QString workDir;
     QStringList hosts;
+    int priority = 0;
 };
 
 struct CommandOutcome {
@@ -87,8 +90,14 @@ private:
 
 // Runs queued commands with a bounded number in flight, at most a few per
 // host, each within a time limit, all on the caller's event loop (signals,
-// no nested loop, no thread). Commands start in the order queued, except
-// that one whose host is at its bound waits while later ones run.
+// no nested loop, no thread).
+//
+// What starts next: a command that asks hosts goes before any that asks
+// none, and of those the one whose busiest host has the most work left
+// (waiting and running), so that host, which decides how soon everything
+// can end, is never left idle while a slot could serve it. A host command
+// that cannot start (a host at its bound) waits while others run. Commands
+// that ask no host follow by priority, then in the order queued.
 class CommandQueue final : public QObject {
     Q_OBJECT
 public:
@@ -111,7 +120,7 @@ public:
 
     [[nodiscard]] const Limits &limits() const { return m_limits; }
     [[nodiscard]] int running() const { return int(m_running.size()); }
-    [[nodiscard]] qsizetype waiting() const { return m_waiting.size(); }
+    [[nodiscard]] qsizetype waiting() const { return m_toHosts.size() + m_localCount; }
     [[nodiscard]] bool cancelled() const { return m_cancelled; }
 
 signals:
@@ -128,13 +137,18 @@ private:
     };
     void pump();
     bool fits(const QueuedCommand &command) const;
+    qsizetype nextToHosts() const;
+    Entry takeLocal();
     void finished(int id, CommandOutcome outcome);
 
     CommandRunner &m_runner;
     Limits m_limits;
-    QList<Entry> m_waiting;
+    QList<Entry> m_toHosts;                              // commands that ask hosts, in the order queued
+    std::map<int, QList<Entry>, std::greater<>> m_local; // the others: per priority, highest first
+    qsizetype m_localCount = 0;
     QHash<int, Entry> m_running;
-    QHash<QString, int> m_perHost;
+    QHash<QString, int> m_perHost;  // running, per host (lower case)
+    QHash<QString, int> m_hostWork; // waiting and running, per host (lower case)
     int m_nextId = 1;
     bool m_cancelled = false;
     bool m_pumping = false;

@@ -105,15 +105,22 @@ void RegionSurvey::cancel()
 void RegionSurvey::add(Vob &vob, const QString &commandLine, const QStringList &hosts,
                        std::function<void(const CommandOutcome &)> then, const QString &workDir)
 {
+    add(vob, NextStep, commandLine, hosts, std::move(then), workDir);
+}
+
+void RegionSurvey::add(Vob &vob, Priority priority, const QString &commandLine, const QStringList &hosts,
+                       std::function<void(const CommandOutcome &)> then, const QString &workDir)
+{
     ++vob.pending;
-    m_queue->add({commandLine, workDir, hosts}, [this, &vob, then = std::move(then)](const CommandOutcome &o) {
-        if (o.kind == CommandOutcome::Kind::Cancelled)
-            vob.cut = true;
-        else if (!vob.cut)
-            then(o);
-        --vob.pending;
-        commandEnded(vob);
-    });
+    m_queue->add({commandLine, workDir, hosts, priority},
+                 [this, &vob, then = std::move(then)](const CommandOutcome &o) {
+                     if (o.kind == CommandOutcome::Kind::Cancelled)
+                         vob.cut = true;
+                     else if (!vob.cut)
+                         then(o);
+                     --vob.pending;
+                     commandEnded(vob);
+                 });
 }
 
 void RegionSurvey::listBays()
@@ -149,7 +156,7 @@ void RegionSurvey::check(Vob &vob)
         return;
     }
     const QString line = ClearToolWord + Commands::vobCheck(vob.tag);
-    add(vob, line, {}, [this, &vob, line](const CommandOutcome &o) {
+    add(vob, Check, line, {}, [this, &vob, line](const CommandOutcome &o) {
         if (!o.succeeded()) {
             vob.facts.checked = false;
             vob.facts.problems << o.describe(line, m_options.limits.timeLimitMs);
@@ -212,7 +219,7 @@ void RegionSurvey::gather(Vob &vob, const QStringList &siblings)
     }
     // The hosts decide how many of the VOB's scripts may run beside others.
     const QString list = ClearToolWord + Commands::replicaList(vob.tag);
-    add(vob, list, {}, [this, &vob, list, limitMs](const CommandOutcome &o) {
+    add(vob, LeadsToHosts, list, {}, [this, &vob, list, limitMs](const CommandOutcome &o) {
         QStringList hosts;
         if (o.succeeded()) {
             const QStringList fields = QString::fromLocal8Bit(o.output).split(QLatin1Char(','));

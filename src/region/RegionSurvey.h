@@ -65,7 +65,12 @@ private:
     void runScript(Vob &vob, const QStringList &hosts);
     void commandEnded(Vob &vob);
     void settle(Vob &vob);
+    // What runs first among commands that ask no host: a VOB's later steps
+    // before other VOBs' checks, and the step that leads to its hosts first.
+    enum Priority { Check = 0, NextStep = 1, LeadsToHosts = 2 };
     void add(Vob &vob, const QString &commandLine, const QStringList &hosts,
+             std::function<void(const CommandOutcome &)> then, const QString &workDir = {});
+    void add(Vob &vob, Priority priority, const QString &commandLine, const QStringList &hosts,
              std::function<void(const CommandOutcome &)> then, const QString &workDir = {});
     void maybeFinish();
     void listBays();

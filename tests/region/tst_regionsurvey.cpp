@@ -23,9 +23,15 @@ public:
     QHash<QString, int> maxPerHost;
     QStringList started;
     QStringList stopped;
+    std::function<void(const QueuedCommand &)> starting = [](const QueuedCommand &) {
+    };
+
+    [[nodiscard]] int runningOn(const QString &host) const { return m_perHost.value(host); }
 
     void start(int id, const QueuedCommand &command, Done done) override
     {
+        if (starting)
+            starting(command);
         started << command.commandLine;
         m_runs.insert(id, {command, std::move(done)});
         maxRunning = std::max(maxRunning, int(m_runs.size()));
@@ -116,6 +122,105 @@ private slots:
         QVERIFY(runner.maxRunning >= std::min<int>(inFlight, hosts.first().isEmpty() ? inFlight : 2));
         for (auto it = runner.maxPerHost.cbegin(); it != runner.maxPerHost.cend(); ++it)
             QVERIFY2(it.value() <= perHost, qPrintable(it.key()));
+    }
+
+    // The host with the most work left is never idle while a slot could
+    // serve it: no command starts while one for that host waits and fits,
+    // though local commands and another host's were queued before it. The
+    // bounds still hold and everything runs.
+    void busiestHostNeverIdle()
+    {
+        FakeRunner runner;
+        runner.delay = [](const QString &line) {
+            return line.startsWith("hold"_L1) ? 30 : 3 + int(line.size() % 5);
+        };
+        const int perHost = 2;
+        CommandQueue queue(runner, {3, perHost, 10000});
+        QHash<QString, int> waitingFor; // queued and not started, per host
+        int violations = 0;
+        runner.starting = [&](const QueuedCommand &c) {
+            for (const QString &h : c.hosts)
+                --waitingFor[h];
+            if (!c.hosts.contains("hub"_L1) && waitingFor.value(u"hub"_s) > 0 &&
+                runner.runningOn(u"hub"_s) < perHost)
+                ++violations;
+            if (c.hosts.isEmpty() && waitingFor.value(u"a"_s) > 0 && runner.runningOn(u"a"_s) < perHost)
+                ++violations;
+        };
+        int done = 0;
+        const auto add = [&](const QString &line, const QStringList &hosts) {
+            for (const QString &h : hosts)
+                ++waitingFor[h];
+            queue.add({line, {}, hosts}, [&](const CommandOutcome &) { ++done; });
+        };
+        for (int i = 0; i < 3; ++i)
+            add(QStringLiteral("hold %1").arg(i), {});
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < 5; ++i)
+                add(QStringLiteral("local %1 %2").arg(round).arg(i), {});
+            add(QStringLiteral("to a %1").arg(round), {u"a"_s});
+            for (int i = 0; i < 4; ++i)
+                add(QStringLiteral("to hub %1 %2").arg(round).arg(i),
+                    {u"hub"_s, QStringLiteral("site%1").arg(i)});
+        }
+        QCOMPARE(runner.started.size(), 3); // the three held commands
+        QTRY_COMPARE_WITH_TIMEOUT(done, 23, 10000);
+        QCOMPARE(violations, 0);
+        QCOMPARE(runner.started.mid(3, 2), (QStringList{u"to hub 0 0"_s, u"to hub 0 1"_s}));
+        QVERIFY(runner.maxRunning <= 3);
+        QCOMPARE(runner.maxPerHost.value(u"hub"_s), perHost);
+    }
+
+    // Commands that ask no host start by priority, then in the order queued.
+    void localCommandsByPriority()
+    {
+        FakeRunner runner;
+        runner.delay = [](const QString &line) {
+            return line == "hold"_L1 ? 20 : 1;
+        };
+        CommandQueue queue(runner, {1, 1, 10000});
+        int done = 0;
+        const auto add = [&](const QString &line, int priority) {
+            queue.add({line, {}, {}, priority}, [&](const CommandOutcome &) { ++done; });
+        };
+        add(u"hold"_s, 0);
+        add(u"first check"_s, 0);
+        add(u"first step"_s, 1);
+        add(u"second check"_s, 0);
+        add(u"leads to hosts"_s, 2);
+        add(u"second step"_s, 1);
+        QTRY_COMPARE(done, 6);
+        QCOMPARE(runner.started, (QStringList{u"hold"_s, u"leads to hosts"_s, u"first step"_s,
+                                              u"second step"_s, u"first check"_s, u"second check"_s}));
+    }
+
+    // With the actual rows, a replicated VOB's hosts are asked as soon as its
+    // check has named its siblings: its replica list and then its script go
+    // before the other VOBs' checks, one command at a time.
+    void surveyAsksHostsEarly()
+    {
+        FakeRunner runner;
+        runner.answer = [](const QString &line) -> QByteArray {
+            if (line.startsWith("cleartool lsreplica -siblings"_L1))
+                return line.endsWith("/vobs/a"_L1) ? "b\n" : QByteArray();
+            if (line.startsWith("cleartool lsreplica -fmt"_L1))
+                return "a,2026-01-02,hosta,a@/vobs/a,b,2026-01-02,hostb,a@/vobs/a,";
+            return line.startsWith("cleartool desc"_L1) ? "a" : QByteArray();
+        };
+        RegionSurvey::Options options;
+        options.scriptPath = u"script.pl"_s;
+        options.actualRows = true;
+        options.limits = {1, 1, 5000};
+        RegionSurvey survey(runner, options);
+        QSignalSpy finished(&survey, &RegionSurvey::finished);
+        survey.start({u"/vobs/a"_s, u"/vobs/b"_s, u"/vobs/c"_s, u"/vobs/d"_s});
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(runner.started.size(), 4 + 5); // four checks; a's name, two histories, list, script
+        QVERIFY2(runner.started[1].startsWith("cleartool lsreplica -fmt"_L1), qPrintable(runner.started[1]));
+        QVERIFY2(runner.started[2].startsWith("ccperl \"script.pl\" /vobs/a"_L1),
+                 qPrintable(runner.started[2]));
+        QVERIFY(runner.started.indexOf(u"cleartool lsreplica -siblings -s -invob /vobs/b"_s) > 2);
+        QCOMPARE(survey.families().size(), 1);
     }
 
     // A command that hangs is stopped at its time limit and reported as
