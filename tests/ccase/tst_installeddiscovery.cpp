@@ -47,7 +47,13 @@ private slots:
         QProcessEnvironment env;
         env.insert(u"ProgramFiles"_s, QDir::toNativeSeparators(root.filePath(u"Program Files"_s)));
         env.insert(u"CLEARCASEHOME"_s, root.filePath(u"opt/hcl/ccm/versionvault"_s));
-        const QStringList folders = ClearCaseDiscovery::installFolders(Windows, env);
+        // Only the folders under the test's own root: the others are this
+        // machine's (/usr/atria/bin), never to be written by a test.
+        QStringList folders;
+        for (const QString &dir : ClearCaseDiscovery::installFolders(Windows, env)) {
+            if (QDir::fromNativeSeparators(dir).startsWith(root.path()))
+                folders << dir;
+        }
         QVERIFY(!folders.isEmpty());
         const QString bin = QDir::fromNativeSeparators(folders.constLast());
         // Anything that does not answer as the simulator is real ClearCase.
