@@ -7,10 +7,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #ifdef Q_OS_UNIX
 #include <syslog.h>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
 #endif
 
 namespace quorvane {
@@ -194,6 +198,17 @@ void OrderlyExit::toSystemLog(Severity severity, const QString &line)
     Q_UNUSED(opened)
     // The text holds command lines: never a format of its own.
     ::syslog(severity == Severity::Warning ? LOG_WARNING : LOG_NOTICE, "%s", text.constData());
+#elif defined(Q_OS_WIN)
+    // The Application log: where a Windows administrator looks for what a
+    // program said as the session ended. Without a registered message file
+    // the viewer shows the text as the event's insertion string.
+    static HANDLE const source = ::RegisterEventSourceW(nullptr, L"Quorvane");
+    if (source) {
+        const std::wstring wide = oneLine(line).toStdWString();
+        const wchar_t *strings[] = {wide.c_str()};
+        ::ReportEventW(source, severity == Severity::Warning ? EVENTLOG_WARNING_TYPE : EVENTLOG_INFORMATION_TYPE,
+                       0, 0, nullptr, 1, 0, strings, nullptr);
+    }
 #else
     Q_UNUSED(severity)
 #endif

@@ -31,6 +31,9 @@ public:
     void setDialogParent(QWidget *parent);
     // See RealDialogs::setUnattended.
     void setUnattended(std::function<void(const QString &)> report);
+    // The work folder goes now rather than at the end: for a session's end
+    // that ends the process without unwinding (Windows).
+    void removeWorkFolder() { m_workDir.remove(); }
 
     // Where a companion file of the program lives: beside the program (build
     // tree) or in ../share/quorvane (installed).

@@ -12,6 +12,9 @@
 #include <csignal>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace quorvane {
 
@@ -66,6 +69,23 @@ std::optional<QString> WorkFolder::processStart(qint64 pid)
         return QString();
     const QStringList fields = stat.mid(close + 2).split(QLatin1Char(' '));
     return fields.size() > 19 ? fields.at(19) : QString();
+#elif defined(Q_OS_WIN)
+    if (pid <= 0 || pid > qint64(MAXDWORD))
+        return QString();
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process)
+        return ::GetLastError() == ERROR_INVALID_PARAMETER ? std::nullopt : std::optional<QString>(QString());
+    DWORD status = 0;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    const bool ended = ::GetExitCodeProcess(process, &status) && status != STILL_ACTIVE;
+    const bool timed = ::GetProcessTimes(process, &created, &exited, &kernel, &user);
+    ::CloseHandle(process);
+    // A handle keeps an ended process's identity alive: ended is gone.
+    if (ended)
+        return std::nullopt;
+    if (!timed)
+        return QString();
+    return QString::number((quint64(created.dwHighDateTime) << 32) | created.dwLowDateTime);
 #else
     Q_UNUSED(pid)
     return QString();
@@ -77,6 +97,8 @@ WorkFolder::Owner WorkFolder::thisProcess()
     Owner me;
 #ifdef Q_OS_UNIX
     me.pid = ::getpid();
+#elif defined(Q_OS_WIN)
+    me.pid = ::GetCurrentProcessId();
 #endif
     me.host = QSysInfo::machineHostName();
     me.bootId = readSmallFile(QStringLiteral("/proc/sys/kernel/random/boot_id"));

@@ -74,6 +74,9 @@ public:
     // Exit asked for from outside the window (a signal, the session's end):
     // what OrderlyExit needs of it (app/frmMainExit.cpp).
     [[nodiscard]] OrderlyExit::Window orderlyExitHooks();
+    // The session ends and the process with it, without unwinding: what the
+    // program's end would remove goes now.
+    void sessionEndsNow();
     // Shows the page of the selected tab (the tab strip's click).
     void mainTabStripClick();
 

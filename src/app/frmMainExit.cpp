@@ -36,4 +36,10 @@ OrderlyExit::Window frmMain::orderlyExitHooks()
     return hooks;
 }
 
+void frmMain::sessionEndsNow()
+{
+    if (m_ownedServices)
+        m_ownedServices->removeWorkFolder();
+}
+
 } // namespace quorvane

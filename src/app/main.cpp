@@ -7,6 +7,7 @@
 #include "ui/RealDialogs.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 using namespace quorvane;
 
@@ -42,6 +43,24 @@ int main(int argc, char *argv[])
         orderlyExit.signalReceived(QuitOnSignal::signalName(signalNumber), QuitOnSignal::exitCodeFor(signalNumber));
     });
     app.installEventFilter(&orderlyExit);
+#ifdef Q_OS_WIN
+    // Windows ends the process as soon as it has told it that the session
+    // ends, so a running repair is not let be cut there: the log-off or
+    // shutdown is held (Windows names the program holding it) while the
+    // program ends the way of Exit; tried again, it then goes through.
+    const OrderlyExit::Window hooks = window.orderlyExitHooks();
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &orderlyExit,
+                     [&orderlyExit, busy = hooks.busy](QSessionManager &manager) {
+                         if (busy && busy()) {
+                             manager.cancel();
+                             orderlyExit.sessionEnds();
+                         }
+                     });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window, &instance] {
+        window.sessionEndsNow();
+        instance.release();
+    });
+#endif
     window.applyCaption();
     window.show();
     const int status = QApplication::exec();

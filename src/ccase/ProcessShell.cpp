@@ -2,6 +2,7 @@
 
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/CommandLine.h"
+#include "ccase/ProcessJob.h"
 #include "ui/ErrorBoxes.h"
 
 #include <QDir>
@@ -222,12 +223,17 @@ ShellResult ProcessShell::run(const QString &commandLine, bool readOutput)
             ::signal(SIGPIPE, SIG_IGN);
     });
 #endif
+    // Windows: the tree's job; the script's ends with this program however
+    // it ends, as its process group is ended at exit on UNIX.
+    ProcessJob job(!finishesAlone);
+    job.prepare(process);
     process.start(program, args);
     if (!process.waitForStarted()) {
         if (!readOutput)
             showBox(m_dialogs, ErrorBoxes::process(process.errorString(), commandLine));
         return notStarted(process.errorString());
     }
+    job.adopt();
 
     const qint64 pid = process.processId();
     result.processId = pid;
@@ -236,13 +242,16 @@ ShellResult ProcessShell::run(const QString &commandLine, bool readOutput)
     if (!finishesAlone && pid > 0)
         endedAtExit.emplace(pid);
 #endif
-    auto stop = [&process, pid](bool hard) {
+    auto stop = [&process, &job, pid](bool hard) {
 #ifdef Q_OS_UNIX
+        Q_UNUSED(job)
         if (pid > 0)
             ::kill(-pid_t(pid), hard ? SIGKILL : SIGTERM);
 #else
         Q_UNUSED(pid)
-        if (hard || process.state() != QProcess::NotRunning)
+        Q_UNUSED(hard)
+        job.terminate();
+        if (process.state() != QProcess::NotRunning)
             process.kill();
 #endif
         Q_UNUSED(process)

@@ -2,6 +2,7 @@
 
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/CommandLine.h"
+#include "ccase/ProcessJob.h"
 #include "ccase/ProcessShell.h"
 
 #include <QDir>
@@ -41,6 +42,9 @@ QString CommandOutcome::describe(const QString &commandLine, int timeLimitMs) co
 }
 
 struct ProcessRunner::Run {
+    // Windows: the survey's commands (read-only: lsreplica, lsepoch, the
+    // script) end with what they started, and with this program.
+    ProcessJob job{true};
     QProcess process;
     QTimer hardStop;
     QElapsedTimer clock;
@@ -70,6 +74,7 @@ ProcessRunner::~ProcessRunner()
         if (const qint64 pid = run->process.processId(); pid > 0)
             ::kill(-pid_t(pid), SIGKILL);
 #endif
+        run->job.terminate();
         run->process.kill();
         run->process.waitForFinished(1000);
         delete run;
@@ -152,9 +157,13 @@ void ProcessRunner::start(int id, const QueuedCommand &command, Done done)
         if (const qint64 pid = run->process.processId(); pid > 0)
             ::kill(-pid_t(pid), SIGKILL);
 #endif
+        run->job.terminate();
         run->process.kill();
     });
+    run->job.prepare(p);
     p.start(program, args);
+    if (p.state() != QProcess::NotRunning)
+        run->job.adopt();
 }
 
 void ProcessRunner::stop(int id)
@@ -167,6 +176,7 @@ void ProcessRunner::stop(int id)
     if (const qint64 pid = run->process.processId(); pid > 0)
         ::kill(-pid_t(pid), SIGTERM);
 #else
+    run->job.terminate();
     run->process.kill();
 #endif
     run->hardStop.start();

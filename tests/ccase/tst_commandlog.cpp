@@ -74,6 +74,9 @@ void tst_CommandLog::initTestCase()
 
 void tst_CommandLog::startIsShownInLocalTime()
 {
+#ifdef Q_OS_WIN
+    QSKIP("the zone is pinned with TZ, which the C runtime follows on Windows and the system clock does not");
+#endif
     CommandLogEntry entry;
     entry.started = QDateTime(QDate(2026, 1, 1), QTime(10, 0, 5), Qt::UTC);
     CommandLog log;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -26,6 +27,9 @@ struct BuiltProgramFolders {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("TMPDIR"), temp.path());
+        // Where Windows programs take their temporary folder from.
+        env.insert(QStringLiteral("TMP"), QDir::toNativeSeparators(temp.path()));
+        env.insert(QStringLiteral("TEMP"), QDir::toNativeSeparators(temp.path()));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         env.insert(QStringLiteral("CCSIM_REGION"), region.path());
         env.insert(QStringLiteral("DISPLAY"), display);
