@@ -1,5 +1,7 @@
 #include "region/RegionModel.h"
 
+#include "replicas/TableText.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -104,18 +106,7 @@ QVariant RegionModel::headerData(int section, Qt::Orientation orientation, int r
 
 QString RegionModel::tableText(const QAbstractItemModel &model)
 {
-    QStringList lines;
-    QStringList heading;
-    for (int c = 0; c < model.columnCount(); ++c)
-        heading << model.headerData(c, Qt::Horizontal).toString();
-    lines << heading.join(QLatin1Char('\t'));
-    for (int r = 0; r < model.rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < model.columnCount(); ++c)
-            cells << model.index(r, c).data().toString().replace(QLatin1Char('\t'), QLatin1Char(' '));
-        lines << cells.join(QLatin1Char('\t'));
-    }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    return quorvane::tableText(model);
 }
 
 } // namespace quorvane

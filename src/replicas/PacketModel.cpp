@@ -1,5 +1,7 @@
 #include "replicas/PacketModel.h"
 
+#include "replicas/TableText.h"
+
 namespace quorvane {
 
 namespace {
@@ -174,18 +176,7 @@ QVariant PacketModel::sortKey(const PacketList::Packet &p, int column) const
 
 QString PacketModel::rowsText(const QAbstractItemModel &model, const QList<int> &rows)
 {
-    QStringList lines;
-    QStringList heading;
-    for (int c = 0; c < model.columnCount(); ++c)
-        heading << model.headerData(c, Qt::Horizontal).toString();
-    lines << heading.join(QLatin1Char('\t'));
-    for (const int r : rows) {
-        QStringList cells;
-        for (int c = 0; c < model.columnCount(); ++c)
-            cells << model.index(r, c).data().toString().replace(QLatin1Char('\t'), QLatin1Char(' '));
-        lines << cells.join(QLatin1Char('\t'));
-    }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    return tableText(model, rows);
 }
 
 } // namespace quorvane
