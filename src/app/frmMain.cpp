@@ -1,4 +1,5 @@
 #include "app/frmMain.h"
+#include "ui/ScreenFit.h"
 
 #include "region/CommandQueue.h"
 
@@ -255,16 +256,9 @@ void frmMain::waitChanged(bool clearTool, bool waiting, const QString &commandLi
     }
 }
 
-// The designed size where the screen has room for it; on a smaller screen
-// the room it has, less the window manager's frame. The pages scroll within.
 QSize frmMain::firstSize() const
 {
-    const QSize designed(1180, 720);
-    const QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (!shown)
-        return designed;
-    const QSize frame(16, 48);
-    return designed.boundedTo(shown->availableGeometry().size() - frame).expandedTo(minimumSizeHint());
+    return fitToScreen(*this, QSize(1180, 720));
 }
 
 frmWorking *frmMain::workingDialog()

@@ -1,4 +1,5 @@
 #include "region/frmRegion.h"
+#include "ui/ScreenFit.h"
 
 #include "ccase/ClearTool.h"
 #include "region/RegionModel.h"
@@ -106,7 +107,7 @@ frmRegion::frmRegion(ClearTool &clearTool, CommandRunner &runner, QString script
     layout->addWidget(m_summary);
     layout->addWidget(m_view, 1);
     layout->addLayout(bottom);
-    resize(1000, 480);
+    resize(fitToScreen(*this, QSize(1000, 480)));
 }
 
 frmRegion::~frmRegion() = default;

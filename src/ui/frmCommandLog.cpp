@@ -1,4 +1,5 @@
 #include "ui/frmCommandLog.h"
+#include "ui/ScreenFit.h"
 
 #include "ccase/CommandLog.h"
 
@@ -22,7 +23,7 @@ frmCommandLog::frmCommandLog(CommandLog &log, QWidget *parent) : QWidget(parent,
 {
     setObjectName(QStringLiteral("frmCommandLog"));
     setWindowTitle(QStringLiteral("Command Log"));
-    resize(900, 520);
+    resize(fitToScreen(*this, QSize(900, 520)));
 
     m_summary = new QLabel(this);
     m_summary->setObjectName(QStringLiteral("logSummaryLbl"));

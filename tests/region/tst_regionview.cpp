@@ -17,6 +17,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +29,18 @@ using namespace Qt::StringLiterals;
 class TestRegionView : public QObject {
     Q_OBJECT
 private slots:
+    // Opened on a screen smaller than its designed size (or with a font
+    // that scales it), the window stays within the screen.
+    void fitsTheScreen()
+    {
+        test::ScriptedClearTool clearTool;
+        ProcessRunner runner;
+        frmRegion w(clearTool, runner, QString());
+        const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+        QVERIFY2(w.width() <= room.width() && w.height() <= room.height(),
+                 qPrintable(u"%1x%2 on %3x%4"_s.arg(w.width()).arg(w.height()).arg(room.width()).arg(room.height())));
+    }
+
     void surveySortFilterOpen()
     {
         QTemporaryDir region;
