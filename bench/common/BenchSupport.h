@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/Dialogs.h"
-#include "ui/Feedback.h"
+#include "common/Dialogs.h"
+#include "common/Feedback.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "app/StartArguments.h"
 
-#include "ui/AppInfo.h"
+#include "common/AppInfo.h"
 
 #include <cstdio>
 

@@ -2,8 +2,8 @@
 
 #include "app/OrderlyExit.h"
 #include "app/Services.h"
-#include "ui/Feedback.h"
-#include "ui/LongActionGuard.h"
+#include "common/Feedback.h"
+#include "common/LongActionGuard.h"
 
 #include <QMainWindow>
 

@@ -4,9 +4,9 @@
 
 #include "ccase/ClearTool.h"
 #include "ccase/CoprocessClearTool.h"
-#include "ui/ErrorBoxes.h"
+#include "common/ErrorBoxes.h"
 #include "ui/EventPump.h"
-#include "ui/QuorvaneError.h"
+#include "common/QuorvaneError.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 

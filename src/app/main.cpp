@@ -3,7 +3,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartArguments.h"
 #include "app/frmMain.h"
-#include "ui/AppInfo.h"
+#include "common/AppInfo.h"
 #include "ui/RealDialogs.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/QuorvaneError.h"
+#include "common/QuorvaneError.h"
 
 namespace quorvane {
 

@@ -1,6 +1,6 @@
 #include "ccase/CommandLog.h"
 
-#include "ui/QuorvaneError.h"
+#include "common/QuorvaneError.h"
 
 #include <QElapsedTimer>
 

@@ -1,7 +1,7 @@
 #include "ccase/LoggingClearTool.h"
 
 #include "ccase/CommandLog.h"
-#include "ui/QuorvaneError.h"
+#include "common/QuorvaneError.h"
 
 #include <QElapsedTimer>
 

@@ -3,7 +3,7 @@
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/CommandLine.h"
 #include "ccase/ProcessJob.h"
-#include "ui/ErrorBoxes.h"
+#include "common/ErrorBoxes.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -8,7 +8,7 @@
 #include "ccase/ClearTool.h"
 #include "region/CheckReport.h"
 #include "region/RegionSurvey.h"
-#include "ui/QuorvaneError.h"
+#include "common/QuorvaneError.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,12 +2,12 @@
 
 #include "graph/SiteLayout.h"
 #include "graph/SitePictures.h"
-#include "ui/AppInfo.h"
-#include "ui/ErrorBoxes.h"
-#include "ui/Feedback.h"
+#include "common/AppInfo.h"
+#include "common/ErrorBoxes.h"
+#include "common/Feedback.h"
 #include "ui/QtColors.h"
-#include "ui/ShownName.h"
-#include "ui/Twips.h"
+#include "common/ShownName.h"
+#include "common/Twips.h"
 #include "ui/TwipsGeometry.h"
 
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 #include "graph/Mastership.h"
 #include "graph/mSite.h"
-#include "ui/QuorvaneError.h"
+#include "common/QuorvaneError.h"
 
 #include <QList>
 #include <QPixmap>

@@ -3,10 +3,10 @@
 #include "graph/GraphView.h"
 
 #include "graph/SiteLayout.h"
-#include "ui/ErrorBoxes.h"
-#include "ui/Feedback.h"
+#include "common/ErrorBoxes.h"
+#include "common/Feedback.h"
 #include "ui/QtColors.h"
-#include "ui/Twips.h"
+#include "common/Twips.h"
 #include "ui/TwipsGeometry.h"
 
 #include <QKeyEvent>

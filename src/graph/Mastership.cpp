@@ -1,6 +1,6 @@
 #include "graph/Mastership.h"
 
-#include "ui/ErrorBoxes.h"
+#include "common/ErrorBoxes.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "graph/SiteLayout.h"
 
-#include "ui/AppInfo.h"
-#include "ui/Twips.h"
+#include "common/AppInfo.h"
+#include "common/Twips.h"
 #include "vobs/IsInList.h"
 
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/Colors.h"
-#include "ui/QuorvaneError.h"
+#include "common/Colors.h"
+#include "common/QuorvaneError.h"
 #include "vobs/IsInList.h"
 
 #include <QList>

@@ -1,7 +1,7 @@
 #include "info/InfoTexts.h"
 
-#include "ui/AppInfo.h"
-#include "ui/ErrorBoxes.h"
+#include "common/AppInfo.h"
+#include "common/ErrorBoxes.h"
 
 namespace quorvane::InfoTexts {
 

@@ -3,7 +3,7 @@
 #include "info/BelmoraArt.h"
 #include "info/DialogFooter.h"
 #include "info/InfoTexts.h"
-#include "ui/AppInfo.h"
+#include "common/AppInfo.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>

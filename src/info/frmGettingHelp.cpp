@@ -4,7 +4,7 @@
 #include "info/ClickableImage.h"
 #include "info/DialogFooter.h"
 #include "info/InfoTexts.h"
-#include "ui/AppInfo.h"
+#include "common/AppInfo.h"
 
 #include <QDesktopServices>
 #include <QFontMetrics>

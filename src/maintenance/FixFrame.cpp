@@ -8,13 +8,13 @@
 #include "maintenance/MaintenanceNames.h"
 #include "ui/ActionLabel.h"
 #include "replicas/Diagnosis.h"
-#include "ui/ErrorBoxes.h"
-#include "ui/Feedback.h"
-#include "ui/LongActionGuard.h"
+#include "common/ErrorBoxes.h"
+#include "common/Feedback.h"
+#include "common/LongActionGuard.h"
 #include "ui/QtColors.h"
-#include "ui/QuorvaneError.h"
+#include "common/QuorvaneError.h"
 #include "ui/NameWidgets.h"
-#include "ui/ShownName.h"
+#include "common/ShownName.h"
 
 #include <QCheckBox>
 #include <QComboBox>

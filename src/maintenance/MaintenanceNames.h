@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ccase/Commands.h"
-#include "ui/Dialogs.h"
-#include "ui/ErrorBoxes.h"
+#include "common/Dialogs.h"
+#include "common/ErrorBoxes.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "maintenance/ReplicaFieldsPanel.h"
 
 #include "maintenance/SyncDates.h"
-#include "ui/ErrorBoxes.h"
-#include "ui/Feedback.h"
-#include "ui/QuorvaneError.h"
+#include "common/ErrorBoxes.h"
+#include "common/Feedback.h"
+#include "common/QuorvaneError.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -7,10 +7,10 @@
 #include "maintenance/MaintenanceIcons.h"
 #include "maintenance/MaintenanceNames.h"
 #include "ui/ActionLabel.h"
-#include "ui/ErrorBoxes.h"
-#include "ui/Feedback.h"
-#include "ui/LongActionGuard.h"
-#include "ui/QuorvaneError.h"
+#include "common/ErrorBoxes.h"
+#include "common/Feedback.h"
+#include "common/LongActionGuard.h"
+#include "common/QuorvaneError.h"
 
 #include "ui/NameWidgets.h"
 

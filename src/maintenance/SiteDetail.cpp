@@ -2,9 +2,9 @@
 
 #include "graph/GraphView.h"
 #include "maintenance/ReplicaFieldsPanel.h"
-#include "ui/ErrorBoxes.h"
-#include "ui/Feedback.h"
-#include "ui/QuorvaneError.h"
+#include "common/ErrorBoxes.h"
+#include "common/Feedback.h"
+#include "common/QuorvaneError.h"
 
 namespace quorvane {
 

@@ -3,7 +3,7 @@
 #include "ccase/Commands.h"
 #include "maintenance/SyncDates.h"
 #include "replicas/ResultsFile.h"
-#include "ui/QuorvaneError.h"
+#include "common/QuorvaneError.h"
 #include "vobs/IsInList.h"
 
 #include <QDir>

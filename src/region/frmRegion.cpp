@@ -4,7 +4,7 @@
 #include "ccase/ClearTool.h"
 #include "region/RegionModel.h"
 #include "region/RegionSurvey.h"
-#include "ui/QuorvaneError.h"
+#include "common/QuorvaneError.h"
 
 #include <QCheckBox>
 #include <QClipboard>

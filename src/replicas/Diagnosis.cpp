@@ -2,7 +2,7 @@
 
 #include <QHash>
 #include "ccase/Commands.h"
-#include "ui/ShownName.h"
+#include "common/ShownName.h"
 
 #include <QRegularExpression>
 #include <QSet>

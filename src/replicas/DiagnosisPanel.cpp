@@ -1,7 +1,7 @@
 #include "replicas/DiagnosisPanel.h"
 
 #include "replicas/FlexGrid.h"
-#include "ui/ShownName.h"
+#include "common/ShownName.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -6,11 +6,11 @@
 #include "replicas/FlexGrid.h"
 #include "replicas/ResultsFile.h"
 #include "ui/ActionLabel.h"
-#include "ui/AppInfo.h"
-#include "ui/ErrorBoxes.h"
-#include "ui/Feedback.h"
-#include "ui/QuorvaneError.h"
-#include "ui/Twips.h"
+#include "common/AppInfo.h"
+#include "common/ErrorBoxes.h"
+#include "common/Feedback.h"
+#include "common/QuorvaneError.h"
+#include "common/Twips.h"
 
 #include <QBoxLayout>
 #include <QHBoxLayout>

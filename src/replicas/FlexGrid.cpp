@@ -1,9 +1,9 @@
 #include "replicas/FlexGrid.h"
 
-#include "ui/AppInfo.h"
+#include "common/AppInfo.h"
 #include "ui/QtColors.h"
-#include "ui/QuorvaneError.h"
-#include "ui/Twips.h"
+#include "common/QuorvaneError.h"
+#include "common/Twips.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Colors.h"
+#include "common/Colors.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>

@@ -14,11 +14,11 @@
 #include "replicas/ScriptProgress.h"
 #include "replicas/PacketModel.h"
 #include "replicas/PacketPanel.h"
-#include "ui/ErrorBoxes.h"
-#include "ui/Feedback.h"
+#include "common/ErrorBoxes.h"
+#include "common/Feedback.h"
 #include "ui/NameWidgets.h"
-#include "ui/QuorvaneError.h"
-#include "ui/ShownName.h"
+#include "common/QuorvaneError.h"
+#include "common/ShownName.h"
 #include "vobs/VobListPanel.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "replicas/ResultsFile.h"
 
-#include "ui/AppInfo.h"
-#include "ui/QuorvaneError.h"
+#include "common/AppInfo.h"
+#include "common/QuorvaneError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "replicas/ScriptProgress.h"
 
-#include "ui/ShownName.h"
+#include "common/ShownName.h"
 
 #include <QFile>
 #include <QSet>

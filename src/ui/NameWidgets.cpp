@@ -1,6 +1,6 @@
 #include "ui/NameWidgets.h"
 
-#include "ui/ShownName.h"
+#include "common/ShownName.h"
 
 #include <QComboBox>
 #include <QLabel>

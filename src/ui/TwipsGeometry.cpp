@@ -1,6 +1,6 @@
 #include "ui/TwipsGeometry.h"
 
-#include "ui/Twips.h"
+#include "common/Twips.h"
 
 #include <QVariant>
 

@@ -1,6 +1,6 @@
 #include "ui/cAniCursor.h"
 
-#include "ui/AniCursorFile.h"
+#include "common/AniCursorFile.h"
 
 #include <QFile>
 #include <QImage>

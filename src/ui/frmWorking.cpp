@@ -1,8 +1,8 @@
 #include "ui/frmWorking.h"
 
 #include "replicas/ScriptProgress.h"
-#include "ui/AppInfo.h"
-#include "ui/NormalizePath.h"
+#include "common/AppInfo.h"
+#include "common/NormalizePath.h"
 #include "ui/Topmost.h"
 
 #include <QDateTime>

@@ -3,11 +3,11 @@
 #include "ccase/ClearCaseError.h"
 #include "ccase/ClearTool.h"
 #include "ccase/Commands.h"
-#include "ui/ErrorBoxes.h"
+#include "common/ErrorBoxes.h"
 #include "ui/EventPump.h"
-#include "ui/Feedback.h"
-#include "ui/LongActionGuard.h"
-#include "ui/QuorvaneError.h"
+#include "common/Feedback.h"
+#include "common/LongActionGuard.h"
+#include "common/QuorvaneError.h"
 #include "vobs/IsInList.h"
 
 #include <QCheckBox>

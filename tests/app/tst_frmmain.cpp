@@ -6,7 +6,7 @@
 #include "support/BuiltProgram.h"
 #include "support/LoaderFixture.h"
 #include "ccase/Commands.h"
-#include "ui/AppInfo.h"
+#include "common/AppInfo.h"
 #include "ui/EventPump.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"

@@ -10,7 +10,7 @@
 #include "ccase/LoggingClearTool.h"
 #include "ccase/ProcessShell.h"
 #include "support/ScriptedDialogs.h"
-#include "ui/AppInfo.h"
+#include "common/AppInfo.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 #include "ccase/CommandLog.h"
 #include "ccase/LoggingClearTool.h"
 #include "support/ScriptedClearTool.h"
-#include "ui/AppInfo.h"
+#include "common/AppInfo.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,7 +1,7 @@
 // The animated-cursor reader on arbitrary bytes: it fails cleanly or gives
 // frames and steps that can be shown without looking past their ends.
 #include "FuzzInput.h"
-#include "ui/AniCursorFile.h"
+#include "common/AniCursorFile.h"
 
 using namespace quorvane;
 

@@ -5,7 +5,7 @@
 #include "FuzzInput.h"
 #include "graph/Mastership.h"
 #include "graph/SiteLayout.h"
-#include "ui/Twips.h"
+#include "common/Twips.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 #include "graph/SiteLayout.h"
 #include "support/FakeFeedback.h"
 #include "ui/QtColors.h"
-#include "ui/Twips.h"
+#include "common/Twips.h"
 #include "ui/TwipsGeometry.h"
 
 #include <QComboBox>

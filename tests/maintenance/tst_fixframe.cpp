@@ -2,7 +2,7 @@
 #include "maintenance/FixFrame.h"
 #include "support/FakeFeedback.h"
 #include "support/FakeShell.h"
-#include "ui/LongActionGuard.h"
+#include "common/LongActionGuard.h"
 
 #include <QApplication>
 #include <QCheckBox>

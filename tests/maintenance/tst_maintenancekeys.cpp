@@ -6,7 +6,7 @@
 #include "support/FakeFeedback.h"
 #include "support/FakeShell.h"
 #include "support/ScriptedClearTool.h"
-#include "ui/LongActionGuard.h"
+#include "common/LongActionGuard.h"
 
 #include <QApplication>
 #include <QComboBox>

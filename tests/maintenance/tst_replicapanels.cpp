@@ -4,7 +4,7 @@
 #include "support/FakeFeedback.h"
 #include "support/FakeShell.h"
 #include "support/ScriptedClearTool.h"
-#include "ui/LongActionGuard.h"
+#include "common/LongActionGuard.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,5 +1,5 @@
 #include "replicas/Diagnosis.h"
-#include "ui/ShownName.h"
+#include "common/ShownName.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 #include "replicas/FlexGrid.h"
 #include "replicas/ResultsFile.h"
 #include "support/FakeFeedback.h"
-#include "ui/Twips.h"
+#include "common/Twips.h"
 
 #include <QDir>
 #include <QLabel>

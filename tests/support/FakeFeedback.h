@@ -1,7 +1,7 @@
 #pragma once
 
 #include "support/ScriptedDialogs.h"
-#include "ui/Feedback.h"
+#include "common/Feedback.h"
 
 #include <QStringList>
 

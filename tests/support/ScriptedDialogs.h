@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Dialogs.h"
+#include "common/Dialogs.h"
 
 #include <QList>
 #include <QQueue>

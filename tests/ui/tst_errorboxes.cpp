@@ -1,6 +1,6 @@
 #include "support/ScriptedDialogs.h"
-#include "ui/ErrorBoxes.h"
-#include "ui/QuorvaneError.h"
+#include "common/ErrorBoxes.h"
+#include "common/QuorvaneError.h"
 #include "ui/RealDialogs.h"
 
 #include <QApplication>

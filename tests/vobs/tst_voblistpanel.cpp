@@ -1,6 +1,6 @@
 #include "support/FakeFeedback.h"
 #include "support/ScriptedClearTool.h"
-#include "ui/LongActionGuard.h"
+#include "common/LongActionGuard.h"
 #include "vobs/IsInList.h"
 #include "vobs/VobListPanel.h"
 

@@ -1,4 +1,4 @@
-#include "ui/AniCursorFile.h"
+#include "common/AniCursorFile.h"
 #include "ui/cAniCursor.h"
 #include "ui/frmWorking.h"
 

@@ -1,4 +1,4 @@
-#include "ui/AniCursorFile.h"
+#include "common/AniCursorFile.h"
 
 #include <QtEndian>
 

@@ -1,8 +1,8 @@
-#include "ui/ErrorBoxes.h"
+#include "common/ErrorBoxes.h"
 
 #include "ccase/Commands.h"
-#include "ui/AppInfo.h"
-#include "ui/QuorvaneError.h"
+#include "common/AppInfo.h"
+#include "common/QuorvaneError.h"
 
 #include <QStringList>
 

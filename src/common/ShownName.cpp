@@ -1,4 +1,4 @@
-#include "ui/ShownName.h"
+#include "common/ShownName.h"
 
 #include <QChar>
 #include <QList>

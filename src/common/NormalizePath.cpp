@@ -1,4 +1,4 @@
-#include "ui/NormalizePath.h"
+#include "common/NormalizePath.h"
 
 namespace quorvane {
 
