@@ -1,12 +1,12 @@
 #include "sim/RegionClock.h"
 
 #include "sim/CommandError.h"
+#include "sim/RegionStamp.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace quorvane::ccsim {
 
@@ -64,9 +64,9 @@ void RegionClock::write(const QString &file) const
     const QJsonObject o = stoppedAt.isValid()
         ? QJsonObject{{QStringLiteral("stoppedAt"), stoppedAt.toUTC().toString(Qt::ISODateWithMs)}}
         : QJsonObject{{QStringLiteral("offsetMs"), static_cast<double>(offsetMs)}};
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(o).toJson(QJsonDocument::Compact)) < 0 || !f.commit())
-        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(file, f.errorString()));
+    QString error;
+    if (!saveWhole(file, QJsonDocument(o).toJson(QJsonDocument::Compact), &error))
+        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(file, error));
 }
 
 qint64 RegionClock::parseStep(const QString &text)

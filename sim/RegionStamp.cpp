@@ -2,7 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QDeadlineTimer>
 #include <QSaveFile>
+#include <QThread>
 
 #include <algorithm>
 
@@ -68,13 +70,28 @@ qint64 RegionStamp::readGeneration(const QString &generationFile)
 bool RegionStamp::bumpGeneration(const QString &generationFile, QString *error)
 {
     const qint64 next = std::max<qint64>(readGeneration(generationFile), 0) + 1;
-    QSaveFile file(generationFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::number(next) + '\n') < 0 || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
+    return saveWhole(generationFile, QByteArray::number(next) + '\n', error);
+}
+
+bool saveWhole(const QString &path, const QByteArray &bytes, QString *error)
+{
+#ifdef Q_OS_WIN
+    // Readers hold a file for one read; two seconds outlast any of them.
+    const QDeadlineTimer deadline(2000);
+#else
+    const QDeadlineTimer deadline(0);
+#endif
+    for (;;) {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+            return true;
+        if (deadline.hasExpired()) {
+            if (error)
+                *error = file.errorString();
+            return false;
+        }
+        QThread::msleep(5);
     }
-    return true;
 }
 
 } // namespace quorvane::ccsim

@@ -34,4 +34,10 @@ struct RegionStamp {
     static bool bumpGeneration(const QString &generationFile, QString *error);
 };
 
+// Replaces the file at PATH with BYTES through a temporary file and a
+// rename; false with error set when it cannot. On Windows a rename over a
+// file that a reader holds open is refused, and readers take no lock: the
+// replacement is tried again for a short, bounded time there.
+bool saveWhole(const QString &path, const QByteArray &bytes, QString *error);
+
 } // namespace quorvane::ccsim

@@ -13,15 +13,51 @@
 #include <QJsonObject>
 #include <QLockFile>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <system_error>
+#endif
+
 namespace quorvane::ccsim {
 
 namespace {
+
+// Appends BYTES to the file at PATH in one write that concurrent
+// invocations cannot interleave with or overwrite; empty on success, else
+// why not. QFile's append mode seeks to the end and then writes on Windows,
+// so two writers can land on the same offset there: a handle opened for
+// appending only makes the system put every write at the end.
+QString appendWhole(const QString &path, const QByteArray &bytes)
+{
+#ifdef Q_OS_WIN
+    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                                    FILE_APPEND_DATA | SYNCHRONIZE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return QString::fromStdString(std::system_category().message(int(GetLastError())));
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.constData(), DWORD(bytes.size()), &written, nullptr) &&
+                    written == DWORD(bytes.size());
+    const QString why = ok ? QString() : QString::fromStdString(std::system_category().message(int(GetLastError())));
+    CloseHandle(file);
+    return why;
+#else
+    // O_APPEND: the system moves to the end for each write.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return file.errorString();
+    if (file.write(bytes) != bytes.size())
+        return file.errorString();
+    return QString();
+#endif
+}
 
 // Without a change counter a file could be rewritten within one tick of the
 // file system's clock and keep size, inode and times: a kept copy whose file
@@ -77,9 +113,9 @@ QByteArray readAll(const QString &path, bool *missing)
 
 void writeAtomically(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
-        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+    QString error;
+    if (!saveWhole(path, bytes, &error))
+        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(path, error));
 }
 
 QStringList tagsOf(const Region &region)
@@ -405,21 +441,16 @@ void RegionStore::writeCache(const Vob &vob, const RegionStamp &madeFrom, const 
     // parsed again. One written by a reader that raced a writer carries the
     // stamp taken before the JSON was read, which the newer file no longer
     // has, so it is never used.
-    QSaveFile file(cacheFile(vob.tag));
-    if (file.open(QIODevice::WriteOnly) && file.write(VobCache::encode(vob, madeFrom, made)) >= 0)
-        file.commit();
+    (void)saveWhole(cacheFile(vob.tag), VobCache::encode(vob, madeFrom, made), nullptr);
 }
 
 void RegionStore::appendLog(const QString &line) const
 {
     if (!QDir().mkpath(m_directory))
         return;
-    // One write per line in append mode: lines of concurrent invocations
-    // never interleave. A log that cannot be written must not fail the
-    // command itself.
-    QFile log(logFile());
-    if (log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        log.write(QString(line + QLatin1Char('\n')).toUtf8());
+    // One write per line: lines of concurrent invocations never interleave.
+    // A log that cannot be written must not fail the command itself.
+    (void)appendWhole(logFile(), QString(line + QLatin1Char('\n')).toUtf8());
 }
 
 QString RegionStore::logText() const
@@ -469,10 +500,10 @@ void RegionStore::appendMail(const QStringList &lines) const
         return;
     if (!QDir().mkpath(m_directory))
         throw CommandError(QStringLiteral("Cannot create the region folder \"%1\".").arg(m_directory));
-    QFile mail(mailFile());
-    const QByteArray bytes = QString(lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    if (!mail.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) || mail.write(bytes) != bytes.size())
-        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(mailFile(), mail.errorString()));
+    const QString why =
+        appendWhole(mailFile(), QString(lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    if (!why.isEmpty())
+        throw CommandError(QStringLiteral("Cannot write \"%1\": %2").arg(mailFile(), why));
 }
 
 QString RegionStore::mailText() const
