@@ -66,8 +66,11 @@ private slots:
         EventPump::run();
         QVERIFY(!EventPump::running());
         QCoreApplication::processEvents();
+        // When the timer fires after the tick is the platform's business.
         QTRY_VERIFY(order.contains(u"timer"_s));
-        QCOMPARE(order.mid(0, 3), (QStringList{u"tick"_s, u"tick done"_s, u"next"_s}));
+        QVERIFY2(order.indexOf(u"timer"_s) > order.indexOf(u"tick done"_s), qPrintable(order.join(u", "_s)));
+        order.removeAll(u"timer"_s);
+        QCOMPARE(order, (QStringList{u"tick"_s, u"tick done"_s, u"next"_s}));
     }
 
     // Idle, nothing is held and every change is drawn. Active, a window
