@@ -5,7 +5,6 @@
 #include "sim/FormatEngine.h"
 
 #include <QFile>
-#include <QHash>
 #include <QJsonDocument>
 #include <QSet>
 #include <QTest>
@@ -171,36 +170,6 @@ private slots:
         }
     }
 
-    // A command opens only the files of the VOBs it names; the index only
-    // when it needs every VOB.
-    void commandsReadOnlyWhatTheyName_data()
-    {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<int>("loads");
-        QTest::newRow("siblings of one VOB") << CT << u"lsreplica -siblings -s -invob /vobs/fix"_s << 1;
-        QTest::newRow("unknown VOB") << CT << u"lsreplica -s -invob /vobs/none"_s << 0;
-        QTest::newRow("describe by selector") << CT << u"describe -s replica:beta@/vobs/fix"_s << 1;
-        QTest::newRow("named VOBs") << CT << u"lsvob -s /vobs/plain /vobs/fix"_s << 2;
-        QTest::newRow("every VOB") << CT << u"lsvob -s"_s << 3;
-        QTest::newRow("epoch change") << MT << u"chepoch -force beta@/vobs/fix alpha=9"_s << 1;
-        QTest::newRow("import everywhere") << MT << u"syncreplica -import -receive"_s << 3;
-    }
-    void commandsReadOnlyWhatTheyName()
-    {
-        QFETCH(QString, tool);
-        QFETCH(QString, line);
-        QFETCH(int, loads);
-        Harness h;
-        const RegionStore fresh(h.dir.path());
-        BufferOutput output;
-        NoInput input;
-        Context ctx{tool, fresh, output, input, u"tester"_s, 778, [](int) {
-                    }};
-        Dispatcher::execute(tool, CommandLine::split(line), ctx);
-        QCOMPARE(fresh.loads(), loads);
-    }
-
     // File names follow from the tag alone: distinct tags never share a
     // file, also on a file system that ignores case, and every name stays a
     // plain name inside the VOB folder.
@@ -292,58 +261,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(CommandError,
                                  h.store->modify({kFix}, [](Region &r) { r.vobs.removeFirst(); }));
         QCOMPARE(alphaOwn(RegionStore(h.dir.path()).read()), 11);
-    }
-
-    // A generated region spreads the siblings over the hosts asked for:
-    // every family keeps this site's replica on host00 and its siblings on
-    // distinct other hosts, named after them, and no host serves more than
-    // one family more than another. Without hosts, every family has the
-    // same sites, as before. Fewer hosts than replicas is refused.
-    void generatedHostsSpread()
-    {
-        const QDateTime now = at(20, 12);
-        const Region spread = DemoRegion::generate(now, 320, 300.0 / 320, 8, 5, 40);
-        QHash<QString, int> families; // per sibling host
-        int replicated = 0;
-        for (const Vob &v : spread.vobs) {
-            if (v.replicas.size() == 1)
-                continue;
-            ++replicated;
-            QCOMPARE(v.replicas.size(), 8);
-            QCOMPARE(v.local, u"site00"_s);
-            QCOMPARE(v.localReplica().host, u"host00"_s);
-            QSet<QString> hosts;
-            for (const Replica &r : v.replicas) {
-                QCOMPARE(r.host.mid(4), r.name.mid(4));
-                QVERIFY(v.replica(r.master));
-                hosts.insert(r.host);
-                if (r.name != v.local)
-                    ++families[r.host];
-            }
-            QCOMPARE(hosts.size(), 8);
-        }
-        QCOMPARE(replicated, 300);
-        QCOMPARE(families.size(), 39);
-        QVERIFY(!families.contains(u"host00"_s));
-        const auto [fewest, most] = std::minmax_element(families.cbegin(), families.cend());
-        QVERIFY2(*most - *fewest <= 1, qPrintable(u"%1 to %2 families per host"_s.arg(*fewest).arg(*most)));
-
-        const Region same = DemoRegion::generate(now, 4, 1.0, 8, 5);
-        for (const Vob &v : same.vobs) {
-            for (qsizetype k = 0; k < v.replicas.size(); ++k) {
-                QCOMPARE(v.replicas[k].name, u"site%1"_s.arg(int(k), 2, 10, QLatin1Char('0')));
-                QCOMPARE(v.replicas[k].host, u"host%1"_s.arg(int(k), 2, 10, QLatin1Char('0')));
-            }
-        }
-        QCOMPARE(same.toJson(), DemoRegion::generate(now, 4, 1.0, 8, 5, 8).toJson());
-
-        Harness h;
-        QCOMPARE(h.run(u"ccsim"_s, {u"generate"_s, u"10"_s, u"0.5"_s, u"8"_s, u"1"_s, u"7"_s}), 1);
-        QVERIFY2(h.output.errText.contains(u"The number of hosts must be a whole number from 8 to 999"_s),
-                 qPrintable(h.output.errText));
-        QCOMPARE(h.run(u"ccsim"_s, {u"generate"_s, u"10"_s, u"0.5"_s, u"4"_s, u"1"_s, u"12"_s}), 0);
-        QCOMPARE(h.run(CT, QStringList{u"lsreplica"_s, u"-fmt"_s, u"%n %[replica_host]p,"_s, u"-invob"_s, u"/vobs/gen003"_s}), 0);
-        QCOMPARE(h.output.outText, u"site00 host00,site10 host10,site11 host11,site01 host01,"_s);
     }
 
     // Each command's output (both streams, in order) against the formats

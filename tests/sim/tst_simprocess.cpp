@@ -8,9 +8,6 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include <memory>
-#include <vector>
-
 using namespace quorvane::ccsim;
 using namespace quorvane::ccsim::test;
 
@@ -22,8 +19,9 @@ const QString CT = u"cleartool"_s, MT = u"multitool"_s, SIM = u"ccsim"_s, PERL =
 
 } // namespace
 
-// The real programs: the links in bin/sim, the co-process protocol,
-// concurrent invocations, and get_replica_info.pl run through ccperl.
+// The real programs: the links in bin/sim, the co-process protocol, and
+// get_replica_info.pl run through ccperl (concurrent invocations are
+// tst_simconcurrency's).
 class TestSimProcess : public QObject {
     Q_OBJECT
 
@@ -151,25 +149,6 @@ private slots:
         QVERIFY(QString(after).replace(u"Command 3"_s, u"Command 1"_s) != before);
         p.write("exit\n");
         QVERIFY(p.waitForFinished(10000));
-    }
-
-    void fiftyConcurrentMutations()
-    {
-        std::vector<std::unique_ptr<QProcess>> processes;
-        for (int i = 0; i < 50; ++i) // every fifth an export, the others work
-            start(*processes.emplace_back(std::make_unique<QProcess>()), i % 5 ? SIM : MT,
-                  i % 5 ? QStringList{u"work"_s, u"alpha@/vobs/fix"_s, u"1"_s}
-                        : QStringList{u"syncreplica"_s, u"-export"_s, u"-fship"_s, u"beta@/vobs/fix"_s});
-        for (auto &p : processes) {
-            QVERIFY(p->waitForFinished(60000));
-            QCOMPARE(p->exitCode(), 0);
-        }
-        const Vob v = *RegionStore(m_region.path()).read().vob(u"/vobs/fix"_s);
-        QCOMPARE(v.localReplica().own.value(u"alpha"_s), 10 + 40);
-        QCOMPARE(v.replica(u"beta"_s)->history.size(), 2 + 10);
-        QCOMPARE(v.packetSeq, 10);
-        QCOMPARE(RegionStore(m_region.path()).logText().count(u'\n'), 50);
-        QVERIFY(QDir(m_region.path()).entryList({u"*.json.*"_s}, QDir::Files).isEmpty());
     }
 
     // Both files, square, in the listing order, "?" for what an unreachable

@@ -199,6 +199,12 @@ private slots:
         row("absurd frame count", riff(anih(0xffffffff, 1) + fram({good})), "bad frame count");
         row("frame past its list", riff(h + chunk("LIST", QByteArray("fram") + chunk("icon", good, 5000))),
             "frame runs past the end of the frame list");
+        // The last frame of the file, a byte longer than what is left.
+        row("frame a byte past the file",
+            riff(h + chunk("LIST", QByteArray("fram") + chunk("icon", good, good.size() + 1))),
+            "frame runs past the end of the frame list");
+        row("chunk a byte past the file", riff(h + fram({good}) + chunk("junk", "abcd", 5)),
+            "chunk 'junk' runs past the end");
         row("seq index huge", riff(h + chunk("seq ", dwords({0xffffffff})) + fram({good})),
             "step 0 shows frame 4294967295 of");
         row("icon too short", withIcon(QByteArray("\0\0\2\0", 4)), "not an icon or cursor image");
