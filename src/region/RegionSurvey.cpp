@@ -6,8 +6,10 @@
 #include "common/QuorvaneError.h"
 #include "vobs/IsInList.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 namespace quorvane {
@@ -60,7 +62,37 @@ RegionSurvey::RegionSurvey(CommandRunner &runner, Options options, QObject *pare
 {
 }
 
-RegionSurvey::~RegionSurvey() = default;
+RegionSurvey::~RegionSurvey()
+{
+    for (const auto &vob : m_vobs)
+        releaseFolder(*vob);
+    removeLeftFolders();
+}
+
+void RegionSurvey::releaseFolder(Vob &vob)
+{
+    if (!vob.dir)
+        return;
+    vob.dir->setAutoRemove(false);
+    if (!vob.dir->remove())
+        m_leftFolders << vob.dir->path();
+    vob.dir.reset();
+}
+
+void RegionSurvey::removeLeftFolders()
+{
+    // Bounded: a folder still refused after two seconds is left to the
+    // system's clean-up of its temporary folder rather than holding up the
+    // end of the survey.
+    const QDeadlineTimer deadline(2000);
+    while (!m_leftFolders.isEmpty()) {
+        m_leftFolders.removeIf([](const QString &path) { return QDir(path).removeRecursively(); });
+        if (m_leftFolders.isEmpty() || deadline.hasExpired())
+            break;
+        QThread::msleep(20);
+    }
+    m_leftFolders.clear();
+}
 
 void RegionSurvey::start(const QStringList &tags)
 {
@@ -266,7 +298,7 @@ void RegionSurvey::runScript(Vob &vob, const QStringList &hosts)
             if (!read(QStringLiteral("_results_local.txt"), vob.facts.local))
                 vob.facts.checked = false;
             read(QStringLiteral("_results.txt"), vob.facts.actual);
-            vob.dir.reset();
+            releaseFolder(vob);
         },
         vob.dir->path());
 }
@@ -280,7 +312,7 @@ void RegionSurvey::commandEnded(Vob &vob)
 void RegionSurvey::settle(Vob &vob)
 {
     vob.settled = true;
-    vob.dir.reset();
+    releaseFolder(vob);
     ++m_settled;
     if (vob.notReplicated) {
         ++m_notReplicated;
@@ -309,6 +341,7 @@ void RegionSurvey::maybeFinish()
     QTimer::singleShot(0, this, [this] {
         m_finishPosted = false;
         rank(m_families);
+        removeLeftFolders();
         m_running = false;
         emit finished();
     });

@@ -74,6 +74,11 @@ private:
              std::function<void(const CommandOutcome &)> then, const QString &workDir = {});
     void maybeFinish();
     void listBays();
+    // A script's folder goes when its results are read. On Windows a
+    // folder is refused while the ended process is still being torn down;
+    // what is refused is tried again when the survey ends.
+    void releaseFolder(Vob &vob);
+    void removeLeftFolders();
 
     // The packets of this host's bays, listed once for every family.
     struct Bays {
@@ -94,6 +99,7 @@ private:
     bool m_running = false;
     bool m_cancelled = false;
     bool m_finishPosted = false;
+    QStringList m_leftFolders;
 };
 
 } // namespace quorvane
