@@ -9,8 +9,6 @@
 #include "ccase/CoprocessClearTool.h"
 #include "ccase/LoggingClearTool.h"
 #include "ccase/ProcessShell.h"
-#include "support/ScriptedDialogs.h"
-#include "common/AppInfo.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -347,11 +345,10 @@ private slots:
 
         const QByteArray saved = qgetenv("PATH");
         qputenv("PATH", QString(pathDir + QDir::listSeparator() + u"/usr/bin:/bin"_s).toLocal8Bit());
-        test::ScriptedDialogs dialogs;
         QTemporaryDir work;
-        ProcessShell(dialogs, work.path(), found.binDir, found.perlPath).ShellAndWait(line, 0);
+        const ShellResult ran = ProcessShell(work.path(), found.binDir, found.perlPath).ShellAndWait(line, 0);
         qputenv("PATH", saved);
-        QVERIFY(dialogs.boxes.isEmpty());
+        QVERIFY(ran.succeeded());
         QFile out(work.filePath(u"started.txt"_s));
         QVERIFY(out.open(QIODevice::ReadOnly));
         const QStringList seen = QString::fromUtf8(out.readAll()).split(u'|');
@@ -360,22 +357,10 @@ private slots:
         QCOMPARE(seen.value(2), install + QDir::listSeparator() + pathDir + u":/usr/bin:/bin"_s);
     }
 
-    // Without a private work directory nothing is started, and the box says why.
-    void noWorkDirectoryStartsNothing()
-    {
-        test::ScriptedDialogs dialogs;
-        ProcessShell(dialogs, QString()).ShellAndWait(u"perl -e \"open(my $f, '>', 'args.txt')\""_s, 0);
-        QVERIFY(!QFile::exists(u"args.txt"_s));
-        QCOMPARE(dialogs.boxes.size(), 1);
-        QVERIFY2(dialogs.boxes[0].prompt.startsWith(u"ERROR: No private work directory could be made in "_s),
-                 qPrintable(dialogs.boxes[0].prompt));
-    }
-
     void windowKeepsAnsweringDuringTwoSecondProcess()
     {
-        test::ScriptedDialogs dialogs;
         QTemporaryDir work;
-        ProcessShell shell(dialogs, work.path());
+        ProcessShell shell(work.path());
         int ticks = 0;
         QTimer timer;
         connect(&timer, &QTimer::timeout, this, [&ticks] { ++ticks; });
@@ -383,9 +368,8 @@ private slots:
         QElapsedTimer wall;
         wall.start();
         const std::clock_t cpuBefore = std::clock();
-        shell.ShellAndWait(u"sleep 2"_s, 0);
+        QVERIFY(shell.ShellAndWait(u"sleep 2"_s, 0).succeeded());
         const double cpuSeconds = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
-        QVERIFY(dialogs.boxes.isEmpty());
         QVERIFY2(wall.elapsed() >= 1900, qPrintable(QString::number(wall.elapsed())));
         QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));           // events kept running ...
         QVERIFY2(cpuSeconds < 0.5, qPrintable(QString::number(cpuSeconds))); // ... and the wait did not spin
@@ -397,9 +381,8 @@ private slots:
     // does nothing.
     void cancelEndsProcessAndChildren()
     {
-        test::ScriptedDialogs dialogs;
         QTemporaryDir work;
-        ProcessShell shell(dialogs, work.path());
+        ProcessShell shell(work.path());
         shell.cancel();
         QStringList seen;
         shell.setWaitObserver([&seen](bool on, const QString &line) { seen << (on ? u"on "_s : u"off "_s) + line.left(7); });
@@ -419,7 +402,7 @@ private slots:
             0);
         QCOMPARE(r.outcome, ShellResult::Outcome::Cancelled);
         QVERIFY2(r.elapsedMs < 30000, qPrintable(QString::number(r.elapsedMs))); // stopped, not its 60 s out
-        QVERIFY(dialogs.boxes.isEmpty());
+        QCOMPARE(r.box, ShellResult::Box::None);
         QCOMPARE(seen, (QStringList{u"on perl -e"_s, u"off perl -e"_s}));
         QFile f(childPid);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -432,43 +415,69 @@ private slots:
 
     // A command line is split by Windows rules, never by a shell: arguments
     // reach the program unchanged (text a shell would expand stays as it is),
-    // in the work directory. A process that cannot start gets the process box
-    // with the reason and the line.
+    // in the work directory. The result says which box the run owes: the
+    // process box with the reason for one that cannot start, the failure box
+    // for a failing multitool (its last error lines, or its status), none
+    // for another program's failure or for a read.
     void shellAndWait_data()
     {
-        QTest::addColumn<QString>("workDir");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("result"); // the box's reason, or the arguments joined with '|'
+        QTest::addColumn<QString>("workDir"); // empty: a temporary one; "-": none
+        QTest::addColumn<QString>("line");    // WORK: the work directory, which holds a multitool
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("result"); // the box's reason (its start), or the arguments joined with '|'
+        const int none = int(ShellResult::Box::None), notStarted = int(ShellResult::Box::NotStarted),
+                  failed = int(ShellResult::Box::Failed);
         QTest::newRow("arguments unchanged")
             << QString()
             << u"perl -e \"open(my $f, '>', 'args.txt') or die; print $f join('|', @ARGV)\" "
                "\"a b\"\t\\dev x\\\"y $HOME;ls `id` \"\" p\"q r\"s \\\\srv\\share \"c\\\\\" \"d"_s
-            << u"a b|\\dev|x\"y|$HOME;ls|`id`||pq rs|\\\\srv\\share|c\\|d"_s;
-        QTest::newRow("missing program") << QString() << u"no_such_program_q \"a b\" c"_s
-                                         << u"ERROR: Program not found: no_such_program_q"_s;
-        QTest::newRow("empty line") << QString() << u"  "_s << u"ERROR: Empty command line"_s;
-        QTest::newRow("work dir gone") << u"/nonexistent/work"_s << u"true"_s << u"ERROR: "_s;
+            << none << u"a b|\\dev|x\"y|$HOME;ls|`id`||pq rs|\\\\srv\\share|c\\|d"_s;
+        QTest::newRow("missing program") << QString() << u"no_such_program_q \"a b\" c"_s << notStarted
+                                         << u"Program not found: no_such_program_q"_s;
+        QTest::newRow("empty line") << QString() << u"  "_s << notStarted << u"Empty command line"_s;
+        QTest::newRow("work dir gone") << u"/nonexistent/work"_s << u"true"_s << notStarted << QString();
+        QTest::newRow("no work dir") << u"-"_s << u"true"_s << notStarted
+                                     << u"No private work directory could be made in "_s;
+        QTest::newRow("multitool fails") << QString() << u"WORK/multitool fail"_s << failed
+                                         << u"multitool: Error: one\r\nmultitool: Error: Unable to contact replica \"r1\"."_s;
+        QTest::newRow("multitool fails silently") << QString() << u"WORK/multitool 3"_s << failed
+                                                  << u"The command ended with status 3."_s;
+        QTest::newRow("multitool crashes") << QString() << u"WORK/multitool crash"_s << failed
+                                           << u"The program ended abnormally."_s;
+        QTest::newRow("multitool works") << QString() << u"WORK/multitool 0"_s << none << QString();
+        QTest::newRow("another program fails") << QString() << u"perl -e \"exit 2\""_s << none << QString();
     }
     void shellAndWait()
     {
         QFETCH(QString, workDir);
         QFETCH(QString, line);
+        QFETCH(int, box);
         QFETCH(QString, result);
-        test::ScriptedDialogs dialogs;
         QTemporaryDir work;
-        ProcessShell(dialogs, workDir.isEmpty() ? work.path() : workDir).ShellAndWait(line, 0);
-        QFile out(work.filePath(u"args.txt"_s));
-        if (!result.startsWith(u"ERROR: "_s)) {
-            QVERIFY(dialogs.boxes.isEmpty() && out.open(QIODevice::ReadOnly));
-            QCOMPARE(QString::fromUtf8(out.readAll()), result);
+        QFile multitool(work.filePath(u"multitool"_s));
+        QVERIFY(multitool.open(QIODevice::WriteOnly));
+        multitool.write("#!/bin/sh\ncase \"$1\" in\n"
+                        "fail) printf 'multitool: Error: one\\n\\nmultitool: Error: Unable to contact replica \"r1\".\\n' >&2; exit 1;;\n"
+                        "crash) kill -SEGV $$;;\n*) exit \"$1\";;\nesac\n");
+        multitool.close();
+        QVERIFY(multitool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        line.replace(u"WORK"_s, work.path());
+        ProcessShell shell(workDir.isEmpty() ? work.path() : workDir == u"-" ? QString() : workDir);
+        const ShellResult r = shell.ShellAndWait(line, 0);
+        QCOMPARE(int(r.box), box);
+        QCOMPARE(r.outcome == ShellResult::Outcome::NotStarted, box == int(ShellResult::Box::NotStarted));
+        // A read shows nothing, whatever came of it; its caller says what it means.
+        QCOMPARE(shell.ShellAndRead(line).box, ShellResult::Box::None);
+        if (box != int(ShellResult::Box::None)) {
+            QVERIFY2(!r.boxReason.isEmpty() && r.boxReason.startsWith(result), qPrintable(r.boxReason));
             return;
         }
-        QCOMPARE(dialogs.boxes.size(), 1);
-        const auto &box = dialogs.boxes.first();
-        QVERIFY(box.title == AppInfo::title() && box.icon == MsgIcon::Stop);
-        QVERIFY2(box.prompt.startsWith(result) && !box.prompt.startsWith(u"ERROR: \r"_s),
-                 qPrintable(box.prompt));
-        QVERIFY(box.prompt.endsWith(u"\r\nCould not execute --> "_s + line));
+        QVERIFY(r.boxReason.isEmpty());
+        QFile out(work.filePath(u"args.txt"_s));
+        if (!result.isEmpty()) {
+            QVERIFY(out.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(out.readAll()), result);
+        }
     }
 
     void init()

@@ -6,6 +6,7 @@
 #include "app/frmMain.h"
 #include "ccase/CoprocessClearTool.h"
 #include "ccase/ProcessShell.h"
+#include "ccase/ReportingShell.h"
 #include "graph/GraphView.h"
 #include "maintenance/FixFrame.h"
 #include "replicas/DiagnosisPanel.h"
@@ -107,7 +108,8 @@ struct SimWindow {
     QTemporaryDir region, workDir;
     test::ScriptedDialogs dialogs;
     CoprocessClearTool clearTool{QDir(kSimDir).filePath(u"cleartool"_s)};
-    ProcessShell shell{dialogs, workDir.path()};
+    ProcessShell processes{workDir.path()};
+    ReportingShell shell{processes, dialogs}; // as the program puts it around its processes
     Services services;
     std::unique_ptr<frmMain> window; // last: it goes before what it uses
 
