@@ -1,6 +1,7 @@
 // The box a run owes, shown around the shell that ran it: per kind, in the
 // program's words; reads and runs that owe nothing show nothing, and the
-// result comes back unchanged.
+// result comes back unchanged. Cancel and the wait's observer reach the
+// shell that runs the process.
 #include "ccase/ReportingShell.h"
 #include "support/FakeShell.h"
 #include "support/ScriptedDialogs.h"
@@ -33,6 +34,10 @@ private slots:
         test::FakeShell fake;
         test::ScriptedDialogs dialogs;
         ReportingShell shell(fake, dialogs);
+        QStringList seen;
+        shell.setWaitObserver([&seen](bool on, const QString &) { seen << (on ? u"on"_s : u"off"_s); });
+        shell.cancel();
+        QCOMPARE(fake.cancels, 1);
         fake.result.outcome = ShellResult::Outcome::Ran;
         fake.result.exitCode = 1;
         fake.result.box = ShellResult::Box(box);
@@ -40,6 +45,7 @@ private slots:
         const QString line = u"multitool chepoch -actual r1@/vobs/x"_s;
         const ShellResult r = read ? shell.ShellAndRead(line) : shell.ShellAndWait(line, 0);
         QCOMPARE(fake.lines, QStringList{line});
+        QCOMPARE(seen, (QStringList{u"on"_s, u"off"_s}));
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(int(r.box), box);
         if (prompt.isEmpty()) {
@@ -51,20 +57,6 @@ private slots:
         QCOMPARE(dialogs.boxes[0].title, u"Quorvane"_s);
         QCOMPARE(dialogs.boxes[0].icon, MsgIcon::Stop);
         QCOMPARE(dialogs.boxes[0].buttons, MsgButtons::Ok);
-    }
-
-    // Cancel and the wait's observer reach the shell that runs the process.
-    void passesCancelAndObserverOn()
-    {
-        test::FakeShell fake;
-        test::ScriptedDialogs dialogs;
-        ReportingShell shell(fake, dialogs);
-        QStringList seen;
-        shell.setWaitObserver([&seen](bool on, const QString &line) { seen << (on ? u"on "_s : u"off "_s) + line; });
-        fake.action = [&shell](const QString &) { shell.cancel(); };
-        QCOMPARE(shell.ShellAndWait(u"x"_s, 0).outcome, ShellResult::Outcome::Cancelled);
-        QCOMPARE(seen, (QStringList{u"on x"_s, u"off x"_s}));
-        QCOMPARE(fake.cancels, 1);
     }
 };
 

@@ -1,7 +1,8 @@
 // The repair's rules without a window: what runs, in which order, which
 // boxes come and when busy feedback ends, for each choice and each way a
 // command can end. The shell is a stand-in behind the box presenter the
-// program puts around its real one.
+// program puts around its real one. The result lines are read where the
+// frame shows them (tst_resultsandlog).
 #include "ccase/ClearCaseError.h"
 #include "ccase/ReportingShell.h"
 #include "common/Dialogs.h"
@@ -60,10 +61,6 @@ ShellResult ended(const QString &how)
         r.errorTail = u"multitool: Error: first\r\nmultitool: Error: Unable to contact replica \"r1\"."_s;
         r.box = ShellResult::Box::Failed;
         r.boxReason = r.errorTail;
-    } else if (how == u"not started") {
-        r.outcome = ShellResult::Outcome::NotStarted;
-        r.errorTail = r.boxReason = u"Program not found: multitool"_s;
-        r.box = ShellResult::Box::NotStarted;
     }
     return r;
 }
@@ -119,9 +116,6 @@ private slots:
             << sequence(r1, refreshed({Confirm, run(Actual), u"box Quorvane|ERROR: multitool: Error: first\r\nmultitool: Error: Unable "
                                                    "to contact replica \"r1\".\r\nCommand failed --> "_s + Actual}))
             << int(End::Refreshed);
-        QTest::newRow("fix cannot start") << u"fix:r1"_s << QStringList{u"chepoch=not started"_s}
-            << sequence(r1, refreshed({Confirm, run(Actual), u"box Quorvane|ERROR: Program not found: multitool\r\nCould not execute --> "_s + Actual}))
-            << int(End::Refreshed);
         QTest::newRow("fix cancelled") << u"fix:r1"_s << QStringList{u"chepoch=cancelled"_s}
             << sequence(r1, {Confirm, run(Actual), off, cancelled(Actual, u"The epoch table may have been changed in part; open the VOB again to see it."_s)})
             << int(End::Stopped);
@@ -140,8 +134,6 @@ private slots:
             << sequence(all, {u"box Invalid Name|Cannot pass \"a b\" to ClearCase: it holds a blank, so ClearCase would not "
                                 "read it as one name.\r\nNothing was run."_s, off})
             << int(End::NothingRun);
-        QTest::newRow("sync on another VOB than shown") << u"sync:all"_s << QStringList{u"shown="_s}
-            << sequence(all, {u"box Quorvane|No VOB is shown. Open one from the list first."_s, off}) << int(End::NothingRun);
         // The data-safety rules: nothing follows an import that was stopped.
         QTest::newRow("import cancelled: no export") << u"sync:all"_s << QStringList{u"-import=cancelled"_s}
             << sequence(all, {run(Import), cancelled(Import, u"Packets may have been imported in part; the export was not started."_s), off})
@@ -219,32 +211,6 @@ private slots:
                               : c.action == RepairChoice::Action::Fix
                                   ? u"Nothing run: choose the replica to fix first."_s
                                   : u"Nothing run: choose the replica to export to, or tick \"All Replicas\"."_s);
-    }
-
-    // One line of the result label per command: its arguments, then done or
-    // how it failed with the last line it said, then the time.
-    void resultLine_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("done") << QString() << u" \u2014 done, 12:34:56"_s;
-        QTest::newRow("failed: the last line") << u"exit 1"_s
-            << u" \u2014 failed (exit 1): multitool: Error: Unable to contact replica \"r1\"., 12:34:56"_s;
-        QTest::newRow("not started") << u"not started"_s << u" \u2014 failed (not started): Program not found: multitool, 12:34:56"_s;
-        QTest::newRow("cancelled") << u"cancelled"_s << u" \u2014 failed (cancelled), 12:34:56"_s;
-    }
-    void resultLine()
-    {
-        QFETCH(QString, how);
-        QFETCH(QString, expected);
-        // The export line's closing blank does not show.
-        QCOMPARE(EpochRepair::resultLine(ExportAll, ended(how), u"12:34:56"_s), ExportAll.trimmed() + expected);
-        // A long name is cut in the middle, unless asked whole.
-        const QString name = QString(100, u'x');
-        const QString line = u"multitool chepoch -actual "_s + name;
-        const QString shortened = EpochRepair::resultLine(line, {}, u"t"_s);
-        QVERIFY2(shortened.size() < line.size() && shortened.contains(u'\u2026'), qPrintable(shortened));
-        QCOMPARE(EpochRepair::resultLine(line, {}, u"t"_s, false), line + u" \u2014 done, t"_s);
     }
 };
 

@@ -45,7 +45,6 @@ struct Rig {
     QRadioButton *option(int i) const { return get<QRadioButton>(u"dFixOpt(%1)"_s.arg(i)); }
     QLineEdit *epochTxt() const { return get<QLineEdit>(u"dFixTxt(0)"_s); }
     QCheckBox *syncAll() const { return get<QCheckBox>(u"syncAllCB"_s); }
-    QLabel *image(int i) const { return get<QLabel>(u"dFixImage(%1)"_s.arg(i)); }
     bool busyOnce(const QString &message) const { return fb.calls.filter(u"busy:"_s) == QStringList{u"busy:1:"_s + message, u"busy:0:"_s}; }
 };
 
@@ -54,7 +53,8 @@ struct Rig {
 class TestFixFrame : public QObject {
     Q_OBJECT
 private slots:
-    // What the controls hand the repair (tst_epochrepair has its rules):
+    // What the controls hand the repair (tst_epochrepair has its rules,
+    // tst_longactions the guard against an action inside another):
     // the button, the replica in its combo, the option, the typed value and
     // "All Replicas"; the label says what ran, or why nothing did.
     void controlsMakeTheChoice_data()
@@ -132,19 +132,6 @@ private slots:
         rig.combo(0)->setCurrentIndex(0);
         rig.frame->fixOrSync(0);
         QCOMPARE(label->text(), u"Nothing run: choose the replica to fix first."_s);
-    }
-
-    // Nothing starts while another long action (or this one) runs: busy
-    // goes on and off once.
-    void guardRefusesSecondAction()
-    {
-        Rig rig;
-        rig.shell.action = [&rig](const QString &) { QTest::mouseClick(rig.image(1), Qt::LeftButton); };
-        rig.frame->fixOrSync(1); // the click pumped during the wait is ignored
-        const auto other = rig.guard.tryEnter();
-        rig.frame->fixOrSync(1);
-        QCOMPARE(rig.shell.lines, (QStringList{importLine, u"multitool syncreplica -export -fship r1@\\proj r2@\\proj "_s}));
-        QVERIFY(rig.busyOnce(u"Synchronizing all replicas"_s));
     }
 
     // The labels turn blue under the pointer and black again only over the
