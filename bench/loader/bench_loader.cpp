@@ -17,6 +17,7 @@
 #include "ccase/ClearTool.h"
 #include "ccase/CoprocessClearTool.h"
 #include "ccase/ProcessShell.h"
+#include "ccase/ReportingShell.h"
 #include "graph/GraphView.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/FlexGrid.h"
@@ -124,7 +125,8 @@ Measured measure(int replicas, int runs)
     Split split;
     bench::PrintingDialogs dialogs;
     CoprocessClearTool realTool(SimDir + QStringLiteral("/cleartool"));
-    ProcessShell realShell(dialogs, work.path());
+    ProcessShell processes(work.path());
+    ReportingShell realShell(processes, dialogs);
     TimedClearTool tool(realTool, split);
     TimedShell shell(realShell, split);
     Services services;

@@ -5,6 +5,7 @@
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/ClearTool.h"
 #include "ccase/ProcessShell.h"
+#include "ccase/ReportingShell.h"
 #include "ui/RealDialogs.h"
 
 #include <QCoreApplication>
@@ -28,7 +29,8 @@ RealServices::RealServices()
     // a kill); this run's own folder says who it belongs to.
     if (WorkFolder::claim(workDir))
         WorkFolder::removeAbandoned(QDir::tempPath(), workDir);
-    m_shell = std::make_unique<ProcessShell>(*m_dialogs, workDir, found.binDir, found.perlPath);
+    m_processShell = std::make_unique<ProcessShell>(workDir, found.binDir, found.perlPath);
+    m_shell = std::make_unique<ReportingShell>(*m_processShell, *m_dialogs);
 
     m_services.clearTool = m_clearTool.get();
     m_services.shell = m_shell.get();

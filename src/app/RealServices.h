@@ -44,6 +44,8 @@ private:
     // Before the shell, which reports through the dialogs: it must go first.
     std::unique_ptr<RealDialogs> m_dialogs;
     std::unique_ptr<ClearTool> m_clearTool;
+    // The processes, and in front of them what shows the boxes they owe.
+    std::unique_ptr<Shell> m_processShell;
     std::unique_ptr<Shell> m_shell;
     Services m_services;
     QString m_clearCaseDir;

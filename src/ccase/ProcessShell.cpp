@@ -91,9 +91,8 @@ private:
 
 } // namespace
 
-ProcessShell::ProcessShell(Dialogs &dialogs, QString workDir, QString firstOnPath, QString perl)
-    : m_dialogs(dialogs), m_workDir(std::move(workDir)), m_firstOnPath(std::move(firstOnPath)),
-      m_perl(std::move(perl))
+ProcessShell::ProcessShell(QString workDir, QString firstOnPath, QString perl)
+    : m_workDir(std::move(workDir)), m_firstOnPath(std::move(firstOnPath)), m_perl(std::move(perl))
 {
 }
 
@@ -132,28 +131,25 @@ ShellResult ProcessShell::run(const QString &commandLine, bool readOutput)
     ShellResult result;
     QElapsedTimer clock;
     clock.start();
-    auto notStarted = [&result, &clock](const QString &why) {
+    auto notStarted = [&result, &clock, readOutput](const QString &why, bool owesBox = true) {
         result.outcome = ShellResult::Outcome::NotStarted;
         result.errorTail = why;
         result.elapsedMs = clock.elapsed();
+        if (owesBox && !readOutput) {
+            result.box = ShellResult::Box::NotStarted;
+            result.boxReason = why;
+        }
         return result;
     };
     // Nothing new starts once the program has stopped waiting as it ends;
     // no one may be there to read a box about it.
     if (m_ending)
-        return notStarted(QStringLiteral("Not started: the program is ending."));
+        return notStarted(QStringLiteral("Not started: the program is ending."), false);
     QStringList args = CommandLine::split(commandLine);
-    if (args.isEmpty() || args.first().isEmpty()) {
-        const QString why = QStringLiteral("Empty command line");
-        if (!readOutput)
-            showBox(m_dialogs, ErrorBoxes::process(why, commandLine));
-        return notStarted(why);
-    }
-    if (m_workDir.isEmpty()) {
-        if (!readOutput)
-            showBox(m_dialogs, ErrorBoxes::process(noWorkDirText(), commandLine));
+    if (args.isEmpty() || args.first().isEmpty())
+        return notStarted(QStringLiteral("Empty command line"));
+    if (m_workDir.isEmpty())
         return notStarted(noWorkDirText());
-    }
     const QString name = args.takeFirst();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     QStringList searchPaths;
@@ -165,12 +161,8 @@ ShellResult ProcessShell::run(const QString &commandLine, bool readOutput)
     }
     const QString program = name == QLatin1String("ccperl") && !m_perl.isEmpty() ? m_perl
                                                                                   : resolveProgram(name, searchPaths);
-    if (program.isEmpty()) {
-        const QString why = QStringLiteral("Program not found: ") + name;
-        if (!readOutput)
-            showBox(m_dialogs, ErrorBoxes::process(why, commandLine));
-        return notStarted(why);
-    }
+    if (program.isEmpty())
+        return notStarted(QStringLiteral("Program not found: ") + name);
 
     auto owned = std::make_unique<QProcess>();
     QProcess &process = *owned;
@@ -228,11 +220,8 @@ ShellResult ProcessShell::run(const QString &commandLine, bool readOutput)
     ProcessJob job(!finishesAlone);
     job.prepare(process);
     process.start(program, args);
-    if (!process.waitForStarted()) {
-        if (!readOutput)
-            showBox(m_dialogs, ErrorBoxes::process(process.errorString(), commandLine));
+    if (!process.waitForStarted())
         return notStarted(process.errorString());
-    }
     job.adopt();
 
     const qint64 pid = process.processId();
@@ -333,9 +322,11 @@ ShellResult ProcessShell::run(const QString &commandLine, bool readOutput)
     if (!reportsFailure(name))
         return result;
     if (result.outcome == ShellResult::Outcome::Crashed) {
-        showBox(m_dialogs, ErrorBoxes::processFailed(QStringLiteral("The program ended abnormally."), commandLine));
+        result.box = ShellResult::Box::Failed;
+        result.boxReason = QStringLiteral("The program ended abnormally.");
     } else if (result.exitCode != 0) {
-        showBox(m_dialogs, ErrorBoxes::processFailed(failureText(errors, result.exitCode), commandLine));
+        result.box = ShellResult::Box::Failed;
+        result.boxReason = failureText(errors, result.exitCode);
     }
     return result;
 }

@@ -12,19 +12,18 @@ class QTimer;
 
 namespace quorvane {
 
-class Dialogs;
-
 // Runs ClearCase's programs (multitool, ccperl) as processes without any
 // shell: the line is split with Windows command-line rules, the program is
 // looked up on PATH, and the process runs in the work directory. The wait is
 // a local event loop, so the window keeps answering while the process runs.
+// It shows no box: the result says which one the run owes (ReportingShell).
 class ProcessShell final : public Shell {
 public:
     // firstOnPath: ClearCase's folder, searched before PATH for the program
     // and put first on the started process's PATH; empty for PATH alone.
     // perl: the installation's own Perl, started where a line says "ccperl"
     // (UNIX installations name it Perl); empty to look "ccperl" up by name.
-    ProcessShell(Dialogs &dialogs, QString workDir, QString firstOnPath = {}, QString perl = {});
+    explicit ProcessShell(QString workDir, QString firstOnPath = {}, QString perl = {});
 
     // windowStyle is accepted for the callers' sake; processes get no window.
     ShellResult ShellAndWait(const QString &commandLine, int windowStyle) override;
@@ -72,7 +71,6 @@ private:
     // the cancelled one started, then kills what is left.
     static void awaitGroupEnd(qint64 pid, QTimer &hardStop, const std::function<void(bool)> &stop);
 
-    Dialogs &m_dialogs;
     QString m_workDir;
     QString m_firstOnPath;
     QString m_perl;

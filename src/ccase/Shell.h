@@ -27,20 +27,26 @@ struct ShellResult {
     qint64 processId = 0;
     // What it wrote on its standard output, bounded; only ShellAndRead keeps it.
     QString output;
+    // The box this run owes the user, shown by ReportingShell: none, the
+    // process box (it could not be started) or the failure box (a multitool
+    // that failed); with the reason that box gives.
+    enum class Box { None, NotStarted, Failed };
+    Box box = Box::None;
+    QString boxReason{};
 
     [[nodiscard]] bool succeeded() const { return outcome == Outcome::Ran && exitCode == 0; }
 };
 
 // Runs a command line as a hidden process and returns once it has ended,
-// letting window events run meanwhile. Reports a start failure itself (the
-// process error box) and returns normally.
+// letting window events run meanwhile. How it ended, a start failure
+// included, comes back in the result; ReportingShell shows the box.
 class Shell : public CommandWait {
 public:
     virtual ~Shell() = default;
     virtual ShellResult ShellAndWait(const QString &commandLine, int windowStyle) = 0;
 
     // The same run for a command that only reads (multitool lspacket): its
-    // standard output comes back in `output`, and a failure shows no box,
+    // standard output comes back in `output`, and a failure owes no box,
     // since the caller says what the missing answer means. A shell that
     // cannot read output says so as a start failure.
     virtual ShellResult ShellAndRead(const QString &commandLine)

@@ -1,20 +1,12 @@
 #include "maintenance/FixFrame.h"
 
-#include "ccase/Commands.h"
-#include "ccase/LoggingShell.h"
-#include "ccase/Shell.h"
-#include "maintenance/EpochValue.h"
 #include "maintenance/MaintenanceIcons.h"
 #include "maintenance/MaintenanceNames.h"
 #include "ui/ActionLabel.h"
 #include "replicas/Diagnosis.h"
-#include "common/ErrorBoxes.h"
-#include "common/Feedback.h"
 #include "common/LongActionGuard.h"
 #include "ui/QtColors.h"
-#include "common/QuorvaneError.h"
 #include "ui/NameWidgets.h"
-#include "common/ShownName.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,7 +17,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QRadioButton>
-#include <QTime>
 #include <QVBoxLayout>
 
 #include <iterator>
@@ -59,13 +50,11 @@ FixFrame::FixFrame(Shell &shell, Feedback &feedback, LongActionGuard &guard, std
                    std::function<void()> showReplicaInfo, std::function<void()> loadReplicaDetail,
                    QWidget *parent)
     : QGroupBox(QStringLiteral("Replica Maintenance"), parent)
-    , m_shell(shell)
-    , m_feedback(feedback)
     , m_guard(guard)
+    , m_repair(shell, feedback, std::move(showReplicaInfo), std::move(loadReplicaDetail))
     , m_vobTag(std::move(vobTag))
-    , m_showReplicaInfo(std::move(showReplicaInfo))
-    , m_loadReplicaDetail(std::move(loadReplicaDetail))
 {
+    m_repair.setCommandEnded([this](const RepairCommand &command) { showEnded(command); });
     setObjectName(QStringLiteral("dFixFrame"));
     setMouseTracking(true);
 
@@ -201,11 +190,21 @@ void FixFrame::setSiblingReplicas(const QStringList &siblings)
     }
 }
 
-QString FixFrame::busyMessage(int index) const
+RepairChoice FixFrame::choice(int index) const
 {
-    if (index == 1 && m_syncAll->isChecked())
-        return QStringLiteral("Synchronizing all replicas");
-    return QStringLiteral("Synchronizing replica ") + m_combo[index]->currentText();
+    RepairChoice c;
+    c.action = index == 0 ? RepairChoice::Action::Fix : RepairChoice::Action::Synchronize;
+    c.vobTag = m_vobTag ? m_vobTag() : QString();
+    if (m_shownVobTag)
+        c.shownVobTag = m_shownVobTag();
+    c.fixReplica = m_combo[0]->currentText();
+    c.specifyEpoch = m_option[1]->isChecked();
+    c.epochText = m_epochTxt->text();
+    c.exportToAll = m_syncAll->isChecked();
+    for (int i = 1; i < m_combo[1]->count(); ++i)
+        c.siblings << m_combo[1]->itemText(i);
+    c.exportTarget = m_combo[1]->currentText();
+    return c;
 }
 
 void FixFrame::fixOrSync(int index)
@@ -218,171 +217,26 @@ void FixFrame::fixOrSync(int index)
     if (!running)
         return;
 
-    try {
-        m_resultLbl->clear();
-        m_feedback.setBusy(true, busyMessage(index));
-        const QString vobTag = m_vobTag ? m_vobTag() : QString();
-        const std::optional<QString> line = index == 0 ? prepareFix(vobTag) : prepareSync(vobTag);
-        if (!line) {
-            m_feedback.setBusy(false, QString());
-            return;
-        }
-        if (runAndReport(*line).outcome == ShellResult::Outcome::Cancelled) {
-            m_feedback.setBusy(false, QString());
-            showBox(m_feedback.dialogs(),
-                    ErrorBoxes::cancelled(*line, index == 0 ? QStringLiteral("The epoch table may have been changed "
-                                                                             "in part; open the VOB again to see it.")
-                                                            : QStringLiteral("Packets may have been exported to some "
-                                                                             "replicas; open the VOB again to see "
-                                                                             "its state.")));
-            return;
-        }
-        // The window waits for the command to end before it closes; the
-        // refresh would only hold it up.
-        if (m_feedback.closing()) {
-            m_feedback.setBusy(false, QString());
-            return;
-        }
-
-        if (m_showReplicaInfo)
-            m_showReplicaInfo();
-        if (m_loadReplicaDetail)
-            m_loadReplicaDetail();
-        m_feedback.setBusy(false, QString());
-    } catch (const QuorvaneError &e) {
-        m_feedback.setBusy(false, QString());
-        showBox(m_feedback.dialogs(), ErrorBoxes::standard(e.description()));
-    }
+    m_resultLbl->clear();
+    const RepairReport report = m_repair.run(choice(index));
+    if (!report.note.isEmpty())
+        m_resultLbl->setText(report.note);
+    if (report.epochRefused)
+        m_epochTxt->setFocus();
 }
 
-std::optional<QString> FixFrame::prepareFix(const QString &vobTag)
+void FixFrame::showEnded(const RepairCommand &command)
 {
-    const QString replica = m_combo[0]->currentText();
-    // Nothing runs, and the result line says why: a click that seems to do
-    // nothing would leave the administrator guessing.
-    if (!Maintenance::namesReplica(replica)) {
-        m_resultLbl->setText(QStringLiteral("Nothing run: choose the replica to fix first."));
-        return std::nullopt;
-    }
-    if (!isShownVob(vobTag))
-        return std::nullopt;
-    if (Maintenance::refuseUnsafeArguments(m_feedback.dialogs(), {replica, vobTag}))
-        return std::nullopt;
-
-    QString line;
-    if (m_option[1]->isChecked()) {
-        // Only a plain number goes into the command line: typed text must
-        // never become further arguments of chepoch.
-        const std::optional<qint64> value = parseEpochValue(m_epochTxt->text());
-        if (!value) {
-            m_feedback.dialogs().msgBox(QStringLiteral("Must specify a valid epoch number"), MsgButtons::Ok,
-                                        MsgIcon::Exclamation, QStringLiteral("Invalid Epoch Value"));
-            m_epochTxt->setFocus();
-            return std::nullopt;
-        }
-        line = Commands::chepochForce(replica, vobTag, QString::number(*value));
-    } else {
-        line = Commands::chepochActual(replica, vobTag);
-    }
-
-    const QString question = QStringLiteral("You are about to make changes to the Epoch table for replica:")
-        + ShownName::isolated(replica) + CrLf + QStringLiteral("Are you sure you want to continue?");
-    if (m_feedback.dialogs().msgBox(question, MsgButtons::OkCancel, MsgIcon::Exclamation,
-                                    QStringLiteral("Fix Epoch..."))
-        != MsgResult::Ok)
-        return std::nullopt;
-    return line;
-}
-
-std::optional<QString> FixFrame::prepareSync(const QString &vobTag)
-{
-    // The export is decided before the import runs: the controls stay usable
-    // while it runs, and what the user asked for is what was on screen at
-    // the click.
-    QString exportLine;
-    QStringList names;
-    if (m_syncAll->isChecked()) {
-        QStringList targets;
-        for (int i = 1; i < m_combo[1]->count(); ++i)
-            targets << m_combo[1]->itemText(i);
-        names = targets;
-        exportLine = Commands::exportToAll(targets, vobTag);
-    } else {
-        const QString target = m_combo[1]->currentText();
-        // Like the fix: with no target chosen, nothing runs at all.
-        if (!Maintenance::namesReplica(target)) {
-            m_resultLbl->setText(
-                QStringLiteral("Nothing run: choose the replica to export to, or tick \"All Replicas\"."));
-            return std::nullopt;
-        }
-        names = {target};
-        exportLine = Commands::exportTo(target, vobTag);
-    }
-
-    if (!isShownVob(vobTag))
-        return std::nullopt;
-    if (Maintenance::refuseUnsafeArguments(m_feedback.dialogs(), names + QStringList{vobTag}))
-        return std::nullopt;
-
-    const QString importLine = Commands::importReceive(vobTag);
-    const ShellResult imported = runAndReport(importLine);
-    if (imported.outcome == ShellResult::Outcome::Cancelled) {
-        showBox(m_feedback.dialogs(),
-                ErrorBoxes::cancelled(importLine, QStringLiteral("Packets may have been imported in part; the "
-                                                                 "export was not started.")));
-        return std::nullopt;
-    }
-    // The program ends without waiting for the import: nothing may follow it.
-    if (imported.outcome == ShellResult::Outcome::LeftRunning)
-        return std::nullopt;
-    return exportLine;
-}
-
-bool FixFrame::isShownVob(const QString &vobTag)
-{
-    if (!m_shownVobTag)
-        return true;
-    const QString shown = m_shownVobTag();
-    if (!shown.isEmpty() && vobTag == shown)
-        return true;
-    showBox(m_feedback.dialogs(), ErrorBoxes::wrongVob(vobTag, shown));
-    return false;
-}
-
-ShellResult FixFrame::runAndReport(const QString &commandLine)
-{
-    const ShellResult result = m_shell.ShellAndWait(commandLine, Maintenance::hiddenWindow);
     if (m_commandEnded)
-        m_commandEnded(commandLine, result);
-    const QString endedAt = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
-    const QString line = resultLine(commandLine, result, endedAt);
+        m_commandEnded(command.commandLine, command.result);
+    const QString line = resultLine(command.commandLine, command.result, command.endedAt);
     const QString shown = m_resultLbl->text();
     m_resultLbl->setText(shown.isEmpty() ? line : shown + QLatin1Char('\n') + line);
     // The whole lines, when a name in one was shortened.
     const QString whole = m_resultLbl->toolTip();
-    const QString full = resultLine(commandLine, result, endedAt, false);
+    const QString full = resultLine(command.commandLine, command.result, command.endedAt, false);
     if (!whole.isEmpty() || full != line)
         m_resultLbl->setToolTip((whole.isEmpty() ? shown : whole + QLatin1Char('\n')) + full);
-    return result;
-}
-
-QString FixFrame::resultLine(const QString &commandLine, const ShellResult &result, const QString &endedAt,
-                             bool shortened)
-{
-    QString how = QStringLiteral("done");
-    if (!result.succeeded()) {
-        how = QStringLiteral("failed (") + LoggingShell::outcomeText(result) + QLatin1Char(')');
-        // The last line of what it said is usually the reason.
-        const QString reason = result.errorTail.section(CrLf, -1).trimmed();
-        if (!reason.isEmpty())
-            how += QStringLiteral(": ") + reason;
-    }
-    // Each argument stands isolated, so that a name's direction marks
-    // reorder nothing beyond it; a long one is cut in the middle.
-    QStringList arguments = commandLine.trimmed().split(QLatin1Char(' '));
-    for (QString &argument : arguments)
-        argument = ShownName::isolated(shortened ? ShownName::shortened(argument) : argument);
-    return arguments.join(QLatin1Char(' ')) + QStringLiteral(" \u2014 ") + how + QStringLiteral(", ") + endedAt;
 }
 
 void FixFrame::preselect(const Repair &repair)

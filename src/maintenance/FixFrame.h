@@ -1,12 +1,12 @@
 #pragma once
 
 #include "common/Colors.h"
+#include "maintenance/EpochRepair.h"
 
 #include <QGroupBox>
 #include <QStringList>
 
 #include <functional>
-#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -21,13 +21,11 @@ class Feedback;
 class LongActionGuard;
 class Shell;
 struct Repair;
-struct ShellResult;
 
-// dFixFrame on the "Detail" page: fixes the local epoch table's row for a
-// sibling replica (from the actual values or to a typed number) and
-// synchronizes the replicas (import what has arrived, then export to one
-// sibling or to all). After an action it refreshes the window through the
-// two callbacks: first the chosen replica's dates, then the whole VOB.
+// dFixFrame on the "Detail" page: the controls of the fix of the local epoch
+// table's row for a sibling replica and of the synchronization. It gathers
+// the administrator's choice and shows what came of it; EpochRepair runs
+// the repair and refreshes the window through the two callbacks.
 class FixFrame final : public QGroupBox {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FixFrame)
@@ -59,11 +57,13 @@ public:
     // dFixResultLbl: what the last action ran and how each command ended,
     // until the next action starts.
     [[nodiscard]] QLabel *resultLabel() const { return m_resultLbl; }
-    // One line of it: the command line, then "done" or how it failed, then
-    // the time it ended. Long arguments are shortened unless asked not to
-    // (the label's tooltip has them whole).
+    // One line of it (EpochRepair::resultLine); the label's tooltip has
+    // the lines whole where a long argument was shortened.
     [[nodiscard]] static QString resultLine(const QString &commandLine, const ShellResult &result,
-                                            const QString &endedAt, bool shortened = true);
+                                            const QString &endedAt, bool shortened = true)
+    {
+        return EpochRepair::resultLine(commandLine, result, endedAt, shortened);
+    }
 
     // The tag of the VOB whose replicas the window shows (empty: none). Once
     // set, both actions refuse to run when the list's selected VOB differs:
@@ -80,27 +80,17 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    // The command line of the fix after its checks and the confirmation;
-    // nothing when the fix stops before running anything.
-    [[nodiscard]] std::optional<QString> prepareFix(const QString &vobTag);
-    // Runs the import and gives the export command line; nothing when no
-    // export target is chosen (then nothing has run).
-    [[nodiscard]] std::optional<QString> prepareSync(const QString &vobTag);
-    // Runs one command line and adds how it ended to dFixResultLbl.
-    ShellResult runAndReport(const QString &commandLine);
-    // Whether the action may go on for this VOB; says why not in a box.
-    [[nodiscard]] bool isShownVob(const QString &vobTag);
+    // The choice as the controls show it now.
+    [[nodiscard]] RepairChoice choice(int index) const;
+    // Adds how a command ended to dFixResultLbl.
+    void showEnded(const RepairCommand &command);
     void setLabelColour(int index, OleColor colour);
-    [[nodiscard]] QString busyMessage(int index) const;
 
-    Shell &m_shell;
-    Feedback &m_feedback;
     LongActionGuard &m_guard;
+    EpochRepair m_repair;
     std::function<QString()> m_vobTag;
     std::function<QString()> m_shownVobTag;
     std::function<void(const QString &, const ShellResult &)> m_commandEnded;
-    std::function<void()> m_showReplicaInfo;
-    std::function<void()> m_loadReplicaDetail;
 
     ActionLabel *m_image[2] = {};
     ActionLabel *m_label[2] = {};

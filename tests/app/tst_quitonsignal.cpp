@@ -125,7 +125,7 @@ struct BusyRig : StandIns {
     QTemporaryDir workDir;
     test::ScriptedClearTool clearTool;
     test::ScriptedDialogs dialogs;
-    ProcessShell shell{dialogs, workDir.path(), standIns.path()};
+    ProcessShell shell{workDir.path(), standIns.path()};
     Services services;
     std::unique_ptr<frmMain> window;
 
@@ -152,9 +152,8 @@ struct BusyRig : StandIns {
 int exitDuringScript(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    test::ScriptedDialogs dialogs;
     const QString standIns = qEnvironmentVariable("STANDIN_DIR");
-    ProcessShell shell(dialogs, qEnvironmentVariable("STANDIN_WORK_DIR"), standIns);
+    ProcessShell shell(qEnvironmentVariable("STANDIN_WORK_DIR"), standIns);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &poll, [&standIns] {
         QFile log(QDir(standIns).filePath(u"log"_s));

@@ -1,16 +1,13 @@
-// The command texts ClearCase is sent, finding ClearCase's programs (real,
-// simulated or none), running them while the window keeps answering, and the
-// cleartool client against a stand-in that misbehaves on request (see
-// tests/data/ccase/fake_cleartool.pl for its commands).
+// Finding ClearCase's programs (real, simulated or none), running them while
+// the window keeps answering, and the cleartool client against a stand-in
+// that misbehaves on request (see tests/data/ccase/fake_cleartool.pl for its
+// commands). The command texts are held where they are sent.
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/ClearCaseError.h"
 #include "ccase/CommandLog.h"
-#include "ccase/Commands.h"
 #include "ccase/CoprocessClearTool.h"
 #include "ccase/LoggingClearTool.h"
 #include "ccase/ProcessShell.h"
-#include "support/ScriptedDialogs.h"
-#include "common/AppInfo.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -89,133 +86,84 @@ void makeLayout(const QDir &root, const QStringList &files)
 class TestClearCasePrograms : public QObject {
     Q_OBJECT
 private slots:
-    void texts_data()
-    {
-        QTest::addColumn<QString>("actual");
-        QTest::addColumn<QString>("expected");
-        const QString v = u"\\proj"_s, r = u"sanfran_hub"_s, script = u"/opt/q/get_replica_info.pl"_s;
-        QTest::newRow("script for replica") << Commands::replicaInfoScriptFor(script, v, r)
-                                            << u"ccperl \"/opt/q/get_replica_info.pl\" \\proj sanfran_hub"_s;
-        QTest::newRow("history detail")
-            << Commands::historyDetail(r, v)
-            << u"lshistory -fmt \"Date:%d User:%u\\n%c\\n\" replica:sanfran_hub@\\proj"_s;
-        QTest::newRow("sync history")
-            << Commands::syncHistory(r, v) << u"lshistory -fmt \"%e,%d,\" replica:sanfran_hub@\\proj"_s;
-        QTest::newRow("chepoch force") << Commands::chepochForce(r, v, u"1234"_s)
-                                       << u"multitool chepoch -force sanfran_hub@\\proj sanfran_hub=1234"_s;
-        QTest::newRow("chepoch actual")
-            << Commands::chepochActual(r, v) << u"multitool chepoch -actual sanfran_hub@\\proj"_s;
-        QTest::newRow("import") << Commands::importReceive(v)
-                                << u"multitool syncreplica -import -invob \\proj -receive"_s;
-        QTest::newRow("export one") << Commands::exportTo(r, v)
-                                    << u"multitool syncreplica -export -fship sanfran_hub@\\proj"_s;
-        QTest::newRow("export all") << Commands::exportToAll({u"a"_s, u"b"_s}, v)
-                                    << u"multitool syncreplica -export -fship a@\\proj b@\\proj "_s;
-    }
-    void texts()
-    {
-        QFETCH(QString, actual);
-        QTEST(actual, "expected");
-    }
-
     // Layouts under a temporary root: "prog" is the program directory,
     // "pathdir" is all of PATH, "install" is an install folder. A name after
     // "->" is a link to it; "=sim" makes a program that answers "-version" as
-    // the simulator does, whatever it is called.
+    // the simulator does, whatever it is called. With a choice
+    // (QUORVANE_CLEARTOOL), a path or a name on PATH is taken as it is, even
+    // where the search would find another; "simulated" is the region beside
+    // the program; one that names no program says so in the header and in
+    // every request.
     void find_data()
     {
         QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("choice"); // empty: the search
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("tool"); // relative to the root
-        QTest::addColumn<QString>("perl"); // relative to the root
+        QTest::addColumn<QString>("perl"); // relative to the root; "-": not compared
         const QString sim = u"prog/sim/cleartool"_s;
         QTest::newRow("real on PATH wins over simulated")
-            << QStringList{u"pathdir/cleartool"_s, sim} << int(Kind::Real) << u"pathdir/cleartool"_s << QString();
+            << QStringList{u"pathdir/cleartool"_s, sim} << QString() << int(Kind::Real) << u"pathdir/cleartool"_s << QString();
         QTest::newRow("real in install folder, its Perl")
-            << QStringList{u"install/cleartool"_s, u"install/Perl"_s, u"install/ccperl"_s, sim} << int(Kind::Real)
+            << QStringList{u"install/cleartool"_s, u"install/Perl"_s, u"install/ccperl"_s, sim} << QString() << int(Kind::Real)
             << u"install/cleartool"_s << u"install/Perl"_s;
         QTest::newRow("simulated beside the program")
-            << QStringList{sim, u"prog/sim/ccperl"_s} << int(Kind::Simulated) << sim << u"prog/sim/ccperl"_s;
+            << QStringList{sim, u"prog/sim/ccperl"_s} << QString() << int(Kind::Simulated) << sim << u"prog/sim/ccperl"_s;
         QTest::newRow("link to the simulator elsewhere is the simulator")
-            << QStringList{u"pathdir/ccsim"_s, u"pathdir/cleartool->pathdir/ccsim"_s} << int(Kind::Simulated)
+            << QStringList{u"pathdir/ccsim"_s, u"pathdir/cleartool->pathdir/ccsim"_s} << QString() << int(Kind::Simulated)
             << u"pathdir/cleartool"_s << QString();
-        QTest::newRow("copy of the simulator is the simulator")
-            << QStringList{u"pathdir/cleartool=sim"_s} << int(Kind::Simulated) << u"pathdir/cleartool"_s << QString();
         QTest::newRow("copy on PATH gives way to real ClearCase")
-            << QStringList{u"pathdir/cleartool=sim"_s, u"install/cleartool"_s} << int(Kind::Real)
+            << QStringList{u"pathdir/cleartool=sim"_s, u"install/cleartool"_s} << QString() << int(Kind::Real)
             << u"install/cleartool"_s << QString();
         QTest::newRow("simulator beside the program before a copy")
-            << QStringList{u"pathdir/cleartool=sim"_s, sim} << int(Kind::Simulated) << sim << QString();
-        QTest::newRow("none") << QStringList{u"pathdir/multitool"_s} << int(Kind::None) << QString() << QString();
+            << QStringList{u"pathdir/cleartool=sim"_s, sim} << QString() << int(Kind::Simulated) << sim << QString();
+        QTest::newRow("none") << QStringList{u"pathdir/multitool"_s} << QString() << int(Kind::None) << QString() << QString();
+        const QStringList all{u"pathdir/cleartool"_s, u"install/cleartool"_s, sim, u"copy/cleartool=sim"_s};
+        QTest::newRow("chosen: path to a real one") << all << u"install/cleartool"_s << int(Kind::Real) << u"install/cleartool"_s << u"-"_s;
+        QTest::newRow("chosen: name on PATH") << all << u"cleartool"_s << int(Kind::Real) << u"pathdir/cleartool"_s << u"-"_s;
+        QTest::newRow("chosen: the simulated region") << all << u"Simulated"_s << int(Kind::Simulated) << sim << u"-"_s;
+        QTest::newRow("chosen: copy of the simulator") << all << u"copy/cleartool"_s << int(Kind::Simulated) << u"copy/cleartool"_s << u"-"_s;
+        QTest::newRow("chosen: nothing there") << all << u"gone/cleartool"_s << int(Kind::None) << QString() << u"-"_s;
     }
     void find()
     {
         QFETCH(QStringList, files);
+        QFETCH(QString, choice);
         QFETCH(int, kind);
         QFETCH(QString, tool);
         QFETCH(QString, perl);
         QTemporaryDir root;
         const QDir r(root.path());
         makeLayout(r, files);
-        const ClearCaseFound found = ClearCaseDiscovery::find(r.filePath(u"prog"_s), r.filePath(u"pathdir"_s),
-                                                              {r.filePath(u"install"_s)});
+        const QString given = choice.contains(u'/') ? r.filePath(choice) : choice;
+        const ClearCaseFound found = choice.isEmpty()
+            ? ClearCaseDiscovery::find(r.filePath(u"prog"_s), r.filePath(u"pathdir"_s), {r.filePath(u"install"_s)})
+            : ClearCaseDiscovery::chosen(given, r.filePath(u"prog"_s), r.filePath(u"pathdir"_s));
         QCOMPARE(int(found.kind), kind);
         QCOMPARE(found.clearToolPath, tool.isEmpty() ? QString() : r.filePath(tool));
-        QCOMPARE(found.perlPath, perl.isEmpty() ? QString() : r.filePath(perl));
+        if (perl != u"-")
+            QCOMPARE(found.perlPath, perl.isEmpty() ? QString() : r.filePath(perl));
+        const QString why = u"No ClearCase: QUORVANE_CLEARTOOL=\"%1\" names no program that can be run"_s.arg(given);
         const QString descriptions[] = {u"ClearCase: "_s + found.clearToolPath,
                                         u"Simulated MultiSite region (no ClearCase installed)"_s,
-                                        u"No ClearCase found"_s};
-        QCOMPARE(found.description, descriptions[kind]);
+                                        choice.isEmpty() ? u"No ClearCase found"_s : why};
+        if (choice.isEmpty() || found.kind == Kind::None)
+            QCOMPARE(found.description, descriptions[kind]);
+        else
+            QVERIFY2(found.description.endsWith(u" (chosen by QUORVANE_CLEARTOOL)"_s), qPrintable(found.description));
         if (found.kind == Kind::None) // "Load VOBs" then says so
             QVERIFY(run(*ClearCaseDiscovery::makeClearTool(found), u"<vobTags>"_s)
-                        .startsWith(u"<error> No ClearCase was found"_s));
-    }
-
-    // QUORVANE_CLEARTOOL: a path or a name on PATH is taken as it is, even
-    // where the search would find another; "simulated" is the region beside
-    // the program. One that names no program says so in the header and in
-    // every request.
-    void chosen_data()
-    {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("tool");
-        QTest::newRow("path to a real one") << u"install/cleartool"_s << int(Kind::Real) << u"install/cleartool"_s;
-        QTest::newRow("name on PATH") << u"cleartool"_s << int(Kind::Real) << u"pathdir/cleartool"_s;
-        QTest::newRow("the simulated region") << u"Simulated"_s << int(Kind::Simulated) << u"prog/sim/cleartool"_s;
-        QTest::newRow("copy of the simulator") << u"copy/cleartool"_s << int(Kind::Simulated) << u"copy/cleartool"_s;
-        QTest::newRow("nothing there") << u"gone/cleartool"_s << int(Kind::None) << QString();
-    }
-    void chosen()
-    {
-        QFETCH(QString, value);
-        QFETCH(int, kind);
-        QFETCH(QString, tool);
-        QTemporaryDir root;
-        const QDir r(root.path());
-        makeLayout(r, {u"pathdir/cleartool"_s, u"install/cleartool"_s, u"prog/sim/cleartool"_s, u"copy/cleartool=sim"_s});
-        const QString given = value.contains(u'/') ? r.filePath(value) : value;
-        const ClearCaseFound found = ClearCaseDiscovery::chosen(given, r.filePath(u"prog"_s), r.filePath(u"pathdir"_s));
-        QCOMPARE(int(found.kind), kind);
-        QCOMPARE(found.clearToolPath, tool.isEmpty() ? QString() : r.filePath(tool));
-        if (found.kind != Kind::None) {
-            QVERIFY2(found.description.endsWith(u" (chosen by QUORVANE_CLEARTOOL)"_s), qPrintable(found.description));
-            return;
-        }
-        const QString why = u"No ClearCase: QUORVANE_CLEARTOOL=\"%1\" names no program that can be run"_s.arg(given);
-        QCOMPARE(found.description, why);
-        QCOMPARE(run(*ClearCaseDiscovery::makeClearTool(found), u"<vobTags>"_s), u"<error> "_s + why + u'.');
+                        .startsWith(choice.isEmpty() ? u"<error> No ClearCase was found"_s : u"<error> "_s + why + u'.'));
     }
 
     // The product's Perl by each of its names: "Perl" beside cleartool on
-    // UNIX, ccperl.exe on Windows, else ratlperl there or in the shared
-    // "common" folder beside the installation.
+    // UNIX (find's install folder row), ccperl.exe on Windows, else ratlperl
+    // there or in the shared "common" folder beside the installation.
     void productPerl_data()
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<bool>("windows");
         QTest::addColumn<QString>("perl");
-        QTest::newRow("UNIX: Perl") << QStringList{u"cc/bin/Perl"_s, u"cc/bin/ccperl"_s} << false << u"cc/bin/Perl"_s;
         QTest::newRow("Windows: ccperl") << QStringList{u"cc/bin/Perl"_s, u"cc/bin/ccperl.exe"_s} << true
                                          << u"cc/bin/ccperl.exe"_s;
         QTest::newRow("UNIX: ratlperl in common") << QStringList{u"common/bin/ratlperl"_s} << false
@@ -236,43 +184,29 @@ private slots:
                  perl.isEmpty() ? QString() : r.filePath(perl));
     }
 
-    // Each product generation's documented folders, on both systems; the
-    // Windows ones under both Program Files folders.
+    // CLEARCASEHOME first, then each product generation's documented folders
+    // down to the oldest; on Windows under both Program Files folders.
     void installFolders()
     {
         QProcessEnvironment unix;
         unix.insert(u"CLEARCASEHOME"_s, u"/opt/vvault"_s);
         const QStringList u = ClearCaseDiscovery::installFolders(false, unix);
-        QCOMPARE(u.value(0), u"/opt/vvault/bin"_s);
-        for (const QString &dir : {u"/opt/hcl/ccm/versionvault/bin"_s, u"/opt/devops/code/clearcase/bin"_s,
-                                   u"/opt/ibm/RationalSDLC/clearcase/bin"_s, u"/opt/rational/clearcase/bin"_s,
-                                   u"/usr/atria/bin"_s})
-            QVERIFY2(u.contains(dir), qPrintable(dir));
+        QVERIFY(u.value(0) == u"/opt/vvault/bin"_s && u.last() == u"/usr/atria/bin"_s);
+        QVERIFY(u.contains(u"/opt/ibm/RationalSDLC/clearcase/bin"_s) && u.contains(u"/opt/hcl/ccm/versionvault/bin"_s));
         QProcessEnvironment windows;
         windows.insert(u"ProgramFiles"_s, u"C:\\Program Files"_s);
         windows.insert(u"ProgramFiles(x86)"_s, u"C:\\Program Files (x86)"_s);
         const QStringList w = ClearCaseDiscovery::installFolders(true, windows);
-        for (const QString &dir : {u"C:\\Program Files\\HCL\\CCM\\VersionVault\\bin"_s,
-                                   u"C:\\Program Files\\DevOps\\Code\\ClearCase\\bin"_s,
-                                   u"C:\\Program Files\\IBM\\RationalSDLC\\ClearCase\\bin"_s,
-                                   u"C:\\Program Files (x86)\\IBM\\RationalSDLC\\ClearCase\\bin"_s,
-                                   u"C:\\Program Files\\Rational\\ClearCase\\bin"_s})
-            QVERIFY2(w.contains(dir), qPrintable(dir));
+        for (const QString &root : {u"C:\\Program Files"_s, u"C:\\Program Files (x86)"_s})
+            QVERIFY2(w.contains(root + u"\\IBM\\RationalSDLC\\ClearCase\\bin"_s), qPrintable(w.join(u'|')));
     }
 
-    // The simulator as built, copied under cleartool's name, is still named
-    // the simulator: by what it answers, not by its file. A cleartool that
-    // does not answer is not waited for beyond the time limit.
-    void simulatorCopyIsKnownByItsAnswer()
+    // A cleartool that does not answer "-version" is not waited for beyond
+    // the time limit (tst_installeddiscovery knows a copy of the simulator).
+    void silentCleartoolIsNotWaitedFor()
     {
         QTemporaryDir root;
         const QDir r(root.path());
-        QVERIFY(r.mkpath(u"pathdir"_s));
-        QVERIFY(QFile::copy(QStringLiteral(QUORVANE_BIN_DIR "/sim/ccsim"), r.filePath(u"pathdir/cleartool"_s)));
-        const ClearCaseFound found = ClearCaseDiscovery::find(r.filePath(u"prog"_s), r.filePath(u"pathdir"_s), {});
-        QCOMPARE(found.kind, Kind::Simulated);
-        QCOMPARE(found.clearToolPath, r.filePath(u"pathdir/cleartool"_s));
-
         makeExecutable(r.filePath(u"slow/cleartool"_s));
         QFile slow(r.filePath(u"slow/cleartool"_s));
         QVERIFY(slow.open(QIODevice::WriteOnly) && slow.write("#!/bin/sh\nexec sleep 30\n") > 0);
@@ -347,11 +281,10 @@ private slots:
 
         const QByteArray saved = qgetenv("PATH");
         qputenv("PATH", QString(pathDir + QDir::listSeparator() + u"/usr/bin:/bin"_s).toLocal8Bit());
-        test::ScriptedDialogs dialogs;
         QTemporaryDir work;
-        ProcessShell(dialogs, work.path(), found.binDir, found.perlPath).ShellAndWait(line, 0);
+        const ShellResult ran = ProcessShell(work.path(), found.binDir, found.perlPath).ShellAndWait(line, 0);
         qputenv("PATH", saved);
-        QVERIFY(dialogs.boxes.isEmpty());
+        QVERIFY(ran.succeeded());
         QFile out(work.filePath(u"started.txt"_s));
         QVERIFY(out.open(QIODevice::ReadOnly));
         const QStringList seen = QString::fromUtf8(out.readAll()).split(u'|');
@@ -360,66 +293,42 @@ private slots:
         QCOMPARE(seen.value(2), install + QDir::listSeparator() + pathDir + u":/usr/bin:/bin"_s);
     }
 
-    // Without a private work directory nothing is started, and the box says why.
-    void noWorkDirectoryStartsNothing()
-    {
-        test::ScriptedDialogs dialogs;
-        ProcessShell(dialogs, QString()).ShellAndWait(u"perl -e \"open(my $f, '>', 'args.txt')\""_s, 0);
-        QVERIFY(!QFile::exists(u"args.txt"_s));
-        QCOMPARE(dialogs.boxes.size(), 1);
-        QVERIFY2(dialogs.boxes[0].prompt.startsWith(u"ERROR: No private work directory could be made in "_s),
-                 qPrintable(dialogs.boxes[0].prompt));
-    }
-
-    void windowKeepsAnsweringDuringTwoSecondProcess()
-    {
-        test::ScriptedDialogs dialogs;
-        QTemporaryDir work;
-        ProcessShell shell(dialogs, work.path());
-        int ticks = 0;
-        QTimer timer;
-        connect(&timer, &QTimer::timeout, this, [&ticks] { ++ticks; });
-        timer.start(20);
-        QElapsedTimer wall;
-        wall.start();
-        const std::clock_t cpuBefore = std::clock();
-        shell.ShellAndWait(u"sleep 2"_s, 0);
-        const double cpuSeconds = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
-        QVERIFY(dialogs.boxes.isEmpty());
-        QVERIFY2(wall.elapsed() >= 1900, qPrintable(QString::number(wall.elapsed())));
-        QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));           // events kept running ...
-        QVERIFY2(cpuSeconds < 0.5, qPrintable(QString::number(cpuSeconds))); // ... and the wait did not spin
-    }
-
-    // Cancel ends the process and what it started, even a child that
+    // While a process runs the window keeps answering, and the wait does not
+    // spin. Cancel ends the process and what it started, even a child that
     // ignores the polite request; the run reports Cancelled (no failure box),
     // and the observer saw the wait begin and end. Without a run, cancel()
     // does nothing.
     void cancelEndsProcessAndChildren()
     {
-        test::ScriptedDialogs dialogs;
         QTemporaryDir work;
-        ProcessShell shell(dialogs, work.path());
+        ProcessShell shell(work.path());
         shell.cancel();
         QStringList seen;
         shell.setWaitObserver([&seen](bool on, const QString &line) { seen << (on ? u"on "_s : u"off "_s) + line.left(7); });
         const QString childPid = work.filePath(u"child.pid"_s);
         QTimer poll;
+        int ticks = 0;
+        QElapsedTimer wall;
+        wall.start();
         connect(&poll, &QTimer::timeout, this, [&] {
-            if (QFileInfo(childPid).size() > 0) {
+            if (++ticks >= 50 && QFileInfo(childPid).size() > 0) {
                 poll.stop();
                 shell.cancel();
                 shell.cancel(); // a second click changes nothing
             }
         });
         poll.start(20);
+        const std::clock_t cpuBefore = std::clock();
         const ShellResult r = shell.ShellAndWait(
             u"perl -e \"my $c = fork(); if (!$c) { $SIG{TERM} = 'IGNORE'; open(my $f, '>', 'child.pid'); "
             "print $f $$; close $f; sleep 60; exit 0 } waitpid($c, 0)\""_s,
             0);
+        const double cpuSeconds = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+        QVERIFY2(wall.elapsed() >= 900, qPrintable(QString::number(wall.elapsed()))); // events kept running ...
+        QVERIFY2(cpuSeconds < 0.5, qPrintable(QString::number(cpuSeconds)));        // ... and the wait did not spin
         QCOMPARE(r.outcome, ShellResult::Outcome::Cancelled);
         QVERIFY2(r.elapsedMs < 30000, qPrintable(QString::number(r.elapsedMs))); // stopped, not its 60 s out
-        QVERIFY(dialogs.boxes.isEmpty());
+        QCOMPARE(r.box, ShellResult::Box::None);
         QCOMPARE(seen, (QStringList{u"on perl -e"_s, u"off perl -e"_s}));
         QFile f(childPid);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -432,43 +341,69 @@ private slots:
 
     // A command line is split by Windows rules, never by a shell: arguments
     // reach the program unchanged (text a shell would expand stays as it is),
-    // in the work directory. A process that cannot start gets the process box
-    // with the reason and the line.
+    // in the work directory. The result says which box the run owes: the
+    // process box with the reason for one that cannot start, the failure box
+    // for a failing multitool (its last error lines, or its status), none
+    // for another program's failure or for a read.
     void shellAndWait_data()
     {
-        QTest::addColumn<QString>("workDir");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("result"); // the box's reason, or the arguments joined with '|'
+        QTest::addColumn<QString>("workDir"); // empty: a temporary one; "-": none
+        QTest::addColumn<QString>("line");    // WORK: the work directory, which holds a multitool
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("result"); // the box's reason (its start), or the arguments joined with '|'
+        const int none = int(ShellResult::Box::None), notStarted = int(ShellResult::Box::NotStarted),
+                  failed = int(ShellResult::Box::Failed);
         QTest::newRow("arguments unchanged")
             << QString()
             << u"perl -e \"open(my $f, '>', 'args.txt') or die; print $f join('|', @ARGV)\" "
                "\"a b\"\t\\dev x\\\"y $HOME;ls `id` \"\" p\"q r\"s \\\\srv\\share \"c\\\\\" \"d"_s
-            << u"a b|\\dev|x\"y|$HOME;ls|`id`||pq rs|\\\\srv\\share|c\\|d"_s;
-        QTest::newRow("missing program") << QString() << u"no_such_program_q \"a b\" c"_s
-                                         << u"ERROR: Program not found: no_such_program_q"_s;
-        QTest::newRow("empty line") << QString() << u"  "_s << u"ERROR: Empty command line"_s;
-        QTest::newRow("work dir gone") << u"/nonexistent/work"_s << u"true"_s << u"ERROR: "_s;
+            << none << u"a b|\\dev|x\"y|$HOME;ls|`id`||pq rs|\\\\srv\\share|c\\|d"_s;
+        QTest::newRow("missing program") << QString() << u"no_such_program_q \"a b\" c"_s << notStarted
+                                         << u"Program not found: no_such_program_q"_s;
+        QTest::newRow("empty line") << QString() << u"  "_s << notStarted << u"Empty command line"_s;
+        QTest::newRow("work dir gone") << u"/nonexistent/work"_s << u"true"_s << notStarted << QString();
+        QTest::newRow("no work dir") << u"-"_s << u"true"_s << notStarted
+                                     << u"No private work directory could be made in "_s;
+        QTest::newRow("multitool fails") << QString() << u"WORK/multitool fail"_s << failed
+                                         << u"multitool: Error: one\r\nmultitool: Error: Unable to contact replica \"r1\"."_s;
+        QTest::newRow("multitool fails silently") << QString() << u"WORK/multitool 3"_s << failed
+                                                  << u"The command ended with status 3."_s;
+        QTest::newRow("multitool crashes") << QString() << u"WORK/multitool crash"_s << failed
+                                           << u"The program ended abnormally."_s;
+        QTest::newRow("multitool works") << QString() << u"WORK/multitool 0"_s << none << QString();
+        QTest::newRow("another program fails") << QString() << u"perl -e \"exit 2\""_s << none << QString();
     }
     void shellAndWait()
     {
         QFETCH(QString, workDir);
         QFETCH(QString, line);
+        QFETCH(int, box);
         QFETCH(QString, result);
-        test::ScriptedDialogs dialogs;
         QTemporaryDir work;
-        ProcessShell(dialogs, workDir.isEmpty() ? work.path() : workDir).ShellAndWait(line, 0);
-        QFile out(work.filePath(u"args.txt"_s));
-        if (!result.startsWith(u"ERROR: "_s)) {
-            QVERIFY(dialogs.boxes.isEmpty() && out.open(QIODevice::ReadOnly));
-            QCOMPARE(QString::fromUtf8(out.readAll()), result);
+        QFile multitool(work.filePath(u"multitool"_s));
+        QVERIFY(multitool.open(QIODevice::WriteOnly));
+        multitool.write("#!/bin/sh\ncase \"$1\" in\n"
+                        "fail) printf 'multitool: Error: one\\n\\nmultitool: Error: Unable to contact replica \"r1\".\\n' >&2; exit 1;;\n"
+                        "crash) kill -SEGV $$;;\n*) exit \"$1\";;\nesac\n");
+        multitool.close();
+        QVERIFY(multitool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        line.replace(u"WORK"_s, work.path());
+        ProcessShell shell(workDir.isEmpty() ? work.path() : workDir == u"-" ? QString() : workDir);
+        const ShellResult r = shell.ShellAndWait(line, 0);
+        QCOMPARE(int(r.box), box);
+        QCOMPARE(r.outcome == ShellResult::Outcome::NotStarted, box == int(ShellResult::Box::NotStarted));
+        // A read shows nothing, whatever came of it; its caller says what it means.
+        QCOMPARE(shell.ShellAndRead(line).box, ShellResult::Box::None);
+        if (box != int(ShellResult::Box::None)) {
+            QVERIFY2(!r.boxReason.isEmpty() && r.boxReason.startsWith(result), qPrintable(r.boxReason));
             return;
         }
-        QCOMPARE(dialogs.boxes.size(), 1);
-        const auto &box = dialogs.boxes.first();
-        QVERIFY(box.title == AppInfo::title() && box.icon == MsgIcon::Stop);
-        QVERIFY2(box.prompt.startsWith(result) && !box.prompt.startsWith(u"ERROR: \r"_s),
-                 qPrintable(box.prompt));
-        QVERIFY(box.prompt.endsWith(u"\r\nCould not execute --> "_s + line));
+        QVERIFY(r.boxReason.isEmpty());
+        QFile out(work.filePath(u"args.txt"_s));
+        if (!result.isEmpty()) {
+            QVERIFY(out.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(out.readAll()), result);
+        }
     }
 
     void init()
@@ -542,32 +477,6 @@ private slots:
         CoprocessClearTool missing(u"/nonexistent/cleartool"_s);
         QVERIFY(run(missing, u"<vobTags>"_s)
                     .startsWith(u"<error> Could not start cleartool (/nonexistent/cleartool)"_s));
-    }
-
-    // A cleartool that never answers is stopped at the time limit with a
-    // clear error, in both ways of running it; the next command is answered
-    // by a new process.
-    void hungCommandEndsAtTimeLimit_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("coprocess") << int(Mode::Coprocess);
-        QTest::newRow("per-process") << int(Mode::ProcessPerCommand);
-    }
-    void hungCommandEndsAtTimeLimit()
-    {
-        QFETCH(int, mode);
-        // Short for the test, yet long enough for a new perl to start on a busy machine.
-        CoprocessClearTool tool(FakeClearTool, Mode(mode), std::chrono::milliseconds(3000));
-        const QString before = run(tool, u"pid"_s);
-        const QString message = run(tool, u"hang"_s);
-        QVERIFY2(message.startsWith(u"<error> cleartool did not answer \"hang\" within 3 seconds and was stopped"_s),
-                 qPrintable(message));
-        QCOMPARE(tool.processId(), qint64(0));
-        QCOMPARE(run(tool, u"print next"_s), u"next"_s);
-        QVERIFY(run(tool, u"pid"_s) != before);
-        QCOMPARE(tool.mode(), Mode(mode));
-        if (Mode(mode) == Mode::Coprocess)
-            QCOMPARE(run(tool, u"count"_s), u"3"_s); // a fresh session counts from 1
     }
 
     // A slow reply lets timers (and so painting) run, but only after the
@@ -648,8 +557,9 @@ private slots:
 
     // Cancel stops a command waited for past the quiet half second, in both
     // ways of running cleartool, once the observer has been told; the
-    // command fails as cancelled, not as refused, and the next one runs in
-    // a new process. Without a cancel the time limit still holds.
+    // command fails as cancelled, not as refused. Without a cancel, one that
+    // never answers is stopped at the time limit with a clear error. Either
+    // way the next command is answered by a new process.
     void cancelStopsTheWait_data()
     {
         QTest::addColumn<int>("mode");
@@ -657,13 +567,15 @@ private slots:
         QTest::newRow("coprocess") << int(Mode::Coprocess) << true;
         QTest::newRow("per-process") << int(Mode::ProcessPerCommand) << true;
         QTest::newRow("coprocess, time limit") << int(Mode::Coprocess) << false;
+        QTest::newRow("per-process, time limit") << int(Mode::ProcessPerCommand) << false;
     }
     void cancelStopsTheWait()
     {
         QFETCH(int, mode);
         QFETCH(bool, cancel);
-        CoprocessClearTool tool(FakeClearTool, Mode(mode), std::chrono::milliseconds(cancel ? 30000 : 1500));
-        QCOMPARE(run(tool, u"print warm"_s), u"warm"_s);
+        // Short for the test, yet long enough for a new perl to start on a busy machine.
+        CoprocessClearTool tool(FakeClearTool, Mode(mode), std::chrono::milliseconds(cancel ? 30000 : 3000));
+        const QString before = run(tool, u"pid"_s);
         QStringList told;
         tool.setWaitObserver([&](bool waiting, const QString &command) {
             told << (waiting ? u"on "_s : u"off "_s) + command;
@@ -674,12 +586,15 @@ private slots:
         took.start();
         const QString message = run(tool, u"hang"_s);
         QVERIFY2(took.elapsed() < 5000, qPrintable(QString::number(took.elapsed())));
-        QVERIFY2(message.startsWith(cancel ? u"<cancelled> cleartool hang"_s : u"<error> cleartool did not answer"_s),
+        QVERIFY2(message.startsWith(cancel ? u"<cancelled> cleartool hang"_s
+                                           : u"<error> cleartool did not answer \"hang\" within 3 seconds and was stopped"_s),
                  qPrintable(message));
         QCOMPARE(told, QStringList({u"on cleartool hang"_s, u"off cleartool hang"_s}));
         QCOMPARE(tool.processId(), qint64(0));
         tool.cancel(); // nothing waits: no effect on the next command
-        QCOMPARE(run(tool, u"count"_s), Mode(mode) == Mode::Coprocess ? u"1"_s : u"0"_s);
+        QCOMPARE(run(tool, u"count"_s), Mode(mode) == Mode::Coprocess ? u"1"_s : u"0"_s); // a fresh session
+        QVERIFY(run(tool, u"pid"_s) != before);
+        QCOMPARE(tool.mode(), Mode(mode));
     }
 
     // A status line numbered other than the command (a restarted or

@@ -1,11 +1,11 @@
 // Replica maintenance end to end: the main window on a fresh demo region,
 // with the real cleartool co-process, multitool, ccperl and the script.
 // What the window shows is compared with what the region really holds.
-#include "app/OrderlyExit.h"
 #include "app/Services.h"
 #include "app/frmMain.h"
 #include "ccase/CoprocessClearTool.h"
 #include "ccase/ProcessShell.h"
+#include "ccase/ReportingShell.h"
 #include "graph/GraphView.h"
 #include "maintenance/FixFrame.h"
 #include "replicas/DiagnosisPanel.h"
@@ -34,7 +34,6 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -43,13 +42,6 @@
 
 using namespace quorvane;
 using namespace Qt::StringLiterals;
-
-// How the window system delivers the session manager's last word: a
-// spontaneous Quit event, which Qt lets this one function send.
-bool qt_sendSpontaneousEvent(QObject *receiver, QEvent *event)
-{
-    return QCoreApplication::sendSpontaneousEvent(receiver, event);
-}
 
 namespace {
 
@@ -107,7 +99,8 @@ struct SimWindow {
     QTemporaryDir region, workDir;
     test::ScriptedDialogs dialogs;
     CoprocessClearTool clearTool{QDir(kSimDir).filePath(u"cleartool"_s)};
-    ProcessShell shell{dialogs, workDir.path()};
+    ProcessShell processes{workDir.path()};
+    ReportingShell shell{processes, dialogs}; // as the program puts it around its processes
     Services services;
     std::unique_ptr<frmMain> window; // last: it goes before what it uses
 
@@ -260,151 +253,14 @@ const QString kAllInStep = u"All replicas are in step: each holds every change, 
 class TestMaintenanceE2E : public QObject {
     Q_OBJECT
 private slots:
-    // The lost packet shows as red columns in the actual matrix; the
-    // window's own fix "Based on Actual" and "Synchronize Replica(s)" (All
-    // Replicas), by mouse, level every column, and the dates and histories
-    // record the new import and exports.
+    // The lost packet shows as red columns in the actual matrix. The fix
+    // "Based on Actual" with the keyboard alone (Tab to "Load VOBs" and
+    // Space, the arrows to /vobs/tools and Return, Ctrl+Tab to the Detail
+    // page, the arrows for the replica and the option, Return on "Fix Local
+    // Epoch Table"; keys go to the focused control of the active window),
+    // then "Synchronize Replica(s)" (All Replicas) by mouse, level every
+    // column, and the dates and histories record the new import and exports.
     void lostPacketRepair()
-    {
-        SimWindow s;
-        const QString receiver = u"london"_s;
-        QVERIFY(s.openVob(kTools));
-        const ccsim::Vob before = s.vob(kTools);
-        const QString local = s.window->graph()->GMyReplicaName();
-        QCOMPARE(local, before.local);
-        QCOMPARE(shown(s.actualGrid()), matrix(before, true));
-        QCOMPARE(shown(s.localGrid()), matrix(before, false));
-        QVERIFY(anyRed(matrix(before, true)) && !anyRed(matrix(before, false))); // this site believes everything arrived
-
-        // Fix: the receiver's row of the local table from its actual row.
-        SimWindow::choose(s.combo(u"dReplicaFixCombo(0)"_s), receiver);
-        s.get<QRadioButton>(u"dFixOpt(0)"_s)->click();
-        QTest::mouseClick(s.get<QLabel>(u"dFixImage(0)"_s), Qt::LeftButton);
-        QCOMPARE(s.dialogs.boxes.size(), 1);
-        QCOMPARE(s.dialogs.boxes.first().prompt, u"You are about to make changes to the Epoch table for replica:london\r\n"
-                                                 "Are you sure you want to continue?"_s);
-        QCOMPARE(s.changes(), QStringList{u"multitool chepoch -actual london@/vobs/tools => status 0"_s});
-        const ccsim::Vob fixed = s.vob(kTools);
-        QCOMPARE(fixed.localRow(receiver), ccsim::completeRow(before, before.replica(receiver)->own));
-        QCOMPARE(shown(s.localGrid()), matrix(fixed, false)); // reloaded: now the local table shows the gap
-        QVERIFY(anyRed(matrix(fixed, false)));
-
-        // Synchronize: import what arrived, export to all siblings.
-        QVERIFY(s.get<QCheckBox>(u"syncAllCB"_s)->isChecked());
-        s.dialogs.boxes.clear();
-        const QDateTime started = QDateTime::currentDateTimeUtc().addSecs(-1);
-        QTest::mouseClick(s.get<QLabel>(u"dFixLbl(1)"_s), Qt::LeftButton);
-        QTest::mouseDClick(s.get<QLabel>(u"dFixLbl(1)"_s), Qt::LeftButton);
-        const QDateTime ended = QDateTime::currentDateTimeUtc().addSecs(1);
-        QCOMPARE(s.changes(), (QStringList{u"multitool syncreplica -import -invob /vobs/tools -receive => status 0"_s,
-                                           u"multitool syncreplica -export -fship london@/vobs/tools tokyo@/vobs/tools => status 0"_s}));
-        const ccsim::Vob after = s.vob(kTools);
-        QCOMPARE(ccsim::completeRow(after, after.replica(receiver)->own), ccsim::completeRow(after, after.localReplica().own));
-        QCOMPARE(shown(s.actualGrid()), matrix(after, true));
-        QCOMPARE(shown(s.localGrid()), matrix(after, false));
-        QVERIFY(!anyRed(matrix(after, true)) && !anyRed(matrix(after, false))); // all columns equal
-
-        // A new export for every sibling, a new import at the local replica
-        // from the receiver, both dated now. One detail window throughout.
-        const QWidget *detail = nullptr;
-        for (const QString &r : before.replicaNames()) {
-            SimWindow::choose(s.combo(u"dReplicaCombo"_s), r);
-            const QString history = s.showHistory();
-            detail = detail ? detail : s.window->detailForm();
-            QCOMPARE(s.window->detailForm(), detail);
-            QCOMPARE(detail->windowTitle(), QString(u"History Detail: "_s + r));
-            QCOMPARE(history, historyOf(r, kTools));
-            const QString newDate = r == local ? s.date(2) : s.date(3);
-            QCOMPARE(r == local ? s.date(3) : s.date(2), u"None"_s);
-            const QDateTime at = QDateTime::fromString(newDate, Qt::ISODate);
-            QVERIFY2(at >= started && at <= ended && history.startsWith(u"Date:"_s + newDate), qPrintable(newDate));
-            if (r == local)
-                QVERIFY(history.contains(u"Imported synchronization information from replica \"london\"."_s));
-            if (r == receiver) // the export went out from the corrected estimate
-                QCOMPARE(history.section(u'\n', 2, 2), QString(u"Row at export was: "_s + ccsim::rowText(fixed.localRow(r))));
-        }
-        QVERIFY(s.dialogs.boxes.isEmpty());
-        QCOMPARE(s.window->status(), u"Status"_s);
-    }
-
-    // The same repair guided by the diagnosis alone: each step clicks the
-    // first line that names a repair and starts that action, until the
-    // diagnosis says all is in step. With QUORVANE_SHOTS set, the window is
-    // saved there at every step.
-    void diagnosisGuidesTheRehearsal()
-    {
-        SimWindow s;
-        QVERIFY(s.openVob(kTools));
-        const ccsim::Vob before = s.vob(kTools);
-        const QString me = before.local, london = u"london"_s;
-        const qint64 made = before.localReplica().own.value(me), held = before.replica(london)->own.value(me);
-        const QString lack = QString::number(made - held);
-        QVERIFY(made > held);
-        const QStringList first = findings(s);
-        QCOMPARE(first.value(0),
-                 u"%1 lacks %2 of %3's changes (it holds %4, %3 holds %5)."_s.arg(london, lack, me).arg(held).arg(made)
-                     + u' '
-                     + u"This site believes %1 holds %2 of %3's changes, but it holds %4: the packet between was "
-                       "lost, and no later export will resend it. Repair: Fix Local Epoch Table for %1 based on "
-                       "actual, then Synchronize."_s.arg(london).arg(made).arg(me).arg(held));
-        shoot(s, u"rehearsal-1-lost-packet"_s);
-
-        clickRepair(s, 0);
-        QTest::mouseClick(s.get<QLabel>(u"dFixImage(0)"_s), Qt::LeftButton);
-        QVERIFY(s.resultLine().startsWith(u"multitool chepoch -actual london@/vobs/tools \u2014 done, "_s));
-        QCOMPARE(findings(s).value(0),
-                 u"This site now knows %1 lacks %2 of %3's changes: Synchronize to send them."_s.arg(london, lack, me));
-        shoot(s, u"rehearsal-2-fixed"_s);
-
-        // Synchronize as often as a line asks for it; the import half brings
-        // in what london made meanwhile, which tokyo then lacks.
-        for (int step = 3; step < 6 && s.window->diagnosis()->findings().value(0).repair.kind == Repair::Kind::Synchronize;
-             ++step) {
-            clickRepair(s, 0);
-            QTest::mouseDClick(s.get<QLabel>(u"dFixLbl(1)"_s), Qt::LeftButton);
-            QVERIFY2(s.resultLine().contains(u" \u2014 done, "_s), qPrintable(s.resultLine()));
-            shoot(s, u"rehearsal-%1-synchronized"_s.arg(step));
-        }
-        QCOMPARE(findings(s),
-                 QStringList{u"All replicas are in step: each holds every change, and this site's table agrees."_s});
-        QVERIFY(!anyRed(shown(s.actualGrid())) && !anyRed(shown(s.localGrid())));
-        QCOMPARE(s.window->status(), u"Status"_s);
-        s.window->showCommandLog();
-        QCoreApplication::processEvents();
-        shoot(s, u"rehearsal-command-log"_s, s.window->commandLogForm());
-    }
-
-    // multitool cannot reach the replica's host: its failure is shown in its
-    // own words and the row stays.
-    void unreachableReplica()
-    {
-        SimWindow s;
-        const QString web = u"/vobs/web"_s;
-        QVERIFY(s.openVob(web));
-        const ccsim::Vob before = s.vob(web);
-        QVERIFY2(findings(s).contains(u"sydney cannot be reached: its actual row is unknown."_s),
-                 qPrintable(findings(s).join(u'\n')));
-
-        SimWindow::choose(s.combo(u"dReplicaFixCombo(0)"_s), u"sydney"_s);
-        s.get<QRadioButton>(u"dFixOpt(0)"_s)->click();
-        s.window->fixFrame()->fixOrSync(0);
-        QCOMPARE(s.changes(), QStringList{u"multitool chepoch -actual sydney@/vobs/web => status 1"_s});
-        QCOMPARE(s.dialogs.boxes.size(), 2); // the confirmation, then the failure
-        const test::ScriptedDialogs::Box failure = s.dialogs.boxes.last();
-        QCOMPARE(failure.title, u"Quorvane"_s);
-        QCOMPARE(failure.icon, MsgIcon::Stop);
-        QVERIFY2(failure.prompt.startsWith(u"ERROR: multitool: Error: "_s), qPrintable(failure.prompt));
-        QVERIFY(failure.prompt.endsWith(u"\r\nCommand failed --> multitool chepoch -actual sydney@/vobs/web"_s));
-        QCOMPARE(s.vob(web).table, before.table);
-        QCOMPARE(s.window->status(), u"Status"_s);
-    }
-
-    // The same repair with the keyboard alone: Tab to "Load VOBs" and Space,
-    // the arrows to /vobs/tools and Return, Ctrl+Tab to the Detail page, the
-    // arrows for the replica and the option, Return on "Fix Local Epoch
-    // Table" and on "Synchronize Replica(s)". Keys go where a keyboard's go:
-    // to the focused control of the active window.
-    void lostPacketRepairByKeyboard()
     {
         SimWindow s;
         QWidget *window = s.window.get();
@@ -445,7 +301,9 @@ private slots:
         key(Qt::Key_Tab, Qt::ControlModifier);
         QVERIFY(s.get<QWidget>(u"frameMainTabStrip(1)"_s)->isVisible());
         const ccsim::Vob before = s.vob(kTools);
-        QVERIFY(anyRed(shown(s.actualGrid())));
+        QCOMPARE(shown(s.actualGrid()), matrix(before, true));
+        QCOMPARE(shown(s.localGrid()), matrix(before, false));
+        QVERIFY(anyRed(matrix(before, true)) && !anyRed(matrix(before, false))); // this site believes everything arrived
         s.changes();
 
         QComboBox *fixCombo = s.combo(u"dReplicaFixCombo(0)"_s);
@@ -460,26 +318,91 @@ private slots:
         QVERIFY(tabTo(u"dFixLbl(0)"_s, true));
         key(Qt::Key_Return);
         QCOMPARE(s.dialogs.boxes.size(), 1); // the confirmation, answered OK
+        QCOMPARE(s.dialogs.boxes.first().prompt, u"You are about to make changes to the Epoch table for replica:london\r\n"
+                                                 "Are you sure you want to continue?"_s);
         QCOMPARE(s.changes(), QStringList{u"multitool chepoch -actual london@/vobs/tools => status 0"_s});
 
-        QVERIFY(active());
-        QVERIFY(tabTo(u"dFixLbl(1)"_s));
+        const ccsim::Vob fixed = s.vob(kTools);
+        QCOMPARE(fixed.localRow(u"london"_s), ccsim::completeRow(before, before.replica(u"london"_s)->own));
+        QCOMPARE(shown(s.localGrid()), matrix(fixed, false)); // reloaded: now the local table shows the gap
+        QVERIFY(anyRed(matrix(fixed, false)));
+
         QVERIFY(s.get<QCheckBox>(u"syncAllCB"_s)->isChecked());
-        key(Qt::Key_Return);
+        s.dialogs.boxes.clear();
+        const QDateTime started = QDateTime::currentDateTimeUtc().addSecs(-1);
+        QTest::mouseClick(s.get<QLabel>(u"dFixLbl(1)"_s), Qt::LeftButton);
+        QTest::mouseDClick(s.get<QLabel>(u"dFixLbl(1)"_s), Qt::LeftButton);
+        const QDateTime ended = QDateTime::currentDateTimeUtc().addSecs(1);
         QCOMPARE(s.changes(), (QStringList{u"multitool syncreplica -import -invob /vobs/tools -receive => status 0"_s,
                                            u"multitool syncreplica -export -fship london@/vobs/tools tokyo@/vobs/tools => status 0"_s}));
         const ccsim::Vob after = s.vob(kTools);
         QCOMPARE(shown(s.actualGrid()), matrix(after, true));
         QCOMPARE(shown(s.localGrid()), matrix(after, false));
-        QVERIFY(!anyRed(shown(s.actualGrid())) && !anyRed(shown(s.localGrid())));
-        QVERIFY(anyRed(matrix(before, true)));
-        QCOMPARE(s.dialogs.boxes.size(), 1);
+        QVERIFY(!anyRed(shown(s.actualGrid())) && !anyRed(shown(s.localGrid()))); // all columns equal
+
+        // The dates and the history of the replica chosen are read again:
+        // the local replica's import from london and the export to london
+        // (from the corrected estimate), both dated now.
+        const QString local = s.window->graph()->GMyReplicaName();
+        for (const QString &r : {local, u"london"_s}) {
+            SimWindow::choose(s.combo(u"dReplicaCombo"_s), r);
+            const QString history = s.showHistory(), newDate = r == local ? s.date(2) : s.date(3);
+            QCOMPARE(history, historyOf(r, kTools));
+            const QDateTime at = QDateTime::fromString(newDate, Qt::ISODate);
+            QVERIFY2(at >= started && at <= ended && history.startsWith(u"Date:"_s + newDate), qPrintable(newDate));
+            QVERIFY(r == local ? history.contains(u"Imported synchronization information from replica \"london\"."_s)
+                               : history.section(u'\n', 2, 2) == u"Row at export was: "_s + ccsim::rowText(fixed.localRow(r)));
+        }
+        QVERIFY(s.dialogs.boxes.isEmpty());
         QCOMPARE(s.window->status(), u"Status"_s);
     }
 
-    // The desktop session ends while the synchronization's import runs: the
-    // import ends, the export still runs, nothing after, and the replicas
-    // are left as by a synchronization run alone.
+    // The same repair guided by the diagnosis alone: each step clicks the
+    // first line that names a repair and starts that action, until the
+    // diagnosis says all is in step. With QUORVANE_SHOTS set, the window is
+    // saved there at every step.
+    void diagnosisGuidesTheRehearsal()
+    {
+        SimWindow s;
+        QVERIFY(s.openVob(kTools));
+        const ccsim::Vob before = s.vob(kTools);
+        const QString me = before.local, london = u"london"_s;
+        const qint64 made = before.localReplica().own.value(me), held = before.replica(london)->own.value(me);
+        const QString lack = QString::number(made - held);
+        QVERIFY(made > held);
+        const QStringList first = findings(s);
+        // The region's own figures, in the words tst_diagnosis holds.
+        QVERIFY2(first.value(0).startsWith(u"%1 lacks %2 of %3's changes (it holds %4, %3 holds %5). This site believes %1 "
+                                           "holds %5 of %3's changes, but it holds %4: the packet between was lost"_s
+                                               .arg(london, lack, me).arg(held).arg(made)),
+                 qPrintable(first.value(0)));
+        shoot(s, u"rehearsal-1-lost-packet"_s);
+
+        clickRepair(s, 0);
+        QTest::mouseClick(s.get<QLabel>(u"dFixImage(0)"_s), Qt::LeftButton);
+        QVERIFY(s.resultLine().startsWith(u"multitool chepoch -actual london@/vobs/tools \u2014 done, "_s));
+        QCOMPARE(findings(s).value(0),
+                 u"This site now knows %1 lacks %2 of %3's changes: Synchronize to send them."_s.arg(london, lack, me));
+        shoot(s, u"rehearsal-2-fixed"_s);
+
+        // Synchronize as often as a line asks for it; the import half brings
+        // in what london made meanwhile, which tokyo then lacks.
+        for (int step = 3; step < 6 && s.window->diagnosis()->findings().value(0).repair.kind == Repair::Kind::Synchronize;
+             ++step) {
+            clickRepair(s, 0);
+            QTest::mouseDClick(s.get<QLabel>(u"dFixLbl(1)"_s), Qt::LeftButton);
+            QVERIFY2(s.resultLine().contains(u" \u2014 done, "_s), qPrintable(s.resultLine()));
+            shoot(s, u"rehearsal-%1-synchronized"_s.arg(step));
+        }
+        QCOMPARE(findings(s),
+                 QStringList{u"All replicas are in step: each holds every change, and this site's table agrees."_s});
+        QVERIFY(!anyRed(shown(s.actualGrid())) && !anyRed(shown(s.localGrid())));
+        QCOMPARE(s.window->status(), u"Status"_s);
+        s.window->showCommandLog();
+        QCoreApplication::processEvents();
+        shoot(s, u"rehearsal-command-log"_s, s.window->commandLogForm());
+    }
+
     // /vobs/mobile: sanfran_hub's newer packet waits in this site's incoming
     // bay for an earlier one still on its way. The diagnosis says so (not
     // lost); once the earlier one has come (the region's clock a day on),
@@ -619,44 +542,6 @@ private slots:
         followRepairs(s, 4);
         QCOMPARE(findings(s), QStringList{kAllInStep});
         QCOMPARE(s.dialogs.boxes.size(), 1); // the fix's confirmation only
-    }
-
-    void sessionEndDuringSynchronization()
-    {
-        QStringList alone[2];
-        {
-            SimWindow s;
-            QVERIFY(s.openVob(kTools));
-            s.window->fixFrame()->fixOrSync(1);
-            alone[0] = matrix(s.vob(kTools), true);
-            alone[1] = matrix(s.vob(kTools), false);
-        }
-        SimWindow s;
-        QVERIFY(s.openVob(kTools));
-        QStringList reported;
-        OrderlyExit::Window hooks = s.window->orderlyExitHooks();
-        OrderlyExit orderly(hooks, &s.window->commandLog(),
-                            [&reported](OrderlyExit::Severity, const QString &line) { reported << line; },
-                            [](int) { QFAIL("the window must close by itself"); });
-        qApp->installEventFilter(&orderly);
-        QTimer logout; // as the session manager's last word arrives: spontaneously
-        connect(&logout, &QTimer::timeout, &logout, [&] {
-            if (hooks.runningCommand().contains(u"-import"_s)) {
-                logout.stop();
-                QEvent quit(QEvent::Quit);
-                qt_sendSpontaneousEvent(qApp, &quit);
-            }
-        });
-        logout.start(1);
-        s.window->fixFrame()->fixOrSync(1);
-        QTRY_VERIFY(!s.window->isVisible());
-        orderly.finish();
-        qApp->removeEventFilter(&orderly);
-        QVERIFY2(!logout.isActive() && reported.value(0).contains(u"-import"_s), qPrintable(reported.join(u'\n')));
-        QCOMPARE(s.changes(), (QStringList{u"multitool syncreplica -import -invob /vobs/tools -receive => status 0"_s,
-                                           u"multitool syncreplica -export -fship london@/vobs/tools tokyo@/vobs/tools => status 0"_s}));
-        QCOMPARE(matrix(s.vob(kTools), true), alone[0]);
-        QCOMPARE(matrix(s.vob(kTools), false), alone[1]);
     }
 };
 
