@@ -484,7 +484,10 @@ void frmMain::closeAllForms()
 void frmMain::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ApplicationFontChange && m_headerLbl)
+    // A change of the desktop's font reaches the window as a change of its
+    // own font, once it has taken the new one; the header's fonts are set
+    // explicitly and would otherwise keep the old size.
+    if (event->type() == QEvent::FontChange && m_headerLbl)
         applyHeaderFonts();
 }
 

@@ -6,7 +6,6 @@
 #include "maintenance/FixFrame.h"
 #include "maintenance/ReplicaInfoPanel.h"
 #include "replicas/ReplicaDetailLoader.h"
-#include "support/FakeFeedback.h"
 #include "support/LoaderFixture.h"
 #include "ui/frmWorking.h"
 
@@ -100,17 +99,15 @@ private slots:
         QTest::addColumn<int>("action");
         QTest::addColumn<QString>("selected"); // empty: no entry selected
         QTest::addColumn<QString>("box");      // empty: the action runs
-        for (const int action : {0, 1}) {
-            const char *name = action == 0 ? "fix" : "sync";
-            QTest::addRow("%s, another VOB", name) << action << Core
-                                                   << u"The VOB selected in the list, /vobs/core, is not the "
-                                                      u"one shown, /vobs/tools. Open it, or "
-                                                      "select /vobs/tools again."_s;
-            QTest::addRow("%s, no selection", name)
-                << action << QString()
-                << u"No VOB is selected in the list; the one shown is /vobs/tools. Select /vobs/tools again."_s;
-            QTest::addRow("%s, the shown VOB", name) << action << Tools << QString();
-        }
+        QTest::newRow("fix, another VOB")
+            << 0 << Core
+            << u"The VOB selected in the list, /vobs/core, is not the one shown, /vobs/tools. Open it, or "
+               "select /vobs/tools again."_s;
+        QTest::newRow("sync, no selection")
+            << 1 << QString()
+            << u"No VOB is selected in the list; the one shown is /vobs/tools. Select /vobs/tools again."_s;
+        QTest::newRow("fix, the shown VOB") << 0 << Tools << QString();
+        QTest::newRow("sync, the shown VOB") << 1 << Tools << QString();
     }
     void repairOnlyOnTheShownVob()
     {
@@ -227,10 +224,6 @@ private slots:
         QTest::newRow("open VOB, Cancel") << script << 0 << u"The epoch matrices were not read"_s;
         QTest::newRow("fix, Esc") << u"chepoch"_s << 1
                                   << u"The epoch table may have been changed in part"_s;
-        QTest::newRow("fix, Cancel") << u"chepoch"_s << 0
-                                     << u"The epoch table may have been changed in part"_s;
-        QTest::newRow("import, Cancel") << u"-import"_s << 0 << u"the export was not started"_s;
-        QTest::newRow("open VOB, Esc in the window") << script << 2 << u"The epoch matrices were not read"_s;
         QTest::newRow("import, Esc in the window") << u"-import"_s << 2 << u"the export was not started"_s;
         QTest::newRow("replica details, Esc") << u"paris"_s << 1 << u"The replica's dates were not read"_s;
     }
@@ -302,8 +295,6 @@ private slots:
         QTest::newRow("open VOB, Cancel") << Commands::localReplicaName(Core) << false
                                           << u"The VOB was not read; the window shows what it showed before."_s;
         QTest::newRow("replicated-only pass, Esc") << Commands::vobCheck(Tools) << true << QString();
-        QTest::newRow("history, Esc") << Commands::historyDetail(u"paris"_s, Tools) << true
-                                      << u"No history is shown."_s;
     }
     void cancelClearToolCommand()
     {
@@ -313,7 +304,6 @@ private slots:
         Rig r;
         r.clearTool.tags = {Tools, Core, u"/vobs/z"_s};
         r.clearTool.outputs.insert(Commands::vobCheck(Core), u"paris"_s);
-        r.clearTool.outputs.insert(Commands::historyDetail(u"paris"_s, Tools), u"Date: x"_s);
         r.clearTool.slow = {during};
         bool offered = false;
         int page = -1;
@@ -339,9 +329,6 @@ private slots:
         if (during.startsWith(u"desc"_s)) {
             r.open(Core);
             QCOMPARE(r.w().loader()->openedVobTag(), Tools);
-        } else if (during.startsWith(u"lshistory"_s)) {
-            r.w().replicaInfo()->replicaCombo()->setCurrentIndex(2);
-            r.w().replicaInfo()->showHistory();
         } else {
             r.w().vobList()->findChild<QToolButton *>(u"loadVobsBut"_s)->click();
             QStringList listed;
@@ -449,27 +436,6 @@ private slots:
         QCOMPARE(r.w().replicaInfo()->replicaCombo()->currentIndex() == 2, outer == u"details"_s);
     }
 
-    // Opening a VOB tells what it is doing, in this order, the first time
-    // and again for a reload.
-    void loaderStatusTexts()
-    {
-        LoaderFixture f;
-        f.addVob(Tools, twoSites(Tools));
-        frmMain &w = *f.window;
-        FakeFeedback fb;
-        ReplicaDetailLoader loader(
-            f.clearTool, f.shell, fb, f.services.workDir, f.services.scriptPath,
-            {w.vobList(), w.graph(), w.epochView(), w.replicaFields(), w.tabStrip(), {}});
-        w.vobList()->list()->setCurrentRow(0);
-        const QStringList once{u"status:Cleaning up..."_s, u"status:Creating replica graph..."_s,
-                               u"status:Getting replica detail, this may take a while..."_s,
-                               u"status:Reading the storage bays..."_s, u"status:Done."_s};
-        loader.loadReplicaDetail();
-        loader.loadReplicaDetail();
-        QCOMPARE(fb.calls.filter(u"status:"_s), once + once);
-        QCOMPARE(loader.openedVobTag(), Tools);
-        QVERIFY(fb.scripted.boxes.isEmpty());
-    }
 };
 
 QTEST_MAIN(TestLongActions)

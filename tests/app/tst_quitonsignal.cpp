@@ -261,9 +261,6 @@ private slots:
                                                u"after SIGTERM: \"multitool "_s + Import + u"\" exit 0"_s,
                                                u"after SIGTERM: \"multitool "_s + Export + u"\" exit 0"_s,
                                                u"ended after SIGTERM, with exit status 143."_s};
-        QTest::newRow("export") << u"sync"_s << Export << u"signal"_s << ran({Import, Export})
-                                << QStringList{sigterm + u"multitool "_s + Export,
-                                               u"after SIGTERM: \"multitool "_s + Export + u"\" exit 0"_s};
         QTest::newRow("chepoch") << u"fix"_s << Chepoch << u"signal"_s << ran({Chepoch})
                                  << QStringList{u"after SIGTERM: \"multitool "_s + Chepoch + u"\" exit 0"_s};
         QTest::newRow("script") << u"open"_s << u"ccperl"_s << u"signal"_s

@@ -10,29 +10,13 @@
 using namespace quorvane;
 using namespace Qt::StringLiterals;
 
-// One running copy per user and place of work: a second is refused while the
-// first lives, a lock left by a dead copy never blocks, and two places (two
-// displays, two logon sessions of one user) never share a lock.
+// One running copy per user and place of work (a second start is refused by
+// tst_frmmain, on the built program): a lock left by a dead copy never
+// blocks, and two places (two displays, two logon sessions of one user)
+// never share a lock.
 class TestSingleInstance : public QObject {
     Q_OBJECT
 private slots:
-    void oneCopyAtATime()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"q.lock"_s);
-        {
-            SingleInstance first(path);
-            QVERIFY(first.acquire());
-            // Its owner, this process, lives: the lock is not stale.
-            SingleInstance second(path);
-            QVERIFY(!second.acquire());
-            first.release();
-            SingleInstance third(path);
-            QVERIFY(third.acquire());
-        }
-        QVERIFY(!QFile::exists(path));
-    }
-
     // A crashed copy leaves its lock: a process id that no longer runs.
     void deadOwnersLockIsTakenOver()
     {
