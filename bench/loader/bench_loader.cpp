@@ -19,7 +19,7 @@
 #include "ccase/ProcessShell.h"
 #include "graph/GraphView.h"
 #include "replicas/EpochMatrixView.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
 #include "common/BenchSupport.h"
 #include "common/Figures.h"
 #include "vobs/VobListPanel.h"

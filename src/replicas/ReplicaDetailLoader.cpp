@@ -10,7 +10,8 @@
 #include "maintenance/ReplicaFieldsPanel.h"
 #include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
+#include "replicas/EpochMatrixModel.h"
 #include "replicas/ScriptProgress.h"
 #include "replicas/PacketModel.h"
 #include "replicas/PacketPanel.h"
@@ -168,14 +169,15 @@ void ReplicaDetailLoader::loadReplicaDetail()
                 if (!QFile::exists(actualFile) && !QFile::exists(localFile))
                     m_feedback.setDetail(scriptFailureText(script),
                                          QStringLiteral("get_replica_info.pl wrote no results"));
-                epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
-                epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
+                epochView->fillEpochGrid(epochView->Grid1(), actualFile);
+                epochView->fillEpochGrid(epochView->Grid2(), localFile);
                 QStringList replicas;
                 for (const mSite &site : graph->allSites())
                     replicas << site.replicaName;
                 const BayFacts bays = readBays(tag, replicas);
                 if (m_diagnosis)
-                    m_diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName(),
+                    m_diagnosis->refresh(epochView->Grid1()->matrixModel()->matrix().table(),
+                                         epochView->Grid2()->matrixModel()->matrix().table(), graph->GMyReplicaName(),
                                          replicas, bays);
             }
         }
@@ -254,8 +256,8 @@ BayFacts ReplicaDetailLoader::readBays(const QString &tag, const QStringList &re
         // which is exact, else its actual row.
         QHash<QString, qint64> held;
         const QString me = graph->GMyReplicaName();
-        for (const FlexGrid *grid : {epochView->Grid2(), epochView->Grid1()}) {
-            const EpochTable table = DiagnosisPanel::tableOf(*grid);
+        for (const EpochGrid *grid : {epochView->Grid2(), epochView->Grid1()}) {
+            const EpochTable table = grid->matrixModel()->matrix().table();
             const qsizetype row = table.names.lastIndexOf(me);
             if (row < 0 || !held.isEmpty())
                 continue;

@@ -270,7 +270,7 @@ private slots:
         f.open(u"/vobs/core"_s);
         f.window->tabStrip()->setCurrentIndex(1);
         QTest::qWait(20);
-        for (const FlexGrid *g : {f.window->epochView()->Grid1(), f.window->epochView()->Grid2()}) {
+        for (const EpochGrid *g : {f.window->epochView()->Grid1(), f.window->epochView()->Grid2()}) {
             QCOMPARE(g->cols(), 9);
             QCOMPARE(g->horizontalScrollBar()->maximum(), 0);
             QCOMPARE(g->verticalScrollBar()->maximum(), 0);

@@ -1,5 +1,6 @@
 #include "replicas/EpochMatrixView.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
+#include "replicas/EpochMatrixModel.h"
 #include "replicas/ResultsFile.h"
 #include "support/FakeFeedback.h"
 #include "common/Twips.h"
@@ -15,7 +16,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The grid as text: cells joined by "," and rows by ";".
-QString texts(const FlexGrid *grid)
+QString texts(const EpochGrid *grid)
 {
     QStringList rows;
     for (int r = 0; r < grid->rows(); ++r) {
@@ -50,16 +51,16 @@ struct Fixture {
         view.resize(1300, 400);
         view.show();
     }
-    FlexGrid *g1() const { return view.Grid1(); }
-    FlexGrid *g2() const { return view.Grid2(); }
-    void fill(FlexGrid *grid, const QString &file)
+    EpochGrid *g1() const { return view.Grid1(); }
+    EpochGrid *g2() const { return view.Grid2(); }
+    void fill(EpochGrid *grid, const QString &file)
     {
-        view.fillEpochGrid(grid, grid == g1() ? view.actualOutOfSync : view.localOutOfSync,
-                           QStringLiteral(QUORVANE_TEST_DATA "/replicas/") + file);
+        view.fillEpochGrid(grid, QStringLiteral(QUORVANE_TEST_DATA "/replicas/") + file);
     }
-    void press(FlexGrid *grid, int row, int col)
+    void press(EpochGrid *grid, int row, int col)
     {
-        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(row, col).center());
+        const auto [widget, rect] = grid->cellSpot(row, col);
+        QTest::mousePress(widget, Qt::LeftButton, {}, rect.center());
     }
     bool iconShown(int index) const { return !view.dSyncImage(index)->isHidden(); }
     QStringList boxes() const
@@ -166,7 +167,7 @@ private slots:
             file.write(QByteArray(bytes - row.size(), 'x'));
         }
         Fixture f;
-        f.view.fillEpochGrid(f.g1(), f.view.actualOutOfSync, name);
+        f.view.fillEpochGrid(f.g1(), name);
         QCOMPARE(texts(f.g1()), cells);
         QCOMPARE(f.boxes(), error.isEmpty()
                                 ? QStringList()
@@ -186,7 +187,7 @@ private slots:
         file.write("r1,1,1\r\n" + longName + ",1,1\r\n");
         file.close();
         Fixture f;
-        f.view.fillEpochGrid(f.g1(), f.view.actualOutOfSync, name);
+        f.view.fillEpochGrid(f.g1(), name);
         QCOMPARE(f.boxes(), QStringList());
         QCOMPARE(f.g1()->colWidth(0), Twips::maxTextWidth);
         QCOMPARE(f.g1()->colWidth(2), Twips::maxTextWidth);
@@ -204,7 +205,7 @@ private slots:
         QFETCH(QString, flags);
         QFETCH(QString, box);
         Fixture f;
-        FlexGrid *g = f.g1();
+        EpochGrid *g = f.g1();
         const QStringList list = files.split(u'+');
         for (int i = 0; i < list.size(); ++i) {
             if (i > 0)
@@ -212,7 +213,7 @@ private slots:
             f.fill(g, list[i]);
         }
         QCOMPARE(texts(g), cells);
-        QCOMPARE(bits(f.view.actualOutOfSync), flags);
+        QCOMPARE(bits(f.view.actualOutOfSync()), flags);
         QCOMPARE(f.boxes(), box.isEmpty() ? QStringList() : QStringList{box});
         if (!box.isEmpty()) {
             QCOMPARE(f.feedback.scripted.boxes[0].icon, MsgIcon::Exclamation);
@@ -233,8 +234,8 @@ private slots:
         QVERIFY(f.g2()->geometry().right() < f.g1()->geometry().left()); // local matrix on the left
         f.fill(f.g1(), u"realistic_results.txt"_s);
         f.fill(f.g2(), u"realistic_results_local.txt"_s);
-        QCOMPARE(bits(f.view.localOutOfSync), u"01000000"_s);
-        QCOMPARE(bits(f.view.actualOutOfSync), u"00101000"_s);
+        QCOMPARE(bits(f.view.localOutOfSync()), u"01000000"_s);
+        QCOMPARE(bits(f.view.actualOutOfSync()), u"00101000"_s);
         f.press(f.g2(), 3, 1);
         QVERIFY(f.iconShown(1));
         f.view.dSyncImage(1)->hide();
@@ -273,10 +274,6 @@ private slots:
         QVERIFY(f.feedback.scripted.boxes.isEmpty() && f.feedback.calls.isEmpty());
         QVERIFY(!f.iconShown(0) && !f.iconShown(1));
         f.fill(f.g1(), u"example_crlf.txt"_s);
-        f.g1()->setRow(2);
-        f.g1()->setCol(1);
-        f.view.colorEpochGrid(f.g1(), {false, true, false, false, false});
-        QCOMPARE(QPoint(f.g1()->col(), f.g1()->row()), QPoint(1, 2)); // current cell kept
         // A failed fill made more columns than the previous fill has flags.
         f.view.cleanGrid(f.g1());
         f.fill(f.g1(), u"sixvalues_then_seven.txt"_s);
@@ -320,11 +317,12 @@ private slots:
         Fixture f;
         f.fill(f.g1(), u"example_crlf.txt"_s);
         f.fill(f.g2(), u"example_crlf.txt"_s);
-        f.g1()->setTextMatrix(2, 2, u"17"_s);
+        f.g1()->matrixModel()->setText(2, 2, u"17"_s);
         f.press(f.g1(), 3, 2);
         f.feedback.scripted.inputAnswers.enqueue(answer);
-        FlexGrid *grid = local ? f.g2() : f.g1();
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(cell.y(), cell.x()).center());
+        EpochGrid *grid = local ? f.g2() : f.g1();
+        const auto [widget, rect] = grid->cellSpot(cell.y(), cell.x());
+        QTest::mouseDClick(widget, Qt::LeftButton, {}, rect.center());
         QCOMPARE(grid->textMatrix(cell.y(), cell.x()), shown);
         QCOMPARE(f.boxes(), box.isEmpty() ? QStringList() : QStringList{box});
         if (!box.isEmpty())
@@ -338,7 +336,7 @@ private slots:
         QCOMPARE(input.prompt, u"Current Epoch Value: 17\r\nEnter New Epoch Value: "_s);
         QCOMPARE(input.defaultText, u"17"_s);
         // Only the shown cell changes: no new flags, colours or icon.
-        QCOMPARE(bits(f.view.actualOutOfSync), u"00100"_s);
+        QCOMPARE(bits(f.view.actualOutOfSync()), u"00100"_s);
         QCOMPARE(f.g1()->cellBackColorAt(2, 2), Colors::pureRed);
         QVERIFY(f.iconShown(0));
         QVERIFY(f.feedback.calls.isEmpty());
