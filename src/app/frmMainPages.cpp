@@ -2,6 +2,8 @@
 // handlers that join them.
 #include "app/frmMain.h"
 
+#include "ui/NameWidgets.h"
+
 #include "graph/GraphView.h"
 #include "info/frmAbout.h"
 #include "info/frmGettingHelp.h"
@@ -116,8 +118,13 @@ void frmMain::buildPages()
 
     m_loader = std::make_unique<ReplicaDetailLoader>(
         *m_services.clearTool, *m_services.shell, *this, m_services.workDir, m_services.scriptPath,
-        ReplicaDetailLoader::Controls{m_vobList, m_graph, m_epochView, m_replicaFields, m_mainTabStrip,
-                                      [this] { resetReplicaCombos(); }});
+        ReplicaDetailLoader::Controls{m_vobList, m_graph, m_epochView, m_mainTabStrip,
+                                      [this] { resetReplicaCombos(); },
+                                      [this](const QString &tag) {
+                                          QLabel *vobLbl = m_replicaFields->selectedVobLabel();
+                                          NameWidgets::setCaptionAndName(vobLbl, QStringLiteral("VOB:"), tag);
+                                          vobLbl->show();
+                                      }});
     m_loader->setDiagnosis(m_diagnosis);
     m_loader->setPackets(m_packets);
     m_fixFrame->setCommandEnded(

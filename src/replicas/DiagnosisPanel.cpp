@@ -63,12 +63,6 @@ DiagnosisPanel::DiagnosisPanel(QWidget *parent) : QWidget(parent)
     connect(m_list, &QListWidget::itemActivated, this, &DiagnosisPanel::itemChosen);
 }
 
-void DiagnosisPanel::refresh(const EpochTable &actual, const EpochTable &local, const QString &localReplica,
-                             const QStringList &vobReplicas, const BayFacts &bays)
-{
-    showFindings(diagnose(actual, local, localReplica, vobReplicas, bays));
-}
-
 void DiagnosisPanel::showFindings(const QList<Finding> &findings)
 {
     m_findings = findings;

@@ -19,10 +19,6 @@ class DiagnosisPanel final : public QWidget {
 public:
     explicit DiagnosisPanel(QWidget *parent = nullptr);
 
-    // Diagnoses the two matrices (actual, local) for this site's replica and
-    // the VOB's replicas as lsreplica listed them.
-    void refresh(const EpochTable &actual, const EpochTable &local, const QString &localReplica,
-                 const QStringList &vobReplicas, const BayFacts &bays = {});
     void showFindings(const QList<Finding> &findings);
     void clearFindings();
 

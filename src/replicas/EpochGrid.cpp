@@ -50,11 +50,26 @@ void paintName(QPainter &p, const QRect &r, const QString &text, const QPalette 
     }
 }
 
+const QColor pastCells(0xEE, 0xF2, 0xF7);
+
 class NameHeader final : public QHeaderView {
 public:
     using QHeaderView::QHeaderView;
 
 protected:
+    // Past the last name the header is the area past the cells, not a
+    // header the style draws empty.
+    void paintEvent(QPaintEvent *event) override
+    {
+        QHeaderView::paintEvent(event);
+        const int end = length() - offset();
+        QPainter p(viewport());
+        if (orientation() == Qt::Horizontal)
+            p.fillRect(QRect(end, 0, viewport()->width() - end, viewport()->height()), pastCells);
+        else
+            p.fillRect(QRect(0, end, viewport()->width(), viewport()->height() - end), pastCells);
+    }
+
     void paintSection(QPainter *p, const QRect &rect, int section) const override
     {
         if (!rect.isValid())
@@ -132,12 +147,9 @@ EpochGrid::EpochGrid(QWidget *parent) : QTableView(parent), m_model(new EpochMat
     }
     // The area past the last cell: a quiet grey that sets the matrix off
     // without the heavy dark of a classic grid.
-    for (QWidget *area : {viewport(), horizontalHeader()->viewport(), verticalHeader()->viewport()}) {
-        QPalette back = area->palette();
-        back.setColor(QPalette::Base, QColor(0xEE, 0xF2, 0xF7));
-        back.setColor(QPalette::Window, QColor(0xEE, 0xF2, 0xF7));
-        area->setPalette(back);
-    }
+    QPalette back = viewport()->palette();
+    back.setColor(QPalette::Base, pastCells);
+    viewport()->setPalette(back);
     m_corner = findChild<QAbstractButton *>();
     if (m_corner)
         m_corner->installEventFilter(this);

@@ -459,7 +459,7 @@ private slots:
         FakeFeedback fb;
         ReplicaDetailLoader loader(
             f.clearTool, f.shell, fb, f.services.workDir, f.services.scriptPath,
-            {w.vobList(), w.graph(), w.epochView(), w.replicaFields(), w.tabStrip(), {}});
+            {w.vobList(), w.graph(), w.epochView(), w.tabStrip(), {}, {}});
         w.vobList()->list()->setCurrentRow(0);
         const QStringList once{u"status:Cleaning up..."_s, u"status:Creating replica graph..."_s,
                                u"status:Getting replica detail, this may take a while..."_s,

@@ -5,7 +5,9 @@
 // own account of itself (its VOB files, ccsim show).
 #include "app/RealServices.h"
 #include "ccase/CoprocessClearTool.h"
+#include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
+#include "replicas/ReplicaDetailLoader.h"
 #include "support/LoaderFixture.h"
 #include "ui/frmWorking.h"
 
@@ -177,7 +179,19 @@ private slots:
             const QList<QStringList> matrix = truth.matrix(actual);
             QCOMPARE(gridCells(actual ? m_window->epochView()->Grid1() : m_window->epochView()->Grid2()),
                      expectedGrid(matrix, differingColumns(matrix)));
+            // The snapshot holds what the grid shows: this VOB's, not the one before.
+            const OpenedVob &vob = m_window->loader()->openedVob();
+            const EpochTable table = (actual ? vob.actual : vob.local).table();
+            QList<QStringList> rows;
+            for (qsizetype r = 0; r < table.names.size(); ++r)
+                rows << (QStringList{table.names[r]} + table.values[r]);
+            QCOMPARE(rows, matrix);
         }
+        const OpenedVob &vob = m_window->loader()->openedVob();
+        QCOMPARE(QStringList({vob.tag, vob.localReplica}), QStringList({tag, truth.local}));
+        QCOMPARE(vob.replicaNames(), truth.names);
+        QCOMPARE(vob.findings, m_window->diagnosis()->findings());
+        QVERIFY(vob.bays.listed);
     }
 
     // A slow host is named in the working dialog while the script waits for
