@@ -135,8 +135,8 @@ void ReplicaDetailLoader::loadReplicaDetail()
         vob.sites = graph->allSites();
         m_vob = vob;
         graph->show();
-        if (m_controls.showVobTag)
-            m_controls.showVobTag(tag);
+        if (m_controls.showOpenedVob)
+            m_controls.showOpenedVob(m_vob);
         // The new graph and caption are drawn before the script's long wait.
         EventPump::run();
 

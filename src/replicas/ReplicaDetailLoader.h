@@ -34,8 +34,9 @@ public:
         QTabBar *mainTabStrip = nullptr;
         // The three replica lists back to "<select_replica>" alone.
         std::function<void()> resetReplicaCombos;
-        // Names the VOB the pages show, once its sites are shown.
-        std::function<void(const QString &tag)> showVobTag;
+        // Hands the pages the new VOB once its sites are shown: its name,
+        // and its replicas for the replica lists.
+        std::function<void(const OpenedVob &vob)> showOpenedVob;
     };
 
     ReplicaDetailLoader(ClearTool &clearTool, Shell &shell, Feedback &feedback, QString workDir,
