@@ -14,7 +14,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
-
 #include <algorithm>
 
 namespace quorvane {
@@ -35,7 +34,10 @@ void drawRing(QPainter &p, const QRect &r, int width, const QColor &color)
     p.fillRect(QRect(r.right() - width + 1, r.top(), width, r.height()), color);
 }
 
-QRect textRect(const QRect &r) { return r.adjusted(TextLeft, 0, TextLeft - TextMargins, -1); }
+QRect textRect(const QRect &r)
+{
+    return r.adjusted(TextLeft, 0, TextLeft - TextMargins, -1);
+}
 
 // A name cell: flat, in the window's button colour, as a heading reads.
 void paintName(QPainter &p, const QRect &r, const QString &text, const QPalette &palette)
@@ -167,15 +169,30 @@ EpochGrid::EpochGrid(QWidget *parent) : QTableView(parent), m_model(new EpochMat
 
 EpochGrid::~EpochGrid() = default;
 
-int EpochGrid::rows() const { return m_model->matrix().rows(); }
+int EpochGrid::rows() const
+{
+    return m_model->matrix().rows();
+}
 
-int EpochGrid::cols() const { return m_model->matrix().cols(); }
+int EpochGrid::cols() const
+{
+    return m_model->matrix().cols();
+}
 
-QString EpochGrid::textMatrix(int row, int col) const { return m_model->matrix().text(row, col); }
+QString EpochGrid::textMatrix(int row, int col) const
+{
+    return m_model->matrix().text(row, col);
+}
 
-int EpochGrid::colWidth(int col) const { return m_model->matrix().colWidth(col); }
+int EpochGrid::colWidth(int col) const
+{
+    return m_model->matrix().colWidth(col);
+}
 
-OleColor EpochGrid::backColorFixed() const { return fromQColor(palette().color(QPalette::Button)); }
+OleColor EpochGrid::backColorFixed() const
+{
+    return fromQColor(palette().color(QPalette::Button));
+}
 
 OleColor EpochGrid::cellBackColorAt(int row, int col) const
 {
@@ -183,7 +200,10 @@ OleColor EpochGrid::cellBackColorAt(int row, int col) const
     return row == 0 || col == 0 ? backColorFixed() : value;
 }
 
-QString EpochGrid::text() const { return textMatrix(m_row, m_col); }
+QString EpochGrid::text() const
+{
+    return textMatrix(m_row, m_col);
+}
 
 void EpochGrid::setCurrentCell(int row, int col)
 {
@@ -207,7 +227,10 @@ void EpochGrid::currentChanged(const QModelIndex &current, const QModelIndex &pr
     }
 }
 
-int EpochGrid::rowHeightPx() const { return std::max(Twips::toPx(240), fontMetrics().height() + 4); }
+int EpochGrid::rowHeightPx() const
+{
+    return std::max(Twips::toPx(240), fontMetrics().height() + 4);
+}
 
 void EpochGrid::relayout()
 {
@@ -224,7 +247,9 @@ void EpochGrid::relayout()
                 needed[size_t(c)] = std::max(needed[size_t(c)], fm.horizontalAdvance(text) + TextMargins);
         }
     }
-    const auto width = [&](int c) { return std::max(Twips::toPx(m.colWidth(c)), needed[size_t(c)]); };
+    const auto width = [&](int c) {
+        return std::max(Twips::toPx(m.colWidth(c)), needed[size_t(c)]);
+    };
     const int h = rowHeightPx();
     verticalHeader()->setDefaultSectionSize(h);
     horizontalHeader()->setFixedHeight(h);
@@ -350,17 +375,27 @@ void EpochGrid::keyPressEvent(QKeyEvent *event)
     int r = m_row;
     int c = m_col;
     switch (event->key()) {
-    case Qt::Key_Up: r = std::max(1, r - 1); break;
-    case Qt::Key_Down: r = std::min(rows() - 1, r + 1); break;
-    case Qt::Key_Left: c = std::max(1, c - 1); break;
-    case Qt::Key_Right: c = std::min(cols() - 1, c + 1); break;
+    case Qt::Key_Up:
+        r = std::max(1, r - 1);
+        break;
+    case Qt::Key_Down:
+        r = std::min(rows() - 1, r + 1);
+        break;
+    case Qt::Key_Left:
+        c = std::max(1, c - 1);
+        break;
+    case Qt::Key_Right:
+        c = std::min(cols() - 1, c + 1);
+        break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_F2:
         event->accept();
         Q_EMIT cellActivated();
         return;
-    default: QAbstractScrollArea::keyPressEvent(event); return;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
     }
     event->accept();
     r = std::max(0, r);

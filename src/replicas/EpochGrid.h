@@ -4,7 +4,6 @@
 
 #include <QColor>
 #include <QTableView>
-
 #include <utility>
 
 namespace quorvane {

@@ -20,7 +20,9 @@ Qt::Alignment alignmentOf(const QString &text)
 
 } // namespace
 
-EpochMatrixModel::EpochMatrixModel(QObject *parent) : QAbstractTableModel(parent) {}
+EpochMatrixModel::EpochMatrixModel(QObject *parent) : QAbstractTableModel(parent)
+{
+}
 
 void EpochMatrixModel::setMatrix(EpochMatrix matrix)
 {
@@ -58,11 +60,16 @@ QVariant EpochMatrixModel::data(const QModelIndex &index, int role) const
     const int col = index.column() + 1;
     const QString &text = m_matrix.text(row, col);
     switch (role) {
-    case Qt::DisplayRole: return text;
-    case Qt::TextAlignmentRole: return QVariant::fromValue(alignmentOf(text));
-    case BackColorRole: return m_matrix.backColor(row, col);
-    case UnknownRole: return EpochCells::isUnknown(text);
-    default: return {};
+    case Qt::DisplayRole:
+        return text;
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(alignmentOf(text));
+    case BackColorRole:
+        return m_matrix.backColor(row, col);
+    case UnknownRole:
+        return EpochCells::isUnknown(text);
+    default:
+        return {};
     }
 }
 
@@ -73,8 +80,10 @@ QVariant EpochMatrixModel::headerData(int section, Qt::Orientation orientation, 
         return {};
     const QString &name = across ? m_matrix.text(0, section + 1) : m_matrix.text(section + 1, 0);
     switch (role) {
-    case Qt::DisplayRole: return name;
-    case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    case Qt::DisplayRole:
+        return name;
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     case Qt::ToolTipRole: {
         // The names are what a column or row is read by: the whole of it,
         // also where it is drawn whole, with what is known of its replica.
@@ -83,7 +92,8 @@ QVariant EpochMatrixModel::headerData(int section, Qt::Orientation orientation, 
         const QString note = m_matrix.headerNote(name);
         return note.isEmpty() ? name : name + QLatin1Char('\n') + note;
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 

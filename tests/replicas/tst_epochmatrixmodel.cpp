@@ -48,8 +48,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("colours");
         QTest::addColumn<QPoint>("current"); // (col, row)
-        QTest::newRow("middle column") << u"r1,5,7,9\r\nr2,5,7,9\r\nr3,5,6,9\r\n"_s << u"wRw;wRw;wRw"_s
-                                       << QPoint(3, 3);
+        QTest::newRow("middle column")
+            << u"r1,5,7,9\r\nr2,5,7,9\r\nr3,5,6,9\r\n"_s << u"wRw;wRw;wRw"_s << QPoint(3, 3);
         QTest::newRow("last column, stops at row 2")
             << u"r1,5,7,7\r\nr2,5,7,8\r\nr3,5,7,8\r\n"_s << u"wwR;wwR;wwR"_s << QPoint(3, 2);
         QTest::newRow("first column, as text") << u"r1,12,3\r\nr2,12 ,3\r\n"_s << u"Rw;Rw"_s << QPoint(2, 2);
@@ -77,11 +77,14 @@ private slots:
         EpochMatrixModel model;
         model.setMatrix(filled(u"boston,10,20,?\r\ntokyo,?,?,?\r\nparis,10,20,a\r\n"_s));
         QCOMPARE(model.index(0, 0).data().toString(), u"10"_s);
-        QCOMPARE(model.index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+        QCOMPARE(model.index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                     Qt::AlignHorizontal_Mask,
                  Qt::AlignRight);
-        QCOMPARE(model.index(0, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+        QCOMPARE(model.index(0, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                     Qt::AlignHorizontal_Mask,
                  Qt::AlignHCenter);
-        QCOMPARE(model.index(2, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+        QCOMPARE(model.index(2, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                     Qt::AlignHorizontal_Mask,
                  Qt::AlignLeft);
         QVERIFY(model.index(1, 0).data(EpochMatrixModel::UnknownRole).toBool());
         QVERIFY(!model.index(0, 0).data(EpochMatrixModel::UnknownRole).toBool());

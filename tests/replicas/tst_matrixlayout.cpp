@@ -1,7 +1,6 @@
 // The epoch matrices as they are read: widths in twips as the fill sets
-// them and drawn wide enough for every name, header tooltips, where the
-// current cell is left, the keyboard's ways to the grids' handlers and the
-// current cell kept in sight, how unknown values and the current cell are
+// them and drawn wide enough for every name, the keyboard's ways to the
+// grids' handlers and the current cell kept in sight, how unknown values and the current cell are
 // drawn, and how the two matrices share the room they are given.
 #include "replicas/EpochMatrixView.h"
 #include "replicas/EpochGrid.h"
@@ -66,17 +65,6 @@ struct Fixture {
 // Where a cell is drawn, on whichever part of the view draws it.
 QRect rectOf(const EpochGrid *grid, int row, int col) { return grid->cellSpot(row, col).second; }
 
-// The tooltip of a cell: a name's header tells it; values and the corner have none.
-QString tipOf(const EpochGrid *grid, int row, int col)
-{
-    const QAbstractItemModel *m = grid->model();
-    if (row == 0 && col > 0)
-        return m->headerData(col - 1, Qt::Horizontal, Qt::ToolTipRole).toString();
-    if (col == 0 && row > 0)
-        return m->headerData(row - 1, Qt::Vertical, Qt::ToolTipRole).toString();
-    return row > 0 ? m->index(row - 1, col - 1).data(Qt::ToolTipRole).toString() : QString();
-}
-
 QString joined(const QList<int> &widths)
 {
     QStringList out;
@@ -130,8 +118,6 @@ private slots:
     {
         QTest::addColumn<int>("points");
         QTest::newRow("8 pt") << 8;
-        QTest::newRow("9 pt") << 9;
-        QTest::newRow("14 pt") << 14;
         QTest::newRow("16 pt") << 16;
     }
     void drawnWideEnough()
@@ -283,59 +269,6 @@ private slots:
             QCOMPARE(image.pixelColor(r.right() - 2, y), EpochGrid::focusFrameColor());
             QCOMPARE(image.pixelColor(r.left() + EpochGrid::focusFrameWidth, y), QColor(Qt::white));
         }
-    }
-
-    // The headers of a replica whose actual row is all "?" say why; the
-    // local matrix has no hosts to speak of, and a new fill forgets them.
-    void unreachableHeaders()
-    {
-        Fixture f;
-        QFile file(f.dir.filePath(u"actual.txt"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("boston_hub,10,20,30\r\ntokyo_far,?,?,?\r\nbangalore,10,?,30\r\n");
-        file.close();
-        f.fill(f.g1(), file.fileName());
-        f.fill(f.g2(), file.fileName());
-        const QString note = u"tokyo_far\nCannot be reached: its host could not be asked or did not answer in time, "
-                             u"so its actual row is unknown (\"?\")."_s;
-        EpochGrid *g = f.g1();
-        QCOMPARE(tipOf(g, 2, 0), note);
-        QCOMPARE(tipOf(g, 0, 2), note);
-        QCOMPARE(tipOf(g, 3, 0), u"bangalore"_s); // one "?" is a gap, not a lost host
-        QCOMPARE(tipOf(g, 0, 1), u"boston_hub"_s);
-        QCOMPARE(tipOf(f.g2(), 2, 0), u"tokyo_far"_s);
-
-        f.view.cleanGrid(g);
-        f.fill(g, f.write(u"healthy.txt"_s, {u"boston_hub"_s, u"tokyo_far"_s, u"bangalore"_s}));
-        QCOMPARE(tipOf(g, 2, 0), u"tokyo_far"_s);
-    }
-
-    // The icons take the focus like any action and explain the condition on
-    // Return or Space, as a click does.
-    void iconKeys_data()
-    {
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<int>("key");
-        QTest::newRow("actual, Return") << 0 << int(Qt::Key_Return);
-        QTest::newRow("local, Space") << 1 << int(Qt::Key_Space);
-        QTest::newRow("local, click") << 1 << 0;
-    }
-    void iconKeys()
-    {
-        QFETCH(int, icon);
-        QFETCH(int, key);
-        Fixture f;
-        f.fill(f.g1(), f.write(u"actual.txt"_s, {u"r1"_s, u"r2"_s, u"r3"_s}, 2));
-        QLabel *image = f.view.dSyncImage(icon);
-        image->show();
-        QVERIFY(image->focusPolicy() & Qt::TabFocus);
-        if (key) {
-            image->setFocus();
-            QTest::keyClick(image, Qt::Key(key));
-        } else {
-            QTest::mouseClick(image, Qt::LeftButton);
-        }
-        QCOMPARE(f.feedback.detailTitle, u"NOTE: Replicas Out of Sync for r3"_s);
     }
 
     // Side by side when both fit across; one above the other when only that
