@@ -65,9 +65,6 @@ private slots:
         model.setMatrix(filled(text));
         QCOMPARE(::colours(model), colours);
         QCOMPARE(QPoint(model.matrix().currentCol(), model.matrix().currentRow()), current);
-        const QList<bool> &flags = model.matrix().outOfSync();
-        QCOMPARE(flags.size(), model.columnCount() + 2);
-        QVERIFY(!flags.first() && !flags.last());
     }
 
     // What a view draws a cell with, and a header's tooltip: the name, and
@@ -97,19 +94,6 @@ private slots:
         // The local table has no hosts to speak of.
         model.setMatrix(filled(u"boston,10,20\r\ntokyo,?,?\r\n"_s, false));
         QCOMPARE(model.headerData(1, Qt::Vertical, Qt::ToolTipRole).toString(), u"tokyo"_s);
-    }
-
-    // A value edit changes the text only: the colour stays the fill's.
-    void editKeepsColours()
-    {
-        EpochMatrixModel model;
-        model.setMatrix(filled(u"r1,5,7\r\nr2,5,8\r\n"_s));
-        model.setText(2, 2, u"7"_s);
-        QCOMPARE(model.index(1, 1).data().toString(), u"7"_s);
-        QCOMPARE(colours(model), u"wR;wR"_s);
-        // The diagnosis reads the same data.
-        QCOMPARE(model.matrix().table().values, (QList<QStringList>{{u"5"_s, u"7"_s}, {u"5"_s, u"7"_s}}));
-        QVERIFY(EpochMatrix().table().names.isEmpty());
     }
 };
 

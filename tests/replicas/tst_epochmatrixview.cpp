@@ -116,10 +116,10 @@ private slots:
     }
     // A results file is read only up to its size limit: one of exactly the
     // limit fills the grid, one byte more is refused before anything is
-    // read, and so is a folder; each box names the file.
+    // read; each box names the file.
     void sizeLimit_data()
     {
-        QTest::addColumn<qint64>("bytes"); // -1: a folder of that name
+        QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("cells");
         QTest::addColumn<QString>("error"); // the description before the file name
         QTest::addColumn<QByteArray>("text"); // what the file holds, when not a row and filler
@@ -128,7 +128,6 @@ private slots:
                                       << QByteArray();
         QTest::newRow("one byte over") << ResultsFile::maxFileBytes + 1 << u",;,"_s
                                        << accessError + u": larger than 16 MB, not a results file"_s << QByteArray();
-        QTest::newRow("a folder") << qint64(-1) << u",;,"_s << accessError << QByteArray();
         // Cells are bounded too, counted before a line is split: a file of
         // commas under the byte limit is refused.
         QTest::newRow("16 M commas")
@@ -149,8 +148,6 @@ private slots:
             QFile file(name);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(text);
-        } else if (bytes < 0) {
-            QVERIFY(QDir(dir.path()).mkdir(u"_results.txt"_s));
         } else {
             QFile file(name);
             QVERIFY(file.open(QIODevice::WriteOnly));

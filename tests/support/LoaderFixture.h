@@ -4,7 +4,6 @@
 #include "ccase/Commands.h"
 #include "graph/GraphView.h"
 #include "replicas/EpochGrid.h"
-#include "replicas/EpochMatrix.h"
 #include "support/FakeShell.h"
 #include "support/ScriptedClearTool.h"
 #include "support/ScriptedDialogs.h"
@@ -99,19 +98,6 @@ inline QList<QStringList> gridCells(const EpochGrid *grid)
         for (int c = 0; c < grid->cols(); ++c) {
             const bool red = grid->cellBackColorAt(r, c) == Colors::pureRed;
             rows[r] << QString(grid->textMatrix(r, c) + QLatin1String(red ? "*" : ""));
-        }
-    }
-    return rows;
-}
-
-// The same of a matrix as data, the names never red.
-inline QList<QStringList> gridCells(const EpochMatrix &matrix)
-{
-    QList<QStringList> rows(matrix.rows());
-    for (int r = 0; r < matrix.rows(); ++r) {
-        for (int c = 0; c < matrix.cols(); ++c) {
-            const bool red = r > 0 && c > 0 && matrix.backColor(r, c) == Colors::pureRed;
-            rows[r] << QString(matrix.text(r, c) + QLatin1String(red ? "*" : ""));
         }
     }
     return rows;
