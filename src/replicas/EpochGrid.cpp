@@ -147,11 +147,6 @@ EpochGrid::EpochGrid(QWidget *parent) : QTableView(parent), m_model(new EpochMat
         header->setMinimumSectionSize(1);
         header->viewport()->installEventFilter(this);
     }
-    // The area past the last cell: a quiet grey that sets the matrix off
-    // without the heavy dark of a classic grid.
-    QPalette back = viewport()->palette();
-    back.setColor(QPalette::Base, pastCells);
-    viewport()->setPalette(back);
     m_corner = findChild<QAbstractButton *>();
     if (m_corner)
         m_corner->installEventFilter(this);
@@ -313,6 +308,18 @@ void EpochGrid::pressAt(int row, int col, bool doubleClick)
         Q_EMIT cellDoubleClicked();
     else
         Q_EMIT mousePressed();
+}
+
+// The area past the last cell: a quiet grey that sets the matrix off
+// without the heavy dark of a classic grid. Painted here, since a window's
+// style sheet would replace a colour given through the palette.
+void EpochGrid::paintEvent(QPaintEvent *event)
+{
+    {
+        QPainter p(viewport());
+        p.fillRect(viewport()->rect(), pastCells);
+    }
+    QTableView::paintEvent(event);
 }
 
 void EpochGrid::mousePressEvent(QMouseEvent *event)
