@@ -7,7 +7,7 @@
 #include "common/BenchSupport.h"
 #include "common/Figures.h"
 #include "replicas/EpochMatrixView.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -73,15 +73,15 @@ int main(int argc, char **argv)
             timer.start();
             view.cleanGrid(view.Grid1());
             view.cleanGrid(view.Grid2());
-            view.fillEpochGrid(view.Grid1(), view.actualOutOfSync, actual);
-            view.fillEpochGrid(view.Grid2(), view.localOutOfSync, local);
+            view.fillEpochGrid(view.Grid1(), actual);
+            view.fillEpochGrid(view.Grid2(), local);
             QApplication::processEvents();
             if (run > 0)
                 figures.add(double(timer.nsecsElapsed()) / 1e9);
         }
         if (view.Grid1()->rows() != n + 1 || view.Grid2()->cols() != n + 1 || feedback.boxes() != 0)
             qFatal("fill went wrong for %d replicas", n);
-        const int flagged = int(std::count(view.actualOutOfSync.begin(), view.actualOutOfSync.end(), true));
+        const int flagged = int(std::count(view.actualOutOfSync().begin(), view.actualOutOfSync().end(), true));
         if (flagged != n / 7 + (n % 7 >= 3 ? 1 : 0))
             qFatal("wrong out-of-sync count %d for %d replicas", flagged, n);
         medians << figures.median();

@@ -4,7 +4,7 @@
 // The optional column is pressed in both grids, so that the icons show.
 #include "common/BenchSupport.h"
 #include "replicas/EpochMatrixView.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -26,15 +26,13 @@ int main(int argc, char **argv)
     view.setAutoFillBackground(true);
     view.resize(1100, 230);
     view.show();
-    view.fillEpochGrid(view.Grid1(), view.actualOutOfSync, args[1]);
-    view.fillEpochGrid(view.Grid2(), view.localOutOfSync, args[2]);
+    view.fillEpochGrid(view.Grid1(), args[1]);
+    view.fillEpochGrid(view.Grid2(), args[2]);
     if (args.size() > 4) {
         const int col = args[4].toInt();
-        view.Grid1()->setRow(1);
-        view.Grid1()->setCol(col);
+        view.Grid1()->setCurrentCell(1, col);
         view.grid1MouseDown();
-        view.Grid2()->setRow(1);
-        view.Grid2()->setCol(col);
+        view.Grid2()->setCurrentCell(1, col);
         view.grid2MouseDown();
     }
     // Scroll bars appear one event round after their ranges are set.

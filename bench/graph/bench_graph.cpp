@@ -11,10 +11,8 @@
 #include "GraphBenchSupport.h"
 #include "common/Figures.h"
 #include "graph/GraphView.h"
-#include "maintenance/MaintenanceNames.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
 
 #include <algorithm>
@@ -33,8 +31,6 @@ Cycle run(int n, int runs)
     bench::BenchFeedback feedback;
     QWidget page;
     GraphView view(feedback, &page);
-    QComboBox combo(&page), fix0(&page), fix1(&page);
-    view.setReplicaCombos(&combo, &fix0, &fix1);
     page.show();
     QApplication::processEvents();
     const QStringList fields = bench::replicaFields(bench::numberedNames(n), 5);
@@ -48,10 +44,6 @@ Cycle run(int n, int runs)
         t.start();
         view.clearAllSites();
         view.unloadSiteControls();
-        for (QComboBox *c : {&combo, &fix0, &fix1}) {
-            c->clear();
-            c->addItem(Maintenance::selectReplica());
-        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         clean += double(t.nsecsElapsed()) / 1e9;
 

@@ -2,10 +2,8 @@
 // icons, labels, markers and lines: graph_shots <output folder>.
 #include "GraphBenchSupport.h"
 #include "graph/GraphView.h"
-#include "maintenance/MaintenanceNames.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QTextStream>
@@ -22,12 +20,6 @@ void shoot(const QString &folder, const QString &file, const QStringList &names,
     page.resize(480, 420);
     page.setStyleSheet(QString());
     GraphView view(feedback, &page);
-    QComboBox combo(&page), fix0(&page), fix1(&page);
-    for (QComboBox *c : {&combo, &fix0, &fix1}) {
-        c->addItem(Maintenance::selectReplica());
-        c->hide();
-    }
-    view.setReplicaCombos(&combo, &fix0, &fix1);
     view.setGMyReplicaName(names.first());
     const QStringList fields = bench::replicaFields(names, masterEvery);
     view.pictMsgLbl()->hide();

@@ -20,7 +20,7 @@
 #include "ccase/ReportingShell.h"
 #include "graph/GraphView.h"
 #include "replicas/EpochMatrixView.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
 #include "common/BenchSupport.h"
 #include "common/Figures.h"
 #include "vobs/VobListPanel.h"

@@ -30,6 +30,7 @@ class Shell;
 class SiteDetail;
 class RealServices;
 class ReplicaDetailLoader;
+struct OpenedVob;
 class ReplicaFieldsPanel;
 class ReplicaInfoPanel;
 class VobListPanel;
@@ -143,6 +144,8 @@ private:
     // The three replica lists back to the single entry "<select_replica>",
     // selected: at start-up, and before a VOB's replicas are filled in.
     void resetReplicaCombos();
+    // The opened VOB's name and replicas into the Detail page's caption and lists.
+    void showReplicas(const OpenedVob &vob);
     // dVobLbl: the VOB whose replicas the pages show.
     void showOpenedVob();
     void showAbout();

@@ -2,7 +2,10 @@
 // handlers that join them.
 #include "app/frmMain.h"
 
+#include "ui/NameWidgets.h"
+
 #include "graph/GraphView.h"
+#include "graph/SiteLayout.h"
 #include "info/frmAbout.h"
 #include "info/frmGettingHelp.h"
 #include "maintenance/FixFrame.h"
@@ -108,16 +111,15 @@ void frmMain::buildPages()
     detailLayout->addWidget(m_packets);
     detailLayout->addWidget(m_fixFrame, 0, Qt::AlignLeft);
 
-    m_graph->setReplicaCombos(m_replicaInfo->replicaCombo(), m_fixFrame->fixCombo(), m_fixFrame->exportCombo());
-
     // Reading order: the VOB list's column, the tab strip, then the page
     // shown; every page already orders its own controls.
     setTabOrder(m_vobList->list(), m_mainTabStrip);
 
     m_loader = std::make_unique<ReplicaDetailLoader>(
         *m_services.clearTool, *m_services.shell, *this, m_services.workDir, m_services.scriptPath,
-        ReplicaDetailLoader::Controls{m_vobList, m_graph, m_epochView, m_replicaFields, m_mainTabStrip,
-                                      [this] { resetReplicaCombos(); }});
+        ReplicaDetailLoader::Controls{m_vobList, m_graph, m_epochView, m_mainTabStrip,
+                                      [this] { resetReplicaCombos(); },
+                                      [this](const OpenedVob &vob) { showReplicas(vob); }});
     m_loader->setDiagnosis(m_diagnosis);
     m_loader->setPackets(m_packets);
     m_fixFrame->setCommandEnded(
@@ -154,6 +156,21 @@ void frmMain::showOpenedVob()
 {
     const QString tag = m_loader ? m_loader->openedVobTag() : QString();
     m_detailVobLbl->setText(tag.isEmpty() ? QStringLiteral("No VOB open") : QStringLiteral("VOB:") + tag);
+}
+
+void frmMain::showReplicas(const OpenedVob &vob)
+{
+    QLabel *vobLbl = m_replicaFields->selectedVobLabel();
+    NameWidgets::setCaptionAndName(vobLbl, QStringLiteral("VOB:"), vob.tag);
+    vobLbl->show();
+    QComboBox *replicas = m_replicaInfo->replicaCombo();
+    QStringList held;
+    for (int i = 0; i < replicas->count(); ++i)
+        held << replicas->itemText(i);
+    const ReplicaListEntries entries = replicaListEntries(vob.replicaNames(), vob.localReplica, held);
+    replicas->addItems(entries.replicaCombo);
+    replicas->setCurrentIndex(0);
+    m_fixFrame->setSiblingReplicas(entries.fixCombos);
 }
 
 void frmMain::resetReplicaCombos()

@@ -10,7 +10,6 @@
 #include "common/Twips.h"
 #include "ui/TwipsGeometry.h"
 
-#include <QComboBox>
 #include <QEvent>
 #include <QLabel>
 
@@ -39,25 +38,6 @@ QLabel *designLabel(QWidget *parent, const QString &name, int l, int t, int w, i
     label->setObjectName(name);
     setTwipsGeometry(label, l, t, w, h);
     return label;
-}
-
-QStringList entriesOf(const QComboBox *combo)
-{
-    QStringList entries;
-    if (!combo)
-        return entries;
-    entries.reserve(combo->count());
-    for (int i = 0; i < combo->count(); ++i)
-        entries << combo->itemText(i);
-    return entries;
-}
-
-void appendAndSelectFirst(QComboBox *combo, const QString &name)
-{
-    if (!combo)
-        return;
-    combo->addItem(name);
-    combo->setCurrentIndex(0);
 }
 
 QString arrayName(int array)
@@ -123,14 +103,6 @@ void GraphView::buildDesign()
     m_siteImages = {image};
     m_siteLabels = {label};
     m_siteMasterLabels = {marker};
-}
-
-void GraphView::setReplicaCombos(QComboBox *dReplicaCombo, QComboBox *dReplicaFixCombo0,
-                                 QComboBox *dReplicaFixCombo1)
-{
-    m_replicaCombo = dReplicaCombo;
-    m_fixCombo0 = dReplicaFixCombo0;
-    m_fixCombo1 = dReplicaFixCombo1;
 }
 
 QLabel *GraphView::element(Array array, int index) const
@@ -201,9 +173,6 @@ void GraphView::setSitesData(const QStringList &siteArray, int dataPerSite, int 
 {
     try {
         const ListedSites listed = groupSiteFields(siteArray, dataPerSite, totalData);
-        // Looked up once per site: reading the replica list back for each
-        // would make a graph of N sites cost N squared.
-        EntrySet inReplicaCombo(entriesOf(m_replicaCombo));
         for (const ListedSite &site : listed.sites) {
             const QString &field = site.name;
             m_GCount = nextSiteCount(m_GCount);
@@ -216,17 +185,6 @@ void GraphView::setSitesData(const QStringList &siteArray, int dataPerSite, int 
             record.lineColor = assignColor(m_GCount);
             m_AllSites.append(record);
             const int k = int(m_AllSites.size());
-
-            const ComboAdditions add = comboAdditions(field, inReplicaCombo, m_GMyReplicaName);
-            if (add.replicaCombo) {
-                appendAndSelectFirst(m_replicaCombo, field);
-                if (m_replicaCombo)
-                    inReplicaCombo.add(field);
-            }
-            if (add.fixCombos) {
-                appendAndSelectFirst(m_fixCombo0, field);
-                appendAndSelectFirst(m_fixCombo1, field);
-            }
 
             makeSiteControl(Array::Image, k)->show();
             QLabel *label = makeSiteControl(Array::Label, k);

@@ -29,14 +29,9 @@ public:
     ~GraphView() override;
     Q_DISABLE_COPY_MOVE(GraphView)
 
-    // The replica lists of the "Detail" page that setSitesData fills; each
-    // holds "<select_replica>" as entry 0. Null lists are left alone.
-    void setReplicaCombos(QComboBox *dReplicaCombo, QComboBox *dReplicaFixCombo0,
-                          QComboBox *dReplicaFixCombo1);
-
     // Makes one record and one set of site controls per group of
     // dataPerSite fields in siteArray[0..totalData] (name, creation date,
-    // host, master), fills the replica lists and places the icons. Errors
+    // host, master) and places the icons. Errors
     // are reported here (stop box, hourglass off); the caller goes on.
     void setSitesData(const QStringList &siteArray, int dataPerSite, int totalData);
     // Recomputes the markers, their tooltips and the lines from the icons'
@@ -124,9 +119,6 @@ private:
     void reportTrapped(const QuorvaneError &error);
 
     Feedback &m_feedback;
-    QPointer<QComboBox> m_replicaCombo;
-    QPointer<QComboBox> m_fixCombo0;
-    QPointer<QComboBox> m_fixCombo1;
 
     QLabel *m_image1 = nullptr;
     QLabel *m_pictMsgLbl = nullptr;

@@ -146,4 +146,22 @@ ComboAdditions comboAdditions(const QString &name, const EntrySet &replicaComboE
     return add;
 }
 
+ReplicaListEntries replicaListEntries(const QStringList &names, const QString &myReplicaName,
+                                      const QStringList &held)
+{
+    // Looked up once per name: a list read back for each would cost N squared.
+    EntrySet inReplicaCombo(held);
+    ReplicaListEntries entries;
+    for (const QString &name : names) {
+        const ComboAdditions add = comboAdditions(name, inReplicaCombo, myReplicaName);
+        if (add.replicaCombo) {
+            entries.replicaCombo << name;
+            inReplicaCombo.add(name);
+        }
+        if (add.fixCombos)
+            entries.fixCombos << name;
+    }
+    return entries;
+}
+
 } // namespace quorvane

@@ -87,4 +87,14 @@ struct ComboAdditions {
 ComboAdditions comboAdditions(const QString &name, const EntrySet &replicaComboEntries,
                               const QString &myReplicaName);
 
+// What the replica list and the two fix lists take, in order, after the
+// entries they hold already (`held`, "<select_replica>"), for the VOB's
+// replicas as lsreplica listed them.
+struct ReplicaListEntries {
+    QStringList replicaCombo;
+    QStringList fixCombos;
+};
+ReplicaListEntries replicaListEntries(const QStringList &names, const QString &myReplicaName,
+                                      const QStringList &held);
+
 } // namespace quorvane

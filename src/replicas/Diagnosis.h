@@ -16,6 +16,8 @@ namespace quorvane {
 struct EpochTable {
     QStringList names;
     QList<QStringList> values;
+
+    friend bool operator==(const EpochTable &, const EpochTable &) = default;
 };
 
 // What a finding suggests doing; a click on its line preselects it in the

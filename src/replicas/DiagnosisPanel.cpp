@@ -1,6 +1,5 @@
 #include "replicas/DiagnosisPanel.h"
 
-#include "replicas/FlexGrid.h"
 #include "common/ShownName.h"
 
 #include <QLabel>
@@ -62,28 +61,6 @@ DiagnosisPanel::DiagnosisPanel(QWidget *parent) : QWidget(parent)
 
     connect(m_list, &QListWidget::itemClicked, this, &DiagnosisPanel::itemChosen);
     connect(m_list, &QListWidget::itemActivated, this, &DiagnosisPanel::itemChosen);
-}
-
-EpochTable DiagnosisPanel::tableOf(const FlexGrid &grid)
-{
-    EpochTable table;
-    // Only a filled grid carries its heading; a cleaned or blank one says nothing.
-    if (grid.textMatrix(0, 0) != QLatin1String("REPLICA NAME"))
-        return table;
-    for (int r = 1; r < grid.rows(); ++r) {
-        table.names << grid.textMatrix(r, 0);
-        QStringList values;
-        for (int c = 1; c < grid.cols(); ++c)
-            values << grid.textMatrix(r, c);
-        table.values << values;
-    }
-    return table;
-}
-
-void DiagnosisPanel::refresh(const FlexGrid &actual, const FlexGrid &local, const QString &localReplica,
-                             const QStringList &vobReplicas, const BayFacts &bays)
-{
-    showFindings(diagnose(tableOf(actual), tableOf(local), localReplica, vobReplicas, bays));
 }
 
 void DiagnosisPanel::showFindings(const QList<Finding> &findings)

@@ -10,8 +10,6 @@ class QListWidgetItem;
 
 namespace quorvane {
 
-class FlexGrid;
-
 // dDiagnosis under the two epoch matrices: what they show is wrong, one
 // line per finding, most important first. A line that names a repair hands
 // it on when clicked (repairChosen); nothing runs from here.
@@ -21,13 +19,6 @@ class DiagnosisPanel final : public QWidget {
 public:
     explicit DiagnosisPanel(QWidget *parent = nullptr);
 
-    // The matrix a grid shows; empty for a grid that holds no fill.
-    [[nodiscard]] static EpochTable tableOf(const FlexGrid &grid);
-
-    // Diagnoses the two grids (actual, local) for this site's replica and
-    // the VOB's replicas as lsreplica listed them.
-    void refresh(const FlexGrid &actual, const FlexGrid &local, const QString &localReplica,
-                 const QStringList &vobReplicas, const BayFacts &bays = {});
     void showFindings(const QList<Finding> &findings);
     void clearFindings();
 

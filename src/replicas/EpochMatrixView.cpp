@@ -2,15 +2,14 @@
 
 #include "ccase/CommandLog.h"
 #include "replicas/CellNumber.h"
-#include "replicas/EpochCells.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
+#include "replicas/EpochMatrixModel.h"
 #include "replicas/ResultsFile.h"
 #include "ui/ActionLabel.h"
 #include "common/AppInfo.h"
 #include "common/ErrorBoxes.h"
 #include "common/Feedback.h"
 #include "common/QuorvaneError.h"
-#include "common/Twips.h"
 
 #include <QBoxLayout>
 #include <QHBoxLayout>
@@ -70,9 +69,9 @@ EpochMatrixView::EpochMatrixView(Feedback &feedback, std::function<bool()> vobLi
                                  QWidget *parent)
     : QWidget(parent), m_feedback(feedback), m_vobListHasEntries(std::move(vobListHasEntries))
 {
-    m_grid1 = new FlexGrid(this);
+    m_grid1 = new EpochGrid(this);
     m_grid1->setObjectName(QStringLiteral("Grid1"));
-    m_grid2 = new FlexGrid(this);
+    m_grid2 = new EpochGrid(this);
     m_grid2->setObjectName(QStringLiteral("Grid2"));
 
     auto *localLabel = makeLabel(QStringLiteral("dLabel(7)"), QStringLiteral("Local Epoch Table Matrix:"), this);
@@ -110,7 +109,7 @@ EpochMatrixView::EpochMatrixView(Feedback &feedback, std::function<bool()> vobLi
     // Each matrix stands under its label; the two stand side by side, local
     // on the left, or one above the other where only that shows both whole
     // (see arrangeMatrices).
-    auto column = [&header](QLabel *label, QLabel *icon, FlexGrid *grid) {
+    auto column = [&header](QLabel *label, QLabel *icon, EpochGrid *grid) {
         auto *c = new QVBoxLayout;
         c->setSpacing(3);
         c->addLayout(header(label, icon));
@@ -127,17 +126,17 @@ EpochMatrixView::EpochMatrixView(Feedback &feedback, std::function<bool()> vobLi
     setTabOrder(m_grid2, m_syncImages[0]);
     setTabOrder(m_syncImages[0], m_grid1);
 
-    connect(m_grid1, &FlexGrid::mousePressed, this, &EpochMatrixView::grid1MouseDown);
-    connect(m_grid2, &FlexGrid::mousePressed, this, &EpochMatrixView::grid2MouseDown);
-    connect(m_grid1, &FlexGrid::doubleClicked, this, &EpochMatrixView::grid1DblClick);
+    connect(m_grid1, &EpochGrid::mousePressed, this, &EpochMatrixView::grid1MouseDown);
+    connect(m_grid2, &EpochGrid::mousePressed, this, &EpochMatrixView::grid2MouseDown);
+    connect(m_grid1, &EpochGrid::cellDoubleClicked, this, &EpochMatrixView::grid1DblClick);
     // The keyboard's ways to the same handlers: a key move shows the icon
     // for the new column as a press there does, Return edits as the double
     // click does (the local matrix has no edit).
-    connect(m_grid1, &FlexGrid::currentCellMoved, this, &EpochMatrixView::grid1MouseDown);
-    connect(m_grid2, &FlexGrid::currentCellMoved, this, &EpochMatrixView::grid2MouseDown);
-    connect(m_grid1, &FlexGrid::activated, this, &EpochMatrixView::grid1DblClick);
-    for (FlexGrid *grid : {m_grid1, m_grid2})
-        connect(grid, &FlexGrid::fullSizeChanged, this, &EpochMatrixView::arrangeMatrices);
+    connect(m_grid1, &EpochGrid::currentCellMoved, this, &EpochMatrixView::grid1MouseDown);
+    connect(m_grid2, &EpochGrid::currentCellMoved, this, &EpochMatrixView::grid2MouseDown);
+    connect(m_grid1, &EpochGrid::cellActivated, this, &EpochMatrixView::grid1DblClick);
+    for (EpochGrid *grid : {m_grid1, m_grid2})
+        connect(grid, &EpochGrid::fullSizeChanged, this, &EpochMatrixView::arrangeMatrices);
 }
 
 bool EpochMatrixView::stacked() const
@@ -183,13 +182,19 @@ QLabel *EpochMatrixView::dSyncImage(int index) const
     return (index == 0 || index == 1) ? m_syncImages[size_t(index)] : nullptr;
 }
 
-int EpochMatrixView::lastCol(const FlexGrid *grid) const
+int EpochMatrixView::lastCol(const EpochGrid *grid) const
 {
     return grid == m_grid1 ? m_lastCol1 : grid == m_grid2 ? m_lastCol2 : 0;
 }
 
-void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QString &fileName)
+const QList<bool> &EpochMatrixView::actualOutOfSync() const { return m_grid1->matrixModel()->matrix().outOfSync(); }
+
+const QList<bool> &EpochMatrixView::localOutOfSync() const { return m_grid2->matrixModel()->matrix().outOfSync(); }
+
+void EpochMatrixView::fillEpochGrid(EpochGrid *grid, const QString &fileName)
 {
+    EpochMatrixModel *model = grid->matrixModel();
+    EpochMatrix matrix = model->matrix();
     try {
         ResultsFile::Contents contents;
         try {
@@ -202,63 +207,27 @@ void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QS
             else
                 read();
         } catch (const QuorvaneError &) {
-            blankGrid(grid, flags);
+            matrix.blank();
+            model->setMatrix(matrix);
             throw;
         }
         // In the actual matrix a row of nothing but "?" is a host that did
         // not answer; its headers say so. The local table has no hosts.
-        QHash<QString, QString> notes;
-        if (grid == m_grid1) {
-            for (const QString &name : EpochCells::unknownRows(contents.lines))
-                notes.insert(name, EpochCells::unreachableNote());
-        }
-        grid->setHeaderNotes(std::move(notes));
-        bool firstLine = true;
-        for (const QStringList &fields : contents.lines) {
-            const int n = int(fields.size()) - 1;
-            const QString &name = fields[0];
-            if (firstLine) {
-                grid->setCols(n + 1);
-                grid->setRow(0);
-                grid->setCol(0);
-                grid->setText(QStringLiteral("REPLICA NAME"));
-                grid->setCol(1);
-                grid->setText(name);
-                grid->setRow(1);
-                grid->setCol(0);
-                grid->setText(name);
-                firstLine = false;
-            } else {
-                const int w = Twips::textWidth(name.size(), 100);
-                grid->setColWidth(0, w);
-                grid->addItem(name);
-                grid->setRow(grid->row() + 1);
-                const int r = grid->row();
-                grid->setRow(0);
-                grid->setCol(r);
-                grid->setColWidth(r, w);
-                grid->setText(name);
-                grid->setRow(r);
+        const bool filled = [&] {
+            try {
+                return matrix.fill(contents.lines, grid == m_grid1);
+            } catch (const QuorvaneError &) {
+                model->setMatrix(matrix); // what was written stays
+                throw;
             }
-            // The values of a line wider than the first end at the last
-            // column; the fill stops after it.
-            const int last = std::min(n, grid->cols() - 1);
-            for (int k = 1; k <= last; ++k) {
-                grid->setCol(k);
-                grid->setText(fields[k]);
-            }
-        }
+        }();
+        model->setMatrix(matrix);
         // Flags and colours stay as they were when a line was too wide.
-        if (contents.wideLine > 0) {
+        if (!filled) {
             m_feedback.setBusy(false, QString());
             showBox(m_feedback.dialogs(), ErrorBoxes::withNumber(ErrNo::InvalidColValue,
                                                                  ResultsFile::describeWideLine(contents, fileName)));
-            return;
         }
-        flags = QList<bool>(grid->cols() + 1, false);
-        for (int k = 1; k < grid->cols(); ++k)
-            flags[k] = isEpochOutOfSync(grid, k);
-        colorEpochGrid(grid, flags);
     } catch (const QuorvaneError &e) {
         m_feedback.setBusy(false, QString());
         showBox(m_feedback.dialogs(),
@@ -268,86 +237,21 @@ void EpochMatrixView::fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QS
 
 void EpochMatrixView::blankGrids()
 {
-    blankGrid(m_grid1, actualOutOfSync);
-    blankGrid(m_grid2, localOutOfSync);
-}
-
-void EpochMatrixView::blankGrid(FlexGrid *grid, QList<bool> &flags)
-{
-    grid->setHeaderNotes({});
-    grid->setRows(2);
-    grid->setCols(2);
-    for (int r = 0; r < 2; ++r) {
-        for (int c = 0; c < 2; ++c)
-            grid->setTextMatrix(r, c, QString());
-    }
-    grid->setRow(1);
-    grid->setCol(1);
-    grid->setCellBackColor(Colors::white);
-    flags = QList<bool>(grid->cols() + 1, false);
-}
-
-bool EpochMatrixView::isEpochOutOfSync(FlexGrid *grid, int col)
-{
-    try {
-        grid->setCol(col);
-        const int rows = grid->rows();
-        if (rows < 2)
-            return false;
-        // Equal as text to row 1 everywhere means every pair is equal; the
-        // first cell that differs is where a pairwise scan would stop too.
-        const QString first = grid->textMatrix(1, col);
-        for (int k = 1; k < rows; ++k) {
-            if (grid->textMatrix(k, col) != first) {
-                grid->setRow(k);
-                return true;
-            }
-        }
-        grid->setRow(rows - 1);
-        return false;
-    } catch (const QuorvaneError &e) {
-        m_feedback.setBusy(false, QString());
-        ReportError(m_feedback.dialogs(), e, QStringLiteral("Error::isEpochOutOfSync()"));
-        return false;
+    for (EpochGrid *grid : {m_grid1, m_grid2}) {
+        EpochMatrix blank;
+        blank.blank();
+        grid->matrixModel()->setMatrix(std::move(blank));
     }
 }
 
-void EpochMatrixView::colorEpochGrid(FlexGrid *grid, const QList<bool> &flags)
+void EpochMatrixView::cleanGrid(EpochGrid *grid)
 {
-    try {
-        const int row = grid->row();
-        const int col = grid->col();
-        for (int i = 1; i < grid->rows(); ++i) {
-            for (int k = 1; k < grid->cols(); ++k) {
-                grid->setRow(i);
-                grid->setCol(k);
-                grid->setCellBackColor(Colors::white);
-                if (k >= flags.size())
-                    subscriptOutOfRange();
-                if (flags[k])
-                    grid->setCellBackColor(Colors::pureRed);
-            }
-        }
-        grid->setCol(col);
-        grid->setRow(row);
-    } catch (const QuorvaneError &e) {
-        ReportError(m_feedback.dialogs(), e, QStringLiteral("Error::dSyncImage()"));
-    }
+    EpochMatrix matrix = grid->matrixModel()->matrix();
+    matrix.clean();
+    grid->matrixModel()->setMatrix(std::move(matrix));
 }
 
-void EpochMatrixView::cleanGrid(FlexGrid *grid)
-{
-    try {
-        grid->setHeaderNotes({}); // the row kept is no longer any VOB's
-        const int extra = grid->rows() - 2;
-        for (int i = 0; i < extra; ++i)
-            grid->removeItem(1);
-    } catch (const QuorvaneError &e) {
-        ReportError(m_feedback.dialogs(), e, QStringLiteral("Error::cleanGrid()"));
-    }
-}
-
-void EpochMatrixView::showSyncImage(FlexGrid *grid, const QList<bool> &flags, int &lastCol, int iconIndex)
+void EpochMatrixView::showSyncImage(EpochGrid *grid, int &lastCol, int iconIndex)
 {
     try {
         if (m_vobListHasEntries && !m_vobListHasEntries())
@@ -357,6 +261,7 @@ void EpochMatrixView::showSyncImage(FlexGrid *grid, const QList<bool> &flags, in
             return;
         lastCol = col;
         // A grid that was never filled has nothing to say about any column.
+        const QList<bool> &flags = grid->matrixModel()->matrix().outOfSync();
         if (flags.isEmpty())
             return;
         QLabel *icon = dSyncImage(iconIndex);
@@ -369,13 +274,13 @@ void EpochMatrixView::showSyncImage(FlexGrid *grid, const QList<bool> &flags, in
     }
 }
 
-void EpochMatrixView::grid1MouseDown() { showSyncImage(m_grid1, actualOutOfSync, m_lastCol1, 0); }
+void EpochMatrixView::grid1MouseDown() { showSyncImage(m_grid1, m_lastCol1, 0); }
 
-void EpochMatrixView::grid2MouseDown() { showSyncImage(m_grid2, localOutOfSync, m_lastCol2, 1); }
+void EpochMatrixView::grid2MouseDown() { showSyncImage(m_grid2, m_lastCol2, 1); }
 
 void EpochMatrixView::grid1DblClick()
 {
-    FlexGrid *grid = m_grid1;
+    EpochGrid *grid = m_grid1;
     // Only epoch values are edited; a header holds a replica name even
     // when that name happens to read as a number.
     if (grid->row() < 1 || grid->col() < 1)
@@ -393,7 +298,7 @@ void EpochMatrixView::grid1DblClick()
     if (answer.isEmpty())
         return;
     try {
-        grid->setText(QString::number(CellNumber::toLong(answer)));
+        grid->matrixModel()->setText(grid->row(), grid->col(), QString::number(CellNumber::toLong(answer)));
     } catch (const QuorvaneError &e) {
         showBox(dialogs, ErrorBoxes::gridInput(e.description()));
     }
@@ -401,19 +306,17 @@ void EpochMatrixView::grid1DblClick()
 
 void EpochMatrixView::dSyncImageClick(int)
 {
-    FlexGrid *grid = m_grid1;
+    const EpochGrid *grid = m_grid1;
     try {
-        // Both icons explain the column chosen in the actual matrix.
-        const int row = grid->row();
-        grid->setRow(0);
-        const QString title = QStringLiteral("NOTE: Replicas Out of Sync for ") + grid->text();
+        // Both icons explain the column chosen in the actual matrix, by the
+        // name that heads it.
+        const QString title = QStringLiteral("NOTE: Replicas Out of Sync for ") + grid->textMatrix(0, grid->col());
         const QString text = QStringLiteral("Replicas are out of sync or one of the ") + CrLf
             + QStringLiteral("epoch values cannot be determined.  Epoch ") + CrLf
             + QStringLiteral("values should be equal for the entire column.") + CrLf
             + QStringLiteral("Run Fix Epoch Table based on actual value and ") + CrLf
             + QStringLiteral("Synchronize the replicas to fix this problem.") + CrLf;
         m_feedback.setDetail(text, title);
-        grid->setRow(row);
     } catch (const QuorvaneError &e) {
         ReportError(m_feedback.dialogs(), e, QStringLiteral("Error::dSyncImage()"));
     }

@@ -13,7 +13,7 @@ namespace quorvane {
 
 class CommandLog;
 class Feedback;
-class FlexGrid;
+class EpochGrid;
 
 // The two epoch matrices of the "Detail" page: the local matrix (Grid2,
 // left, from _results_local.txt) and the actual matrix (Grid1, right, from
@@ -34,39 +34,33 @@ public:
                     QWidget *parent = nullptr);
     ~EpochMatrixView() override;
 
-    [[nodiscard]] FlexGrid *Grid1() const { return m_grid1; }
-    [[nodiscard]] FlexGrid *Grid2() const { return m_grid2; }
+    [[nodiscard]] EpochGrid *Grid1() const { return m_grid1; }
+    [[nodiscard]] EpochGrid *Grid2() const { return m_grid2; }
     // dSyncImage(0) beside the actual matrix, dSyncImage(1) beside the local one.
     [[nodiscard]] QLabel *dSyncImage(int index) const;
 
     // Out-of-sync flags of Grid1 and Grid2, indexed by column: after a fill
     // one element per index 0 .. cols(), element 0 and the last false. Empty
     // until the grid's first fill.
-    QList<bool> actualOutOfSync;
-    QList<bool> localOutOfSync;
+    [[nodiscard]] const QList<bool> &actualOutOfSync() const;
+    [[nodiscard]] const QList<bool> &localOutOfSync() const;
 
     // The column each grid's mouse-press handler examined last (0 at start).
-    [[nodiscard]] int lastCol(const FlexGrid *grid) const;
+    [[nodiscard]] int lastCol(const EpochGrid *grid) const;
 
-    // Loads the results file into the grid, replaces `flags` with the
-    // grid's out-of-sync flags and colours the grid. Reports its own
-    // failures (busy feedback off, the numbered error box) and returns;
-    // what was written so far stays, `flags` and colours stay as they were.
-    void fillEpochGrid(FlexGrid *grid, QList<bool> &flags, const QString &fileName);
+    // Loads the results file into the grid's matrix, which tests every
+    // column and colours the cells. Reports its own failures (busy feedback
+    // off, the numbered error box) and returns; what was written so far
+    // stays, flags and colours stay as they were.
+    void fillEpochGrid(EpochGrid *grid, const QString &fileName);
     // Results files read from now on go into this log too (null: none).
     void setCommandLog(CommandLog *log) { m_log = log; }
-    // Whether the data cells of `col` differ as text. Leaves the current
-    // cell on the first cell that differs from row 1, else on the last row.
-    bool isEpochOutOfSync(FlexGrid *grid, int col);
-    // Data cells white, red where their column's flag is set; the current
-    // cell is kept.
-    void colorEpochGrid(FlexGrid *grid, const QList<bool> &flags);
     // Shrinks the grid to its header row and its last row.
-    void cleanGrid(FlexGrid *grid);
+    void cleanGrid(EpochGrid *grid);
     // Shows icon `iconIndex` when the grid's current column is flagged, hides
     // it otherwise; does nothing while the VOB list is empty or when the
     // current column equals `lastCol`, which it then updates.
-    void showSyncImage(FlexGrid *grid, const QList<bool> &flags, int &lastCol, int iconIndex);
+    void showSyncImage(EpochGrid *grid, int &lastCol, int iconIndex);
 
     // Event handlers, also connected to the grids' and icons' signals.
     void grid1MouseDown();
@@ -86,17 +80,14 @@ protected:
 
 private:
     void arrangeMatrices();
-    // A grid whose file could not be read shows nothing rather than the
-    // row cleanGrid kept from another VOB.
-    void blankGrid(FlexGrid *grid, QList<bool> &flags);
 
     Feedback &m_feedback;
     CommandLog *m_log = nullptr;
     std::function<bool()> m_vobListHasEntries;
     QBoxLayout *m_layout = nullptr;
     QLabel *m_actualLabel = nullptr;
-    FlexGrid *m_grid1 = nullptr;
-    FlexGrid *m_grid2 = nullptr;
+    EpochGrid *m_grid1 = nullptr;
+    EpochGrid *m_grid2 = nullptr;
     std::array<QLabel *, 2> m_syncImages{};
     int m_lastCol1 = 0;
     int m_lastCol2 = 0;

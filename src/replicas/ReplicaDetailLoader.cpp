@@ -7,21 +7,21 @@
 #include "ccase/Shell.h"
 #include "graph/GraphView.h"
 #include "graph/mSite.h"
-#include "maintenance/ReplicaFieldsPanel.h"
 #include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
+#include "replicas/EpochMatrixModel.h"
 #include "replicas/ScriptProgress.h"
 #include "replicas/PacketModel.h"
 #include "replicas/PacketPanel.h"
 #include "common/ErrorBoxes.h"
 #include "common/Feedback.h"
+#include "ui/EventPump.h"
 #include "ui/NameWidgets.h"
 #include "common/QuorvaneError.h"
 #include "common/ShownName.h"
 #include "vobs/VobListPanel.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -110,9 +110,10 @@ void ReplicaDetailLoader::loadReplicaDetail()
             if (m_controls.resetReplicaCombos)
                 m_controls.resetReplicaCombos();
             graph->unloadSiteControls();
-            QCoreApplication::processEvents();
+            // The unloaded controls go before the new ones take their names.
+            EventPump::run();
             graph->clearAllSites();
-            m_openedVobTag.clear(); // no VOB's replicas are shown now
+            m_vob = OpenedVob{}; // no VOB's replicas are shown now
             epochView->cleanGrid(epochView->Grid1());
             epochView->cleanGrid(epochView->Grid2());
             if (m_diagnosis)
@@ -127,12 +128,17 @@ void ReplicaDetailLoader::loadReplicaDetail()
         if (tag != m_fieldsVobTag && m_otherVobOpened)
             m_otherVobOpened();
         m_fieldsVobTag = tag;
-        m_openedVobTag = tag;
+        // The snapshot of this load; it replaces the shown one whole.
+        OpenedVob vob;
+        vob.tag = tag;
+        vob.localReplica = graph->GMyReplicaName();
+        vob.sites = graph->allSites();
+        m_vob = vob;
         graph->show();
-        QLabel *vobLbl = m_controls.replicaFields->selectedVobLabel();
-        NameWidgets::setCaptionAndName(vobLbl, QStringLiteral("VOB:"), tag);
-        vobLbl->show();
-        QCoreApplication::processEvents();
+        if (m_controls.showOpenedVob)
+            m_controls.showOpenedVob(m_vob);
+        // The new graph and caption are drawn before the script's long wait.
+        EventPump::run();
 
         m_feedback.setStatus(QStringLiteral("Getting replica detail, this may take a while..."));
         // Results of an earlier run (perhaps of another VOB) must never be
@@ -147,10 +153,7 @@ void ReplicaDetailLoader::loadReplicaDetail()
         // A close asked for meanwhile: the script would only hold it up.
         if (!m_feedback.closing()) {
             const QString line = Commands::replicaInfoScript(m_scriptPath, tag);
-            QHash<QString, QString> hostOf;
-            for (const mSite &site : graph->allSites())
-                hostOf.insert(site.replicaName, site.replicaHost);
-            m_feedback.watchScriptProgress(progressFile, hostOf);
+            m_feedback.watchScriptProgress(progressFile, vob.hosts());
             const ShellResult script = [&] {
                 const auto watched = qScopeGuard([this] { m_feedback.endScriptProgress(); });
                 return m_shell.ShellAndWait(line, 0);
@@ -168,15 +171,21 @@ void ReplicaDetailLoader::loadReplicaDetail()
                 if (!QFile::exists(actualFile) && !QFile::exists(localFile))
                     m_feedback.setDetail(scriptFailureText(script),
                                          QStringLiteral("get_replica_info.pl wrote no results"));
-                epochView->fillEpochGrid(epochView->Grid1(), epochView->actualOutOfSync, actualFile);
-                epochView->fillEpochGrid(epochView->Grid2(), epochView->localOutOfSync, localFile);
-                QStringList replicas;
-                for (const mSite &site : graph->allSites())
-                    replicas << site.replicaName;
-                const BayFacts bays = readBays(tag, replicas);
+                epochView->fillEpochGrid(epochView->Grid1(), actualFile);
+                epochView->fillEpochGrid(epochView->Grid2(), localFile);
+                vob.actual = epochView->Grid1()->matrixModel()->matrix();
+                vob.local = epochView->Grid2()->matrixModel()->matrix();
+                vob.bays = readBays(vob);
+                vob.findings = diagnose(vob.actual.table(), vob.local.table(), vob.localReplica,
+                                        vob.replicaNames(), vob.bays);
+                m_vob = vob;
                 if (m_diagnosis)
-                    m_diagnosis->refresh(*epochView->Grid1(), *epochView->Grid2(), graph->GMyReplicaName(),
-                                         replicas, bays);
+                    m_diagnosis->showFindings(m_vob.findings);
+                if (m_packets) {
+                    m_packets->model()->setPackets(m_vob.bays.packets, m_vob.held(), m_vob.bays.now,
+                                                   m_vob.bays.orderDays);
+                    m_packets->showListed(m_vob.bays.failure);
+                }
             }
         }
 
@@ -205,27 +214,25 @@ void ReplicaDetailLoader::loadReplicaDetail()
 
 void ReplicaDetailLoader::noteCommand(const QString &commandLine, const ShellResult &result)
 {
-    if (!commandLine.startsWith(QLatin1String("multitool syncreplica -export")) || m_openedVobTag.isEmpty())
+    if (!commandLine.startsWith(QLatin1String("multitool syncreplica -export")) || m_vob.tag.isEmpty())
         return;
     if (result.succeeded()) {
-        m_gaps.remove(m_openedVobTag);
+        m_gaps.remove(m_vob.tag);
         return;
     }
     const QList<OplogGap> gaps = oplogGaps(result.errorTail);
     if (!gaps.isEmpty())
-        m_gaps.insert(m_openedVobTag, gaps);
+        m_gaps.insert(m_vob.tag, gaps);
 }
 
-BayFacts ReplicaDetailLoader::readBays(const QString &tag, const QStringList &replicas)
+BayFacts ReplicaDetailLoader::readBays(const OpenedVob &vob)
 {
-    GraphView *graph = m_controls.graph;
-    EpochMatrixView *epochView = m_controls.epochView;
+    const QString &tag = vob.tag;
     BayFacts bays;
     bays.vobTag = tag;
     bays.now = QDateTime::currentDateTime();
     bays.gaps = m_gaps.value(tag);
-    for (const mSite &site : graph->allSites())
-        bays.hosts.insert(site.replicaName, site.replicaHost);
+    bays.hosts = vob.hosts();
     if (m_feedback.closing())
         return bays;
     m_feedback.setStatus(QStringLiteral("Reading the storage bays..."));
@@ -241,33 +248,13 @@ BayFacts ReplicaDetailLoader::readBays(const QString &tag, const QStringList &re
     const ShellResult listed = m_shell.ShellAndRead(line);
     if (listed.succeeded()) {
         bays.listed = true;
-        bays.packets = PacketList::ofVob(PacketList::parse(listed.output), family, tag, graph->GMyReplicaName(),
-                                         replicas);
+        bays.packets =
+            PacketList::ofVob(PacketList::parse(listed.output), family, tag, vob.localReplica, vob.replicaNames());
     } else if (listed.outcome == ShellResult::Outcome::Cancelled) {
         bays.failure = line + QStringLiteral(" was cancelled");
     } else {
         const QString why = listed.errorTail.section(CrLf, -1).trimmed();
         bays.failure = line + QStringLiteral(" failed") + (why.isEmpty() ? QString() : QStringLiteral(": ") + why);
-    }
-    if (m_packets) {
-        // What this site holds of each replica: its own row in its table,
-        // which is exact, else its actual row.
-        QHash<QString, qint64> held;
-        const QString me = graph->GMyReplicaName();
-        for (const FlexGrid *grid : {epochView->Grid2(), epochView->Grid1()}) {
-            const EpochTable table = DiagnosisPanel::tableOf(*grid);
-            const qsizetype row = table.names.lastIndexOf(me);
-            if (row < 0 || !held.isEmpty())
-                continue;
-            for (qsizetype k = 0; k < table.names.size() && k < table.values[row].size(); ++k) {
-                bool ok = false;
-                const qint64 n = table.values[row][k].toLongLong(&ok);
-                if (ok)
-                    held.insert(table.names[k], n);
-            }
-        }
-        m_packets->model()->setPackets(bays.packets, held, bays.now, bays.orderDays);
-        m_packets->showListed(bays.failure);
     }
     return bays;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "replicas/Diagnosis.h"
+#include "replicas/OpenedVob.h"
 
 #include <QHash>
 #include <QString>
@@ -19,7 +19,6 @@ class Feedback;
 class GraphView;
 class PacketPanel;
 struct ShellResult;
-class ReplicaFieldsPanel;
 class Shell;
 class VobListPanel;
 
@@ -32,10 +31,12 @@ public:
         VobListPanel *vobList = nullptr;
         GraphView *graph = nullptr;
         EpochMatrixView *epochView = nullptr;
-        ReplicaFieldsPanel *replicaFields = nullptr;
         QTabBar *mainTabStrip = nullptr;
         // The three replica lists back to "<select_replica>" alone.
         std::function<void()> resetReplicaCombos;
+        // Hands the pages the new VOB once its sites are shown: its name,
+        // and its replicas for the replica lists.
+        std::function<void(const OpenedVob &vob)> showOpenedVob;
     };
 
     ReplicaDetailLoader(ClearTool &clearTool, Shell &shell, Feedback &feedback, QString workDir,
@@ -61,7 +62,9 @@ public:
     // The tag of the VOB whose replicas the window shows now: set once a load
     // has replaced the shown sites, empty before the first. The actions that
     // change a VOB compare it with the list's selection.
-    [[nodiscard]] const QString &openedVobTag() const { return m_openedVobTag; }
+    [[nodiscard]] const QString &openedVobTag() const { return m_vob.tag; }
+    // What the window shows of that VOB; replaced whole by every load.
+    [[nodiscard]] const OpenedVob &openedVob() const { return m_vob; }
 
     // Full path of one of the two results files in the work directory.
     [[nodiscard]] QString resultsPath(const QString &fileName) const;
@@ -69,7 +72,7 @@ public:
 private:
     // The VOB's packets, read in the load's busy period; a failure is a
     // note, never the end of the load.
-    BayFacts readBays(const QString &tag, const QStringList &replicas);
+    BayFacts readBays(const OpenedVob &vob);
 
     ClearTool &m_clearTool;
     Shell &m_shell;
@@ -77,7 +80,7 @@ private:
     QString m_workDir;
     QString m_scriptPath;
     Controls m_controls;
-    QString m_openedVobTag;
+    OpenedVob m_vob;
     DiagnosisPanel *m_diagnosis = nullptr;
     PacketPanel *m_packets = nullptr;
     QHash<QString, QList<OplogGap>> m_gaps; // by VOB tag

@@ -430,7 +430,7 @@ private slots:
         QCOMPARE(w.graph()->GMyReplicaName(), refused == u"desc"_s ? before : u"r1of3"_s);
         QCOMPARE(w.graph()->allSites().size(), refused.isEmpty() ? 3 : 2);
         // Nothing of an earlier run is shown.
-        for (const FlexGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
+        for (const EpochGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
             QVERIFY(!gridCells(grid).value(1).value(0).startsWith(u"elsewhere"_s));
     }
 

@@ -55,7 +55,7 @@ QStringList findingTexts(frmMain &w)
     return out;
 }
 
-QStringList gridTexts(const FlexGrid *grid)
+QStringList gridTexts(const EpochGrid *grid)
 {
     QStringList out;
     for (const QStringList &row : gridCells(grid))
@@ -302,10 +302,10 @@ void tst_ResultsAndLog::loadWithoutMatrices()
         QCOMPARE(findingTexts(w), QStringList{finding});
         return;
     }
-    for (FlexGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
+    for (EpochGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
         QCOMPARE(gridTexts(grid), (QStringList{u","_s, u","_s}));
-    QCOMPARE(w.epochView()->actualOutOfSync, QList<bool>(3, false));
-    QCOMPARE(w.epochView()->localOutOfSync, QList<bool>(3, false));
+    QCOMPARE(w.epochView()->actualOutOfSync(), QList<bool>(3, false));
+    QCOMPARE(w.epochView()->localOutOfSync(), QList<bool>(3, false));
     QVERIFY(findingTexts(w).isEmpty());
 }
 

@@ -5,7 +5,10 @@
 // own account of itself (its VOB files, ccsim show).
 #include "app/RealServices.h"
 #include "ccase/CoprocessClearTool.h"
+#include "replicas/DiagnosisPanel.h"
+#include "replicas/EpochMatrixModel.h"
 #include "replicas/EpochMatrixView.h"
+#include "replicas/ReplicaDetailLoader.h"
 #include "support/LoaderFixture.h"
 #include "ui/frmWorking.h"
 
@@ -177,7 +180,15 @@ private slots:
             const QList<QStringList> matrix = truth.matrix(actual);
             QCOMPARE(gridCells(actual ? m_window->epochView()->Grid1() : m_window->epochView()->Grid2()),
                      expectedGrid(matrix, differingColumns(matrix)));
+            // The snapshot, replaced by this load, holds what the grid shows.
+            const OpenedVob &vob = m_window->loader()->openedVob();
+            const EpochGrid *grid = actual ? m_window->epochView()->Grid1() : m_window->epochView()->Grid2();
+            QCOMPARE((actual ? vob.actual : vob.local).table(), grid->matrixModel()->matrix().table());
         }
+        const OpenedVob &vob = m_window->loader()->openedVob();
+        QCOMPARE(QStringList({vob.tag, vob.localReplica}) + vob.replicaNames(),
+                 QStringList({tag, truth.local}) + truth.names);
+        QCOMPARE(vob.findings, m_window->diagnosis()->findings());
     }
 
     // A slow host is named in the working dialog while the script waits for

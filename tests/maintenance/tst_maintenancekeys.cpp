@@ -123,7 +123,6 @@ private slots:
     {
         QTest::addColumn<QString>("control");
         QTest::newRow("fix") << u"dFixLbl(0)"_s;
-        QTest::newRow("sync") << u"dFixLbl(1)"_s;
         QTest::newRow("history") << u"dDetailImage"_s;
     }
     void focusIsVisible()

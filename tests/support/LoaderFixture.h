@@ -3,7 +3,7 @@
 #include "app/frmMain.h"
 #include "ccase/Commands.h"
 #include "graph/GraphView.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
 #include "support/FakeShell.h"
 #include "support/ScriptedClearTool.h"
 #include "support/ScriptedDialogs.h"
@@ -91,7 +91,7 @@ struct LoaderFixture {
 };
 
 // Every cell of a grid, row by row; a cell painted red ends in "*".
-inline QList<QStringList> gridCells(const FlexGrid *grid)
+inline QList<QStringList> gridCells(const EpochGrid *grid)
 {
     QList<QStringList> rows(grid->rows());
     for (int r = 0; r < grid->rows(); ++r) {

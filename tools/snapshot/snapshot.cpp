@@ -7,7 +7,7 @@
 #include "info/frmGettingHelp.h"
 #include "region/frmRegion.h"
 #include "replicas/EpochMatrixView.h"
-#include "replicas/FlexGrid.h"
+#include "replicas/EpochGrid.h"
 #include "ui/Pictures.h"
 #include "ui/frmDetail.h"
 #include "replicas/ScriptProgress.h"
