@@ -72,6 +72,8 @@ private slots:
         // Once this site holds what it builds on, it can be imported.
         m.setPackets(kPackets, {{u"sanfran_hub"_s, 290}}, kNow);
         QCOMPARE(m.index(1, PacketModel::State).data().toString(), u"can be imported"_s);
+        m.setPackets({packet(PacketList::Bay::Outgoing, u"boston_hub"_s, u"singapore"_s, 86400 + 3600, {})}, {}, kNow);
+        QCOMPARE(row(m, 0).value(PacketModel::Age), u"1 day"_s);
     }
 
     // Ages and expiries sort as numbers, not as their texts ("3 h" before

@@ -131,6 +131,9 @@ private slots:
         QVERIFY(!tags.contains(u"\\Pro"_s));
         tags.add(u"/vobs/A"_s);
         QVERIFY(tags.contains(u"/vobs/A"_s));
+        // UNIX tags are told apart by case, Windows tags are not.
+        QVERIFY(!isInList(u"/vobs/A"_s, {u"/vobs/a"_s}));
+        QVERIFY(isInList(u"\\PROJ"_s, {u"\\Proj"_s}));
     }
 
     void uncheckableTagsAreReported()
