@@ -39,6 +39,7 @@ class frmCommandLog;
 class InputGate;
 class frmRegion;
 class CommandRunner;
+class ProcessRunner;
 class frmDetail;
 class frmWorking;
 
@@ -204,6 +205,8 @@ private:
     std::unique_ptr<Shell> m_loggedShell;
     frmCommandLog *m_commandLogForm = nullptr;
     frmRegion *m_regionForm = nullptr;
+    // The survey's programs, and the cleartool co-processes in front of them.
+    std::unique_ptr<ProcessRunner> m_regionProcesses;
     std::unique_ptr<CommandRunner> m_regionRunner;
     DiagnosisPanel *m_diagnosis = nullptr;
     PacketPanel *m_packets = nullptr;

@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "app/RealServices.h"
 #include "region/CommandQueue.h"
+#include "region/CoprocessRunner.h"
 #include "region/frmRegion.h"
 #include "vobs/VobListPanel.h"
 
@@ -35,9 +36,12 @@ void frmMain::showRegion()
 {
     if (!m_regionForm) {
         // Fakes given instead of the real services: the programs on PATH.
-        m_regionRunner = m_ownedServices ? std::make_unique<ProcessRunner>(m_ownedServices->clearCaseDir(),
-                                                                           m_ownedServices->perlPath())
-                                         : std::make_unique<ProcessRunner>();
+        m_regionProcesses = m_ownedServices ? std::make_unique<ProcessRunner>(m_ownedServices->clearCaseDir(),
+                                                                              m_ownedServices->perlPath())
+                                            : std::make_unique<ProcessRunner>();
+        m_regionRunner = std::make_unique<CoprocessRunner>(
+            *m_regionProcesses, m_regionProcesses->programPath(QStringLiteral("cleartool")),
+            m_regionProcesses->environment(), CommandQueue::Limits{}.local);
         m_regionForm = new frmRegion(*m_services.clearTool, *m_regionRunner, m_services.scriptPath, this);
         connect(m_regionForm, &frmRegion::openVob, this, &frmMain::openVobFromRegion);
         // The first opening is the question itself.

@@ -104,6 +104,13 @@ QString replicaInfoScriptFor(const QString &scriptPath, const QString &vobTag, c
     return replicaInfoScript(scriptPath, vobTag) + QLatin1Char(' ') + replica;
 }
 
+QString replicaInfoScriptKnown(const QString &scriptPath, const QString &vobTag, const QString &here,
+                               const QStringList &replicas)
+{
+    return QStringLiteral("ccperl ") + DQ + scriptPath + DQ + QStringLiteral(" -here ") + here +
+        QStringLiteral(" -replicas ") + replicas.join(QLatin1Char(',')) + QLatin1Char(' ') + vobTag;
+}
+
 QString chepochForce(const QString &replica, const QString &vobTag, const QString &value)
 {
     return QStringLiteral("multitool chepoch -force ") + selector(replica, vobTag) + QLatin1Char(' ')

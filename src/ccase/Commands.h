@@ -48,6 +48,10 @@ QString replicaInfoScript(const QString &scriptPath, const QString &vobTag);
 QString replicaInfoScriptLocal(const QString &scriptPath, const QString &vobTag);
 // Process: ccperl "SCRIPT" TAG R
 QString replicaInfoScriptFor(const QString &scriptPath, const QString &vobTag, const QString &replica);
+// The script told the replicas (in listing order) and this site's one, which
+// the caller has listed already, so it does not list them again.
+QString replicaInfoScriptKnown(const QString &scriptPath, const QString &vobTag, const QString &here,
+                               const QStringList &replicas);
 // Process: multitool lspacket -long -endrange (every packet of this host's bays)
 QString listPackets();
 // Process: multitool chepoch -actual -raise_only R@TAG (never lowers an estimate)

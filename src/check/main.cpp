@@ -7,6 +7,7 @@
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/ClearTool.h"
 #include "region/CheckReport.h"
+#include "region/CoprocessRunner.h"
 #include "region/RegionSurvey.h"
 #include "common/QuorvaneError.h"
 
@@ -115,7 +116,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption packetWarnOpt(QStringLiteral("packet-age-warning"), QStringLiteral("Age of a waiting packet that warns (default 1d)."), QStringLiteral("DURATION"));
     const QCommandLineOption packetCritOpt(QStringLiteral("packet-age-critical"), QStringLiteral("Age of a waiting packet that is critical (default 3d)."), QStringLiteral("DURATION"));
     const QCommandLineOption stuckOpt(QStringLiteral("stuck-after"), QStringLiteral("A replica lacking changes with no export for this long is stuck (default 3d)."), QStringLiteral("DURATION"));
-    const QCommandLineOption jobsOpt(QStringLiteral("jobs"), QStringLiteral("Commands at once (default 8)."), QStringLiteral("N"));
+    const QCommandLineOption jobsOpt(QStringLiteral("jobs"), QStringLiteral("Commands at once that ask no remote host, on this machine (default 8)."), QStringLiteral("N"));
     const QCommandLineOption perHostOpt(QStringLiteral("per-host"), QStringLiteral("Commands at once that contact one host (default 2)."), QStringLiteral("N"));
     const QCommandLineOption timeoutOpt(QStringLiteral("timeout"), QStringLiteral("Time limit of each command (default 120s)."), QStringLiteral("DURATION"));
     parser.addOptions({vobOpt, simulatedOpt, actualOpt, jsonOpt, textfileOpt, behindWarnOpt, behindCritOpt, ageWarnOpt,
@@ -157,7 +158,7 @@ int main(int argc, char *argv[])
     take(packetWarnOpt, duration, thresholds.packetAgeWarning);
     take(packetCritOpt, duration, thresholds.packetAgeCritical);
     take(stuckOpt, duration, options.health.stuckAfterSecs);
-    qint64 jobs = options.limits.inFlight, perHost = options.limits.perHost, timeout = options.limits.timeLimitMs / 1000;
+    qint64 jobs = options.limits.local, perHost = options.limits.perHost, timeout = options.limits.timeLimitMs / 1000;
     take(jobsOpt, count, jobs);
     take(perHostOpt, count, perHost);
     take(timeoutOpt, duration, timeout);
@@ -168,7 +169,8 @@ int main(int argc, char *argv[])
                           QStringLiteral(".\nTry quorvane-check --help.\n"));
         return int(CheckReport::Status::Unknown);
     }
-    options.limits.inFlight = int(jobs);
+    options.limits.local = int(jobs);
+    options.limits.inFlight = std::max(options.limits.inFlight, int(jobs));
     options.limits.perHost = int(perHost);
     options.limits.timeLimitMs = int(timeout * 1000);
     options.actualRows = parser.isSet(actualOpt);
@@ -212,7 +214,9 @@ int main(int argc, char *argv[])
     ProcessRunner runner(found.binDir, found.perlPath, environment);
     options.scriptPath = QDir::toNativeSeparators(companionPath(QCoreApplication::applicationDirPath(),
                                                                 QStringLiteral("get_replica_info.pl")));
-    RegionSurvey survey(runner, options);
+    CoprocessRunner coprocesses(runner, runner.programPath(QStringLiteral("cleartool")), runner.environment(),
+                                options.limits.local);
+    RegionSurvey survey(coprocesses, options);
     QuitOnSignal quitOnSignal;
     QObject::connect(&survey, &RegionSurvey::finished, &app, [] { QCoreApplication::exit(0); });
     survey.start(tags);

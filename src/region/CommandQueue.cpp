@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/types.h>
@@ -117,9 +119,7 @@ void ProcessRunner::start(int id, const QueuedCommand &command, Done done)
         return;
     }
     const QString name = args.takeFirst();
-    const QString program = name == QLatin1String("ccperl") && !m_perl.isEmpty()
-        ? m_perl
-        : ProcessShell::resolveProgram(name, m_searchPaths);
+    const QString program = programPath(name);
     if (program.isEmpty()) {
         notStarted(QStringLiteral("program not found: ") + name);
         return;
@@ -166,6 +166,12 @@ void ProcessRunner::start(int id, const QueuedCommand &command, Done done)
         run->job.adopt();
 }
 
+QString ProcessRunner::programPath(const QString &name) const
+{
+    return name == QLatin1String("ccperl") && !m_perl.isEmpty() ? m_perl
+                                                                : ProcessShell::resolveProgram(name, m_searchPaths);
+}
+
 void ProcessRunner::stop(int id)
 {
     Run *run = m_runs.value(id);
@@ -188,6 +194,7 @@ CommandQueue::CommandQueue(CommandRunner &runner, Limits limits, QObject *parent
     m_limits.inFlight = std::max(1, m_limits.inFlight);
     m_limits.perHost = std::max(1, m_limits.perHost);
     m_limits.timeLimitMs = std::max(1, m_limits.timeLimitMs);
+    m_limits.local = std::clamp(m_limits.local, 1, m_limits.inFlight);
 }
 
 CommandQueue::~CommandQueue()
@@ -265,12 +272,14 @@ void CommandQueue::pump()
         Entry e;
         if (const qsizetype i = nextToHosts(); i >= 0)
             e = m_toHosts.takeAt(i);
-        else if (m_localCount > 0)
+        else if (m_localCount > 0 && m_runningLocal < m_limits.local)
             e = takeLocal();
         else
             break;
         for (const QString &host : e.command.hosts)
             ++m_perHost[host.toLower()];
+        if (e.command.hosts.isEmpty())
+            ++m_runningLocal;
         const int id = e.id;
         e.timer = new QTimer(this);
         e.timer->setSingleShot(true);
@@ -296,6 +305,8 @@ void CommandQueue::finished(int id, CommandOutcome outcome)
     Entry e = std::move(*it);
     m_running.erase(it);
     delete e.timer;
+    if (e.command.hosts.isEmpty())
+        --m_runningLocal;
     for (const QString &host : e.command.hosts) {
         if (--m_perHost[host.toLower()] <= 0)
             m_perHost.remove(host.toLower());

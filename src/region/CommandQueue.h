@@ -75,6 +75,11 @@ public:
     void start(int id, const QueuedCommand &command, Done done) override;
     void stop(int id) override;
 
+    // The program a command's first word starts ("" when none is found),
+    // and the environment it runs in.
+    [[nodiscard]] QString programPath(const QString &name) const;
+    [[nodiscard]] const QProcessEnvironment &environment() const { return m_environment; }
+
     static constexpr int stopGraceMs = 2000;
     // Output kept per stream; a survey's commands print a few lines.
     static constexpr qsizetype maxOutputBytes = 4 * 1024 * 1024;
@@ -88,8 +93,9 @@ private:
     QHash<int, Run *> m_runs;
 };
 
-// Runs queued commands with a bounded number in flight, at most a few per
-// host, each within a time limit, all on the caller's event loop (signals,
+// Runs queued commands with a bounded number in flight (fewer of them
+// working on this machine alone), at most a few per host, each within a
+// time limit, all on the caller's event loop (signals,
 // no nested loop, no thread).
 //
 // What starts next: a command that asks hosts goes before any that asks
@@ -101,10 +107,13 @@ private:
 class CommandQueue final : public QObject {
     Q_OBJECT
 public:
+    // A command to hosts mostly waits for them, so many may be in flight;
+    // one that asks none works on this machine, so few run at once.
     struct Limits {
-        int inFlight = 8;
+        int inFlight = 32;
         int perHost = 2;
         int timeLimitMs = 120000;
+        int local = 8; // of those in flight, at most this many that ask no host
     };
     using Done = std::function<void(const CommandOutcome &)>;
 
@@ -147,6 +156,7 @@ private:
     std::map<int, QList<Entry>, std::greater<>> m_local; // the others: per priority, highest first
     qsizetype m_localCount = 0;
     QHash<int, Entry> m_running;
+    int m_runningLocal = 0;
     QHash<QString, int> m_perHost;  // running, per host (lower case)
     QHash<QString, int> m_hostWork; // waiting and running, per host (lower case)
     int m_nextId = 1;

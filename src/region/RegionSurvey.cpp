@@ -7,10 +7,13 @@
 #include "vobs/IsInList.h"
 
 #include <QDeadlineTimer>
+#include <QScopeGuard>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace quorvane {
 
@@ -53,6 +56,9 @@ struct RegionSurvey::Vob {
     QHash<QString, QString> exports;
     QHash<QString, QString> hosts;
     QString family; // its family identifier, which its packets carry
+    QStringList replicas;    // every replica, in listing order (with the actual rows)
+    QStringList scriptHosts; // the hosts its script asks
+    int beforeScript = 0;    // commands the script waits for
     std::unique_ptr<QTemporaryDir> dir;
 };
 
@@ -205,8 +211,16 @@ void RegionSurvey::check(Vob &vob)
 void RegionSurvey::gather(Vob &vob, const QStringList &siblings)
 {
     const int limitMs = m_options.limits.timeLimitMs;
+    // With the actual rows the script waits for this site's replica name
+    // and the listing, and is told both.
+    vob.beforeScript = m_options.actualRows ? 2 : 0;
     const QString desc = ClearToolWord + Commands::localReplicaName(vob.tag);
-    add(vob, desc, {}, [this, &vob, desc, limitMs](const CommandOutcome &o) {
+    add(vob, m_options.actualRows ? LeadsToHosts : NextStep, desc, {},
+        [this, &vob, desc, limitMs](const CommandOutcome &o) {
+        const auto scriptNext = qScopeGuard([this, &vob] {
+            if (m_options.actualRows)
+                scriptInputReady(vob);
+        });
         if (!o.succeeded()) {
             vob.facts.problems << o.describe(desc, limitMs);
             return;
@@ -246,29 +260,42 @@ void RegionSurvey::gather(Vob &vob, const QStringList &siblings)
             vob.family = PacketList::familyOf(QString::fromLocal8Bit(o.output));
     });
     if (!m_options.actualRows) {
-        runScript(vob, {});
+        runScript(vob, {}, false);
         return;
     }
     // The hosts decide how many of the VOB's scripts may run beside others.
     const QString list = ClearToolWord + Commands::replicaList(vob.tag);
     add(vob, LeadsToHosts, list, {}, [this, &vob, list, limitMs](const CommandOutcome &o) {
-        QStringList hosts;
         if (o.succeeded()) {
             const QStringList fields = QString::fromLocal8Bit(o.output).split(QLatin1Char(','));
             for (qsizetype i = 0; i + 3 < fields.size(); i += 4) {
                 const QString name = fields[i].trimmed();
+                vob.replicas << name;
                 vob.hosts.insert(name, fields[i + 2]);
-                if (vob.siblings.contains(name) && !hosts.contains(fields[i + 2], Qt::CaseInsensitive))
-                    hosts << fields[i + 2];
+                if (vob.siblings.contains(name) && !vob.scriptHosts.contains(fields[i + 2], Qt::CaseInsensitive))
+                    vob.scriptHosts << fields[i + 2];
             }
         } else {
             vob.facts.problems << o.describe(list, limitMs);
         }
-        runScript(vob, hosts);
+        scriptInputReady(vob);
     });
 }
 
-void RegionSurvey::runScript(Vob &vob, const QStringList &hosts)
+void RegionSurvey::scriptInputReady(Vob &vob)
+{
+    if (--vob.beforeScript > 0 || vob.cut)
+        return;
+    // Told only what it would list itself: a name it could not be given as
+    // one argument, or one the listing lacks, and it lists them again.
+    const bool told = !vob.facts.localReplica.isEmpty() && vob.replicas.contains(vob.facts.localReplica) &&
+        !Commands::argumentFault(vob.replicas) &&
+        std::none_of(vob.replicas.cbegin(), vob.replicas.cend(),
+                     [](const QString &r) { return r.isEmpty() || r.contains(QLatin1Char(',')); });
+    runScript(vob, vob.scriptHosts, told);
+}
+
+void RegionSurvey::runScript(Vob &vob, const QStringList &hosts, bool told)
 {
     const QString root = m_options.tempRoot.isEmpty() ? QDir::tempPath() : m_options.tempRoot;
     vob.dir = std::make_unique<QTemporaryDir>(root + QStringLiteral("/quorvane-survey-XXXXXX"));
@@ -280,8 +307,10 @@ void RegionSurvey::runScript(Vob &vob, const QStringList &hosts)
         return;
     }
     vob.facts.actualAsked = m_options.actualRows;
-    const QString line = m_options.actualRows ? Commands::replicaInfoScript(m_options.scriptPath, vob.tag)
-                                              : Commands::replicaInfoScriptLocal(m_options.scriptPath, vob.tag);
+    const QString line = !m_options.actualRows
+        ? Commands::replicaInfoScriptLocal(m_options.scriptPath, vob.tag)
+        : told ? Commands::replicaInfoScriptKnown(m_options.scriptPath, vob.tag, vob.facts.localReplica, vob.replicas)
+               : Commands::replicaInfoScript(m_options.scriptPath, vob.tag);
     add(vob, line, hosts,
         [this, &vob, line](const CommandOutcome &o) {
             const auto read = [&](const QString &file, EpochTable &into) {

@@ -62,7 +62,8 @@ private:
     struct Vob;
     void check(Vob &vob);
     void gather(Vob &vob, const QStringList &siblings);
-    void runScript(Vob &vob, const QStringList &hosts);
+    void scriptInputReady(Vob &vob);
+    void runScript(Vob &vob, const QStringList &hosts, bool told);
     void commandEnded(Vob &vob);
     void settle(Vob &vob);
     // What runs first among commands that ask no host: a VOB's later steps

@@ -1,8 +1,14 @@
 // The survey's command queue (bounds, time limits, cancel) against a fake
 // runner, and the ranking of a family's facts into its state.
+#include "region/CoprocessRunner.h"
 #include "region/RegionSurvey.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 #include <QTimer>
@@ -68,6 +74,38 @@ private:
     QHash<int, Run> m_runs;
     QHash<QString, int> m_perHost;
 };
+
+// The simulated cleartool, in a demo region of the test's own.
+struct SimClearTool {
+    QTemporaryDir region;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QString program = QStringLiteral(QUORVANE_BIN_DIR "/sim/cleartool")
+#ifdef Q_OS_WIN
+        + QStringLiteral(".exe")
+#endif
+        ;
+    SimClearTool()
+    {
+        env.insert(u"CCSIM_REGION"_s, region.path());
+        QProcess demo;
+        demo.setProcessEnvironment(env);
+        demo.start(QStringLiteral(QUORVANE_BIN_DIR "/sim/ccsim"), {u"demo"_s});
+        demo.waitForFinished(60000);
+    }
+};
+
+// Runs one command through the runner and waits for its end.
+CommandOutcome runOne(CommandRunner &runner, int id, const QueuedCommand &command, int withinMs = 20000)
+{
+    std::optional<CommandOutcome> got;
+    runner.start(id, command, [&got](CommandOutcome o) { got = std::move(o); });
+    const QDeadlineTimer deadline(withinMs);
+    while (!got && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    CommandOutcome timedOut;
+    timedOut.kind = CommandOutcome::Kind::TimedOut;
+    return got.value_or(timedOut);
+}
 
 EpochTable table(const QList<QStringList> &rows)
 {
@@ -195,17 +233,28 @@ private slots:
     }
 
     // With the actual rows, a replicated VOB's hosts are asked as soon as its
-    // check has named its siblings: its replica list and then its script go
-    // before the other VOBs' checks, one command at a time.
+    // check has named its siblings: its replica name and list, then its
+    // script, go before the other VOBs' checks, one command at a time. The
+    // script is told what they listed, unless this site's name is not
+    // among them.
+    void surveyAsksHostsEarly_data()
+    {
+        QTest::addColumn<QByteArray>("here");
+        QTest::addColumn<QString>("script");
+        QTest::newRow("told") << QByteArray("a") << u"ccperl \"script.pl\" -here a -replicas a,b /vobs/a"_s;
+        QTest::newRow("name not listed") << QByteArray("zz") << u"ccperl \"script.pl\" /vobs/a"_s;
+    }
     void surveyAsksHostsEarly()
     {
+        QFETCH(QByteArray, here);
+        QFETCH(QString, script);
         FakeRunner runner;
-        runner.answer = [](const QString &line) -> QByteArray {
+        runner.answer = [here](const QString &line) -> QByteArray {
             if (line.startsWith("cleartool lsreplica -siblings"_L1))
                 return line.endsWith("/vobs/a"_L1) ? "b\n" : QByteArray();
             if (line.startsWith("cleartool lsreplica -fmt"_L1))
                 return "a,2026-01-02,hosta,a@/vobs/a,b,2026-01-02,hostb,a@/vobs/a,";
-            return line.startsWith("cleartool desc"_L1) ? "a" : QByteArray();
+            return line.startsWith("cleartool desc"_L1) ? here : QByteArray();
         };
         RegionSurvey::Options options;
         options.scriptPath = u"script.pl"_s;
@@ -219,11 +268,11 @@ private slots:
         // list, script; the bays, once for the survey.
         QCOMPARE(runner.started.size(), 4 + 7);
         const qsizetype check = runner.started.indexOf(u"cleartool lsreplica -siblings -s -invob /vobs/a"_s);
-        QVERIFY2(check >= 0 && check + 2 < runner.started.size(), qPrintable(runner.started.join(u'|')));
-        QVERIFY2(runner.started[check + 1].startsWith("cleartool lsreplica -fmt"_L1), qPrintable(runner.started.join(u'|')));
-        QVERIFY2(runner.started[check + 2].startsWith("ccperl \"script.pl\" /vobs/a"_L1),
-                 qPrintable(runner.started.join(u'|')));
-        QVERIFY(runner.started.indexOf(u"cleartool lsreplica -siblings -s -invob /vobs/b"_s) > check + 2);
+        QVERIFY2(check >= 0 && check + 3 < runner.started.size(), qPrintable(runner.started.join(u'|')));
+        QVERIFY2(runner.started[check + 1].startsWith("cleartool desc"_L1), qPrintable(runner.started.join(u'|')));
+        QVERIFY2(runner.started[check + 2].startsWith("cleartool lsreplica -fmt"_L1), qPrintable(runner.started.join(u'|')));
+        QCOMPARE(runner.started[check + 3], script);
+        QVERIFY(runner.started.indexOf(u"cleartool lsreplica -siblings -s -invob /vobs/b"_s) > check + 3);
         QCOMPARE(survey.families().size(), 1);
     }
 
@@ -428,6 +477,91 @@ private slots:
         QCOMPARE(d.isValid(), expected.isValid());
         if (d.isValid())
             QCOMPARE(d.toUTC(), expected.toUTC());
+    }
+
+    // cleartool's queries through co-processes: the same output, status and
+    // error text as a program of its own, never more co-processes than
+    // allowed; what is not a local cleartool query goes to the programs.
+    void coprocessesAnswerAsProgramsDo()
+    {
+        SimClearTool sim;
+        FakeRunner programs;
+        CoprocessRunner pool(programs, sim.program, sim.env, 2);
+        ProcessRunner direct(QStringLiteral(QUORVANE_BIN_DIR "/sim"), {}, sim.env);
+        const QStringList queries{u"cleartool lsreplica -short -invob /vobs/tools"_s,
+                                  u"cleartool desc -fmt \"%[replica_name]p\" vob:/vobs/tools"_s,
+                                  u"cleartool lsreplica -short -invob /vobs/no_such_vob"_s};
+        int id = 0;
+        for (const QString &q : queries) {
+            const CommandOutcome viaPool = runOne(pool, ++id, {q, {}, {}, 0});
+            const CommandOutcome own = runOne(direct, ++id, {q, {}, {}, 0});
+            QCOMPARE(int(viaPool.kind), int(CommandOutcome::Kind::Ran));
+            QCOMPARE(viaPool.exitCode, own.exitCode);
+            QCOMPARE(viaPool.output, own.output);
+            QCOMPARE(viaPool.errors.trimmed(), own.errors.trimmed());
+        }
+        QVERIFY(programs.started.isEmpty());
+        // Three at once on two co-processes: the third runs as a program.
+        int ended = 0;
+        for (int i = 0; i < 3; ++i)
+            pool.start(++id, {queries.first(), {}, {}, 0}, [&ended](const CommandOutcome &) { ++ended; });
+        QCOMPARE(pool.sessions(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(ended, 3, 20000);
+        QCOMPARE(programs.started, QStringList{queries.first()});
+        for (const QueuedCommand &other : {QueuedCommand{u"ccperl \"s.pl\" /vobs/tools"_s, {}, {}, 0},
+                                           QueuedCommand{queries.first(), u"/tmp"_s, {}, 0},
+                                           QueuedCommand{u"cleartool lsepoch"_s, {}, {u"hosta"_s}, 0}})
+            runOne(pool, ++id, other);
+        QCOMPARE(programs.started.size(), 4);
+        QTRY_COMPARE_WITH_TIMEOUT(pool.sessions(), 0, CoprocessRunner::idleCloseMs + 5000);
+    }
+
+    // A cleartool that does not keep to the protocol: the command runs again
+    // as a program, and so does every later one.
+    void brokenCoprocessFallsBack()
+    {
+        SimClearTool sim;
+        FakeRunner programs;
+        // ccsim by its own name takes "-status" for an unknown command and ends.
+        CoprocessRunner pool(programs, QStringLiteral(QUORVANE_BIN_DIR "/sim/ccsim"), sim.env, 2);
+        const QueuedCommand q{u"cleartool lsreplica -short -invob /vobs/tools"_s, {}, {}, 0};
+        QCOMPARE(int(runOne(pool, 1, q).kind), int(CommandOutcome::Kind::Ran));
+        QVERIFY(pool.broken());
+        runOne(pool, 2, q);
+        QCOMPARE(programs.started, (QStringList{q.commandLine, q.commandLine}));
+        QCOMPARE(pool.sessions(), 0);
+    }
+
+    // A stop ends the co-process that runs the command at once; the next
+    // command gets a new one.
+    void stopEndsTheCoprocess()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("needs a POSIX shell for a cleartool that never answers");
+#else
+        QTemporaryDir dir;
+        const QString mute = dir.filePath(u"cleartool"_s);
+        QFile f(mute);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nexec sleep 60\n");
+        f.close();
+        f.setPermissions(f.permissions() | QFile::ExeOwner);
+        FakeRunner programs;
+        CoprocessRunner pool(programs, mute, QProcessEnvironment::systemEnvironment(), 2);
+        std::optional<CommandOutcome> got;
+        pool.start(1, {u"cleartool lsvob -short"_s, {}, {}, 0}, [&got](CommandOutcome o) { got = std::move(o); });
+        QTest::qWait(200);
+        QVERIFY(!got);
+        QElapsedTimer clock;
+        clock.start();
+        pool.stop(1);
+        QTRY_VERIFY_WITH_TIMEOUT(got.has_value(), 5000);
+        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(int(got->kind), int(CommandOutcome::Kind::Crashed));
+        QVERIFY(!pool.broken());
+        QTRY_COMPARE(pool.sessions(), 0);
+        QVERIFY(programs.started.isEmpty());
+#endif
     }
 };
 

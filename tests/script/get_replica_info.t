@@ -207,6 +207,23 @@ for my $layout (
     is($run->{files}{'_results_local.txt'}, matrix(\@NAMES, $ROWS), '-local: local matrix');
 }
 
+# -here and -replicas: the caller's listing is used as given (its order,
+# this site's row from its table), and nothing is listed again; a -here the
+# list lacks is refused before anything runs.
+{
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    my $list = join(',', reverse @NAMES);
+    my $run = run_script($scenario, {}, '-here', 'sanfran_hub', '-replicas', $list, '/vobs/dev');
+    is($run->{status}, 0, '-here: exit status 0');
+    is(scalar(calls_matching($run, qr/^cleartool/)), 0, '-here: neither lsreplica nor describe runs');
+    is($run->{files}{'_results.txt'}, matrix([reverse @NAMES], $ROWS), '-here: actual matrix in the order given');
+    is(scalar(calls_matching($run, qr/-actual sanfran_hub/)), 0, '-here: this site\'s host is not asked');
+    $run = run_script($scenario, {}, '-here', 'elsewhere', '-replicas', $list, '-local', '/vobs/dev');
+    is($run->{status}, 1, '-here not listed: exit status 1');
+    like($run->{stderr}, qr/"elsewhere" is not among the replicas given/, '-here not listed: said why');
+    is(scalar(calls_matching($run, qr/./)), 0, '-here not listed: nothing runs');
+}
+
 # --- every published layout, from the fixture folder -------------------------
 
 # tests/data/lsepoch/forms.txt: what each file is, which call it answers,
