@@ -122,6 +122,7 @@ void frmMain::buildPages()
                                       [this](const OpenedVob &vob) { showReplicas(vob); }});
     m_loader->setDiagnosis(m_diagnosis);
     m_loader->setPackets(m_packets);
+    m_loader->setCommandLog(m_commandLog.get());
     m_fixFrame->setCommandEnded(
         [this](const QString &line, const ShellResult &result) { m_loader->noteCommand(line, result); });
     m_loader->setOtherVobOpened([this] {
