@@ -85,7 +85,6 @@ void frmMain::buildPages()
     m_fixFrame = new FixFrame(
         *m_services.shell, *this, m_guard, vobTag, [this] { m_replicaInfo->showReplicaInfo(); },
         [this] { loadReplicaDetail(); }, detail);
-    m_epochView->setCommandLog(m_commandLog.get());
     connect(m_diagnosis, &DiagnosisPanel::repairChosen, m_fixFrame, &FixFrame::preselect);
     // Which VOB the page shows: the list's selection may have moved since.
     m_detailVobLbl = new QLabel(detail);
