@@ -67,7 +67,9 @@ void frmMain::buildPages()
     visualLayout->addSpacing(18);
     visualLayout->addWidget(m_replicaFields, 0, Qt::AlignTop);
     m_vobList->setPictMsgLabel(m_graph->pictMsgLbl());
-    m_siteDetail = std::make_unique<SiteDetail>(*m_graph, *m_replicaFields, *this);
+    m_siteDetail = std::make_unique<SiteDetail>(*m_graph, *m_replicaFields, *this, [this] {
+        return m_loader ? m_loader->openedVob().sites : QList<mSite>();
+    });
     connect(m_graph, &GraphView::siteDoubleClicked, this,
             [this](int index) { m_siteDetail->siteImageDblClick(index); });
 
