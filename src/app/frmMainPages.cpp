@@ -67,7 +67,9 @@ void frmMain::buildPages()
     visualLayout->addSpacing(18);
     visualLayout->addWidget(m_replicaFields, 0, Qt::AlignTop);
     m_vobList->setPictMsgLabel(m_graph->pictMsgLbl());
-    m_siteDetail = std::make_unique<SiteDetail>(*m_graph, *m_replicaFields, *this);
+    m_siteDetail = std::make_unique<SiteDetail>(*m_graph, *m_replicaFields, *this, [this] {
+        return m_loader ? m_loader->openedVob().sites : QList<mSite>();
+    });
     connect(m_graph, &GraphView::siteDoubleClicked, this,
             [this](int index) { m_siteDetail->siteImageDblClick(index); });
 
@@ -85,7 +87,6 @@ void frmMain::buildPages()
     m_fixFrame = new FixFrame(
         *m_services.shell, *this, m_guard, vobTag, [this] { m_replicaInfo->showReplicaInfo(); },
         [this] { loadReplicaDetail(); }, detail);
-    m_epochView->setCommandLog(m_commandLog.get());
     connect(m_diagnosis, &DiagnosisPanel::repairChosen, m_fixFrame, &FixFrame::preselect);
     // Which VOB the page shows: the list's selection may have moved since.
     m_detailVobLbl = new QLabel(detail);
@@ -122,6 +123,7 @@ void frmMain::buildPages()
                                       [this](const OpenedVob &vob) { showReplicas(vob); }});
     m_loader->setDiagnosis(m_diagnosis);
     m_loader->setPackets(m_packets);
+    m_loader->setCommandLog(m_commandLog.get());
     m_fixFrame->setCommandEnded(
         [this](const QString &line, const ShellResult &result) { m_loader->noteCommand(line, result); });
     m_loader->setOtherVobOpened([this] {

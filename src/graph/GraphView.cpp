@@ -1,6 +1,7 @@
 #include "graph/GraphView.h"
 
 #include "graph/SiteLayout.h"
+#include "graph/SiteRecords.h"
 #include "graph/SitePictures.h"
 #include "common/AppInfo.h"
 #include "common/ErrorBoxes.h"
@@ -171,18 +172,14 @@ QLabel *GraphView::makeSiteControl(Array array, int k)
 
 void GraphView::setSitesData(const QStringList &siteArray, int dataPerSite, int totalData)
 {
+    showSites(makeSiteRecords(siteArray, dataPerSite, totalData, m_GCount));
+}
+
+void GraphView::showSites(const SiteRecords &records)
+{
     try {
-        const ListedSites listed = groupSiteFields(siteArray, dataPerSite, totalData);
-        for (const ListedSite &site : listed.sites) {
-            const QString &field = site.name;
-            m_GCount = nextSiteCount(m_GCount);
-            mSite record;
-            record.replicaName = field;
-            record.dateCreated = site.dateCreated;
-            record.replicaHost = site.replicaHost;
-            record.master = site.master;
-            record.id = m_GCount;
-            record.lineColor = assignColor(m_GCount);
+        for (const mSite &record : records.sites) {
+            const QString &field = record.replicaName;
             m_AllSites.append(record);
             const int k = int(m_AllSites.size());
 
@@ -201,8 +198,8 @@ void GraphView::setSitesData(const QStringList &siteArray, int dataPerSite, int 
         // Reached by Tab once there are sites to go to.
         if (!m_AllSites.isEmpty())
             setFocusPolicy(Qt::StrongFocus);
-        if (listed.error)
-            throw *listed.error;
+        if (records.error)
+            throw *records.error;
         placeSites();
     } catch (const QuorvaneError &e) {
         if (e.number() == 0)

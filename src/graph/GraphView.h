@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graph/Mastership.h"
+#include "graph/SiteRecords.h"
 #include "graph/mSite.h"
 #include "common/QuorvaneError.h"
 
@@ -19,8 +20,9 @@ class Feedback;
 
 // The graph picture vGraphPict of the "Visual" page: one icon, name label
 // and marker per replica of the open VOB, and a line in the master's colour
-// from every master site to each site it masters. Owns the site records
-// (AllSites), the site counter GCount, the drag flag and GMyReplicaName.
+// from every master site to each site it masters. Keeps the site records
+// it shows (AllSites), the drag flag and GMyReplicaName; its GCount numbers
+// only the sites made through setSitesData (a load numbers its own).
 // Geometry of the picture and its children is kept in twips.
 class GraphView final : public QWidget {
     Q_OBJECT
@@ -29,10 +31,13 @@ public:
     ~GraphView() override;
     Q_DISABLE_COPY_MOVE(GraphView)
 
-    // Makes one record and one set of site controls per group of
-    // dataPerSite fields in siteArray[0..totalData] (name, creation date,
-    // host, master) and places the icons. Errors
-    // are reported here (stop box, hourglass off); the caller goes on.
+    // Shows the sites of a listing: one set of site controls per record,
+    // added to allSites(), and the icons placed. The records' error, or a
+    // control still in use, is reported here (stop box, hourglass off) and
+    // leaves the icons where they were made; the caller goes on.
+    void showSites(const SiteRecords &records);
+    // The records of siteArray[0..totalData] in groups of dataPerSite
+    // fields (makeSiteRecords, numbered by this graph's own GCount), shown.
     void setSitesData(const QStringList &siteArray, int dataPerSite, int totalData);
     // Recomputes the markers, their tooltips and the lines from the icons'
     // current places, and repaints the picture.

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "graph/mSite.h"
+
+#include <QList>
 #include <QtGlobal>
+
+#include <functional>
 
 namespace quorvane {
 
@@ -10,10 +15,12 @@ class ReplicaFieldsPanel;
 
 // A double click on a site picture: the "Visual" page's six replica fields
 // show that site's record and history dates, and the site alone is
-// highlighted.
+// highlighted. The record comes from the opened VOB's sites, as the loader
+// holds them (`sites`), not from the graph that shows them.
 class SiteDetail final {
 public:
-    SiteDetail(GraphView &graph, ReplicaFieldsPanel &fields, Feedback &feedback);
+    SiteDetail(GraphView &graph, ReplicaFieldsPanel &fields, Feedback &feedback,
+               std::function<QList<mSite>()> sites);
     Q_DISABLE_COPY_MOVE(SiteDetail)
 
     // index: the site's position in the picture (1 for the first site).
@@ -24,6 +31,7 @@ private:
     GraphView &m_graph;
     ReplicaFieldsPanel &m_fields;
     Feedback &m_feedback;
+    std::function<QList<mSite>()> m_sites;
 };
 
 } // namespace quorvane

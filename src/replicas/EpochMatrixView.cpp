@@ -2,9 +2,9 @@
 
 #include "ccase/CommandLog.h"
 #include "replicas/CellNumber.h"
+#include "replicas/EpochFill.h"
 #include "replicas/EpochGrid.h"
 #include "replicas/EpochMatrixModel.h"
-#include "replicas/ResultsFile.h"
 #include "ui/ActionLabel.h"
 #include "common/AppInfo.h"
 #include "common/ErrorBoxes.h"
@@ -193,46 +193,14 @@ const QList<bool> &EpochMatrixView::localOutOfSync() const { return m_grid2->mat
 
 void EpochMatrixView::fillEpochGrid(EpochGrid *grid, const QString &fileName)
 {
-    EpochMatrixModel *model = grid->matrixModel();
-    EpochMatrix matrix = model->matrix();
-    try {
-        ResultsFile::Contents contents;
-        try {
-            const auto read = [&fileName, &contents] {
-                contents = ResultsFile::read(fileName);
-                return contents.lines;
-            };
-            if (m_log)
-                m_log->recordFileRead(fileName, read);
-            else
-                read();
-        } catch (const QuorvaneError &) {
-            matrix.blank();
-            model->setMatrix(matrix);
-            throw;
-        }
-        // In the actual matrix a row of nothing but "?" is a host that did
-        // not answer; its headers say so. The local table has no hosts.
-        const bool filled = [&] {
-            try {
-                return matrix.fill(contents.lines, grid == m_grid1);
-            } catch (const QuorvaneError &) {
-                model->setMatrix(matrix); // what was written stays
-                throw;
-            }
-        }();
-        model->setMatrix(matrix);
-        // Flags and colours stay as they were when a line was too wide.
-        if (!filled) {
-            m_feedback.setBusy(false, QString());
-            showBox(m_feedback.dialogs(), ErrorBoxes::withNumber(ErrNo::InvalidColValue,
-                                                                 ResultsFile::describeWideLine(contents, fileName)));
-        }
-    } catch (const QuorvaneError &e) {
-        m_feedback.setBusy(false, QString());
-        showBox(m_feedback.dialogs(),
-                ErrorBoxes::withNumber(e.number(), ResultsFile::describe(e.description(), fileName)));
-    }
+    const EpochFill fill = fillEpochMatrix(grid->matrixModel()->matrix(), fileName, grid == m_grid1, m_log);
+    showMatrix(grid, fill.matrix);
+    reportFill(m_feedback, fill);
+}
+
+void EpochMatrixView::showMatrix(EpochGrid *grid, const EpochMatrix &matrix)
+{
+    grid->matrixModel()->setMatrix(matrix);
 }
 
 void EpochMatrixView::blankGrids()

@@ -14,6 +14,7 @@ namespace quorvane {
 class CommandLog;
 class Feedback;
 class EpochGrid;
+class EpochMatrix;
 
 // The two epoch matrices of the "Detail" page: the local matrix (Grid2,
 // left, from _results_local.txt) and the actual matrix (Grid1, right, from
@@ -48,11 +49,12 @@ public:
     // The column each grid's mouse-press handler examined last (0 at start).
     [[nodiscard]] int lastCol(const EpochGrid *grid) const;
 
-    // Loads the results file into the grid's matrix, which tests every
-    // column and colours the cells. Reports its own failures (busy feedback
-    // off, the numbered error box) and returns; what was written so far
-    // stays, flags and colours stay as they were.
+    // Reads the results file into the matrix the grid shows
+    // (fillEpochMatrix, the actual matrix for Grid1), shows the result and
+    // reports a failure (busy feedback off, the numbered error box).
     void fillEpochGrid(EpochGrid *grid, const QString &fileName);
+    // The grid shows `matrix`, replacing what it showed whole.
+    void showMatrix(EpochGrid *grid, const EpochMatrix &matrix);
     // Results files read from now on go into this log too (null: none).
     void setCommandLog(CommandLog *log) { m_log = log; }
     // Shrinks the grid to its header row and its last row.

@@ -6,11 +6,11 @@
 #include "ccase/ProcessShell.h"
 #include "ccase/Shell.h"
 #include "graph/GraphView.h"
-#include "graph/mSite.h"
+#include "graph/SiteRecords.h"
 #include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/EpochGrid.h"
-#include "replicas/EpochMatrixModel.h"
+#include "replicas/EpochFill.h"
 #include "replicas/ScriptProgress.h"
 #include "replicas/PacketModel.h"
 #include "replicas/PacketPanel.h"
@@ -82,7 +82,8 @@ void ReplicaDetailLoader::loadReplicaDetail()
         tabStrip->setEnabled(false);
         const QString tag = m_controls.vobList->selectedVobTag();
 
-        graph->setGMyReplicaName(m_clearTool.CmdExec(Commands::localReplicaName(tag)));
+        const QString localReplica = m_clearTool.CmdExec(Commands::localReplicaName(tag));
+        graph->setGMyReplicaName(localReplica);
         m_feedback.setMsg(QStringLiteral("Getting Detail for VOB: ") + ShownName::isolated(ShownName::shortened(tag)) +
                               QStringLiteral(", please wait.."),
                           QStringLiteral("Working..."));
@@ -106,14 +107,21 @@ void ReplicaDetailLoader::loadReplicaDetail()
 
         graph->hide();
         m_feedback.setStatus(QStringLiteral("Cleaning up..."));
-        if (!graph->allSites().isEmpty()) {
+        if (!m_vob.sites.isEmpty()) {
             if (m_controls.resetReplicaCombos)
                 m_controls.resetReplicaCombos();
             graph->unloadSiteControls();
             // The unloaded controls go before the new ones take their names.
             EventPump::run();
             graph->clearAllSites();
-            m_vob = OpenedVob{}; // no VOB's replicas are shown now
+            // No VOB's replicas are shown now; the matrices keep their name
+            // row and last row, which the fills write over.
+            OpenedVob cleaned;
+            cleaned.actual = m_vob.actual;
+            cleaned.actual.clean();
+            cleaned.local = m_vob.local;
+            cleaned.local.clean();
+            m_vob = std::move(cleaned);
             epochView->cleanGrid(epochView->Grid1());
             epochView->cleanGrid(epochView->Grid2());
             if (m_diagnosis)
@@ -123,16 +131,20 @@ void ReplicaDetailLoader::loadReplicaDetail()
         }
 
         m_feedback.setStatus(QStringLiteral("Creating replica graph..."));
-        graph->setSitesData(replicaFields, 4, int(replicaFields.size()) - 1);
+        SiteRecords records = makeSiteRecords(replicaFields, 4, int(replicaFields.size()) - 1, m_GCount);
+        graph->showSites(records);
         // A reload of the same VOB keeps what the fields show.
         if (tag != m_fieldsVobTag && m_otherVobOpened)
             m_otherVobOpened();
         m_fieldsVobTag = tag;
-        // The snapshot of this load; it replaces the shown one whole.
+        // The snapshot of this load; it replaces the shown one whole. Its
+        // matrices are what the grids show until the fills replace them.
         OpenedVob vob;
         vob.tag = tag;
-        vob.localReplica = graph->GMyReplicaName();
-        vob.sites = graph->allSites();
+        vob.localReplica = localReplica;
+        vob.sites = std::move(records.sites);
+        vob.actual = m_vob.actual;
+        vob.local = m_vob.local;
         m_vob = vob;
         graph->show();
         if (m_controls.showOpenedVob)
@@ -161,6 +173,9 @@ void ReplicaDetailLoader::loadReplicaDetail()
             if (script.outcome == ShellResult::Outcome::Cancelled) {
                 // Half-written results must not pass for the VOB's matrices,
                 // nor what cleaning kept of the VOB before for this one's.
+                vob.actual.blank();
+                vob.local.blank();
+                m_vob = vob;
                 epochView->blankGrids();
                 showBox(m_feedback.dialogs(),
                         ErrorBoxes::cancelled(line, QStringLiteral("The epoch matrices were not read; open the VOB "
@@ -171,10 +186,17 @@ void ReplicaDetailLoader::loadReplicaDetail()
                 if (!QFile::exists(actualFile) && !QFile::exists(localFile))
                     m_feedback.setDetail(scriptFailureText(script),
                                          QStringLiteral("get_replica_info.pl wrote no results"));
-                epochView->fillEpochGrid(epochView->Grid1(), actualFile);
-                epochView->fillEpochGrid(epochView->Grid2(), localFile);
-                vob.actual = epochView->Grid1()->matrixModel()->matrix();
-                vob.local = epochView->Grid2()->matrixModel()->matrix();
+                // Each grid shows its matrix before the box about it, and
+                // the snapshot holds what the grids show meanwhile.
+                const auto fill = [&](EpochMatrix OpenedVob::*matrix, EpochGrid *grid, const QString &file) {
+                    EpochFill filled = fillEpochMatrix(vob.*matrix, file, grid == epochView->Grid1(), m_log);
+                    vob.*matrix = std::move(filled.matrix);
+                    m_vob.*matrix = vob.*matrix;
+                    epochView->showMatrix(grid, vob.*matrix);
+                    reportFill(m_feedback, filled);
+                };
+                fill(&OpenedVob::actual, epochView->Grid1(), actualFile);
+                fill(&OpenedVob::local, epochView->Grid2(), localFile);
                 vob.bays = readBays(vob);
                 vob.findings = diagnose(vob.actual.table(), vob.local.table(), vob.localReplica,
                                         vob.replicaNames(), vob.bays);

@@ -13,6 +13,7 @@ class QTabBar;
 namespace quorvane {
 
 class ClearTool;
+class CommandLog;
 class DiagnosisPanel;
 class EpochMatrixView;
 class Feedback;
@@ -47,6 +48,8 @@ public:
     void setDiagnosis(DiagnosisPanel *diagnosis) { m_diagnosis = diagnosis; }
     // dPacketsPanel, filled with the VOB's packets in this site's bays.
     void setPackets(PacketPanel *packets) { m_packets = packets; }
+    // The command log, where the results files read land (null: none).
+    void setCommandLog(CommandLog *log) { m_log = log; }
     // A command a maintenance action ran on the opened VOB: an export that
     // met scrubbed oplog entries is remembered for the diagnosis until an
     // export of that VOB succeeds.
@@ -83,6 +86,10 @@ private:
     OpenedVob m_vob;
     DiagnosisPanel *m_diagnosis = nullptr;
     PacketPanel *m_packets = nullptr;
+    CommandLog *m_log = nullptr;
+    // GCount: numbers every site a load makes, never reset, so a VOB's
+    // colours depend on the sites made before it since the window opened.
+    qint32 m_GCount = 0;
     QHash<QString, QList<OplogGap>> m_gaps; // by VOB tag
     std::function<void()> m_otherVobOpened;
     // The VOB whose sites the replica fields may show; unlike the opened
