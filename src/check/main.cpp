@@ -34,8 +34,7 @@ from every sibling and, with --actual, every sibling's own epoch row (which
 contacts every sibling's host) are read, and the families are ranked worst
 first: broken (a lost packet, a replica whose own row went back, a returned
 packet), behind (changes not yet received, with their count), stuck
-(changes waiting while nothing was exported for the stuck time, or packets
-waiting), unreachable, not checked, in step. Without --actual a lost packet
+(a packet waiting in a bay longer than --stuck-after), unreachable, not checked, in step. Without --actual a lost packet
 cannot be seen: this site's table alone takes it for delivered.
 
 OUTPUT
@@ -115,7 +114,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption ageCritOpt(QStringLiteral("age-critical"), QStringLiteral("Age of the oldest last import or export that is critical (default: not checked)."), QStringLiteral("DURATION"));
     const QCommandLineOption packetWarnOpt(QStringLiteral("packet-age-warning"), QStringLiteral("Age of a waiting packet that warns (default 1d)."), QStringLiteral("DURATION"));
     const QCommandLineOption packetCritOpt(QStringLiteral("packet-age-critical"), QStringLiteral("Age of a waiting packet that is critical (default 3d)."), QStringLiteral("DURATION"));
-    const QCommandLineOption stuckOpt(QStringLiteral("stuck-after"), QStringLiteral("A replica lacking changes with no export for this long is stuck (default 3d)."), QStringLiteral("DURATION"));
+    const QCommandLineOption stuckOpt(QStringLiteral("stuck-after"), QStringLiteral("A packet waiting in a bay this long makes its replica stuck (default 1h)."), QStringLiteral("DURATION"));
     const QCommandLineOption jobsOpt(QStringLiteral("jobs"), QStringLiteral("Commands at once that ask no remote host, on this machine (default 8)."), QStringLiteral("N"));
     const QCommandLineOption perHostOpt(QStringLiteral("per-host"), QStringLiteral("Commands at once that contact one host (default 2)."), QStringLiteral("N"));
     const QCommandLineOption timeoutOpt(QStringLiteral("timeout"), QStringLiteral("Time limit of each command (default 120s)."), QStringLiteral("DURATION"));
