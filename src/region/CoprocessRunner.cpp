@@ -109,6 +109,15 @@ CoprocessRunner::Session *CoprocessRunner::idleSession()
         }
     });
     p.start(m_clearTool, {QStringLiteral("-status")});
+    // A program that cannot be started may say so inside start(), before
+    // any command was given to it: the programs take over at once.
+    const bool kept = std::any_of(m_sessions.cbegin(), m_sessions.cend(), [s](const auto &x) { return x.get() == s; });
+    if (!kept || p.state() == QProcess::NotRunning) {
+        m_broken = true;
+        if (kept)
+            discard(*s);
+        return nullptr;
+    }
     return s;
 }
 

@@ -530,6 +530,11 @@ private slots:
         runOne(pool, 2, q);
         QCOMPARE(programs.started, (QStringList{q.commandLine, q.commandLine}));
         QCOMPARE(pool.sessions(), 0);
+        // One that cannot be started at all.
+        CoprocessRunner missing(programs, sim.region.filePath(u"no_such_cleartool"_s), sim.env, 2);
+        QCOMPARE(int(runOne(missing, 3, q).kind), int(CommandOutcome::Kind::Ran));
+        QVERIFY(missing.broken());
+        QCOMPARE(programs.started.size(), 3);
     }
 
     // A stop ends the co-process that runs the command at once; the next
