@@ -5,8 +5,6 @@
 #include "sim/FormatEngine.h"
 
 #include <QFile>
-#include <QJsonDocument>
-#include <QSet>
 #include <QTest>
 
 using namespace quorvane::ccsim;
@@ -104,163 +102,6 @@ private slots:
         file.close();
         QCOMPARE(h.run(CT, u"lsvob -s"_s), 1);
         QVERIFY2(h.output.merged.contains(u"is damaged"_s) && h.output.outText.isEmpty(), qPrintable(h.output.merged));
-    }
-
-    // A process takes a VOB from its binary copy only while that copy was
-    // made from the file as it is: never a stale or damaged one, and a read
-    // without history can never be saved over the history on disk.
-    void binaryCopyFollowsTheFile()
-    {
-        Harness h;
-        const QString json = h.store->vobFile(kFix), cache = h.store->cacheFile(kFix);
-        QVERIFY(QFile::exists(cache));
-        const auto fromJson = [&] {
-            QFile f(json);
-            return f.open(QIODevice::ReadOnly) ? parseVob(f.readAll(), json) : Vob();
-        };
-        const Vob truth = fromJson();
-        QVERIFY(!truth.replicas[1].history.isEmpty());
-        RegionStore fresh(h.dir.path());
-        QVERIFY(fresh.read({kFix}).vobs.value(0) == truth);
-        Vob bare = RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory).vobs.value(0);
-        QVERIFY(bare.historyOmitted && bare.replicas[1].history.isEmpty());
-        bare.historyOmitted = false;
-        for (Replica &r : bare.replicas)
-            r.history = truth.replica(r.name)->history;
-        QVERIFY(bare == truth);
-
-        // Read without history first, then changed: the history stays.
-        RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory);
-        h.store->read({kFix}, RegionStore::Detail::WithoutHistory);
-        h.store->modify({kFix}, [](Region &r) { r.vob(kFix)->localReplica().own[kAlpha] += 1; });
-        QCOMPARE(fromJson().replicas[1].history, truth.replicas[1].history);
-        const Region omitted = RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory);
-        QVERIFY(omitted.vobs.value(0).historyOmitted);
-        QVERIFY_THROWS_EXCEPTION(CommandError, h.store->replace(omitted));
-
-        // Edited by hand (no change counter): the copy no longer counts.
-        Vob edited = fromJson();
-        edited.localReplica().own[kAlpha] = 123456789;
-        {
-            QFile f(json);
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(vobBytes(edited));
-        }
-        QCOMPARE(alphaOwn(RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory)), 123456789);
-
-        // Damaged copies: cut at many lengths, or with a byte changed.
-        RegionStore(h.dir.path()).read({kFix}); // a copy of the edited file
-        QFile c(cache);
-        QVERIFY(c.open(QIODevice::ReadOnly));
-        const QByteArray good = c.readAll();
-        c.close();
-        for (qsizetype cut = 0; cut < good.size(); cut += 1 + cut / 8) {
-            for (const bool flip : {false, true}) {
-                QByteArray bad = flip ? good : good.left(cut);
-                if (flip)
-                    bad[cut] = char(bad[cut] ^ 0x5a);
-                QVERIFY(c.open(QIODevice::WriteOnly | QIODevice::Truncate));
-                c.write(bad);
-                c.close();
-                const Region read = RegionStore(h.dir.path()).read({kFix});
-                QVERIFY2(read.vobs.size() == 1 && read.vobs[0].replicas.size() == edited.replicas.size(),
-                         qPrintable(u"cut at %1"_s.arg(cut)));
-                QCOMPARE(alphaOwn(read), 123456789);
-            }
-        }
-    }
-
-    // File names follow from the tag alone: distinct tags never share a
-    // file, also on a file system that ignores case, and every name stays a
-    // plain name inside the VOB folder.
-    void vobFileNames()
-    {
-        const RegionStore store(u"/region"_s);
-        const QStringList tags{u"/vobs/a"_s,
-                               u"/vobs/A"_s,
-                               u"\\vobs\\a"_s,
-                               u"."_s,
-                               u".."_s,
-                               u"/vobs/a b%2F"_s,
-                               u"/vobs/"_s + QString(300, u'x'),
-                               u"/vobs/"_s + QString(299, u'x') + u'y',
-                               u"/vobs/ü"_s};
-        QSet<QString> seen;
-        for (const QString &tag : tags) {
-            const QString path = store.vobFile(tag);
-            const QString name = path.section(u'/', -1);
-            QVERIFY2(path == u"/region/vobs/"_s + name, qPrintable(path));
-            QVERIFY2(name.toUtf8().size() < 200 && name != u"."_s && name != u".."_s, qPrintable(name));
-            QVERIFY2(!seen.contains(name.toLower()), qPrintable(tag));
-            seen.insert(name.toLower());
-        }
-    }
-
-    // The older single-file region is moved over on first use, all of it;
-    // one that cannot be read is reported and left as it was.
-    void olderLayoutMoved_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("error"); // empty: moved
-        QTest::newRow("whole region") << QJsonDocument(fixtureRegion().toJson()).toJson() << QString();
-        QTest::newRow("cut short") << QJsonDocument(fixtureRegion().toJson()).toJson().left(300)
-                                   << u"is damaged"_s;
-        QTest::newRow("unknown format") << QByteArray("{\"format\": 7, \"vobs\": []}") << u"unknown format"_s;
-    }
-    void olderLayoutMoved()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, error);
-        QTemporaryDir dir;
-        const RegionStore store(dir.path());
-        QFile legacy(store.legacyFile());
-        QVERIFY(legacy.open(QIODevice::WriteOnly) && legacy.write(content) == content.size());
-        legacy.close();
-        if (error.isEmpty()) {
-            QCOMPARE(store.read().toJson(), fixtureRegion().toJson());
-            QVERIFY(!QFile::exists(store.legacyFile()));
-            QCOMPARE(RegionStore(dir.path()).read().toJson(), fixtureRegion().toJson());
-            return;
-        }
-        try {
-            store.read();
-            QFAIL("a region that cannot be read was accepted");
-        } catch (const CommandError &e) {
-            QVERIFY2(e.message().contains(error) && e.message().contains(store.legacyFile()),
-                     qPrintable(e.message()));
-        }
-        QVERIFY(legacy.open(QIODevice::ReadOnly));
-        QCOMPARE(legacy.readAll(), content);
-        QVERIFY(!QFile::exists(store.indexFile()));
-    }
-
-    // Replacing the region leaves no file of a VOB it no longer holds, and
-    // a change of some VOBs writes only those that changed.
-    void replaceAndPartialWrites()
-    {
-        Harness h;
-        Region smaller = fixtureRegion();
-        smaller.vobs.removeLast();
-        RegionStore(h.dir.path()).replace(smaller);
-        QVERIFY(!QFile::exists(h.store->vobFile(u"/vobs/plain"_s)));
-        QCOMPARE(h.run(CT, u"lsvob -s"_s), 0);
-        QCOMPARE(h.output.outText, u"/vobs/fix\n"_s);
-        QCOMPARE(h.run(CT, u"lsreplica -s -invob /vobs/plain"_s), 1);
-
-        h.store->replace(fixtureRegion());
-        const RegionStamp plainBefore =
-            RegionStamp::take(h.store->vobFile(u"/vobs/plain"_s), h.store->generationFile());
-        const RegionStamp fixBefore = RegionStamp::take(h.store->vobFile(kFix), h.store->generationFile());
-        h.store->modify([](Region &r) { r.vob(kFix)->localReplica().own[kAlpha] += 1; });
-        const RegionStamp plainAfter =
-            RegionStamp::take(h.store->vobFile(u"/vobs/plain"_s), h.store->generationFile());
-        QCOMPARE(plainAfter.inode, plainBefore.inode);
-        QVERIFY(plainAfter.generation > plainBefore.generation);
-        QVERIFY(RegionStamp::take(h.store->vobFile(kFix), h.store->generationFile()).inode !=
-                fixBefore.inode);
-        QVERIFY_THROWS_EXCEPTION(CommandError,
-                                 h.store->modify({kFix}, [](Region &r) { r.vobs.removeFirst(); }));
-        QCOMPARE(alphaOwn(RegionStore(h.dir.path()).read()), 11);
     }
 
     // Each command's output (both streams, in order) against the formats
@@ -512,37 +353,6 @@ private slots:
         QCOMPARE(h.vob().replica(u"beta"_s)->history.size(), status == 0 ? 3 : 2);
     }
 
-    // A packet that depends on one still on its way waits in the incoming
-    // bay, and the import says what it lacks, until the earlier one arrives.
-    void importWaitsForEarlierPacket()
-    {
-        Harness h;
-        h.store->setClock(RegionClock{0, at(10, 9)});
-        h.store->modify([](Region &r) {
-            Vob &v = *r.vob(kFix);
-            Packet first, second;
-            first.name = u"sync_beta_first"_s, first.from = u"beta"_s, first.to = kAlpha, first.created = at(9, 9);
-            first.upto = {{u"beta"_s, 3}}, first.arrives = at(11, 9);
-            second = first, second.name = u"sync_beta_second"_s, second.arrives = QDateTime();
-            second.base = {{u"beta"_s, 3}}, second.upto = {{u"beta"_s, 5}};
-            v.inTransit << first;
-            v.localReplica().incoming << second;
-            v.replica(u"beta"_s)->believesLocal = {{kAlpha, 8}, {u"beta"_s, 5}};
-        });
-        const QString import = u"syncreplica -import -invob /vobs/fix -receive"_s;
-        QCOMPARE(h.run(MT, import), 1);
-        QCOMPARE(h.output.outText, u"Sync. packet "_s + h.store->bay(u"incoming"_s) + u"/sync_beta_second\n"
-                                   "was not applied to VOB /net/hosta/vobstore/fix.vbs\n"
-                                   " - packet depends on changes not yet received\n"
-                                   "Packet requires changes up to 3; VOB has only 0 from replica: beta\n"_s);
-        QCOMPARE(h.run(u"ccsim"_s, {u"clock"_s, u"+1d"_s}), 0);
-        QCOMPARE(h.run(MT, import), 0);
-        QCOMPARE(h.output.outText.count(u"Applied sync. packet"_s), 2);
-        const Vob v = h.vob();
-        QCOMPARE(v.localReplica().own.value(u"beta"_s), 5);
-        QVERIFY(v.inTransit.isEmpty() && v.localReplica().incoming.isEmpty() && v.replica(u"beta"_s)->believesLocal.isEmpty());
-    }
-
     // The demo's four VOBs whose trouble is in the bays: each shows it, and
     // the documented way out brings the family in step.
     void demoBayTroubles_data()
@@ -600,33 +410,6 @@ private slots:
         QVERIFY(h.vob(tag).returned.isEmpty() && h.vob(tag).outgoing.isEmpty());
     }
 
-    void exportThenImport()
-    {
-        Harness h;
-        QCOMPARE(h.run(MT, u"syncreplica -export -fship beta@/vobs/fix gamma@/vobs/fix"_s), 0);
-        const QStringList lines = h.output.outText.split(u'\n');
-        const QString packet = lines.value(0).section(u' ', -1);
-        QVERIFY(packet.startsWith(h.store->bay(u"outgoing"_s) + u"/sync_alpha_"_s) && packet.endsWith(u"_777_1"_s));
-        QCOMPARE(lines.mid(4), (QStringList{u"Attempting to forward/deliver generated packets..."_s,
-                                            u" -- Forwarded/delivered packet "_s + packet, QString()})); // none to unreachable gamma
-        QVERIFY(h.output.errText.contains(u"multitool: Warning: Cannot deliver packet"_s));
-        QCOMPARE(h.vob().outgoing.size(), 1); // waits for gamma's host in the outgoing bay
-        const Row beta = completeRow(h.vob(), h.vob().replica(u"beta"_s)->own);
-        QCOMPARE(beta, (Row{{kAlpha, 10}, {u"beta"_s, 5}, {u"gamma"_s, 0}})); // keeps its own work
-        QCOMPARE(h.vob().replica(u"beta"_s)->history.last().comment,
-                 u"Exported synchronization information for replica \"beta\".\nRow at export was: alpha=8 beta=0 gamma=0"_s);
-        QVERIFY(h.vob().localReplica().history.isEmpty()); // recorded on the target only
-        QVERIFY(h.vob().lost.isEmpty());
-
-        const QString importLine = u"syncreplica -import -invob /vobs/fix -receive"_s;
-        QCOMPARE(h.run(MT, importLine), 0);
-        QVERIFY(h.output.outText.startsWith(QString(u"Applied sync. packet "_s + h.store->bay(u"incoming"_s) + u"/sync_beta_"_s)));
-        QVERIFY(h.output.outText.endsWith(u" to VOB /net/hosta/vobstore/fix.vbs\n"_s));
-        QCOMPARE(completeRow(h.vob(), h.vob().localReplica().own), beta); // none of unreachable gamma's
-        QCOMPARE(h.vob().localReplica().history.last().event, u"import sync from replica \"beta\" to replica \"alpha\""_s);
-        QCOMPARE(h.run(MT, importLine), 0);
-        QVERIFY(h.output.outText.isEmpty() && h.vob().localReplica().history.size() == 1); // nothing more arrived
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSimCommands)
