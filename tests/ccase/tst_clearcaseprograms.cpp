@@ -184,23 +184,6 @@ private slots:
                  perl.isEmpty() ? QString() : r.filePath(perl));
     }
 
-    // CLEARCASEHOME first, then each product generation's documented folders
-    // down to the oldest; on Windows under both Program Files folders.
-    void installFolders()
-    {
-        QProcessEnvironment unix;
-        unix.insert(u"CLEARCASEHOME"_s, u"/opt/vvault"_s);
-        const QStringList u = ClearCaseDiscovery::installFolders(false, unix);
-        QVERIFY(u.value(0) == u"/opt/vvault/bin"_s && u.last() == u"/usr/atria/bin"_s);
-        QVERIFY(u.contains(u"/opt/ibm/RationalSDLC/clearcase/bin"_s) && u.contains(u"/opt/hcl/ccm/versionvault/bin"_s));
-        QProcessEnvironment windows;
-        windows.insert(u"ProgramFiles"_s, u"C:\\Program Files"_s);
-        windows.insert(u"ProgramFiles(x86)"_s, u"C:\\Program Files (x86)"_s);
-        const QStringList w = ClearCaseDiscovery::installFolders(true, windows);
-        for (const QString &root : {u"C:\\Program Files"_s, u"C:\\Program Files (x86)"_s})
-            QVERIFY2(w.contains(root + u"\\IBM\\RationalSDLC\\ClearCase\\bin"_s), qPrintable(w.join(u'|')));
-    }
-
     // A cleartool that does not answer "-version" is not waited for beyond
     // the time limit (tst_installeddiscovery knows a copy of the simulator).
     void silentCleartoolIsNotWaitedFor()

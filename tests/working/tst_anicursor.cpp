@@ -225,45 +225,6 @@ private slots:
         QVERIFY2(r.error.contains(why), qPrintable(r.error));
     }
 
-    // Cuts and byte changes at fixed places: the parser returns a consistent cursor or an error.
-    void damagedFilesStayConsistent()
-    {
-        const QByteArray good =
-            riff(anih(2, 3) + chunk("rate", dwords({1, 2, 3})) + chunk("seq ", dwords({1, 0, 1})) +
-                 fram({icon(dib(5, 4, {0, 0xff0000, 0x00ff00}, QList<quint32>(25, 2), QList<bool>(25))),
-                       solidCursor(0xff00ff00)}));
-        QVERIFY(AniCursorFile::parse(good).cursor);
-        QList<QByteArray> damaged;
-        for (qsizetype n : {qsizetype(11), good.size() / 3, good.size() / 2, good.size() - 1}) {
-            damaged << good.left(n); // with a true RIFF size, so that the cut reaches the chunks
-            qToLittleEndian<quint32>(quint32(n - 8), damaged.last().data() + 4);
-        }
-        // Frame and step counts, first step, frame list size, entry count, image size, width, height, depth.
-        const qsizetype h = good.indexOf("anih"), ico = good.indexOf("icon") + 8;
-        for (qsizetype at : {h + 12, h + 16, good.indexOf("seq ") + 8, good.indexOf("LIST") + 4, ico + 4,
-                             ico + 14, ico + 26, ico + 30, ico + 36})
-            for (char value : {'\0', '\x7f', '\xff'})
-                damaged << QByteArray(good).replace(at, 1, &value, 1);
-        for (const QByteArray &bytes : damaged) {
-            const AniParseResult r = parseExact(bytes);
-            QVERIFY(r.cursor || !r.error.isEmpty());
-            if (!r.cursor)
-                continue;
-            QCOMPARE(r.cursor->rates.size(), r.cursor->sequence.size());
-            for (int f : r.cursor->sequence)
-                QVERIFY(f >= 0 && f < r.cursor->frames.size());
-            for (const AniImage &img : r.cursor->frames)
-                QVERIFY(!img.png.isEmpty() || img.argb.size() == qsizetype(img.width) * img.height);
-        }
-    }
-
-    void stepDelay()
-    {
-        using AniCursorFile::stepDelayMs; // never a busy loop, never more than a minute
-        QCOMPARE(QList<int>({stepDelayMs(0), stepDelayMs(60), stepDelayMs(0xffffffffu)}),
-                 QList<int>({16, 1000, 60000}));
-    }
-
     void init()
     {
         m_parent = new QWidget;
