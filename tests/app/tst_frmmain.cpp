@@ -199,21 +199,6 @@ private slots:
         QCOMPARE(counter.closes, 1);
     }
 
-    // Built with no arguments, the window finds ClearCase itself: here the
-    // simulated region beside the program, which it names in its header and
-    // which answers Load VOBs.
-    void realServicesWithoutArguments()
-    {
-        QTemporaryDir region;
-        qputenv("CCSIM_REGION", region.path().toLocal8Bit());
-        qputenv("QUORVANE_TEST_DIALOG_ECHO", "1");
-        frmMain w;
-        QCOMPARE(w.findChild<QLabel *>(u"clearCaseLbl"_s)->text(),
-                 u"Simulated MultiSite region (no ClearCase installed)"_s);
-        w.vobList()->loadVobsButClick();
-        QVERIFY(!w.vobList()->list()->findItems(u"/vobs/tools"_s, Qt::MatchExactly).isEmpty());
-    }
-
     // The built program, started twice: the second copy shows the box and
     // ends without a window; after a crash of the first, a new start works.
     void builtBinaryStartsOnce()

@@ -1,12 +1,9 @@
-// The main window by keyboard alone: menus and their keys, the page keys,
-// opening a VOB from the list, the keys after a load, the sites, Esc in the
-// secondary windows, boxes over the working dialog and the order Tab walks
-// the controls in. Keys go to the widget that has the focus, as a
+// The main window by keyboard alone: the page keys, the keys after a load,
+// the sites, boxes over the working dialog and the order Tab walks the
+// controls in. Keys go to the widget that has the focus, as a
 // keyboard's do.
 #include "support/LoaderFixture.h"
 #include "ui/RealDialogs.h"
-#include "ui/frmCommandLog.h"
-#include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 
 #include <QAction>
@@ -15,7 +12,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -105,45 +101,6 @@ struct Window : LoaderFixture {
 class TestKeyboard : public QObject {
     Q_OBJECT
 private slots:
-    // Alt and the underlined letter open a menu; Ctrl+Q ends the program as
-    // Exit does: every window closes.
-    void menusAndQuit()
-    {
-        Window s;
-        auto *file = s.get<QMenu>(u"mnuFile"_s);
-        s.get(u"pVobViewList"_s)->setFocus();
-        Window::key(Qt::Key_F, Qt::AltModifier);
-        QTRY_VERIFY(file->isVisible());
-        QTest::keyClick(file, Qt::Key_Escape);
-        QTRY_VERIFY(!file->isVisible());
-        s.w().setDetail(u"text"_s, u"title"_s);
-        QVERIFY(s.activate());
-        s.get(u"pVobViewList"_s)->setFocus();
-        Window::key(Qt::Key_Q, Qt::ControlModifier);
-        QVERIFY(!s.w().isVisible());
-        QVERIFY(!s.w().detailForm()->isVisible());
-    }
-
-    // F1 opens the help window, Esc answers it.
-    void helpWindow()
-    {
-        Window s;
-        s.get(u"pVobViewList"_s)->setFocus();
-        QString shown;
-        QTimer::singleShot(0, [&] {
-            QTRY_VERIFY(QApplication::activeModalWidget());
-            QWidget *modal = QApplication::activeModalWidget();
-            shown = modal->objectName();
-            QTest::keyClick(modal->focusWidget() ? modal->focusWidget() : modal, Qt::Key_Escape);
-            if (modal->isVisible()) { // a key it does not answer would hang the test
-                shown += u" (still open)"_s;
-                modal->close();
-            }
-        });
-        Window::key(Qt::Key_F1);
-        QCOMPARE(shown, u"frmGettingHelp"_s);
-        QVERIFY(!QApplication::activeModalWidget());
-    }
 
     // The page keys step through the tabs from anywhere, wrapping round.
     void pageKeys_data()
@@ -168,31 +125,6 @@ private slots:
         s.get(u"pVobViewList"_s)->setFocus();
         Window::key(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(s.page(), 1 - from);
-    }
-
-    // Return or Enter on an entry of the VOB list opens it as the double
-    // click does; in an empty list it does nothing.
-    void vobListReturn_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<bool>("listed");
-        QTest::newRow("Return") << int(Qt::Key_Return) << 0 << true;
-        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
-        QTest::newRow("Return, empty list") << int(Qt::Key_Return) << 0 << false;
-    }
-    void vobListReturn()
-    {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(bool, listed);
-        Window s;
-        if (listed)
-            s.addVob(u"/vobs/dev"_s, makeVob(u"/vobs/dev"_s, 3));
-        s.w().vobList()->list()->setFocus();
-        Window::key(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(s.w().siteCount(), listed ? 3 : 0);
-        QCOMPARE(s.log.contains(u"cleartool "_s + Commands::replicaList(u"/vobs/dev"_s)), listed);
     }
 
     // After Load VOBs by keyboard on 300 VOBs the keys act again: the
@@ -278,34 +210,6 @@ private slots:
         QVERIFY(viewport->rect().contains(icon));
         Window::key(Qt::Key_Return);
         QCOMPARE(s.get<QLineEdit>(u"vReplicaTxt"_s)->text(), u"r%1"_s.arg(site));
-    }
-
-    // Esc hides the detail window (its text stays) and the command log.
-    void secondaryWindowEsc_data()
-    {
-        QTest::addColumn<bool>("detail");
-        QTest::addColumn<QString>("focus");
-        QTest::newRow("detail window") << true << u"mainTxt"_s;
-        QTest::newRow("command log, detail pane") << false << u"logDetailTxt"_s;
-    }
-    void secondaryWindowEsc()
-    {
-        QFETCH(bool, detail);
-        QFETCH(QString, focus);
-        Window s;
-        if (detail)
-            s.w().setDetail(u"history"_s, u"History Detail: r1"_s);
-        else
-            s.w().showCommandLog();
-        QWidget *shown = detail ? static_cast<QWidget *>(s.w().detailForm())
-                                : static_cast<QWidget *>(s.w().commandLogForm());
-        shown->activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), shown);
-        shown->findChild<QWidget *>(focus)->setFocus();
-        Window::key(Qt::Key_Escape);
-        QVERIFY(!shown->isVisible());
-        QVERIFY(!detail || s.w().detailForm()->text() == u"history"_s);
-        QVERIFY(s.w().isVisible());
     }
 
     // A box asked for while the always-on-top working dialog shows stands

@@ -4,7 +4,6 @@
 #include "ccase/CommandLog.h"
 #include "ccase/LoggingClearTool.h"
 #include "support/ScriptedClearTool.h"
-#include "common/AppInfo.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -19,7 +18,6 @@ private slots:
     void initTestCase();
     void clearToolCommandsAreLoggedAsTheyEnded();
     void startIsShownInLocalTime();
-    void fileReads();
     void textsAreBounded_data();
     void textsAreBounded();
     void oldestEntriesGoFirst();
@@ -93,26 +91,6 @@ void tst_CommandLog::startIsShownInLocalTime()
     test::ScriptedClearTool inner;
     LoggingClearTool(inner, log).vobTags();
     QVERIFY(qAbs(log.entries().constLast().started.secsTo(QDateTime::currentDateTime())) < 600);
-}
-
-void tst_CommandLog::fileReads()
-{
-    CommandLog log;
-    const QList<QStringList> lines{{QStringLiteral("r1"), QStringLiteral("5")},
-                                   {QStringLiteral("r2"), QStringLiteral("6")}};
-    QCOMPARE(log.recordFileRead(QStringLiteral("/w/_results.txt"), [&] { return lines; }), lines);
-    QVERIFY_THROWS_EXCEPTION(
-        QuorvaneError,
-        log.recordFileRead(QStringLiteral("/w/_results_local.txt"), []() -> QList<QStringList> {
-            throw QuorvaneError(ErrNo::FileNotFound, AppInfo::title(), QStringLiteral("File not found"));
-        }));
-    const auto &e = log.entries();
-    QCOMPARE(e.size(), 2);
-    QCOMPARE(e[0].kind, CommandLogEntry::Kind::ResultsFile);
-    QCOMPARE(e[0].outcome, QStringLiteral("read, 2 lines"));
-    QCOMPARE(e[0].output, QStringLiteral("r1,5\nr2,6"));
-    QVERIFY(!e[1].ok);
-    QCOMPARE(e[1].outcome, QStringLiteral("failed: File not found"));
 }
 
 void tst_CommandLog::textsAreBounded_data()

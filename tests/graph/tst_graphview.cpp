@@ -136,38 +136,6 @@ private slots:
         QCOMPARE(f.feedback.calls.last(), u"hourglass:0"_s);
     }
 
-    void drag_data()
-    {
-        QTest::addColumn<Qt::MouseButton>("b");
-        QTest::addColumn<QPoint>("movePx");
-        QTest::addColumn<QPoint>("iconTwips");
-        QTest::newRow("left, right and up") << Qt::LeftButton << QPoint(8, -4) << QPoint(1370, 140);
-        QTest::newRow("right button") << Qt::RightButton << QPoint(8, -4) << QPoint(1370, 140);
-        QTest::newRow("to a negative left") << Qt::LeftButton << QPoint(-100, 0) << QPoint(-250, 200);
-    }
-    void drag()
-    {
-        QFETCH(Qt::MouseButton, b);
-        QFETCH(QPoint, movePx);
-        QFETCH(QPoint, iconTwips);
-        Fixture f(alphaMastersAll);
-        f.view->repaint();
-        const QList<SiteLine> before = f.view->lastLines();
-        QLabel *icon = f.view->siteImage(2);
-        QTest::mousePress(icon, b, {}, QPoint(5, 5));
-        QVERIFY(f.view->GSiteMouseDownFlag());
-        QTest::mouseMove(icon, movePx);
-        QCOMPARE(twips(icon).topLeft(), iconTwips);
-        QCOMPARE(twips(f.view->siteLabel(2)).topLeft(), iconTwips + QPoint(0, 505));
-        QCOMPARE(twips(f.view->siteMasterLabel(2)).topLeft(), iconTwips + QPoint(455, 20));
-        f.view->repaint();
-        QCOMPARE(f.view->lastLines(), before); // no new lines while dragging
-        QTest::mouseRelease(icon, b, {}, QPoint(0, 0));
-        QVERIFY(!f.view->GSiteMouseDownFlag());
-        QCOMPARE(f.view->lastLines()[1].line.p2(), centre(icon));
-        QCOMPARE(twips(icon).topLeft(), iconTwips); // no bounds
-    }
-
     void doubleClickAsksForTheSiteDetailAndHighlightMoves()
     {
         Fixture f(alphaMastersAll);

@@ -3,12 +3,10 @@
 #include "support/FakeShell.h"
 #include "common/LongActionGuard.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QRadioButton>
 #include <QTest>
 
@@ -113,61 +111,6 @@ private slots:
             QVERIFY(rig.epochTxt()->text() == epoch && rig.frame->focusWidget() == rig.epochTxt());
     }
 
-    // A long name is shortened in the label and whole in its tooltip; the
-    // next action starts the label afresh.
-    void resultLabelKeepsLongNamesWhole()
-    {
-        Rig rig;
-        const QString longName = QString(120, u'n');
-        rig.frame->setSiblingReplicas({longName});
-        rig.combo(0)->setCurrentIndex(1);
-        QStringList told;
-        rig.frame->setCommandEnded([&told](const QString &line, const ShellResult &) { told << line; });
-        rig.frame->fixOrSync(0);
-        const QString line = u"multitool chepoch -actual "_s + longName + u"@\\proj"_s;
-        QCOMPARE(told, QStringList{line});
-        QLabel *label = rig.frame->resultLabel();
-        QVERIFY2(!label->text().contains(longName) && label->text().contains(u'\u2026'), qPrintable(label->text()));
-        QVERIFY2(label->toolTip().startsWith(line + u" \u2014 done, "_s), qPrintable(label->toolTip()));
-        rig.combo(0)->setCurrentIndex(0);
-        rig.frame->fixOrSync(0);
-        QCOMPARE(label->text(), u"Nothing run: choose the replica to fix first."_s);
-    }
-
-    // The labels turn blue under the pointer and black again only over the
-    // frame's free area; the options show the epoch box; "All Replicas"
-    // hides the export list, which keeps its choice.
-    void hoverAndOptions()
-    {
-        Rig rig;
-        auto move = [](QWidget *w, QPoint at) {
-            QMouseEvent e(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(w, &e);
-        };
-        auto colour = [&rig](int i) { return rig.get<QLabel>(u"dFixLbl(%1)"_s.arg(i))->palette().color(QPalette::WindowText); };
-        move(rig.get<QLabel>(u"dFixLbl(0)"_s), {2, 2});
-        QCOMPARE(colour(0), QColor(0, 0, 255));
-        move(rig.frame->findChild<QCheckBox *>(u"syncAllCB"_s), {2, 2}); // over a control: no change
-        QCOMPARE(colour(0), QColor(0, 0, 255));
-        const QPoint free(rig.frame->width() - 2, rig.frame->height() - 2);
-        QVERIFY(!rig.frame->childAt(free));
-        move(rig.frame.get(), free);
-        QCOMPARE(colour(0), QColor(0, 0, 0));
-
-        QVERIFY(!rig.epochTxt()->isVisible());
-        rig.option(1)->click();
-        QVERIFY(rig.epochTxt()->isVisible());
-        rig.option(0)->click();
-        QVERIFY(!rig.epochTxt()->isVisible());
-
-        QVERIFY(!rig.combo(1)->isVisible());
-        rig.combo(1)->setCurrentIndex(2);
-        rig.syncAll()->click();
-        QVERIFY(rig.combo(1)->isVisible());
-        QCOMPARE(rig.combo(1)->currentIndex(), 2);
-        rig.syncAll()->click();
-        QVERIFY(!rig.combo(1)->isVisible());
-    }
 };
 
 QTEST_MAIN(TestFixFrame)

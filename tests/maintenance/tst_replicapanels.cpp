@@ -4,7 +4,6 @@
 #include "support/FakeFeedback.h"
 #include "support/FakeShell.h"
 #include "support/ScriptedClearTool.h"
-#include "common/LongActionGuard.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -156,23 +155,6 @@ private slots:
         QVERIFY(rig.image()->isHidden() && rig.date(2) == importDate);
     }
 
-    void choiceDuringAnotherLongActionIsRefused()
-    {
-        Rig rig;
-        LongActionGuard guard;
-        rig.panel.setLongActionGuard(&guard);
-        {
-            const auto loading = guard.tryEnter(); // a VOB is being opened
-            rig.combo()->setCurrentIndex(2);
-            QCOMPARE(rig.combo()->currentIndex(), 0); // the choice went back
-        }
-        QVERIFY(rig.log.isEmpty() && rig.fb.calls.isEmpty());
-        rig.combo()->setCurrentIndex(1); // afterwards a choice works again
-        QCOMPARE(rig.log.size(), 2);
-        rig.combo()->clear(); // the loader empties it before refilling
-        QVERIFY(rig.image()->isHidden());
-    }
-
     void newerChoiceDuringScriptWins()
     {
         Rig rig;
@@ -186,26 +168,6 @@ private slots:
         QCOMPARE(QStringList({rig.date(2), rig.date(3)}), QStringList({u"None"_s, u"new"_s}));
         QCOMPARE(rig.ct.commands, QStringList{syncCmd(u"r2"_s, rig.tag)});
         QVERIFY(!rig.fb.busyOn);
-    }
-
-    // A user's choice holds the long-action guard for its script: a second
-    // choice inside the wait is refused, and the guard is free afterwards.
-    void choiceHoldsTheGuard()
-    {
-        Rig rig;
-        LongActionGuard guard;
-        rig.panel.setLongActionGuard(&guard);
-        rig.history(u"r1"_s, u"import,old,"_s);
-        bool heldDuringScript = false;
-        rig.shell.action = [&](const QString &) {
-            heldDuringScript = guard.running();
-            rig.combo()->setCurrentIndex(2); // chosen while r1's script runs
-        };
-        rig.combo()->setCurrentIndex(1);
-        QVERIFY(heldDuringScript && !guard.running());
-        QCOMPARE(rig.combo()->currentIndex(), 1);
-        QCOMPARE(rig.shell.lines.size(), 1);
-        QCOMPARE(QStringList({rig.date(2), rig.date(3)}), QStringList({u"old"_s, u"None"_s}));
     }
 
     void historyWindow()

@@ -21,7 +21,6 @@
 #include "vobs/VobListPanel.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -37,7 +36,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 
 using namespace quorvane;
@@ -210,24 +208,6 @@ QStringList packetRows(const SimWindow &s)
     return out;
 }
 
-// The commands a finding names between backticks, each run as its
-// program (the simulator's, found beside ccsim).
-QStringList commandsIn(const QString &text)
-{
-    QStringList out;
-    const QStringList parts = text.split(u'`');
-    for (qsizetype i = 1; i < parts.size(); i += 2)
-        out << parts[i];
-    return out;
-}
-
-void runShown(const QString &command)
-{
-    QStringList args = command.split(u' ', Qt::SkipEmptyParts);
-    const QString program = args.takeFirst();
-    runSim(program, args);
-}
-
 // Clicks the first line that names a repair and starts that action, as long
 // as one does (at most `steps` times).
 void followRepairs(SimWindow &s, int steps)
@@ -254,69 +234,23 @@ class TestMaintenanceE2E : public QObject {
     Q_OBJECT
 private slots:
     // The lost packet shows as red columns in the actual matrix. The fix
-    // "Based on Actual" with the keyboard alone (Tab to "Load VOBs" and
-    // Space, the arrows to /vobs/tools and Return, Ctrl+Tab to the Detail
-    // page, the arrows for the replica and the option, Return on "Fix Local
-    // Epoch Table"; keys go to the focused control of the active window),
-    // then "Synchronize Replica(s)" (All Replicas) by mouse, level every
-    // column, and the dates and histories record the new import and exports.
+    // "Based on Actual" (keys: tst_maintenancekeys), then "Synchronize
+    // Replica(s)" (All Replicas) level every column, and the dates and
+    // histories record the new import and exports.
     void lostPacketRepair()
     {
         SimWindow s;
-        QWidget *window = s.window.get();
-        const auto active = [window] {
-            window->activateWindow();
-            return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
-        };
-        const auto focused = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); };
-        const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
-            QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
-            QTest::keyClick(target, k, m);
-        };
-        // Tab (or Shift+Tab) until the control has the focus; a bounded walk.
-        const auto tabTo = [&](const QString &name, bool back = false) {
-            for (int i = 0; i < 40 && focused() != name; ++i)
-                key(back ? Qt::Key_Backtab : Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
-            return focused() == name;
-        };
-        // The arrow until the condition holds; a bounded walk.
-        const auto arrowUntil = [&](Qt::Key arrow, const std::function<bool()> &done) {
-            for (int i = 0; i < 40 && !done(); ++i)
-                key(arrow);
-            return done();
-        };
-
-        QVERIFY(active());
-        QVERIFY(tabTo(u"loadVobsBut"_s));
-        key(Qt::Key_Space);
-        QVERIFY(active());
-        QListWidget *list = s.window->vobList()->list();
-        QVERIFY(list->count() > 1);
-        QVERIFY(tabTo(u"pVobViewList"_s));
-        QVERIFY(arrowUntil(Qt::Key_Down, [list] { return list->currentItem() && list->currentItem()->text() == kTools; })
-                || arrowUntil(Qt::Key_Up, [list] { return list->currentItem() && list->currentItem()->text() == kTools; }));
-        key(Qt::Key_Return);
-        QVERIFY(active());
+        QVERIFY(s.openVob(kTools));
         QCOMPARE(s.window->graph()->allSites().size(), 3);
-        key(Qt::Key_Tab, Qt::ControlModifier);
-        QVERIFY(s.get<QWidget>(u"frameMainTabStrip(1)"_s)->isVisible());
         const ccsim::Vob before = s.vob(kTools);
         QCOMPARE(shown(s.actualGrid()), matrix(before, true));
         QCOMPARE(shown(s.localGrid()), matrix(before, false));
         QVERIFY(anyRed(matrix(before, true)) && !anyRed(matrix(before, false))); // this site believes everything arrived
         s.changes();
 
-        QComboBox *fixCombo = s.combo(u"dReplicaFixCombo(0)"_s);
-        QVERIFY(tabTo(fixCombo->objectName()));
-        QVERIFY(arrowUntil(Qt::Key_Down, [fixCombo] { return fixCombo->currentText() == u"london"_s; }));
-        key(Qt::Key_Tab);
-        auto *basedOnActual = s.get<QRadioButton>(u"dFixOpt(0)"_s);
-        QVERIFY(focused().startsWith(u"dFixOpt("_s));
-        QVERIFY(arrowUntil(Qt::Key_Up, [&] { return focused() == basedOnActual->objectName(); }));
-        key(Qt::Key_Space);
-        QVERIFY(basedOnActual->isChecked());
-        QVERIFY(tabTo(u"dFixLbl(0)"_s, true));
-        key(Qt::Key_Return);
+        SimWindow::choose(s.combo(u"dReplicaFixCombo(0)"_s), u"london"_s);
+        s.get<QRadioButton>(u"dFixOpt(0)"_s)->setChecked(true);
+        QTest::mouseClick(s.get<QLabel>(u"dFixImage(0)"_s), Qt::LeftButton);
         QCOMPARE(s.dialogs.boxes.size(), 1); // the confirmation, answered OK
         QCOMPARE(s.dialogs.boxes.first().prompt, u"You are about to make changes to the Epoch table for replica:london\r\n"
                                                  "Are you sure you want to continue?"_s);
@@ -428,75 +362,6 @@ private slots:
         QCOMPARE(findings(s), QStringList{kAllInStep});
         QCOMPARE(packetRows(s), QStringList{});
         QVERIFY(!anyRed(shown(s.actualGrid())) && !anyRed(shown(s.localGrid())));
-    }
-
-    // /vobs/firmware: the exports to singapore wait in the outgoing bay while
-    // its host merlion is down. The diagnosis names the host and the days
-    // left on the order; the commands it names, once the host is back, send
-    // them, and Synchronize brings the family in step.
-    void stuckPacketRehearsal()
-    {
-        SimWindow s;
-        const QString tag = u"/vobs/firmware"_s;
-        QVERIFY(s.openVob(tag));
-        QCOMPARE(packetRows(s), (QStringList{u"outgoing|boston_hub|singapore|not shipped"_s,
-                                             u"outgoing|boston_hub|singapore|not shipped"_s}));
-        const QString first = findings(s).value(0);
-        QVERIFY2(first.startsWith(u"2 packets for singapore wait in this site's outgoing bay, not shipped: merlion has "
-                                  "not taken them. The oldest was made 5 days ago; its shipping order expires in 9 days (14 days unless "
-                                  "the export set another)"_s),
-                 qPrintable(first));
-        QCOMPARE(commandsIn(first), (QStringList{u"shipping_server -poll"_s,
-                                                 u"multitool chepoch -actual -raise_only singapore@/vobs/firmware"_s}));
-        shoot(s, u"bays-firmware"_s);
-
-        runSim(u"ccsim"_s, {u"online"_s, u"singapore@"_s + tag});
-        runShown(commandsIn(first).first());
-        QVERIFY(s.openVob(tag));
-        QCOMPARE(packetRows(s), QStringList{});
-        followRepairs(s, 4);
-        // What singapore made while it was cut off comes with its own next
-        // export, which the next synchronization imports.
-        QVERIFY2(findings(s).value(0).startsWith(u"singapore holds "_s)
-                     && findings(s).value(0).endsWith(u"(normal until singapore's next export)."_s),
-                 qPrintable(findings(s).join(u'\n')));
-        QTest::mouseDClick(s.get<QLabel>(u"dFixLbl(1)"_s), Qt::LeftButton);
-        followRepairs(s, 4);
-        QCOMPARE(findings(s), QStringList{kAllInStep});
-    }
-
-    // /vobs/installer: the export to oslo came back to the return bay. The
-    // diagnosis says it must be sent again and gives the mkorder command;
-    // run, it delivers the packet and the family is in step.
-    void returnedPacketRehearsal()
-    {
-        SimWindow s;
-        const QString tag = u"/vobs/installer"_s;
-        QVERIFY(s.openVob(tag));
-        QCOMPARE(packetRows(s), QStringList{u"returned|boston_hub|oslo|must be sent again"_s});
-        const QString first = findings(s).value(0);
-        QVERIFY2(first.startsWith(u"The packet sync_boston_hub_"_s)
-                     && first.contains(u" for oslo came back to this site's return bay: its shipping order expired before "
-                                       "fjord took it, so oslo lacks boston_hub's changes 109 to 137."_s),
-                 qPrintable(first));
-        QVERIFY(!findings(s).join(u'\n').contains(u"was lost"_s));
-        const QStringList commands = commandsIn(first);
-        QCOMPARE(commands.size(), 1);
-        QVERIFY2(commands.first().startsWith(u"mkorder -data "_s) && commands.first().endsWith(u" -fship fjord"_s),
-                 qPrintable(commands.first()));
-        shoot(s, u"bays-installer"_s);
-        // The command is copied from its line as the README says: select it, Ctrl+C.
-        QListWidget *list = s.window->diagnosis()->list();
-        list->setFocus();
-        list->setCurrentRow(0);
-        QApplication::clipboard()->clear();
-        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text(), first);
-
-        runShown(commands.first());
-        QVERIFY(s.openVob(tag));
-        QCOMPARE(packetRows(s), QStringList{});
-        QCOMPARE(findings(s), QStringList{kAllInStep});
     }
 
     // /vobs/portal: this site's oplog of its own changes was scrubbed, and

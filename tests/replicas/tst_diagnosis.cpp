@@ -8,6 +8,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Rows "name,v1,v2,..." apart by blanks.
+QStringList rows(const QString &text) { return text.split(u' '); }
+
 // A matrix written as "name,v1,v2,..." lines, as the results files hold it.
 EpochTable table(const QStringList &lines)
 {
@@ -58,19 +61,18 @@ QStringList numbered(int from, int to)
 }
 
 // boston_hub's three-site family in step: every column one number.
-const QStringList inStep{QStringLiteral("boston_hub,365,57,40"), QStringLiteral("london,365,57,40"),
-                         QStringLiteral("tokyo,365,57,40")};
+const QStringList inStep = rows(u"boston_hub,365,57,40 london,365,57,40 tokyo,365,57,40"_s);
 
 const QString londonLacks =
-    QStringLiteral("london lacks 44 of boston_hub's changes (it holds 321, boston_hub holds 365).");
-const QString lostLine = QStringLiteral("This site believes london holds 365 of boston_hub's changes, but it "
-                                        "holds 321: the packet between was lost, "
-                                        "and no later export will resend it. Repair: Fix Local Epoch Table "
-                                        "for london based on actual, then Synchronize.");
-const QString londonAhead = QStringLiteral("london holds 7 changes that boston_hub and tokyo have not "
-                                           "received yet (normal until london's next export).");
+    u"london lacks 44 of boston_hub's changes (it holds 321, boston_hub holds 365)."_s;
+const QString lostLine = u"This site believes london holds 365 of boston_hub's changes, but it "
+                          "holds 321: the packet between was lost, "
+                          "and no later export will resend it. Repair: Fix Local Epoch Table "
+                          "for london based on actual, then Synchronize."_s;
+const QString londonAhead = u"london holds 7 changes that boston_hub and tokyo have not "
+                             "received yet (normal until london's next export)."_s;
 const QString allInStep =
-    QStringLiteral("All replicas are in step: each holds every change, and this site's table agrees.");
+    u"All replicas are in step: each holds every change, and this site's table agrees."_s;
 
 // A packet as lspacket -long -endrange lists it: made `ago` days before
 // kNow; ranges "replica:first-last".
@@ -142,196 +144,150 @@ void tst_Diagnosis::diagnose_data()
     QTest::addColumn<QList<Finding>>("expected");
     QTest::addColumn<QStringList>("vob"); // the VOB's replicas; empty: not checked
 
-    const QString me = QStringLiteral("boston_hub");
+    const QString me = u"boston_hub"_s;
 
     QTest::newRow("all in step") << inStep << inStep << me << QList<Finding>{note(allInStep)} << QStringList{};
 
     QTest::newRow("one replica only")
-        << QStringList{QStringLiteral("original,12")} << QStringList{QStringLiteral("original,12")}
-        << QStringLiteral("original")
-        << QList<Finding>{note(QStringLiteral(
-               "original is the only replica of this VOB: there is nothing to keep in step."))} << QStringList{};
+        << rows(u"original,12"_s) << rows(u"original,12"_s) << u"original"_s << QList<Finding>{note(
+               u"original is the only replica of this VOB: there is nothing to keep in step."_s)} << QStringList{};
 
     QTest::newRow("nothing read") << QStringList{} << QStringList{} << me << QList<Finding>{} << QStringList{};
     QTest::newRow("only the local matrix read")
-        << QStringList{} << inStep << me
-        << QList<Finding>{note(
-               QStringLiteral("The actual epoch table could not be read: what the replicas hold is unknown."))} << QStringList{};
+        << QStringList{} << inStep << me << QList<Finding>{note(
+               u"The actual epoch table could not be read: what the replicas hold is unknown."_s)} << QStringList{};
     QTest::newRow("only the actual matrix read")
         << inStep << QStringList{} << me
-        << QList<Finding>{note(QStringLiteral("This site's epoch table could not be read: what it believes the other "
-                                              "replicas hold is unknown."))} << QStringList{};
+        << QList<Finding>{note(u"This site's epoch table could not be read: what it believes the other "
+                                "replicas hold is unknown."_s)} << QStringList{};
 
     // The packet to london was lost; a later export advanced the belief
     // again. london has also made 7 changes it has not exported yet.
-    const QStringList lostActual{QStringLiteral("boston_hub,365,50,40"), QStringLiteral("london,321,57,40"),
-                                 QStringLiteral("tokyo,365,50,40")};
-    const QStringList lostLocal{QStringLiteral("boston_hub,365,50,40"), QStringLiteral("london,365,50,40"),
-                                QStringLiteral("tokyo,365,50,40")};
+    const QStringList lostActual = rows(u"boston_hub,365,50,40 london,321,57,40 tokyo,365,50,40"_s);
+    const QStringList lostLocal = rows(u"boston_hub,365,50,40 london,365,50,40 tokyo,365,50,40"_s);
     // What leads to one repair stands in one finding.
     QTest::newRow("lost packet")
         << lostActual << lostLocal << me
-        << QList<Finding>{fix(londonLacks + u' ' + lostLine, QStringLiteral("london")), note(londonAhead)} << QStringList{};
+        << QList<Finding>{fix(londonLacks + u' ' + lostLine, u"london"_s), note(londonAhead)} << QStringList{};
 
     // After "Fix ... based on actual" the belief is london's own row.
-    const QStringList fixedLocal{QStringLiteral("boston_hub,365,50,40"), QStringLiteral("london,321,57,40"),
-                                 QStringLiteral("tokyo,365,50,40")};
+    const QStringList fixedLocal = rows(u"boston_hub,365,50,40 london,321,57,40 tokyo,365,50,40"_s);
     QTest::newRow("fixed, not yet sent")
         << lostActual << fixedLocal << me
-        << QList<Finding>{sync(QStringLiteral("This site now knows london lacks 44 of boston_hub's changes: "
-                                              "Synchronize to send them."),
-                               QStringLiteral("london")),
+        << QList<Finding>{sync(u"This site now knows london lacks 44 of boston_hub's changes: "
+                                "Synchronize to send them."_s,
+                               u"london"_s),
                           note(londonAhead)} << QStringList{};
 
     // tokyo's changes reached london, so tokyo has exported; this site has
     // not imported them yet.
     QTest::newRow("packet waiting in a bay")
-        << QStringList{QStringLiteral("boston_hub,365,57,20"), QStringLiteral("london,365,57,25"),
-                       QStringLiteral("tokyo,365,57,25")}
-        << QStringList{QStringLiteral("boston_hub,365,57,20"), QStringLiteral("london,365,57,20"),
-                       QStringLiteral("tokyo,365,57,20")}
-        << me
-        << QList<Finding>{sync(QStringLiteral("boston_hub (this site) lacks 5 of tokyo's changes (it holds "
-                                              "20, tokyo holds 25); london has them "
-                                              "already, so their packet may be waiting in this site's "
-                                              "incoming bay: Synchronize to import it."))} << QStringList{};
+        << rows(u"boston_hub,365,57,20 london,365,57,25 tokyo,365,57,25"_s)
+        << rows(u"boston_hub,365,57,20 london,365,57,20 tokyo,365,57,20"_s) << me
+        << QList<Finding>{sync(u"boston_hub (this site) lacks 5 of tokyo's changes (it holds "
+                                "20, tokyo holds 25); london has them "
+                                "already, so their packet may be waiting in this site's "
+                                "incoming bay: Synchronize to import it."_s)} << QStringList{};
 
     // A typed value above anything this site holds: no export of this site
     // set it, and exports would skip those changes.
     QTest::newRow("belief ahead")
-        << inStep
-        << QStringList{QStringLiteral("boston_hub,365,57,40"), QStringLiteral("london,400,57,40"),
-                       QStringLiteral("tokyo,365,57,40")}
-        << me
-        << QList<Finding>{
-               fix(QStringLiteral("This site believes london holds 400 of boston_hub's changes, but it holds "
-                                  "365 and boston_hub has made 365: exports to london would skip "
-                                  "boston_hub's changes up to 400. Repair: Fix Local Epoch Table for london "
-                                  "based on actual."),
-                   QStringLiteral("london"))} << QStringList{};
+        << inStep << rows(u"boston_hub,365,57,40 london,400,57,40 tokyo,365,57,40"_s) << me << QList<Finding>{
+               fix(u"This site believes london holds 400 of boston_hub's changes, but it holds "
+                    "365 and boston_hub has made 365: exports to london would skip "
+                    "boston_hub's changes up to 400. Repair: Fix Local Epoch Table for london "
+                    "based on actual."_s,
+                   u"london"_s)} << QStringList{};
 
     QTest::newRow("belief behind")
-        << inStep
-        << QStringList{QStringLiteral("boston_hub,365,57,40"), QStringLiteral("london,300,57,40"),
-                       QStringLiteral("tokyo,365,57,40")}
-        << me
-        << QList<Finding>{
-               fix(QStringLiteral("This site believes london holds 300 of boston_hub's changes, but it holds "
-                                  "365: the next export to london sends 65 of them again (harmless; Fix "
-                                  "Local Epoch Table for london based on actual avoids it)."),
-                   QStringLiteral("london"))} << QStringList{};
+        << inStep << rows(u"boston_hub,365,57,40 london,300,57,40 tokyo,365,57,40"_s) << me << QList<Finding>{
+               fix(u"This site believes london holds 300 of boston_hub's changes, but it holds "
+                    "365: the next export to london sends 65 of them again (harmless; Fix "
+                    "Local Epoch Table for london based on actual avoids it)."_s,
+                   u"london"_s)} << QStringList{};
 
     // A low belief about changes this site does not hold costs nothing.
     QTest::newRow("belief behind, nothing to resend")
-        << inStep
-        << QStringList{QStringLiteral("boston_hub,365,57,40"), QStringLiteral("london,365,50,40"),
-                       QStringLiteral("tokyo,365,57,40")}
+        << inStep << rows(u"boston_hub,365,57,40 london,365,50,40 tokyo,365,57,40"_s)
         << me << QList<Finding>{note(allInStep)} << QStringList{};
 
     QTest::newRow("unknown row")
-        << QStringList{QStringLiteral("boston_hub,365,57,40"), QStringLiteral("sydney,?,?,?"),
-                       QStringLiteral("tokyo,365,57,40")}
-        << QStringList{QStringLiteral("boston_hub,365,57,40"), QStringLiteral("sydney,365,57,40"),
-                       QStringLiteral("tokyo,365,57,40")}
-        << me
-        << QList<Finding>{note(QStringLiteral("sydney cannot be reached: its actual row is unknown.")),
-                          note(QStringLiteral("All replicas that answered are in step."))} << QStringList{};
+        << rows(u"boston_hub,365,57,40 sydney,?,?,? tokyo,365,57,40"_s)
+        << rows(u"boston_hub,365,57,40 sydney,365,57,40 tokyo,365,57,40"_s) << me
+        << QList<Finding>{note(u"sydney cannot be reached: its actual row is unknown."_s),
+                          note(u"All replicas that answered are in step."_s)} << QStringList{};
 
     // The unreachable replica is named after the repair that matters more.
     QTest::newRow("lost packet and an unknown row, most important first")
-        << QStringList{QStringLiteral("boston_hub,365,40,30"), QStringLiteral("london,321,40,30"),
-                       QStringLiteral("sydney,?,?,?")}
-        << QStringList{QStringLiteral("boston_hub,365,40,30"), QStringLiteral("london,365,40,30"),
-                       QStringLiteral("sydney,365,40,30")}
-        << me
-        << QList<Finding>{fix(londonLacks + u' ' + lostLine, QStringLiteral("london")),
-                          note(QStringLiteral("sydney cannot be reached: its actual row is unknown."))} << QStringList{};
+        << rows(u"boston_hub,365,40,30 london,321,40,30 sydney,?,?,?"_s)
+        << rows(u"boston_hub,365,40,30 london,365,40,30 sydney,365,40,30"_s) << me
+        << QList<Finding>{fix(londonLacks + u' ' + lostLine, u"london"_s),
+                          note(u"sydney cannot be reached: its actual row is unknown."_s)} << QStringList{};
 
     QTest::newRow("? in the local matrix")
-        << inStep
-        << QStringList{QStringLiteral("boston_hub,365,57,40"), QStringLiteral("london,365,?,?"),
-                       QStringLiteral("tokyo,365,57,40")}
-        << me
-        << QList<Finding>{fix(
-               QStringLiteral("This site's table has no value for what london holds of london and tokyo's "
-                              "changes: Fix Local Epoch Table for london based on actual sets it."),
-               QStringLiteral("london"))} << QStringList{};
+        << inStep << rows(u"boston_hub,365,57,40 london,365,?,? tokyo,365,57,40"_s) << me << QList<Finding>{fix(
+               u"This site's table has no value for what london holds of london and tokyo's "
+                "changes: Fix Local Epoch Table for london based on actual sets it."_s,
+               u"london"_s)} << QStringList{};
 
     QTest::newRow("? for a whole row of the local matrix, while london lacks")
-        << QStringList{QStringLiteral("boston_hub,365,57"), QStringLiteral("london,321,57")}
-        << QStringList{QStringLiteral("boston_hub,365,57"), QStringLiteral("london,?,?")} << me
+        << rows(u"boston_hub,365,57 london,321,57"_s) << rows(u"boston_hub,365,57 london,?,?"_s) << me
         << QList<Finding>{fix(londonLacks +
-                                  QStringLiteral(" This site's table has no row for london: Fix Local Epoch "
-                                                 "Table for london based on actual sets it."),
-                              QStringLiteral("london"))} << QStringList{};
+                                  u" This site's table has no row for london: Fix Local Epoch "
+                                   "Table for london based on actual sets it."_s,
+                              u"london"_s)} << QStringList{};
 
     QTest::newRow("local matrix all ?")
-        << inStep
-        << QStringList{QStringLiteral("boston_hub,?,?,?"), QStringLiteral("london,?,?,?"),
-                       QStringLiteral("tokyo,?,?,?")}
-        << me
-        << QList<Finding>{
-               note(QStringLiteral("This site's epoch table could not be read: what it believes the other "
-                                   "replicas hold is unknown."))} << QStringList{};
+        << inStep << rows(u"boston_hub,?,?,? london,?,?,? tokyo,?,?,?"_s) << me << QList<Finding>{
+               note(u"This site's epoch table could not be read: what it believes the other "
+                     "replicas hold is unknown."_s)} << QStringList{};
 
     // A replica that holds more of an origin's changes than the origin.
     QTest::newRow("origin rolled back")
-        << QStringList{QStringLiteral("boston_hub,365,57"), QStringLiteral("london,365,50")}
-        << QStringList{QStringLiteral("boston_hub,365,57"), QStringLiteral("london,365,50")} << me
-        << QList<Finding>{note(QStringLiteral(
-               "boston_hub holds 57 of london's changes, more than london itself (50): london's own row went "
-               "back, "
-               "as after a restore from backup; restore it (restorereplica) before any new work there."))} << QStringList{};
+        << rows(u"boston_hub,365,57 london,365,50"_s) << rows(u"boston_hub,365,57 london,365,50"_s) << me
+        << QList<Finding>{note(u"boston_hub holds 57 of london's changes, more than london itself (50): london's own "
+                                "row went back, as after a restore from backup; restore it (restorereplica) before "
+                                "any new work there."_s)} << QStringList{};
 
     // Only some of london's changes reached tokyo: this site's import can
     // bring what tokyo has; the rest waits for london.
     QTest::newRow("packet waiting in a bay, partly forwarded")
-        << QStringList{QStringLiteral("boston_hub,365,50,40"), QStringLiteral("london,365,57,40"),
-                       QStringLiteral("tokyo,365,51,40")}
-        << QStringList{QStringLiteral("boston_hub,365,50,40"), QStringLiteral("london,365,50,40"),
-                       QStringLiteral("tokyo,365,50,40")}
-        << me
-        << QList<Finding>{
-               sync(QStringLiteral(
-                   "boston_hub (this site) lacks 7 of london's changes (it holds 50, london holds 57); "
-                   "tokyo has some of them already, so their packet may be waiting in this site's "
-                   "incoming bay: Synchronize to import it.")),
-               note(QStringLiteral("london holds 6 changes that tokyo has not received yet (normal until "
-                                   "london's next export)."))} << QStringList{};
+        << rows(u"boston_hub,365,50,40 london,365,57,40 tokyo,365,51,40"_s)
+        << rows(u"boston_hub,365,50,40 london,365,50,40 tokyo,365,50,40"_s) << me << QList<Finding>{
+               sync(u"boston_hub (this site) lacks 7 of london's changes (it holds 50, london holds 57); "
+                     "tokyo has some of them already, so their packet may be waiting in this site's "
+                     "incoming bay: Synchronize to import it."_s),
+               note(u"london holds 6 changes that tokyo has not received yet (normal until "
+                     "london's next export)."_s)} << QStringList{};
 
     // Results that name replicas the VOB does not have: said once, and
     // nothing advised about them, however far behind they are; the VOB's
     // replica without a row is named.
-    const QStringList vob{QStringLiteral("boston_hub"), QStringLiteral("london"), QStringLiteral("tokyo")};
+    const QStringList vob{u"boston_hub"_s, u"london"_s, u"tokyo"_s};
     QTest::newRow("another VOB's rows")
-        << QStringList{QStringLiteral("boston_hub,365,57,40"), QStringLiteral("london,365,57,40"),
-                       QStringLiteral("sydney,300,57,40")}
-        << QStringList{QStringLiteral("boston_hub,365,57,40"), QStringLiteral("london,365,57,40"),
-                       QStringLiteral("sydney,365,57,40")}
-        << me
-        << QList<Finding>{note(QStringLiteral("The results files name replicas this VOB does not have (sydney): "
-                                              "they may be another VOB's, and nothing is advised about them.")),
-                          note(QStringLiteral("The results files have no row for tokyo (a replica of this VOB).")),
-                          note(QStringLiteral("All replicas that answered are in step."))}
+        << rows(u"boston_hub,365,57,40 london,365,57,40 sydney,300,57,40"_s)
+        << rows(u"boston_hub,365,57,40 london,365,57,40 sydney,365,57,40"_s) << me
+        << QList<Finding>{note(u"The results files name replicas this VOB does not have (sydney): "
+                                "they may be another VOB's, and nothing is advised about them."_s),
+                          note(u"The results files have no row for tokyo (a replica of this VOB)."_s),
+                          note(u"All replicas that answered are in step."_s)}
         << vob;
     QTest::newRow("another VOB's matrix")
-        << QStringList{QStringLiteral("paris,5,5"), QStringLiteral("rome,5,4")}
-        << QStringList{QStringLiteral("paris,5,5"), QStringLiteral("rome,5,5")} << me
-        << QList<Finding>{note(QStringLiteral("The results files name replicas this VOB does not have (paris and "
-                                              "rome): they may be another VOB's, and nothing is advised about "
-                                              "them."))}
+        << rows(u"paris,5,5 rome,5,4"_s) << rows(u"paris,5,5 rome,5,5"_s) << me
+        << QList<Finding>{note(u"The results files name replicas this VOB does not have (paris and "
+                                "rome): they may be another VOB's, and nothing is advised about "
+                                "them."_s)}
         << vob;
     QTest::newRow("one row of the VOB's three")
-        << QStringList{QStringLiteral("boston_hub,365")} << QStringList{QStringLiteral("boston_hub,365")} << me
-        << QList<Finding>{note(QStringLiteral("The results files have no row for london and tokyo (replicas of "
-                                              "this VOB)."))}
+        << rows(u"boston_hub,365"_s) << rows(u"boston_hub,365"_s) << me
+        << QList<Finding>{note(u"The results files have no row for london and tokyo (replicas of "
+                                "this VOB)."_s)}
         << vob;
 
     // Long lists are counted, with the names behind the count.
     QTest::newRow("seven replicas wait for one export")
         << family(8, u"8"_s, {{7, u"8,8,8,8,8,8,8,20"_s}}) << family(8, u"8"_s, {{7, u"8,8,8,8,8,8,8,20"_s}})
-        << u"r0"_s
-        << QList<Finding>{note(u"7 replicas lack 12 of r7's changes (normal until r7's next export)."_s,
+        << u"r0"_s << QList<Finding>{note(u"7 replicas lack 12 of r7's changes (normal until r7's next export)."_s,
                                numbered(0, 7))} << QStringList{};
     QTest::newRow("six hosts silent")
         << family(8, u"8"_s, {{2, u"?,?,?,?,?,?,?,?"_s}, {3, u"?,?,?,?,?,?,?,?"_s}, {4, u"?,?,?,?,?,?,?,?"_s},
@@ -346,21 +302,20 @@ void tst_Diagnosis::diagnose_data()
     // Every origin's changes lost on the way to r1: one finding for its
     // one repair, its first sentences and a count of the rest.
     QTest::newRow("one repair for many findings")
-        << family(8, u"8"_s, {{1, u"5,8,5,5,5,5,5,5"_s}}) << family(8, u"8"_s) << u"r0"_s
-        << QList<Finding>{fix(
+        << family(8, u"8"_s, {{1, u"5,8,5,5,5,5,5,5"_s}}) << family(8, u"8"_s) << u"r0"_s << QList<Finding>{fix(
                u"r1 lacks 3 of r0's changes (it holds 5, r0 holds 8). This site believes r1 holds 8 of r0's "
-               "changes, but it holds 5: the packet between was lost, and no later export will resend it. "
-               "Repair: Fix Local Epoch Table for r1 based on actual, then Synchronize. r1 lacks 3 of r2's "
-               "changes (it holds 5, r2 holds 8). This site believes r1 holds 8 of r2's changes, but it holds "
-               "5: the packet between was lost, and no later export will resend it. Repair: Fix Local Epoch "
-               "Table for r1 based on actual, then Synchronize. r1 lacks 3 of r3's changes (it holds 5, r3 "
-               "holds 8). 9 more findings lead to the same repair."_s,
+                "changes, but it holds 5: the packet between was lost, and no later export will resend it. "
+                "Repair: Fix Local Epoch Table for r1 based on actual, then Synchronize. r1 lacks 3 of r2's "
+                "changes (it holds 5, r2 holds 8). This site believes r1 holds 8 of r2's changes, but it holds "
+                "5: the packet between was lost, and no later export will resend it. Repair: Fix Local Epoch "
+                "Table for r1 based on actual, then Synchronize. r1 lacks 3 of r3's changes (it holds 5, r3 "
+                "holds 8). 9 more findings lead to the same repair."_s,
                u"r1"_s)} << QStringList{};
     QTest::newRow("seven replicas ahead of the origin")
         << family(8, u"8"_s, {{1, u"8,5,8,8,8,8,8,8"_s}}) << family(8, u"8"_s) << u"r0"_s
         << QList<Finding>{note(u"7 replicas hold more of r1's changes than r1 itself (5): r1's own row went back, "
-                               "as after a restore from backup; restore it (restorereplica) before any new work "
-                               "there."_s,
+                                "as after a restore from backup; restore it (restorereplica) before any new work "
+                                "there."_s,
                                QStringList{u"r0"_s} + numbered(2, 8))} << QStringList{};
 
     // A name that holds right-to-left text or direction marks stands
@@ -373,7 +328,7 @@ void tst_Diagnosis::diagnose_data()
         << QList<Finding>{sync(u"boston_hub (this site) lacks 5 of tokyo's changes (it holds 20, tokyo holds 25); "_s +
                                rloShown +
                                u" has them already, so their packet may be waiting in this site's incoming bay: "
-                               "Synchronize to import it."_s)} << QStringList{};
+                                "Synchronize to import it."_s)} << QStringList{};
 }
 
 void tst_Diagnosis::diagnose()
@@ -415,8 +370,8 @@ void tst_Diagnosis::packets_data()
         packet(Bay::Outgoing, u"boston_hub"_s, u"singapore"_s, 2, {u"boston_hub:277-284"_s, u"sanfran_hub:264-264"_s})};
     const QString stuckLine =
         u"2 packets for singapore wait in this site's outgoing bay, not shipped: merlion has not taken them. The "
-        "oldest was made 5 days ago; its shipping order expires in 9 days (14 days unless the export set another), "
-        "and the packet then goes to the return bay. Not lost: once merlion answers, run `shipping_server -poll` "
+         "oldest was made 5 days ago; its shipping order expires in 9 days (14 days unless the export set another), "
+         "and the packet then goes to the return bay. Not lost: once merlion answers, run `shipping_server -poll` "
         "here (its hourly run does the same). Do not fix singapore's row from actual meanwhile: the next export "
         "would send their changes again; `multitool chepoch -actual -raise_only singapore@/vobs/fw` never lowers it."_s;
     QTest::newRow("stuck towards a host that does not answer")
@@ -440,11 +395,10 @@ void tst_Diagnosis::packets_data()
     back.hosts.insert(u"oslo"_s, u"fjord"_s);
     const QString path = back.packets.first().path;
     QTest::newRow("returned")
-        << inst << instLocal << back
-        << note(u"The packet "_s + back.packets.first().name +
+        << inst << instLocal << back << note(u"The packet "_s + back.packets.first().name +
                 u" for oslo came back to this site's return bay: its shipping order expired before fjord took it, so "
-                "oslo lacks boston_hub's changes 109 to 137. It was not lost, and nothing sends it again unless asked: "
-                "run `mkorder -data "_s + path + u" -fship fjord` here."_s)
+                 "oslo lacks boston_hub's changes 109 to 137. It was not lost, and nothing sends it again unless asked: "
+                 "run `mkorder -data "_s + path + u" -fship fjord` here."_s)
         << QStringList{u"the packet between was lost"_s};
 
     // sanfran_hub's newer packet arrived before the one it builds on.
@@ -459,9 +413,9 @@ void tst_Diagnosis::packets_data()
         << QStringList{mob[0], mob[1], mob[2]} << mobLocal << mobile(false, u"290-305"_s)
         << sync(u"A packet from sanfran_hub has waited for 2 days in this site's incoming bay ("_s + waitingName +
                 u"): it carries sanfran_hub's changes after 290, and this site holds only 228 of them. It waits for an "
-                "earlier packet with the changes between and is not lost: Synchronize imports both once that one has "
-                "arrived. Should it never come, sanfran_hub's administrator runs `multitool chepoch -actual "
-                "boston_hub@/vobs/fw` and `multitool syncreplica -export -fship boston_hub@/vobs/fw` there."_s)
+                 "earlier packet with the changes between and is not lost: Synchronize imports both once that one has "
+                 "arrived. Should it never come, sanfran_hub's administrator runs `multitool chepoch -actual "
+                 "boston_hub@/vobs/fw` and `multitool syncreplica -export -fship boston_hub@/vobs/fw` there."_s)
         << QStringList{u"lost,"_s, u"boston_hub and bangalore"_s};
     QTest::newRow("can be imported now")
         << mob << mobLocal << mobile(true, u"228-305"_s)
@@ -474,20 +428,20 @@ void tst_Diagnosis::packets_data()
     QTest::newRow("bays not listed")
         << inStep << inStep << failed
         << note(u"This site's storage bays could not be listed (multitool lspacket -long -endrange failed: "
-                "multitool: Error: Permission denied): packets waiting there or sent back are not seen, so a lack "
-                "below may be one that waits in a bay."_s)
+                 "multitool: Error: Permission denied): packets waiting there or sent back are not seen, so a lack "
+                 "below may be one that waits in a bay."_s)
         << QStringList{};
     // A third replica has them and none waits here: no packet to import yet.
     const QStringList tokyoNews{u"boston_hub,365,57,40"_s, u"london,365,57,45"_s, u"tokyo,365,57,45"_s};
     QTest::newRow("nothing in the incoming bay")
         << tokyoNews << tokyoNews << bays({})
         << sync(u"boston_hub (this site) lacks 5 of tokyo's changes (it holds 40, tokyo holds 45); london has them "
-                "already, and no packet of them waits in this site's incoming bay: they come with the next export to "
-                "this site from london or tokyo; Synchronize imports it once it has come."_s)
+                 "already, and no packet of them waits in this site's incoming bay: they come with the next export to "
+                 "this site from london or tokyo; Synchronize imports it once it has come."_s)
         << QStringList{u"may be waiting"_s};
     // Listed, and none there: the matrices speak as before.
     QTest::newRow("bays empty")
-        << QStringList{u"boston_hub,365,57,40"_s, u"london,321,57,40"_s, u"tokyo,365,57,40"_s} << inStep << bays({})
+        << rows(u"boston_hub,365,57,40 london,321,57,40 tokyo,365,57,40"_s) << inStep << bays({})
         << fix(londonLacks + u' ' + lostLine, u"london"_s) << QStringList{};
 }
 
@@ -514,22 +468,22 @@ void tst_Diagnosis::scrubbedOplog_data()
     QTest::addColumn<QStringList>("actual");
     QTest::addColumn<Finding>("expected");
     const QString head = u"An export to tokyo starts after boston_hub's change 0 (this site's table), but this "
-                         "site's oplog keeps boston_hub's entries only from 197 on (the older ones were scrubbed), so it "
-                         "fails. "_s;
+                          "site's oplog keeps boston_hub's entries only from 197 on (the older ones were scrubbed), so it "
+                          "fails. "_s;
     QTest::newRow("tokyo has them")
-        << QStringList{u"boston_hub,294,298,226"_s, u"sanfran_hub,294,298,246"_s, u"tokyo,294,298,246"_s}
+        << rows(u"boston_hub,294,298,226 sanfran_hub,294,298,246 tokyo,294,298,246"_s)
         << fix(head + u"tokyo holds 294 of them already: Fix Local Epoch Table for tokyo based on actual, then "
-                      "Synchronize; the export then starts above the gap."_s,
+                       "Synchronize; the export then starts above the gap."_s,
                u"tokyo"_s);
     QTest::newRow("sanfran_hub has them")
-        << QStringList{u"boston_hub,294,298,226"_s, u"sanfran_hub,294,298,246"_s, u"tokyo,100,298,246"_s}
+        << rows(u"boston_hub,294,298,226 sanfran_hub,294,298,246 tokyo,100,298,246"_s)
         << note(head + u"tokyo lacks boston_hub's changes 101 to 196, and sanfran_hub holds them: at sanfran_hub's "
-                       "site run `multitool syncreplica -export -fship tokyo@/vobs/fw`; once tokyo has them, Fix Local "
-                       "Epoch Table for tokyo based on actual here."_s);
+                        "site run `multitool syncreplica -export -fship tokyo@/vobs/fw`; once tokyo has them, Fix Local "
+                        "Epoch Table for tokyo based on actual here."_s);
     QTest::newRow("no one has them")
-        << QStringList{u"boston_hub,294,298,226"_s, u"sanfran_hub,150,298,246"_s, u"tokyo,100,298,246"_s}
+        << rows(u"boston_hub,294,298,226 sanfran_hub,150,298,246 tokyo,100,298,246"_s)
         << note(head + u"No other replica holds boston_hub's changes 101 to 196 that tokyo lacks: tokyo must be "
-                       "re-created from a replica that has them (multitool mkreplica -export)."_s);
+                        "re-created from a replica that has them (multitool mkreplica -export)."_s);
 }
 
 void tst_Diagnosis::scrubbedOplog()
@@ -554,8 +508,8 @@ void tst_Diagnosis::scrubbedOplog()
     const QList<Finding> before = quorvane::diagnose(table(actual), table(local), u"boston_hub"_s, {}, bays({}));
     const qint64 held = table(actual).values[2][0].toLongLong();
     const QString warning = u"This site believes tokyo holds 0 of boston_hub's changes, but it holds %1: the next export "
-                            "to tokyo sends %1 of them again, from the first, and fails if this site's oplog no longer "
-                            "holds them (scrubbed); Fix Local Epoch Table for tokyo based on actual avoids both."_s.arg(held);
+                             "to tokyo sends %1 of them again, from the first, and fails if this site's oplog no longer "
+                             "holds them (scrubbed); Fix Local Epoch Table for tokyo based on actual avoids both."_s.arg(held);
     QVERIFY2(std::any_of(before.cbegin(), before.cend(),
                          [&](const Finding &f) {
                              return f.text.startsWith(warning)
@@ -577,10 +531,10 @@ void tst_Diagnosis::numbersMustBePlainDigits()
 {
     // " 44" or "-1" is not an epoch number; such a cell counts as unknown,
     // so london's row reads as partly unknown instead of lagging.
-    const EpochTable actual = table({QStringLiteral("boston_hub,365,57"), QStringLiteral("london,-1,57")});
-    const EpochTable local = table({QStringLiteral("boston_hub,365,57"), QStringLiteral("london,365,57")});
-    const QList<Finding> found = quorvane::diagnose(actual, local, QStringLiteral("boston_hub"));
-    QCOMPARE(found.value(0).text, QStringLiteral("london's actual row has no value for boston_hub."));
+    const EpochTable actual = table({u"boston_hub,365,57"_s, u"london,-1,57"_s});
+    const EpochTable local = table({u"boston_hub,365,57"_s, u"london,365,57"_s});
+    const QList<Finding> found = quorvane::diagnose(actual, local, u"boston_hub"_s);
+    QCOMPARE(found.value(0).text, u"london's actual row has no value for boston_hub."_s);
 }
 
 void tst_Diagnosis::isolation_data()

@@ -1,17 +1,15 @@
 // The epoch matrices as they are read: widths in twips as the fill sets
 // them and drawn wide enough for every name, the keyboard's ways to the
-// grids' handlers and the current cell kept in sight, how unknown values and the current cell are
-// drawn, and how the two matrices share the room they are given.
+// grids' handlers and the current cell kept in sight, and how the two
+// matrices share the room they are given.
 #include "replicas/EpochMatrixView.h"
 #include "replicas/EpochGrid.h"
 #include "replicas/EpochMatrix.h"
 #include "support/FakeFeedback.h"
-#include "ui/QtColors.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QImage>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -212,63 +210,6 @@ private slots:
             }
         }
         QCOMPARE(QPoint(g->col(), g->row()), QPoint(40, 40));
-    }
-
-    // A "?" keeps its text and its column's red, and is drawn hatched, so
-    // that it is told from the numbers that disagree; the frame of the
-    // current cell stands out on red and on white.
-    void unknownCellsAndFocusFrame()
-    {
-        Fixture f({900, 300});
-        QFile file(f.dir.filePath(u"actual.txt"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("boston_hub,10,20,30\r\ntokyo_far,?,?,?\r\nbangalore,10,21,30\r\n");
-        file.close();
-        f.fill(f.g1(), file.fileName());
-        f.fill(f.g2(), file.fileName());
-        f.settle();
-        EpochGrid *g = f.g1();
-        g->clearFocus();
-        QCOMPARE(g->textMatrix(2, 1), u"?"_s);
-        QCOMPARE(g->cellBackColorAt(2, 1), Colors::pureRed); // a column with a "?" is out of sync
-        QCOMPARE(g->cellBackColorAt(1, 1), Colors::pureRed);
-
-        // What is not the cell's red in the left third of a cell: the text
-        // of these cells is further right, so only a mark can be there.
-        const auto marked = [](EpochGrid *grid, int row, int col) {
-            const QImage image = grid->viewport()->grab().toImage();
-            const QRect r = rectOf(grid, row, col);
-            const QColor back = toQColor(grid->cellBackColorAt(row, col));
-            int count = 0;
-            for (int y = r.top() + 3; y < r.bottom() - 3; ++y) {
-                for (int x = r.left() + 3; x < r.left() + r.width() / 3; ++x)
-                    count += image.pixelColor(x, y) != back;
-            }
-            return count;
-        };
-        QVERIFY(marked(g, 2, 1) > 10);
-        QCOMPARE(marked(g, 1, 1), 0);
-        QCOMPARE(marked(g, 3, 2), 0);
-        QVERIFY(marked(f.g2(), 2, 3) > 10);
-
-        // The frame: dark, with a light line inside, on red and on white.
-        f.view.cleanGrid(g);
-        f.fill(g, f.write(u"healthy.txt"_s, {u"boston_hub"_s, u"tokyo_far"_s, u"bangalore"_s}, 2));
-        f.settle();
-        f.view.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&f.view));
-        QCOMPARE(g->cellBackColorAt(1, 1), Colors::white);
-        QCOMPARE(g->cellBackColorAt(1, 2), Colors::pureRed);
-        g->setFocus(Qt::OtherFocusReason);
-        for (const auto &[row, col] : {std::pair{1, 1}, std::pair{1, 2}}) {
-            g->setCurrentCell(row, col);
-            const QImage image = g->viewport()->grab().toImage();
-            const QRect r = rectOf(g, row, col);
-            const int y = r.center().y();
-            QCOMPARE(image.pixelColor(r.left() + 1, y), EpochGrid::focusFrameColor());
-            QCOMPARE(image.pixelColor(r.right() - 2, y), EpochGrid::focusFrameColor());
-            QCOMPARE(image.pixelColor(r.left() + EpochGrid::focusFrameWidth, y), QColor(Qt::white));
-        }
     }
 
     // Side by side when both fit across; one above the other when only that

@@ -5,8 +5,6 @@
 #include "sim/FormatEngine.h"
 
 #include <QFile>
-#include <QJsonDocument>
-#include <QSet>
 #include <QTest>
 
 using namespace quorvane::ccsim;
@@ -106,163 +104,6 @@ private slots:
         QVERIFY2(h.output.merged.contains(u"is damaged"_s) && h.output.outText.isEmpty(), qPrintable(h.output.merged));
     }
 
-    // A process takes a VOB from its binary copy only while that copy was
-    // made from the file as it is: never a stale or damaged one, and a read
-    // without history can never be saved over the history on disk.
-    void binaryCopyFollowsTheFile()
-    {
-        Harness h;
-        const QString json = h.store->vobFile(kFix), cache = h.store->cacheFile(kFix);
-        QVERIFY(QFile::exists(cache));
-        const auto fromJson = [&] {
-            QFile f(json);
-            return f.open(QIODevice::ReadOnly) ? parseVob(f.readAll(), json) : Vob();
-        };
-        const Vob truth = fromJson();
-        QVERIFY(!truth.replicas[1].history.isEmpty());
-        RegionStore fresh(h.dir.path());
-        QVERIFY(fresh.read({kFix}).vobs.value(0) == truth);
-        Vob bare = RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory).vobs.value(0);
-        QVERIFY(bare.historyOmitted && bare.replicas[1].history.isEmpty());
-        bare.historyOmitted = false;
-        for (Replica &r : bare.replicas)
-            r.history = truth.replica(r.name)->history;
-        QVERIFY(bare == truth);
-
-        // Read without history first, then changed: the history stays.
-        RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory);
-        h.store->read({kFix}, RegionStore::Detail::WithoutHistory);
-        h.store->modify({kFix}, [](Region &r) { r.vob(kFix)->localReplica().own[kAlpha] += 1; });
-        QCOMPARE(fromJson().replicas[1].history, truth.replicas[1].history);
-        const Region omitted = RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory);
-        QVERIFY(omitted.vobs.value(0).historyOmitted);
-        QVERIFY_THROWS_EXCEPTION(CommandError, h.store->replace(omitted));
-
-        // Edited by hand (no change counter): the copy no longer counts.
-        Vob edited = fromJson();
-        edited.localReplica().own[kAlpha] = 123456789;
-        {
-            QFile f(json);
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(vobBytes(edited));
-        }
-        QCOMPARE(alphaOwn(RegionStore(h.dir.path()).read({kFix}, RegionStore::Detail::WithoutHistory)), 123456789);
-
-        // Damaged copies: cut at many lengths, or with a byte changed.
-        RegionStore(h.dir.path()).read({kFix}); // a copy of the edited file
-        QFile c(cache);
-        QVERIFY(c.open(QIODevice::ReadOnly));
-        const QByteArray good = c.readAll();
-        c.close();
-        for (qsizetype cut = 0; cut < good.size(); cut += 1 + cut / 8) {
-            for (const bool flip : {false, true}) {
-                QByteArray bad = flip ? good : good.left(cut);
-                if (flip)
-                    bad[cut] = char(bad[cut] ^ 0x5a);
-                QVERIFY(c.open(QIODevice::WriteOnly | QIODevice::Truncate));
-                c.write(bad);
-                c.close();
-                const Region read = RegionStore(h.dir.path()).read({kFix});
-                QVERIFY2(read.vobs.size() == 1 && read.vobs[0].replicas.size() == edited.replicas.size(),
-                         qPrintable(u"cut at %1"_s.arg(cut)));
-                QCOMPARE(alphaOwn(read), 123456789);
-            }
-        }
-    }
-
-    // File names follow from the tag alone: distinct tags never share a
-    // file, also on a file system that ignores case, and every name stays a
-    // plain name inside the VOB folder.
-    void vobFileNames()
-    {
-        const RegionStore store(u"/region"_s);
-        const QStringList tags{u"/vobs/a"_s,
-                               u"/vobs/A"_s,
-                               u"\\vobs\\a"_s,
-                               u"."_s,
-                               u".."_s,
-                               u"/vobs/a b%2F"_s,
-                               u"/vobs/"_s + QString(300, u'x'),
-                               u"/vobs/"_s + QString(299, u'x') + u'y',
-                               u"/vobs/ü"_s};
-        QSet<QString> seen;
-        for (const QString &tag : tags) {
-            const QString path = store.vobFile(tag);
-            const QString name = path.section(u'/', -1);
-            QVERIFY2(path == u"/region/vobs/"_s + name, qPrintable(path));
-            QVERIFY2(name.toUtf8().size() < 200 && name != u"."_s && name != u".."_s, qPrintable(name));
-            QVERIFY2(!seen.contains(name.toLower()), qPrintable(tag));
-            seen.insert(name.toLower());
-        }
-    }
-
-    // The older single-file region is moved over on first use, all of it;
-    // one that cannot be read is reported and left as it was.
-    void olderLayoutMoved_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("error"); // empty: moved
-        QTest::newRow("whole region") << QJsonDocument(fixtureRegion().toJson()).toJson() << QString();
-        QTest::newRow("cut short") << QJsonDocument(fixtureRegion().toJson()).toJson().left(300)
-                                   << u"is damaged"_s;
-        QTest::newRow("unknown format") << QByteArray("{\"format\": 7, \"vobs\": []}") << u"unknown format"_s;
-    }
-    void olderLayoutMoved()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, error);
-        QTemporaryDir dir;
-        const RegionStore store(dir.path());
-        QFile legacy(store.legacyFile());
-        QVERIFY(legacy.open(QIODevice::WriteOnly) && legacy.write(content) == content.size());
-        legacy.close();
-        if (error.isEmpty()) {
-            QCOMPARE(store.read().toJson(), fixtureRegion().toJson());
-            QVERIFY(!QFile::exists(store.legacyFile()));
-            QCOMPARE(RegionStore(dir.path()).read().toJson(), fixtureRegion().toJson());
-            return;
-        }
-        try {
-            store.read();
-            QFAIL("a region that cannot be read was accepted");
-        } catch (const CommandError &e) {
-            QVERIFY2(e.message().contains(error) && e.message().contains(store.legacyFile()),
-                     qPrintable(e.message()));
-        }
-        QVERIFY(legacy.open(QIODevice::ReadOnly));
-        QCOMPARE(legacy.readAll(), content);
-        QVERIFY(!QFile::exists(store.indexFile()));
-    }
-
-    // Replacing the region leaves no file of a VOB it no longer holds, and
-    // a change of some VOBs writes only those that changed.
-    void replaceAndPartialWrites()
-    {
-        Harness h;
-        Region smaller = fixtureRegion();
-        smaller.vobs.removeLast();
-        RegionStore(h.dir.path()).replace(smaller);
-        QVERIFY(!QFile::exists(h.store->vobFile(u"/vobs/plain"_s)));
-        QCOMPARE(h.run(CT, u"lsvob -s"_s), 0);
-        QCOMPARE(h.output.outText, u"/vobs/fix\n"_s);
-        QCOMPARE(h.run(CT, u"lsreplica -s -invob /vobs/plain"_s), 1);
-
-        h.store->replace(fixtureRegion());
-        const RegionStamp plainBefore =
-            RegionStamp::take(h.store->vobFile(u"/vobs/plain"_s), h.store->generationFile());
-        const RegionStamp fixBefore = RegionStamp::take(h.store->vobFile(kFix), h.store->generationFile());
-        h.store->modify([](Region &r) { r.vob(kFix)->localReplica().own[kAlpha] += 1; });
-        const RegionStamp plainAfter =
-            RegionStamp::take(h.store->vobFile(u"/vobs/plain"_s), h.store->generationFile());
-        QCOMPARE(plainAfter.inode, plainBefore.inode);
-        QVERIFY(plainAfter.generation > plainBefore.generation);
-        QVERIFY(RegionStamp::take(h.store->vobFile(kFix), h.store->generationFile()).inode !=
-                fixBefore.inode);
-        QVERIFY_THROWS_EXCEPTION(CommandError,
-                                 h.store->modify({kFix}, [](Region &r) { r.vobs.removeFirst(); }));
-        QCOMPARE(alphaOwn(RegionStore(h.dir.path()).read()), 11);
-    }
-
     // Each command's output (both streams, in order) against the formats
     // ClearCase prints, and what it left in the local table; a failing
     // command changes nothing.
@@ -329,92 +170,6 @@ private slots:
         QCOMPARE(rowText(completeRow(h.vob(), h.vob().localRow(u"beta"_s))), estimate);
         if (status != 0)
             QCOMPARE(h.store->read().toJson(), fixtureRegion().toJson());
-    }
-
-    // What lspacket prints of each bay, in its default, short and long
-    // forms: a packet that waits for an earlier one, one that can be
-    // imported at once (asterisk), one waiting to be shipped to gamma and
-    // one back in the return bay.
-    void lspacketForms_data()
-    {
-        QTest::addColumn<QString>("args");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QStringList>("expected"); // "in-wait", "in-ready", "out", "back"; "path:" prefix: -short
-        QTest::addColumn<bool>("longForm");
-        QTest::addColumn<QString>("error");
-        const QStringList all{u"in-wait"_s, u"in-ready"_s, u"out"_s, u"back"_s};
-        QTest::newRow("default: every bay") << QString() << 0 << all << false << QString();
-        QTest::newRow("short") << u"-s"_s << 0 << QStringList{u"path:in-wait"_s, u"path:in-ready"_s, u"path:out"_s, u"path:back"_s} << false << QString();
-        QTest::newRow("long, one packet by name") << u"-long sync_beta_x_2"_s << 0 << QStringList{u"in-ready"_s} << true << QString();
-        QTest::newRow("one bay") << u"-l <outgoing>/"_s << 0 << QStringList{u"out"_s} << true << QString();
-        QTest::newRow("return bay") << u"<return>"_s << 0 << QStringList{u"back"_s} << false << QString();
-        QTest::newRow("unknown packet") << u"-s nothing sync_alpha_x_3"_s << 1 << QStringList{u"path:out"_s} << false
-                                        << u"multitool: Error: Unable to access \"nothing\": No such file or directory.\n"_s;
-        QTest::newRow("endrange alone") << u"-endrange"_s << 1 << QStringList() << false
-                                        << u"multitool: Error: \"-endrange\" requires \"-long\".\n"_s;
-    }
-    void lspacketForms()
-    {
-        QFETCH(QString, args);
-        QFETCH(int, status);
-        QFETCH(QStringList, expected);
-        QFETCH(bool, longForm);
-        QFETCH(QString, error);
-        Harness h;
-        const auto packet = [](const QString &name, const QString &from, const QString &to, const Row &base, const Row &upto) {
-            Packet p;
-            p.name = name, p.from = from, p.to = to, p.created = at(3, 9), p.base = base, p.upto = upto;
-            return p;
-        };
-        const Packet wait = packet(u"sync_beta_x_1"_s, u"beta"_s, kAlpha, {{u"beta"_s, 3}}, {{u"beta"_s, 5}});
-        const Packet ready = packet(u"sync_beta_x_2"_s, u"beta"_s, kAlpha, {}, {{u"beta"_s, 3}});
-        const Packet out = packet(u"sync_alpha_x_3"_s, kAlpha, u"gamma"_s, {{kAlpha, 4}}, {{kAlpha, 10}});
-        const Packet back = packet(u"sync_alpha_x_4"_s, kAlpha, u"beta"_s, {{kAlpha, 8}}, {{kAlpha, 10}});
-        h.store->modify([&](Region &r) {
-            Vob &v = *r.vob(kFix);
-            v.localReplica().incoming << wait << ready;
-            v.outgoing << out;
-            v.returned << back;
-        });
-        const QString in = h.store->bay(u"incoming"_s), outBay = h.store->bay(u"outgoing"_s), rtn = h.store->returnBay();
-        const QString local = u" [ local to this network ] tag: /vobs/fix"_s;
-        const QMap<QString, std::tuple<QString, Packet, QString>> blocks{
-            {u"in-wait"_s, {in, wait, kAlpha + local}},
-            {u"in-ready"_s, {in, ready, kAlpha + u'*' + local}},
-            {u"out"_s, {outBay, out, u"gamma"_s}},
-            {u"back"_s, {rtn, back, u"beta"_s}}};
-        QStringList texts;
-        for (const QString &key : std::as_const(expected)) {
-            const auto &[bay, p, target] = blocks.value(key.startsWith(u"path:"_s) ? key.mid(5) : key);
-            const QString path = bay + u'/' + p.name;
-            if (key.startsWith(u"path:"_s)) {
-                texts << path + u'\n';
-                continue;
-            }
-            QString text = u"Packet is: "_s + path + u"\nPacket type: Update\nVOB family identifier is: "_s
-                + DemoRegion::oidFor(kFix, QString()) + u"\nComment supplied at packet creation is:\n"
-                                                         "Packet intended for the following targets:\n  "_s
-                + target + u'\n';
-            if (longForm) {
-                text += u"Originating replica is: "_s + oidOf(p.from) + u"\nThe following replicas are referenced by this packet:\n"_s;
-                for (const QString &r : {kAlpha, u"beta"_s, u"gamma"_s})
-                    text += r + u"\nfirst oplog id is "_s + QString::number(p.base.value(r)) + u"\nincarnation is 0\n"_s;
-                text += u"The major packet version is 1, the minor packet version is 2\n"_s;
-            }
-            texts << text + u"The packet sequence number is 1\n"_s;
-        }
-        args.replace(u"<outgoing>"_s, outBay).replace(u"<return>"_s, rtn);
-        QCOMPARE(h.run(MT, QStringList{u"lspacket"_s} + (args.isEmpty() ? QStringList() : args.split(u' '))), status);
-        QCOMPARE(h.output.outText, texts.join(expected.value(0).startsWith(u"path:"_s) ? QString() : u"\n"_s));
-        QCOMPARE(h.output.errText, error);
-        // The oplog range, with the ending ids, of a packet in the bay.
-        QCOMPARE(h.run(MT, {u"lspacket"_s, u"-l"_s, u"-endrange"_s, u"sync_beta_x_1"_s}), 0);
-        QVERIFY(h.output.outText.contains(u"beta\nfirst oplog id is 3\nlast oplog id is 5\nincarnation is 0\n"_s));
-        // The family identifier of its packets is the one lsvob -long gives the VOB.
-        const QString family = h.output.outText.section(u"VOB family identifier is: "_s, 1).section(u'\n', 0, 0);
-        QCOMPARE(h.run(u"cleartool"_s, {u"lsvob"_s, u"-long"_s, kFix}), 0);
-        QVERIFY2(!family.isEmpty() && h.output.outText.contains(u"  Vob family uuid: "_s + family + u'\n'),
-                 qPrintable(h.output.outText));
     }
 
     // Where an exported packet goes as the region's clock moves and hosts
@@ -512,37 +267,6 @@ private slots:
         QCOMPARE(h.vob().replica(u"beta"_s)->history.size(), status == 0 ? 3 : 2);
     }
 
-    // A packet that depends on one still on its way waits in the incoming
-    // bay, and the import says what it lacks, until the earlier one arrives.
-    void importWaitsForEarlierPacket()
-    {
-        Harness h;
-        h.store->setClock(RegionClock{0, at(10, 9)});
-        h.store->modify([](Region &r) {
-            Vob &v = *r.vob(kFix);
-            Packet first, second;
-            first.name = u"sync_beta_first"_s, first.from = u"beta"_s, first.to = kAlpha, first.created = at(9, 9);
-            first.upto = {{u"beta"_s, 3}}, first.arrives = at(11, 9);
-            second = first, second.name = u"sync_beta_second"_s, second.arrives = QDateTime();
-            second.base = {{u"beta"_s, 3}}, second.upto = {{u"beta"_s, 5}};
-            v.inTransit << first;
-            v.localReplica().incoming << second;
-            v.replica(u"beta"_s)->believesLocal = {{kAlpha, 8}, {u"beta"_s, 5}};
-        });
-        const QString import = u"syncreplica -import -invob /vobs/fix -receive"_s;
-        QCOMPARE(h.run(MT, import), 1);
-        QCOMPARE(h.output.outText, u"Sync. packet "_s + h.store->bay(u"incoming"_s) + u"/sync_beta_second\n"
-                                   "was not applied to VOB /net/hosta/vobstore/fix.vbs\n"
-                                   " - packet depends on changes not yet received\n"
-                                   "Packet requires changes up to 3; VOB has only 0 from replica: beta\n"_s);
-        QCOMPARE(h.run(u"ccsim"_s, {u"clock"_s, u"+1d"_s}), 0);
-        QCOMPARE(h.run(MT, import), 0);
-        QCOMPARE(h.output.outText.count(u"Applied sync. packet"_s), 2);
-        const Vob v = h.vob();
-        QCOMPARE(v.localReplica().own.value(u"beta"_s), 5);
-        QVERIFY(v.inTransit.isEmpty() && v.localReplica().incoming.isEmpty() && v.replica(u"beta"_s)->believesLocal.isEmpty());
-    }
-
     // The demo's four VOBs whose trouble is in the bays: each shows it, and
     // the documented way out brings the family in step.
     void demoBayTroubles_data()
@@ -600,33 +324,6 @@ private slots:
         QVERIFY(h.vob(tag).returned.isEmpty() && h.vob(tag).outgoing.isEmpty());
     }
 
-    void exportThenImport()
-    {
-        Harness h;
-        QCOMPARE(h.run(MT, u"syncreplica -export -fship beta@/vobs/fix gamma@/vobs/fix"_s), 0);
-        const QStringList lines = h.output.outText.split(u'\n');
-        const QString packet = lines.value(0).section(u' ', -1);
-        QVERIFY(packet.startsWith(h.store->bay(u"outgoing"_s) + u"/sync_alpha_"_s) && packet.endsWith(u"_777_1"_s));
-        QCOMPARE(lines.mid(4), (QStringList{u"Attempting to forward/deliver generated packets..."_s,
-                                            u" -- Forwarded/delivered packet "_s + packet, QString()})); // none to unreachable gamma
-        QVERIFY(h.output.errText.contains(u"multitool: Warning: Cannot deliver packet"_s));
-        QCOMPARE(h.vob().outgoing.size(), 1); // waits for gamma's host in the outgoing bay
-        const Row beta = completeRow(h.vob(), h.vob().replica(u"beta"_s)->own);
-        QCOMPARE(beta, (Row{{kAlpha, 10}, {u"beta"_s, 5}, {u"gamma"_s, 0}})); // keeps its own work
-        QCOMPARE(h.vob().replica(u"beta"_s)->history.last().comment,
-                 u"Exported synchronization information for replica \"beta\".\nRow at export was: alpha=8 beta=0 gamma=0"_s);
-        QVERIFY(h.vob().localReplica().history.isEmpty()); // recorded on the target only
-        QVERIFY(h.vob().lost.isEmpty());
-
-        const QString importLine = u"syncreplica -import -invob /vobs/fix -receive"_s;
-        QCOMPARE(h.run(MT, importLine), 0);
-        QVERIFY(h.output.outText.startsWith(QString(u"Applied sync. packet "_s + h.store->bay(u"incoming"_s) + u"/sync_beta_"_s)));
-        QVERIFY(h.output.outText.endsWith(u" to VOB /net/hosta/vobstore/fix.vbs\n"_s));
-        QCOMPARE(completeRow(h.vob(), h.vob().localReplica().own), beta); // none of unreachable gamma's
-        QCOMPARE(h.vob().localReplica().history.last().event, u"import sync from replica \"beta\" to replica \"alpha\""_s);
-        QCOMPARE(h.run(MT, importLine), 0);
-        QVERIFY(h.output.outText.isEmpty() && h.vob().localReplica().history.size() == 1); // nothing more arrived
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSimCommands)

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace quorvane::ccsim;
@@ -149,41 +148,6 @@ private slots:
         QVERIFY(QString(after).replace(u"Command 3"_s, u"Command 1"_s) != before);
         p.write("exit\n");
         QVERIFY(p.waitForFinished(10000));
-    }
-
-    // Both files, square, in the listing order, "?" for what an unreachable
-    // host cannot tell, no temporary left.
-    void scriptEndToEnd_data()
-    {
-        QTest::addColumn<QString>("tag");
-        QTest::addColumn<QString>("unreachable");
-        QTest::newRow("unreachable site") << u"/vobs/web"_s << u"sydney"_s;
-        QTest::newRow("eight replicas") << u"/vobs/core"_s << QString();
-        QTest::newRow("unreplicated") << u"/vobs/qa"_s << QString();
-    }
-    void scriptEndToEnd()
-    {
-        QFETCH(QString, tag);
-        QFETCH(QString, unreachable);
-        QCOMPARE(run(SIM, {u"demo"_s}), 0);
-        QString names, err;
-        QCOMPARE(run(CT, {u"lsreplica"_s, u"-short"_s, u"-invob"_s, tag}, &names), 0);
-        const QStringList order = names.split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(run(PERL, {kScript, tag}, nullptr, &err), 0);
-        for (const QString &file : {u"_results.txt"_s, u"_results_local.txt"_s}) {
-            QFile f(m_work.filePath(file));
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QString text = QString::fromUtf8(f.readAll()); // each line ended by CR LF
-            const QStringList lines = text.endsWith(u"\r\n"_s) ? text.chopped(2).split(u"\r\n"_s) : QStringList{u"<no final CR LF>"_s};
-            QCOMPARE(lines.size(), order.size());
-            for (int i = 0; i < lines.size(); ++i) { // NAME,n,n,... with "?" for all an unreachable host cannot tell
-                const bool unknown = file == u"_results.txt"_s && order[i] == unreachable;
-                const QString cell = unknown ? u",\\?"_s : u",\\d+"_s;
-                QVERIFY2(QRegularExpression(u"^%1(%2){%3}$"_s.arg(QRegularExpression::escape(order[i]), cell).arg(order.size())).match(lines[i]).hasMatch(), qPrintable(lines[i]));
-            }
-        }
-        QCOMPARE(err.isEmpty(), unreachable.isEmpty());
-        QCOMPARE(QDir(m_work.path()).entryList(QDir::Files).size(), 2);
     }
 
     // A script failure is clear and leaves no file, not even half a one;

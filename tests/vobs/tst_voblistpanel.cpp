@@ -104,10 +104,6 @@ private slots:
             QCOMPARE(fb.scripted.boxes[0].prompt, u"Error::"_s + tagsError + u"\r\ngetVobsList()"_s);
     }
 
-    // A tag that cannot go into the check as one argument is never sent;
-    // it stays listed, marked as not checked with the reason, and all such
-    // tags are named in one box at the end. With the box cleared nothing is
-    // checked, so nothing is reported.
     // The set the list is filled through answers as the walk through the
     // entries does, for every character of the Basic Multilingual Plane
     // against its upper and lower case, and for tags that need the "/" rule.
@@ -136,6 +132,10 @@ private slots:
         QVERIFY(isInList(u"\\PROJ"_s, {u"\\Proj"_s}));
     }
 
+    // A tag that cannot go into the check as one argument is never sent;
+    // it stays listed, marked as not checked with the reason, and all such
+    // tags are named in one box at the end. With the box cleared nothing is
+    // checked, so nothing is reported.
     void uncheckableTagsAreReported()
     {
         for (const bool onlyReplicated : {true, false}) {

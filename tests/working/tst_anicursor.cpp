@@ -104,12 +104,6 @@ QByteArray solidFrames(int frames)
     return fram(icons);
 }
 
-QByteArray readFile(const QString &name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A PNG stream starts with its signature and the IHDR chunk holding its size.
 const QByteArray pngStart("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
 
@@ -149,35 +143,6 @@ class TestAniCursor : public QObject {
     }
 
 private slots:
-    void shippedCursorIsTheGeneratedSpinner()
-    {
-        const QByteArray file = readFile(shipped);
-        QVERIFY2(
-            file == readFile(QStringLiteral(QUORVANE_BIN_DIR "/anicursor.ani")),
-            "resources/anicursor.ani differs from what the generator draws: copy the built file over it");
-        const AniParseResult r = AniCursorFile::parse(file);
-        QVERIFY2(r.cursor, qPrintable(r.error));
-        QCOMPARE(r.cursor->frames.size(), 12);
-        QCOMPARE(r.cursor->rates, QList<quint32>(12, 5));
-        const AniImage &f = r.cursor->frames[3];
-        QCOMPARE(QList<int>({f.width, f.height, f.hotspotX, f.hotspotY}), QList<int>({32, 32, 16, 16}));
-        QCOMPARE(qAlpha(f.argb.first()), 0); // transparent corner
-    }
-
-    // A 1-bit bitmap and its mask are decoded; a PNG is passed on with its header's size.
-    void decodeIcon()
-    {
-        const QList<bool> mask = {false, true, false, false};
-        const auto bmp =
-            AniCursorFile::decodeIcon(icon(dib(2, 1, {0x000000, 0xffffff}, {1, 1, 0, 1}, mask), 1));
-        QVERIFY(bmp);
-        QCOMPARE(bmp->argb, (QList<quint32>{0xffffffff, 0, 0xff000000, 0xffffffff}));
-        const QByteArray png = pngStart + QByteArray("\0\0\0\x30\0\0\0\x18", 8) + "idat";
-        const auto img = AniCursorFile::decodeIcon(icon(png));
-        QVERIFY(img);
-        QCOMPARE(QList<int>({img->width, img->height}), QList<int>({48, 24}));
-        QCOMPARE(img->png, png);
-    }
 
     // One crafted file per way a file can be broken.
     void malformedFilesFailCleanly_data()
@@ -225,45 +190,6 @@ private slots:
         QVERIFY2(r.error.contains(why), qPrintable(r.error));
     }
 
-    // Cuts and byte changes at fixed places: the parser returns a consistent cursor or an error.
-    void damagedFilesStayConsistent()
-    {
-        const QByteArray good =
-            riff(anih(2, 3) + chunk("rate", dwords({1, 2, 3})) + chunk("seq ", dwords({1, 0, 1})) +
-                 fram({icon(dib(5, 4, {0, 0xff0000, 0x00ff00}, QList<quint32>(25, 2), QList<bool>(25))),
-                       solidCursor(0xff00ff00)}));
-        QVERIFY(AniCursorFile::parse(good).cursor);
-        QList<QByteArray> damaged;
-        for (qsizetype n : {qsizetype(11), good.size() / 3, good.size() / 2, good.size() - 1}) {
-            damaged << good.left(n); // with a true RIFF size, so that the cut reaches the chunks
-            qToLittleEndian<quint32>(quint32(n - 8), damaged.last().data() + 4);
-        }
-        // Frame and step counts, first step, frame list size, entry count, image size, width, height, depth.
-        const qsizetype h = good.indexOf("anih"), ico = good.indexOf("icon") + 8;
-        for (qsizetype at : {h + 12, h + 16, good.indexOf("seq ") + 8, good.indexOf("LIST") + 4, ico + 4,
-                             ico + 14, ico + 26, ico + 30, ico + 36})
-            for (char value : {'\0', '\x7f', '\xff'})
-                damaged << QByteArray(good).replace(at, 1, &value, 1);
-        for (const QByteArray &bytes : damaged) {
-            const AniParseResult r = parseExact(bytes);
-            QVERIFY(r.cursor || !r.error.isEmpty());
-            if (!r.cursor)
-                continue;
-            QCOMPARE(r.cursor->rates.size(), r.cursor->sequence.size());
-            for (int f : r.cursor->sequence)
-                QVERIFY(f >= 0 && f < r.cursor->frames.size());
-            for (const AniImage &img : r.cursor->frames)
-                QVERIFY(!img.png.isEmpty() || img.argb.size() == qsizetype(img.width) * img.height);
-        }
-    }
-
-    void stepDelay()
-    {
-        using AniCursorFile::stepDelayMs; // never a busy loop, never more than a minute
-        QCOMPARE(QList<int>({stepDelayMs(0), stepDelayMs(60), stepDelayMs(0xffffffffu)}),
-                 QList<int>({16, 1000, 60000}));
-    }
-
     void init()
     {
         m_parent = new QWidget;
@@ -271,35 +197,6 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_parent));
     }
     void cleanup() { delete m_parent; }
-
-    // A failing Create changes nothing, whether or not a picture is in place.
-    void createFails_data()
-    {
-        QTest::addColumn<QByteArray>("bytes"); // null: no file
-        QTest::addColumn<bool>("withParent");
-        QTest::newRow("missing file") << QByteArray() << true;
-        QTest::newRow("not a cursor") << QByteArray("just text") << true;
-        QTest::newRow("png that does not decode")
-            << riff(anih(1, 1) + fram({icon(pngStart + QByteArray("\0\0\0\x20\0\0\0\x20xy", 10))})) << true;
-        QTest::newRow("no parent window") << riff(anih(2, 2) + solidFrames(2)) << false;
-    }
-    void createFails()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, withParent);
-        const QString name = QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".ani");
-        const QString file = bytes.isNull() ? m_dir.filePath(name) : write(name, bytes);
-        QWidget *parent = withParent ? m_parent : nullptr;
-        cAniCursor c;
-        QVERIFY(!c.Create(file, parent, 5, 5));
-        QVERIFY(!c.hasPicture() && c.Width() == 0 && pictures(m_parent) == 0);
-        QVERIFY(c.Create(shipped, m_parent, 20, 20));
-        QPointer<QWidget> before = c.hwnd();
-        QVERIFY(!c.Create(file, parent, 60, 60));
-        QCOMPARE(c.hwnd(), before.data());
-        QCOMPARE(before->geometry(), QRect(20, 20, 32, 32));
-        QCOMPARE(pictures(m_parent), 1);
-    }
 
     // A new picture replaces the old one and plays its sequence at its rates;
     // Left and Top move the picture and keep their values across Creates.
@@ -370,25 +267,6 @@ private slots:
         QCOMPARE(pictures(&w), 1);
     }
 
-    // A message set while the dialog shows is measured when the dialog is
-    // drawn, not at once; by then the dialog has grown to hold it, and
-    // shrinks again for a short one.
-    void shownDialogFitsEachMessageWhenDrawn()
-    {
-        QTemporaryDir dir;
-        frmWorking w(dir.path() + QLatin1Char('/'));
-        w.setMsg(QStringLiteral("short"));
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const auto *label = w.findChild<QLabel *>(QStringLiteral("mainLbl"));
-        const int oneLine = w.height();
-        const QString longer = QStringLiteral("Checking VOB --> /vobs/") + QStringLiteral("long_component_name/").repeated(12);
-        w.setMsg(longer);
-        QCOMPARE(w.height(), oneLine); // not measured yet
-        QTRY_VERIFY(w.height() > oneLine);
-        QVERIFY(label->height() >= label->heightForWidth(label->width()));
-        w.setMsg(QStringLiteral("short"));
-        QTRY_COMPARE(w.height(), oneLine);
-    }
 };
 
 QTEST_MAIN(TestAniCursor)
