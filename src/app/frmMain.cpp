@@ -438,7 +438,7 @@ void frmMain::applyCaption()
 
 int frmMain::siteCount() const
 {
-    return m_graph ? int(m_graph->allSites().size()) : 0;
+    return m_loader ? int(m_loader->openedVob().sites.size()) : 0;
 }
 
 void frmMain::mainTabStripClick()

@@ -104,8 +104,11 @@ private slots:
         LoaderFixture f;
         frmMain &w = *f.window;
         w.show();
-        if (singleReplica)
-            w.graph()->setSitesData({u"original"_s, u"d"_s, u"h"_s, u"original@/vobs/x"_s, QString()}, 4, 4);
+        if (singleReplica) {
+            f.addVob(u"/vobs/x"_s, {u"original"_s, u"original,d,h,original@/vobs/x,"_s, {}, {}});
+            f.open(u"/vobs/x"_s);
+            QCOMPARE(w.graph()->allSites().size(), 1);
+        }
         QFrame *pages[] = {w.findChild<QFrame *>(u"frameMainTabStrip(0)"_s),
                            w.findChild<QFrame *>(u"frameMainTabStrip(1)"_s)};
         QTabBar *tabs = w.tabStrip();
