@@ -56,6 +56,11 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     QFont versionFont = m_mainLbl[1]->font();
     versionFont.setPointSizeF(versionFont.pointSizeF() * 1.1);
     m_mainLbl[1]->setFont(versionFont);
+    // A label's size hint is its text's ink, which some fonts (Windows
+    // substitutes among them) draw a pixel shorter than the line: in a
+    // window of fixed size that pixel would be cut from the descenders.
+    for (QLabel *l : m_mainLbl)
+        l->setMinimumHeight(QFontMetrics(l->font()).height());
     m_mainLbl[2]->setForegroundRole(QPalette::PlaceholderText);
     auto *author = label(QStringLiteral("authorLbl"), this);
     author->setText(InfoTexts::authorLine());
