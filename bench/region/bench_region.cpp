@@ -160,23 +160,17 @@ QString loadAverage()
                                        : QStringLiteral("unknown");
 }
 
-// Processor time of the programs this process started and waited for.
-double childCpuSeconds()
+// Processor time of this process (RUSAGE_SELF), or of the programs it
+// started and waited for (RUSAGE_CHILDREN).
+double cpuSeconds(int who)
 {
-    rusage children{};
-    getrusage(RUSAGE_CHILDREN, &children);
-    return double(children.ru_utime.tv_sec + children.ru_stime.tv_sec) +
-           (children.ru_utime.tv_usec + children.ru_stime.tv_usec) / 1e6;
+    rusage usage{};
+    getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
-
-// Processor time of this process: the survey's own share.
-double selfCpuSeconds()
-{
-    rusage self{};
-    getrusage(RUSAGE_SELF, &self);
-    return double(self.ru_utime.tv_sec + self.ru_stime.tv_sec) +
-           (self.ru_utime.tv_usec + self.ru_stime.tv_usec) / 1e6;
-}
+double childCpuSeconds() { return cpuSeconds(RUSAGE_CHILDREN); }
+double selfCpuSeconds() { return cpuSeconds(RUSAGE_SELF); }
 
 // The machine's share: on this many cores the survey cannot take less
 // than the processor time of everything it ran, the simulated hosts'

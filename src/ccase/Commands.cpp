@@ -22,6 +22,12 @@ std::optional<QString> faultOf(const QString &text)
     return controlCharacterFault(text);
 }
 
+// The replica script as ccperl runs it: ccperl "SCRIPT"
+QString scriptCall(const QString &scriptPath)
+{
+    return QStringLiteral("ccperl ") + DQ + scriptPath + DQ;
+}
+
 } // namespace
 
 std::optional<QString> controlCharacterFault(const QString &text)
@@ -91,12 +97,12 @@ QString syncHistory(const QString &replica, const QString &vobTag)
 
 QString replicaInfoScript(const QString &scriptPath, const QString &vobTag)
 {
-    return QStringLiteral("ccperl ") + DQ + scriptPath + DQ + QLatin1Char(' ') + vobTag;
+    return scriptCall(scriptPath) + QLatin1Char(' ') + vobTag;
 }
 
 QString replicaInfoScriptLocal(const QString &scriptPath, const QString &vobTag)
 {
-    return QStringLiteral("ccperl ") + DQ + scriptPath + DQ + QStringLiteral(" -local ") + vobTag;
+    return scriptCall(scriptPath) + QStringLiteral(" -local ") + vobTag;
 }
 
 QString replicaInfoScriptFor(const QString &scriptPath, const QString &vobTag, const QString &replica)
@@ -107,8 +113,8 @@ QString replicaInfoScriptFor(const QString &scriptPath, const QString &vobTag, c
 QString replicaInfoScriptKnown(const QString &scriptPath, const QString &vobTag, const QString &here,
                                const QStringList &replicas)
 {
-    return QStringLiteral("ccperl ") + DQ + scriptPath + DQ + QStringLiteral(" -here ") + here +
-        QStringLiteral(" -replicas ") + replicas.join(QLatin1Char(',')) + QLatin1Char(' ') + vobTag;
+    return scriptCall(scriptPath) + QStringLiteral(" -here ") + here + QStringLiteral(" -replicas ") +
+        replicas.join(QLatin1Char(',')) + QLatin1Char(' ') + vobTag;
 }
 
 QString chepochForce(const QString &replica, const QString &vobTag, const QString &value)
