@@ -2,12 +2,14 @@
 // VOB it asks to open.
 #include "app/frmMain.h"
 #include "app/RealServices.h"
+#include "graph/GraphView.h"
 #include "region/CommandQueue.h"
 #include "region/CoprocessRunner.h"
 #include "region/frmRegion.h"
 #include "vobs/VobListPanel.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QListWidget>
 #include <QToolButton>
 
@@ -65,6 +67,8 @@ void frmMain::openVobFromRegion(const QString &tag)
     if (!item) {
         list->addItem(tag);
         item = list->findItems(tag, Qt::MatchExactly | Qt::MatchCaseSensitive).value(0);
+        // The empty list's message would lie over the graph drawn next.
+        m_graph->pictMsgLbl()->hide();
     }
     if (!item)
         return;

@@ -2,6 +2,7 @@
 // it sorts and filters, Return opens the row's VOB, Copy takes the table;
 // and its place on the main window.
 #include "app/frmMain.h"
+#include "graph/GraphView.h"
 #include "region/CommandQueue.h"
 #include "region/RegionModel.h"
 #include "region/frmRegion.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -115,6 +117,7 @@ private slots:
         w.openVobFromRegion(tag);
         QCOMPARE(w.vobList()->selectedVobTag(), tag);
         QCOMPARE(w.loader()->openedVobTag(), tag);
+        QVERIFY(!w.graph()->pictMsgLbl()->isVisible());
     }
 };
 
