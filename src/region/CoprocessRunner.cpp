@@ -2,6 +2,7 @@
 
 #include "ccase/StatusLine.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QProcess>
 
@@ -51,16 +52,23 @@ CoprocessRunner::CoprocessRunner(CommandRunner &inner, QString clearTool, QProce
 
 CoprocessRunner::~CoprocessRunner()
 {
+    // Idle ones are asked to end, busy ones are ended; one second in all for
+    // the asked, then they are ended too: however many, the wait is bounded.
     for (const auto &s : m_sessions) {
         s->process.disconnect();
         if (s->id == 0 && s->process.state() == QProcess::Running) {
             s->process.write("exit\n");
             s->process.closeWriteChannel();
-            if (s->process.waitForFinished(ExitMs))
-                continue;
+        } else {
+            s->process.kill();
         }
-        s->process.kill();
-        s->process.waitForFinished(ExitMs);
+    }
+    const QDeadlineTimer asked(ExitMs);
+    for (const auto &s : m_sessions) {
+        if (!s->process.waitForFinished(int(asked.remainingTime()))) {
+            s->process.kill();
+            s->process.waitForFinished(100);
+        }
     }
 }
 
