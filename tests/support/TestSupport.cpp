@@ -1,3 +1,2 @@
 // The fakes are header-only; this file gives the support library a body.
 #include "support/FakeFeedback.h"
-#include "support/LoaderFixture.h"
