@@ -52,11 +52,12 @@ void addModeRows(const char *name, const QString &command, const QString &expect
     }
 }
 
-void makeExecutable(const QString &path)
+// A program that does what the shell text says (by default nothing).
+void makeProgram(const QString &path, const QByteArray &text = "#!/bin/sh\nexit 0\n")
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("#!/bin/sh\nexit 0\n") > 0);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) > 0);
     f.close();
     QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
@@ -67,17 +68,13 @@ void makeExecutable(const QString &path)
 void makeLayout(const QDir &root, const QStringList &files)
 {
     for (const QString &f : files) {
-        if (f.contains(u"->"_s)) {
+        if (f.contains(u"->"_s))
             QVERIFY(QFile::link(root.filePath(f.section(u"->"_s, 1)), root.filePath(f.section(u"->"_s, 0, 0))));
-            continue;
-        }
-        const QString path = root.filePath(f.section(u'=', 0, 0));
-        makeExecutable(path);
-        if (f.endsWith(u"=sim"_s)) {
-            QFile program(path);
-            QVERIFY(program.open(QIODevice::WriteOnly));
-            program.write("#!/bin/sh\necho 'cleartool (simulated ClearCase MultiSite region, ccsim 1.2.3)'\n");
-        }
+        else if (f.endsWith(u"=sim"_s))
+            makeProgram(root.filePath(f.section(u'=', 0, 0)),
+                        "#!/bin/sh\necho 'cleartool (simulated ClearCase MultiSite region, ccsim 1.2.3)'\n");
+        else
+            makeProgram(root.filePath(f));
     }
 }
 
@@ -183,13 +180,10 @@ private slots:
     {
         QTemporaryDir root;
         const QDir r(root.path());
-        makeExecutable(r.filePath(u"slow/cleartool"_s));
-        QFile slow(r.filePath(u"slow/cleartool"_s));
-        QVERIFY(slow.open(QIODevice::WriteOnly) && slow.write("#!/bin/sh\nexec sleep 30\n") > 0);
-        slow.close();
+        makeProgram(r.filePath(u"slow/cleartool"_s), "#!/bin/sh\nexec sleep 30\n");
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!ClearCaseDiscovery::saysSimulator(slow.fileName(), 300));
+        QVERIFY(!ClearCaseDiscovery::saysSimulator(r.filePath(u"slow/cleartool"_s), 300));
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
     }
 
@@ -208,8 +202,8 @@ private slots:
         QFETCH(bool, chosen);
         QTemporaryDir root;
         const QString sim = root.filePath(u"prog/sim"_s), real = root.filePath(u"real"_s);
-        makeExecutable(sim + u"/cleartool"_s);
-        makeExecutable(real + u"/cleartool"_s);
+        makeProgram(sim + u"/cleartool"_s);
+        makeProgram(real + u"/cleartool"_s);
         const QByteArray saved = qgetenv("PATH");
         const QString before = chosen ? real : u"/nonexistent/bin"_s;
         qputenv("PATH", QString(before + QDir::listSeparator() + sim).toLocal8Bit());
@@ -243,14 +237,10 @@ private slots:
         QTemporaryDir root;
         const QDir r(root.path());
         const QString install = r.filePath(u"install"_s), pathDir = r.filePath(u"pathdir"_s);
-        makeExecutable(install + u"/cleartool"_s);
+        makeProgram(install + u"/cleartool"_s);
         // Both write who they are, their arguments and PATH into the work directory.
-        for (const QString &dir : {install, pathDir}) {
-            makeExecutable(dir + u'/' + program);
-            QFile f(dir + u'/' + program);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("#!/bin/sh\nprintf '%s|%s|%s' \"$0\" \"$*\" \"$PATH\" > started.txt\n");
-        }
+        for (const QString &dir : {install, pathDir})
+            makeProgram(dir + u'/' + program, "#!/bin/sh\nprintf '%s|%s|%s' \"$0\" \"$*\" \"$PATH\" > started.txt\n");
         const ClearCaseFound found = ClearCaseDiscovery::find(r.filePath(u"prog"_s), QString(), {install});
         QCOMPARE(found.kind, Kind::Real);
         QCOMPARE(found.binDir, install);
@@ -345,13 +335,10 @@ private slots:
         QFETCH(int, box);
         QFETCH(QString, result);
         QTemporaryDir work;
-        QFile multitool(work.filePath(u"multitool"_s));
-        QVERIFY(multitool.open(QIODevice::WriteOnly));
-        multitool.write("#!/bin/sh\ncase \"$1\" in\n"
-                        "fail) printf 'multitool: Error: one\\n\\nmultitool: Error: Unable to contact replica \"r1\".\\n' >&2; exit 1;;\n"
-                        "crash) kill -SEGV $$;;\n*) exit \"$1\";;\nesac\n");
-        multitool.close();
-        QVERIFY(multitool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        makeProgram(work.filePath(u"multitool"_s),
+                    "#!/bin/sh\ncase \"$1\" in\n"
+                    "fail) printf 'multitool: Error: one\\n\\nmultitool: Error: Unable to contact replica \"r1\".\\n' >&2; exit 1;;\n"
+                    "crash) kill -SEGV $$;;\n*) exit \"$1\";;\nesac\n");
         line.replace(u"WORK"_s, work.path());
         ProcessShell shell(workDir.isEmpty() ? work.path() : workDir == u"-" ? QString() : workDir);
         const ShellResult r = shell.ShellAndWait(line, 0);

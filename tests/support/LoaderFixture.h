@@ -7,12 +7,15 @@
 #include "support/FakeShell.h"
 #include "support/ScriptedClearTool.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/frmWorking.h"
 #include "vobs/VobListPanel.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QListWidget>
+#include <QProgressBar>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -26,6 +29,31 @@ struct LoaderVob {
     QList<QStringList> actual; // rows of _results.txt: name, values...
     QList<QStringList> local;  // rows of _results_local.txt; no rows, no file
 };
+
+// A family mastered by its first replica (this site's), every row holding
+// first, first + step, ... for the origins in order.
+inline LoaderVob family(const QString &tag, const QStringList &names, int first = 10, int step = 1,
+                        const QString &date = QStringLiteral("2026-05-01"))
+{
+    LoaderVob v{names.first(), QString(), {}, {}};
+    for (const QString &n : names) {
+        v.listing += n + u',' + date + QStringLiteral(",host_") + n + u',' + names.first() + u'@' + tag + u',';
+        v.actual.append({n});
+        for (qsizetype j = 0; j < names.size(); ++j)
+            v.actual.last() << QString::number(first + step * j);
+    }
+    v.local = v.actual;
+    return v;
+}
+
+// "r1" ... "r<count>", or another pattern with %1 for the number.
+inline QStringList numberedNames(int count, const QString &pattern = QStringLiteral("r%1"))
+{
+    QStringList names;
+    for (int k = 1; k <= count; ++k)
+        names << pattern.arg(k);
+    return names;
+}
 
 // A main window on scripted ClearCase, a recording shell whose stand-in for
 // get_replica_info.pl writes the VOB's two matrices into the private work
@@ -65,6 +93,17 @@ struct LoaderFixture {
         QListWidget *list = window->vobList()->list();
         list->setCurrentItem(list->findItems(tag, Qt::MatchExactly).value(0));
         window->pVobViewListDblClick();
+    }
+
+    // Usable again: busy off, tabs enabled, the working dialog hidden and no
+    // longer offering Cancel, no long action running.
+    bool released() const
+    {
+        const frmWorking *dlg = window->workingForm();
+        return window->status() == QStringLiteral("Status") &&
+               window->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"))->isHidden() &&
+               window->cursor().shape() != Qt::WaitCursor && window->tabStrip()->isEnabled() &&
+               (!dlg || (!dlg->isVisible() && !dlg->cancellable())) && !window->longActionGuard().running();
     }
 
     void writeResults(const QList<QStringList> &actual, const QList<QStringList> &local) const
