@@ -265,9 +265,7 @@ private slots:
     void builtBinaryArguments()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
         QFETCH(QString, out);
-        QFETCH(QString, err);
         const BuiltProgramFolders folders;
         QProcessEnvironment env = folders.environment(u":97"_s);
         env.remove(u"QT_QPA_PLATFORM"_s); // it must not need a display to answer
@@ -277,12 +275,12 @@ private slots:
         p.start(QStringLiteral(QUORVANE_BIN_DIR "/quorvane"), arguments);
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), exitCode);
+        QTEST(p.exitCode(), "exitCode");
         // Windows' C runtime writes its line ends as CR LF.
         const auto text = [](const QByteArray &bytes) { return QString::fromUtf8(bytes).replace(u"\r\n"_s, u"\n"_s); };
         const QString said = text(p.readAllStandardOutput());
         QVERIFY2(said.startsWith(out) && (out.isEmpty() ? said.isEmpty() : true), qPrintable(said));
-        QCOMPARE(text(p.readAllStandardError()), err);
+        QTEST(text(p.readAllStandardError()), "err");
         QVERIFY(QDir(folders.temp.path()).entryList({u"quorvane-*"_s}, QDir::Dirs).isEmpty());
     }
 

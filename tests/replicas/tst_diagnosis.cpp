@@ -542,8 +542,7 @@ private slots:
     void isolation()
     {
         QFETCH(QString, name);
-        QFETCH(QString, shown);
-        QCOMPARE(ShownName::isolated(name), shown);
+        QTEST(ShownName::isolated(name), "shown");
     }
 };
 

@@ -161,7 +161,6 @@ private slots:
     void fill()
     {
         QFETCH(QString, files);
-        QFETCH(QString, cells);
         QFETCH(QString, flags);
         QFETCH(QString, box);
         Fixture f;
@@ -172,7 +171,7 @@ private slots:
                 f.view.cleanGrid(g);
             f.fill(g, list[i]);
         }
-        QCOMPARE(texts(g), cells);
+        QTEST(texts(g), "cells");
         QCOMPARE(bits(f.view.actualOutOfSync()), flags);
         QCOMPARE(f.boxes(), box.isEmpty() ? QStringList() : QStringList{box});
         if (!box.isEmpty()) {
