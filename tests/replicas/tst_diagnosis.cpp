@@ -326,14 +326,8 @@ private slots:
         QFETCH(QString, me);
         QFETCH(QList<Finding>, expected);
         QFETCH(QStringList, vob);
-
         const QList<Finding> found = quorvane::diagnose(table(actual), table(local), me, vob);
-        QStringList foundTexts, expectedTexts;
-        for (const Finding &f : found)
-            foundTexts << f.text;
-        for (const Finding &f : expected)
-            expectedTexts << f.text;
-        QCOMPARE(foundTexts, expectedTexts);
+        QCOMPARE(texts(found), texts(expected)); // the texts first, to see what differs
         QVERIFY(found == expected);
     }
 

@@ -2,7 +2,7 @@
 #include "replicas/EpochGrid.h"
 #include "replicas/EpochMatrixModel.h"
 #include "replicas/ResultsFile.h"
-#include "support/FakeFeedback.h"
+#include "support/LoaderFixture.h"
 #include "common/Twips.h"
 
 #include <QDir>
@@ -11,6 +11,7 @@
 #include <QTest>
 
 using namespace quorvane;
+using Fixture = quorvane::test::MatrixViewFixture;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -38,33 +39,6 @@ QString bits(const QList<bool> &flags)
 }
 
 const QString example = u"REPLICA NAME,r1,r2,r3;r1,5,7,9;r2,5,7,9;r3,5,6,9"_s;
-
-struct Fixture {
-    test::FakeFeedback feedback;
-    bool hasEntries = true;
-    EpochMatrixView view{feedback, [this] {
-                             return hasEntries;
-                         }};
-
-    Fixture()
-    {
-        view.resize(1300, 400);
-        view.show();
-    }
-    EpochGrid *g1() const { return view.Grid1(); }
-    EpochGrid *g2() const { return view.Grid2(); }
-    void fill(EpochGrid *grid, const QString &file)
-    {
-        view.fillEpochGrid(grid, QStringLiteral(QUORVANE_TEST_DATA "/replicas/") + file);
-    }
-    void press(EpochGrid *grid, int row, int col)
-    {
-        const auto [widget, rect] = grid->cellSpot(row, col);
-        QTest::mousePress(widget, Qt::LeftButton, {}, rect.center());
-    }
-    bool iconShown(int index) const { return !view.dSyncImage(index)->isHidden(); }
-    QStringList boxes() const { return feedback.scripted.prompts(); }
-};
 
 } // namespace
 

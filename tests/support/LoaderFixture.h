@@ -3,7 +3,9 @@
 #include "app/frmMain.h"
 #include "ccase/Commands.h"
 #include "graph/GraphView.h"
+#include "replicas/EpochMatrixView.h"
 #include "replicas/EpochGrid.h"
+#include "support/FakeFeedback.h"
 #include "support/FakeShell.h"
 #include "support/ScriptedClearTool.h"
 #include "support/ScriptedDialogs.h"
@@ -13,10 +15,12 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 #include <memory>
 
@@ -127,6 +131,54 @@ struct LoaderFixture {
     QHash<QString, LoaderVob> vobs;
     QStringList log;
     std::function<void()> duringScript; // while the replica script runs
+};
+
+// The epoch matrices' view alone, shown, on recorded feedback; "hasEntries"
+// stands for a VOB list with entries.
+struct MatrixViewFixture {
+    FakeFeedback feedback;
+    bool hasEntries = true;
+    EpochMatrixView view{feedback, [this] { return hasEntries; }};
+    QTemporaryDir dir;
+
+    explicit MatrixViewFixture(QSize size = {1300, 400})
+    {
+        view.resize(size);
+        view.show();
+    }
+    EpochGrid *g1() const { return view.Grid1(); }
+    EpochGrid *g2() const { return view.Grid2(); }
+    // A file of tests/data/replicas, or any path.
+    void fill(EpochGrid *grid, const QString &file)
+    {
+        view.fillEpochGrid(grid, QDir::isAbsolutePath(file) ? file
+                                                            : QStringLiteral(QUORVANE_TEST_DATA "/replicas/") + file);
+    }
+    // A square matrix of the names, every column in step but the grid's
+    // column `lagging` (counted from 1), whose first row is behind.
+    QString write(const QString &file, const QStringList &names, int lagging = -1,
+                  const QString &value = QStringLiteral("4711"))
+    {
+        QFile f(dir.filePath(file));
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(f.fileName()));
+        for (qsizetype r = 0; r < names.size(); ++r) {
+            QString line = names[r];
+            for (qsizetype c = 0; c < names.size(); ++c)
+                line += u',' + (c + 1 == lagging && r == 0 ? QStringLiteral("1") : value);
+            f.write(line.toUtf8() + "\r\n");
+        }
+        return f.fileName();
+    }
+    void press(EpochGrid *grid, int row, int col) const
+    {
+        const auto [widget, rect] = grid->cellSpot(row, col);
+        QTest::mousePress(widget, Qt::LeftButton, {}, rect.center());
+    }
+    bool iconShown(int index) const { return !view.dSyncImage(index)->isHidden(); }
+    QStringList boxes() const { return feedback.scripted.prompts(); }
+    // Lets the grids' deferred layout and the view's arrangement settle.
+    static void settle() { QTest::qWait(20); }
 };
 
 // Every cell of a grid, row by row; a cell painted red ends in "*".
