@@ -69,15 +69,17 @@ class tst_ResultsAndLog : public QObject {
     Q_OBJECT
 private slots:
     // A load goes through the logged layer: every command, each results file
-    // read (a missing one as failed), and the bays in the same load.
-    void logRecordsALoad()
+    // read (a missing one as failed), and the bays in the same load. The log
+    // window shows it and follows what comes.
+    void logWindow()
     {
         LoaderFixture f;
+        frmMain &w = *f.window;
         LoaderVob noLocal = toolsVob();
         noLocal.local.clear(); // the script leaves no local matrix
         f.addVob(Tools, noLocal);
+        w.show();
         f.open(Tools);
-
         QStringList seen;
         for (const CommandLogEntry &e : f.window->commandLog().entries()) {
             const QString what = e.command.startsWith(f.workDir.path()) ? QDir(f.workDir.path()).relativeFilePath(e.command)
@@ -92,15 +94,7 @@ private slots:
                                     u"process: multitool lspacket => exit 0"_s}));
         QCOMPARE(f.window->commandLog().entries().first().output, u"boston_hub"_s);
         QVERIFY(!f.window->commandLog().entries().at(4).ok);
-    }
 
-    void logWindow()
-    {
-        LoaderFixture f;
-        frmMain &w = *f.window;
-        f.addVob(Tools, toolsVob());
-        w.show();
-        f.open(Tools);
         // The working dialog came and went; the main window takes the keys.
         w.activateWindow();
         QTRY_VERIFY(w.isActiveWindow());
