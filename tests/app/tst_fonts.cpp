@@ -131,16 +131,8 @@ QStringList outside(const QWidget *window)
 // Eight replicas with the names of a real region, one of them lagging.
 LoaderVob eightReplicas(const QString &tag)
 {
-    const QStringList names{u"boston_hub"_s, u"sanfran_hub"_s, u"bangalore"_s, u"london"_s,
-                            u"tokyo"_s,      u"paris"_s,       u"berlin"_s,    u"toronto"_s};
-    LoaderVob v{names.first(), QString(), {}, {}};
-    for (const QString &n : names) {
-        v.listing += n + u",2026-05-01T10:00:00Z,host_"_s + n + u',' + names.first() + u'@' + tag + u',';
-        v.actual.append({n});
-        for (int j = 0; j < names.size(); ++j)
-            v.actual.last() << QString::number(1200 + 37 * j);
-    }
-    v.local = v.actual;
+    LoaderVob v = family(tag, {u"boston_hub"_s, u"sanfran_hub"_s, u"bangalore"_s, u"london"_s, u"tokyo"_s, u"paris"_s,
+                               u"berlin"_s, u"toronto"_s}, 1200, 37, u"2026-05-01T10:00:00Z"_s);
     v.actual[3][2] = u"1199"_s;
     return v;
 }

@@ -42,15 +42,7 @@ QString fileNotFound(const LoaderFixture &f, const QString &name)
 // is red.
 LoaderVob makeVob(const QString &tag, int sites)
 {
-    LoaderVob v{u"r1of%1"_s.arg(sites), QString(), {}, {}};
-    for (int k = 1; k <= sites; ++k) {
-        const QString n = u"r%1of%2"_s.arg(k).arg(sites);
-        v.listing += n + u",2026-05-01,host_"_s + n + u',' + v.myReplica + u'@' + tag + u',';
-        v.actual.append({n});
-        for (int j = 0; j < sites; ++j)
-            v.actual.last() << QString::number(10 + j);
-    }
-    v.local = v.actual;
+    LoaderVob v = family(tag, numberedNames(sites, u"r%1of"_s + QString::number(sites)));
     v.actual[1][1] = u"9"_s;
     return v;
 }
@@ -70,14 +62,6 @@ QStringList comboEntries(frmMain &w, const QString &name)
     for (int i = 0; i < c->count(); ++i)
         out << c->itemText(i);
     return out;
-}
-
-// The window is usable again: busy off, tabs enabled, working dialog hidden.
-bool windowReleased(frmMain &w)
-{
-    return w.status() == u"Status"_s && w.findChild<QProgressBar *>(u"ProgressBar1"_s)->isHidden() &&
-           w.cursor().shape() != Qt::WaitCursor && w.tabStrip()->isEnabled() &&
-           (!w.workingForm() || !w.workingForm()->isVisible());
 }
 
 } // namespace
@@ -281,9 +265,7 @@ private slots:
     void builtBinaryArguments()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
         QFETCH(QString, out);
-        QFETCH(QString, err);
         const BuiltProgramFolders folders;
         QProcessEnvironment env = folders.environment(u":97"_s);
         env.remove(u"QT_QPA_PLATFORM"_s); // it must not need a display to answer
@@ -293,12 +275,12 @@ private slots:
         p.start(QStringLiteral(QUORVANE_BIN_DIR "/quorvane"), arguments);
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), exitCode);
+        QTEST(p.exitCode(), "exitCode");
         // Windows' C runtime writes its line ends as CR LF.
         const auto text = [](const QByteArray &bytes) { return QString::fromUtf8(bytes).replace(u"\r\n"_s, u"\n"_s); };
         const QString said = text(p.readAllStandardOutput());
         QVERIFY2(said.startsWith(out) && (out.isEmpty() ? said.isEmpty() : true), qPrintable(said));
-        QCOMPARE(text(p.readAllStandardError()), err);
+        QTEST(text(p.readAllStandardError()), "err");
         QVERIFY(QDir(folders.temp.path()).entryList({u"quorvane-*"_s}, QDir::Dirs).isEmpty());
     }
 
@@ -348,7 +330,7 @@ private slots:
         f.open(second);
         const QString msg = u"Getting Detail for VOB: %1, please wait.. | tabs off"_s;
         QCOMPARE(during, (QStringList{msg.arg(first), msg.arg(second)}));
-        QVERIFY(windowReleased(w) && !w.graph()->isHidden());
+        QVERIFY(f.released() && !w.graph()->isHidden());
         QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:"_s + second);
 
         const LoaderVob &vob = f.vobs[second];
@@ -414,7 +396,7 @@ private slots:
         const QString refusal = u"ERROR... ERROR::"_s + error + u"\r\nReport Bug to bugs@belmora.example"_s;
         QCOMPARE(shown, refused.isEmpty() ? QStringList({fileNotFound(f, u"_results.txt"_s), fileNotFound(f, u"_results_local.txt"_s)}) : QStringList{refusal});
         QCOMPARE(f.log.size(), refused == u"desc"_s ? 1 : refused.isEmpty() ? 5 : 2);
-        QVERIFY(windowReleased(w) && !w.graph()->isHidden());
+        QVERIFY(f.released() && !w.graph()->isHidden());
         QCOMPARE(w.graph()->GMyReplicaName(), refused == u"desc"_s ? before : u"r1of3"_s);
         QCOMPARE(w.graph()->allSites().size(), refused.isEmpty() ? 3 : 2);
         // Nothing of an earlier run is shown.
@@ -468,7 +450,7 @@ private slots:
             QCOMPARE(d->text(), QString(detail).replace(u"\r\n"_s, u"\n"_s)); // the text box keeps LF only
             QCOMPARE(d->windowTitle(), u"get_replica_info.pl wrote no results"_s);
         }
-        QVERIFY(windowReleased(w));
+        QVERIFY(f.released());
     }
 
     // A replica name with a control character in it (a line end that
@@ -495,7 +477,7 @@ private slots:
         QCOMPARE(f.dialogs.boxes[0].prompt,
                  u"The replica listing of VOB /vobs/odd holds the name \"r2<U+000A>r3\": it holds a control "
                  "character (<U+000A>), so it cannot be a replica's name.\r\nThe VOB was not opened."_s);
-        QVERIFY(windowReleased(w) && !w.graph()->isHidden());
+        QVERIFY(f.released() && !w.graph()->isHidden());
         QCOMPARE(w.graph()->allSites().size(), sites);
         QCOMPARE(gridCells(w.epochView()->Grid1()), grid);
         QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:/vobs/docs"_s);

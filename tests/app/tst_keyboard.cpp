@@ -22,21 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Replicas r1 ... rn of the tag, mastered by r1 (the local one).
-LoaderVob makeVob(const QString &tag, int sites)
-{
-    LoaderVob v{u"r1"_s, QString(), {}, {}};
-    for (int k = 1; k <= sites; ++k) {
-        const QString n = u"r"_s + QString::number(k);
-        v.listing += n + u",2026-05-01,host_"_s + n + u",r1@"_s + tag + u',';
-        v.actual.append({n});
-        for (int j = 0; j < sites; ++j)
-            v.actual.last() << QString::number(10 + j);
-    }
-    v.local = v.actual;
-    return v;
-}
-
 struct Window : LoaderFixture {
     Window()
     {
@@ -55,7 +40,7 @@ struct Window : LoaderFixture {
     template <typename T = QWidget> T *get(const QString &name) const { return window->findChild<T *>(name); }
     void openDev(int sites = 3)
     {
-        addVob(u"/vobs/dev"_s, makeVob(u"/vobs/dev"_s, sites));
+        addVob(u"/vobs/dev"_s, family(u"/vobs/dev"_s, numberedNames(sites)));
         open(u"/vobs/dev"_s);
     }
 

@@ -27,26 +27,16 @@ const QString Tools = u"/vobs/tools"_s;
 const QString Core = u"/vobs/core"_s;
 const QString Closing = u"The window closes once the running command has ended."_s;
 
-// london (here) and paris, both mastered by london; the script writes a
-// two-by-two matrix.
-LoaderVob twoSites(const QString &tag)
-{
-    const QString master = u"london@"_s + tag;
-    return {u"london"_s,
-            u"london,2026-01-01,lhost,"_s + master + u",paris,2026-01-02,phost,"_s + master + u',',
-            {{u"london"_s, u"5"_s, u"7"_s}, {u"paris"_s, u"5"_s, u"7"_s}},
-            {{u"london"_s, u"5"_s, u"7"_s}, {u"paris"_s, u"5"_s, u"7"_s}}};
-}
-
 // A window with /vobs/tools and /vobs/core listed and /vobs/tools open.
 struct Rig : LoaderFixture {
     Rig()
     {
         window->show();
-        addVob(Tools, twoSites(Tools));
-        addVob(Core, twoSites(Core));
-        for (const QString &tag : {Tools, Core})
+        // london (here) and paris, both mastered by london.
+        for (const QString &tag : {Tools, Core}) {
+            addVob(tag, family(tag, {u"london"_s, u"paris"_s}, 5, 2));
             clearTool.outputs.insert(Commands::syncHistory(u"paris"_s, tag), u"import,2026-02-01,"_s);
+        }
         open(Tools);
         log.clear();
         dialogs.boxes.clear();
@@ -63,22 +53,6 @@ struct Rig : LoaderFixture {
     {
         fix()->fixCombo()->setCurrentIndex(1);
         fix()->fixOrSync(0);
-    }
-    QStringList shown() const
-    {
-        QStringList out;
-        for (const ScriptedDialogs::Box &b : dialogs.boxes)
-            out << b.prompt;
-        return out;
-    }
-    // Busy off, tabs enabled, working dialog hidden, Cancel gone, guard free.
-    bool idle() const
-    {
-        const frmWorking *dlg = window->workingForm();
-        return window->status() == u"Status"_s &&
-               window->findChild<QProgressBar *>(u"ProgressBar1"_s)->isHidden() &&
-               window->tabStrip()->isEnabled() && (!dlg || (!dlg->isVisible() && !dlg->cancellable())) &&
-               !window->longActionGuard().running();
     }
 };
 
@@ -123,7 +97,7 @@ private slots:
             r.fixParis();
         else
             r.fix()->fixOrSync(1);
-        QVERIFY(r.idle());
+        QVERIFY(r.released());
         if (box.isEmpty()) {
             const QStringList listings = r.log.filter(u"shell multitool lspacket"_s);
             QVERIFY2(r.log.filter(u"shell multitool"_s).size() - listings.size() == 1 + action, qPrintable(r.log.join(u'\n')));
@@ -133,7 +107,7 @@ private slots:
             return;
         }
         QCOMPARE(r.log, QStringList());
-        QCOMPARE(r.shown(), QStringList{box});
+        QCOMPARE(r.dialogs.prompts(), QStringList{box});
         QCOMPARE(r.dialogs.boxes.first().title, u"Quorvane"_s);
     }
 
@@ -141,7 +115,7 @@ private slots:
     void repairBeforeAnyVobIsOpened()
     {
         LoaderFixture f;
-        f.addVob(Tools, twoSites(Tools));
+        f.addVob(Tools, family(Tools, {u"london"_s, u"paris"_s}, 5, 2));
         f.window->fixFrame()->setSiblingReplicas({u"paris"_s}); // as if left from elsewhere
         f.window->vobList()->list()->setCurrentRow(0);
         f.window->fixFrame()->fixOrSync(1);
@@ -271,7 +245,7 @@ private slots:
         QVERIFY(offered);
         QCOMPARE(r.shell.cancels, 1);
         QCOMPARE(r.log.filter(u"shell"_s).last(), u"shell "_s + stopped); // nothing ran after it
-        const QStringList cancelled = r.shown().filter(u"Cancelled"_s);
+        const QStringList cancelled = r.dialogs.prompts().filter(u"Cancelled"_s);
         QCOMPARE(cancelled.size(), 1);
         QCOMPARE(r.dialogs.boxes.size(), during == u"chepoch"_s ? 2 : 1); // the fix's confirmation before
         const QString prompt = cancelled.first();
@@ -279,7 +253,7 @@ private slots:
                                    u"\r\nThe command was stopped before it ended. "_s) &&
                      prompt.contains(box),
                  qPrintable(prompt));
-        QVERIFY(r.idle());
+        QVERIFY(r.released());
     }
 
     // Cancel (the button, or Esc) while a slow cleartool command is waited
@@ -340,13 +314,13 @@ private slots:
         QVERIFY(offered);
         QVERIFY(page >= 0);
         QCOMPARE(r.clearTool.cancels, 1);
-        const QStringList cancelled = r.shown().filter(u"Cancelled"_s);
-        QCOMPARE(r.shown().size(), cancelled.size());
+        const QStringList cancelled = r.dialogs.prompts().filter(u"Cancelled"_s);
+        QCOMPARE(r.dialogs.prompts().size(), cancelled.size());
         QCOMPARE(cancelled.size(), box.isEmpty() ? 0 : 1);
         if (!box.isEmpty())
             QCOMPARE(cancelled.first(), u"Cancelled --> cleartool "_s + during +
                                             u"\r\nThe command was stopped before it ended. "_s + box);
-        QVERIFY(r.idle());
+        QVERIFY(r.released());
     }
 
     // Without a private work directory opening a VOB says so and runs

@@ -68,276 +68,259 @@ QStringList gridTexts(const EpochGrid *grid)
 class tst_ResultsAndLog : public QObject {
     Q_OBJECT
 private slots:
-    void logRecordsALoad();
-    void logWindow();
-    void fieldsResetOnAnotherVobOnly();
-    void names_data();
-    void names();
-    void loadWithoutMatrices_data();
-    void loadWithoutMatrices();
-    void bays();
-};
-
-// A load goes through the logged layer: every command, each results file
-// read (a missing one as failed), and the bays in the same load.
-void tst_ResultsAndLog::logRecordsALoad()
-{
-    LoaderFixture f;
-    LoaderVob noLocal = toolsVob();
-    noLocal.local.clear(); // the script leaves no local matrix
-    f.addVob(Tools, noLocal);
-    f.open(Tools);
-
-    QStringList seen;
-    for (const CommandLogEntry &e : f.window->commandLog().entries()) {
-        const QString what = e.command.startsWith(f.workDir.path()) ? QDir(f.workDir.path()).relativeFilePath(e.command)
-                                                                    : e.command.section(u' ', 0, e.command.startsWith(u"ccperl"_s) ? 0 : 1);
-        seen << CommandLog::kindName(e.kind) + u": "_s + what + u" => "_s + e.outcome.section(u' ', 0, 1);
-    }
-    QCOMPARE(seen, (QStringList{u"cleartool: cleartool desc => status 0"_s,
-                                u"cleartool: cleartool lsreplica => status 0"_s, u"process: ccperl => exit 0"_s,
-                                u"file read: _results.txt => read, 2"_s,
-                                u"file read: _results_local.txt => failed: File"_s,
-                                u"cleartool: cleartool lsvob => status 0"_s,
-                                u"process: multitool lspacket => exit 0"_s}));
-    QCOMPARE(f.window->commandLog().entries().first().output, u"boston_hub"_s);
-    QVERIFY(!f.window->commandLog().entries().at(4).ok);
-}
-
-void tst_ResultsAndLog::logWindow()
-{
-    LoaderFixture f;
-    frmMain &w = *f.window;
-    f.addVob(Tools, toolsVob());
-    w.show();
-    f.open(Tools);
-    // The working dialog came and went; the main window takes the keys.
-    w.activateWindow();
-    QTRY_VERIFY(w.isActiveWindow());
-
-    // Ctrl+L, not a menu item: the menus stay as they are.
-    QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
-    frmCommandLog *log = w.commandLogForm();
-    QVERIFY(log && log->isVisible());
-    QCOMPARE(log->objectName(), u"frmCommandLog"_s);
-    QCOMPARE(log->view()->model()->rowCount(), int(w.commandLog().entries().size()));
-
-    // Details on demand: the chosen entry's output and error text; the
-    // window opens on the newest entry.
-    QVERIFY2(log->detailText().startsWith(w.commandLog().entries().last().command), qPrintable(log->detailText()));
-    // Until the user picks an entry, the pane follows the newest.
-    const int before = log->view()->model()->rowCount();
-    CommandLogEntry late;
-    late.command = u"cleartool lsvob -s"_s;
-    late.output = u"/vobs/late"_s;
-    w.commandLog().add(late);
-    QCOMPARE(log->view()->currentIndex().row(), before);
-    QCOMPARE(log->detailText(), CommandLog::detailText(w.commandLog().entries().last()));
-    log->view()->selectRow(0);
-    QVERIFY2(log->detailText().contains(u"Output:\nboston_hub\n"_s), qPrintable(log->detailText()));
-
-    // Entries that arrive while it is open show at once; the entry picked
-    // stays in the pane.
-    f.open(Tools);
-    QCOMPARE(log->view()->model()->rowCount(), before * 2 + 1);
-    QCOMPARE(log->view()->currentIndex().row(), 0);
-    QVERIFY2(log->detailText().contains(u"Output:\nboston_hub\n"_s), qPrintable(log->detailText()));
-
-    log->hide();
-    QTest::mouseClick(w.findChild<QToolButton *>(u"commandLogBut"_s), Qt::LeftButton);
-    QVERIFY(log->isVisible());
-    QCOMPARE(w.commandLogForm(), log); // one window, shown again
-
-    QCOMPARE(w.commandLogForm(), log); // one window, shown again
-}
-
-void tst_ResultsAndLog::fieldsResetOnAnotherVobOnly()
-{
-    LoaderFixture f;
-    frmMain &w = *f.window;
-    f.addVob(Tools, toolsVob());
-    f.addVob(Other, otherVob());
-    f.clearTool.outputs.insert(Commands::syncHistory(u"london"_s, Tools),
-                               u"import sync from replica \"boston_hub\" to replica \"london\",2026-06-01T10:00:00Z,"_s);
-    const QStringList fields{u"vReplicaTxt"_s, u"vHostTxt"_s,       u"vMasterTxt"_s,
-                             u"vDateTxt"_s,    u"vImportDateTxt"_s, u"vExportDateTxt"_s,
-                             u"dEpoch(2)"_s,   u"dEpoch(3)"_s};
-    const auto texts = [&] {
-        QStringList out;
-        for (const QString &name : fields)
-            out << w.findChild<QLineEdit *>(name)->text();
-        return out;
-    };
-    const QStringList designed = texts();
-    QCOMPARE(designed, (QStringList{u"<replica_name>"_s, u"<host>"_s, u"<mastered_by>"_s, u"<date_created>"_s,
-                                    u"<Import>"_s, u"<Export>"_s, u"<last_import>"_s, u"<last_export>"_s}));
-
-    f.open(Tools);
-    Q_EMIT w.graph()->siteDoubleClicked(2);
-    QComboBox *replica = w.findChild<QComboBox *>(u"dReplicaCombo"_s);
-    replica->setCurrentIndex(replica->findText(u"london"_s));
-    const QStringList shown = texts();
-    QCOMPARE(shown, (QStringList{u"london"_s, u"thames"_s, u"london@/vobs/tools"_s, u"2026-05-01"_s,
-                                 u"2026-06-01T10:00:00Z"_s, u"None"_s, u"2026-06-01T10:00:00Z"_s, u"None"_s}));
-
-    // The reload after a maintenance action is the same VOB: the fields stay.
-    w.loadReplicaDetail();
-    QCOMPARE(texts(), shown);
-
-    f.open(Other);
-    QCOMPARE(texts(), designed);
-    QCOMPARE(w.findChild<QLineEdit *>(u"vReplicaTxt"_s)->toolTip(), QString());
-}
-
-// A name of any length leaves the window's width alone: labels show it
-// shortened, with the whole name in their tooltip. A name holding a
-// right-to-left override stands isolated, so that it reverses nothing
-// around it: the caption, the fix's confirmation, the result line.
-void tst_ResultsAndLog::names_data()
-{
-    QTest::addColumn<QString>("tag");
-    QTest::addColumn<QString>("replica");
-    QTest::addColumn<QString>("shownTag");     // in "VOB:"
-    QTest::addColumn<QString>("shownReplica"); // in the confirmation
-    QTest::addColumn<QString>("shownTarget");  // replica@tag in the result line
-    const QString longTag = u"/vobs/"_s + QString(4090, u't');
-    const QString longName = QString(4096, u'n');
-    QTest::newRow("4 KB tag and name")
-        << longTag << longName << u"/vobs/"_s + QString(46, u't') + u"\u2026"_s + QString(27, u't') << longName
-        << QString(52, u'n') + u"\u2026"_s + QString(27, u't');
-    const QString fsi = u"\u2068"_s, pdi = u"\u2069"_s;
-    QTest::newRow("right-to-left override")
-        << u"/vobs/\u202Esloot"_s << u"lon\u202Edon"_s << fsi + u"/vobs/\u202Esloot"_s + pdi
-        << fsi + u"lon\u202Edon"_s + pdi << fsi + u"lon\u202Edon@/vobs/\u202Esloot"_s + pdi;
-}
-
-void tst_ResultsAndLog::names()
-{
-    QFETCH(QString, tag);
-    QFETCH(QString, replica);
-    QFETCH(QString, shownTag);
-    QFETCH(QString, shownReplica);
-    QFETCH(QString, shownTarget);
-    LoaderFixture f;
-    frmMain &w = *f.window;
-    const QList<QStringList> rows{{u"boston_hub"_s, u"5"_s, u"5"_s}, {replica, u"5"_s, u"5"_s}};
-    f.addVob(tag, LoaderVob{u"boston_hub"_s,
-                            u"boston_hub,2026-05-01,minuteman,boston_hub@x,%1,2026-05-01,thames,boston_hub@x,"_s.arg(
-                                replica),
-                            rows, rows});
-    w.show();
-    f.open(tag);
-    QTabBar *tabs = w.findChild<QTabBar *>();
-    for (int page : {0, 1}) {
-        tabs->setCurrentIndex(page);
-        QApplication::processEvents();
-        // Before: a minimum of 23,860 px and a wish for 63,003.
-        QVERIFY2(w.minimumSizeHint().width() <= 1400 && w.sizeHint().width() <= 2000,
-                 qPrintable(u"page %1: %2, %3"_s.arg(page).arg(w.minimumSizeHint().width()).arg(w.sizeHint().width())));
-    }
-    auto *vob = w.findChild<QLabel *>(u"vSelectedVobLbl"_s);
-    QCOMPARE(vob->text(), u"VOB:"_s + shownTag);
-    QCOMPARE(vob->toolTip(), tag.size() > 100 ? tag : QString());
-
-    FixFrame *frame = w.fixFrame();
-    frame->fixCombo()->setCurrentIndex(1);
-    f.dialogs.boxes.clear();
-    frame->fixOrSync(0);
-    QCOMPARE(f.dialogs.boxes.value(0).prompt,
-             u"You are about to make changes to the Epoch table for replica:"_s + shownReplica +
-                 u"\r\nAre you sure you want to continue?"_s);
-    QVERIFY2(frame->resultLabel()->text().startsWith(u"multitool chepoch -actual "_s + shownTarget + u" \u2014 done"_s),
-             qPrintable(frame->resultLabel()->text().left(200)));
-}
-
-// A load of another VOB that ends without its matrices shows nothing of the
-// VOB before: empty grids, no findings, no result line of its actions. One
-// whose results name replicas the VOB does not have says so first.
-void tst_ResultsAndLog::loadWithoutMatrices_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QStringList>("boxes"); // a piece of each box
-    QTest::addColumn<QString>("finding");   // the first one
-    QTest::newRow("script cancelled") << u"cancel"_s << QStringList{u"Cancelled --> ccperl"_s} << QString();
-    QTest::newRow("empty files") << u"empty"_s
-                                 << QStringList{u"no line names a replica"_s, u"no line names a replica"_s}
-                                 << QString();
-    QTest::newRow("another VOB's results")
-        << u"foreign"_s << QStringList{}
-        << u"The results files name replicas this VOB does not have (boston_hub and london): they may be another "
-           "VOB's, and nothing is advised about them."_s;
-}
-
-void tst_ResultsAndLog::loadWithoutMatrices()
-{
-    QFETCH(QString, how);
-    QFETCH(QStringList, boxes);
-    QFETCH(QString, finding);
-    LoaderFixture f;
-    frmMain &w = *f.window;
-    const QString tag = u"/vobs/rome"_s;
-    f.addVob(Tools, toolsVob());
-    LoaderVob rome{u"rome"_s, otherVob().listing, {}, {}};
-    if (how == u"empty"_s)
-        rome.actual = rome.local = {QStringList{}};
-    if (how == u"foreign"_s)
-        rome = {u"rome"_s, otherVob().listing, toolsVob().actual, toolsVob().local};
-    f.addVob(tag, rome);
-    f.open(Tools);
-    QVERIFY(!findingTexts(w).isEmpty());
-    QCOMPARE(gridTexts(w.epochView()->Grid1()).size(), 3);
-    QLabel *result = w.fixFrame()->resultLabel();
-    result->setText(u"multitool syncreplica -export -fship london@/vobs/tools \u2014 done, 10:00:00"_s);
-
-    f.dialogs.boxes.clear();
-    if (how == u"cancel"_s)
-        f.duringScript = [&] { f.shell.cancel(); };
-    f.open(tag);
-    QCOMPARE(f.dialogs.boxes.size(), boxes.size());
-    for (qsizetype i = 0; i < boxes.size(); ++i)
-        QVERIFY2(f.dialogs.boxes[i].prompt.contains(boxes[i]), qPrintable(f.dialogs.boxes[i].prompt));
-    QVERIFY(result->text().isEmpty());
-    QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:"_s + tag);
-    if (how == u"foreign"_s) {
-        QCOMPARE(findingTexts(w), QStringList{finding});
-        return;
-    }
-    for (EpochGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
-        QCOMPARE(gridTexts(grid), (QStringList{u","_s, u","_s}));
-    QCOMPARE(w.epochView()->actualOutOfSync(), QList<bool>(3, false));
-    QCOMPARE(w.epochView()->localOutOfSync(), QList<bool>(3, false));
-    QVERIFY(findingTexts(w).isEmpty());
-}
-
-// The VOB's packets are read with it, through the same shell; a listing
-// that fails is a note and a finding, never a box, and the load goes on.
-void tst_ResultsAndLog::bays()
-{
-    LoaderFixture f;
-    frmMain &w = *f.window;
-    f.addVob(Tools, toolsVob());
-    const QString line = Commands::listPackets();
-    f.shell.respond = [line](const QString &l) {
-        ShellResult r;
-        if (l == line) {
-            r.exitCode = 1;
-            r.errorTail = u"multitool: Error: Permission denied"_s;
+    // A load goes through the logged layer: every command, each results file
+    // read (a missing one as failed), and the bays in the same load. The log
+    // window shows it and follows what comes.
+    void logWindow()
+    {
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        LoaderVob noLocal = toolsVob();
+        noLocal.local.clear(); // the script leaves no local matrix
+        f.addVob(Tools, noLocal);
+        w.show();
+        f.open(Tools);
+        QStringList seen;
+        for (const CommandLogEntry &e : f.window->commandLog().entries()) {
+            const QString what = e.command.startsWith(f.workDir.path()) ? QDir(f.workDir.path()).relativeFilePath(e.command)
+                                                                        : e.command.section(u' ', 0, e.command.startsWith(u"ccperl"_s) ? 0 : 1);
+            seen << CommandLog::kindName(e.kind) + u": "_s + what + u" => "_s + e.outcome.section(u' ', 0, 1);
         }
-        return r;
-    };
-    f.open(Tools);
-    QCOMPARE(f.shell.reads, QStringList{line});
-    QVERIFY(f.dialogs.boxes.isEmpty());
-    QCOMPARE(w.packets()->note()->text(),
-             u"not listed: multitool lspacket -long -endrange failed: multitool: Error: Permission denied"_s);
-    QVERIFY(w.packets()->view()->isHidden());
-    const QString findings = findingTexts(w).join(u'\n');
-    QVERIFY2(findings.contains(u"the packet between was lost"_s), qPrintable(findings));
-    QVERIFY(findings.contains(u"This site's storage bays could not be listed (multitool lspacket "
-                              "-long -endrange failed: multitool: Error: Permission denied)"_s));
-    QCOMPARE(gridCells(w.epochView()->Grid1()).size(), 3);
-    QCOMPARE(w.status(), u"Status"_s);
-}
+        QCOMPARE(seen, (QStringList{u"cleartool: cleartool desc => status 0"_s,
+                                    u"cleartool: cleartool lsreplica => status 0"_s, u"process: ccperl => exit 0"_s,
+                                    u"file read: _results.txt => read, 2"_s,
+                                    u"file read: _results_local.txt => failed: File"_s,
+                                    u"cleartool: cleartool lsvob => status 0"_s,
+                                    u"process: multitool lspacket => exit 0"_s}));
+        QCOMPARE(f.window->commandLog().entries().first().output, u"boston_hub"_s);
+        QVERIFY(!f.window->commandLog().entries().at(4).ok);
+
+        // The working dialog came and went; the main window takes the keys.
+        w.activateWindow();
+        QTRY_VERIFY(w.isActiveWindow());
+
+        // Ctrl+L, not a menu item: the menus stay as they are.
+        QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
+        frmCommandLog *log = w.commandLogForm();
+        QVERIFY(log && log->isVisible());
+        QCOMPARE(log->objectName(), u"frmCommandLog"_s);
+        QCOMPARE(log->view()->model()->rowCount(), int(w.commandLog().entries().size()));
+
+        // Details on demand: the chosen entry's output and error text; the
+        // window opens on the newest entry.
+        QVERIFY2(log->detailText().startsWith(w.commandLog().entries().last().command), qPrintable(log->detailText()));
+        // Until the user picks an entry, the pane follows the newest.
+        const int before = log->view()->model()->rowCount();
+        CommandLogEntry late;
+        late.command = u"cleartool lsvob -s"_s;
+        late.output = u"/vobs/late"_s;
+        w.commandLog().add(late);
+        QCOMPARE(log->view()->currentIndex().row(), before);
+        QCOMPARE(log->detailText(), CommandLog::detailText(w.commandLog().entries().last()));
+        log->view()->selectRow(0);
+        QVERIFY2(log->detailText().contains(u"Output:\nboston_hub\n"_s), qPrintable(log->detailText()));
+
+        // Entries that arrive while it is open show at once; the entry picked
+        // stays in the pane.
+        f.open(Tools);
+        QCOMPARE(log->view()->model()->rowCount(), before * 2 + 1);
+        QCOMPARE(log->view()->currentIndex().row(), 0);
+        QVERIFY2(log->detailText().contains(u"Output:\nboston_hub\n"_s), qPrintable(log->detailText()));
+
+        log->hide();
+        QTest::mouseClick(w.findChild<QToolButton *>(u"commandLogBut"_s), Qt::LeftButton);
+        QVERIFY(log->isVisible());
+        QCOMPARE(w.commandLogForm(), log); // one window, shown again
+    }
+
+    void fieldsResetOnAnotherVobOnly()
+    {
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        f.addVob(Tools, toolsVob());
+        f.addVob(Other, otherVob());
+        f.clearTool.outputs.insert(Commands::syncHistory(u"london"_s, Tools),
+                                   u"import sync from replica \"boston_hub\" to replica \"london\",2026-06-01T10:00:00Z,"_s);
+        const QStringList fields{u"vReplicaTxt"_s, u"vHostTxt"_s,       u"vMasterTxt"_s,
+                                 u"vDateTxt"_s,    u"vImportDateTxt"_s, u"vExportDateTxt"_s,
+                                 u"dEpoch(2)"_s,   u"dEpoch(3)"_s};
+        const auto texts = [&] {
+            QStringList out;
+            for (const QString &name : fields)
+                out << w.findChild<QLineEdit *>(name)->text();
+            return out;
+        };
+        const QStringList designed = texts();
+        QCOMPARE(designed, (QStringList{u"<replica_name>"_s, u"<host>"_s, u"<mastered_by>"_s, u"<date_created>"_s,
+                                        u"<Import>"_s, u"<Export>"_s, u"<last_import>"_s, u"<last_export>"_s}));
+
+        f.open(Tools);
+        Q_EMIT w.graph()->siteDoubleClicked(2);
+        QComboBox *replica = w.findChild<QComboBox *>(u"dReplicaCombo"_s);
+        replica->setCurrentIndex(replica->findText(u"london"_s));
+        const QStringList shown = texts();
+        QCOMPARE(shown, (QStringList{u"london"_s, u"thames"_s, u"london@/vobs/tools"_s, u"2026-05-01"_s,
+                                     u"2026-06-01T10:00:00Z"_s, u"None"_s, u"2026-06-01T10:00:00Z"_s, u"None"_s}));
+
+        // The reload after a maintenance action is the same VOB: the fields stay.
+        w.loadReplicaDetail();
+        QCOMPARE(texts(), shown);
+
+        f.open(Other);
+        QCOMPARE(texts(), designed);
+        QCOMPARE(w.findChild<QLineEdit *>(u"vReplicaTxt"_s)->toolTip(), QString());
+    }
+
+    // A name of any length leaves the window's width alone: labels show it
+    // shortened, with the whole name in their tooltip. A name holding a
+    // right-to-left override stands isolated, so that it reverses nothing
+    // around it: the caption, the fix's confirmation, the result line.
+    void names_data()
+    {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("replica");
+        QTest::addColumn<QString>("shownTag");     // in "VOB:"
+        QTest::addColumn<QString>("shownReplica"); // in the confirmation
+        QTest::addColumn<QString>("shownTarget");  // replica@tag in the result line
+        const QString longTag = u"/vobs/"_s + QString(4090, u't');
+        const QString longName = QString(4096, u'n');
+        QTest::newRow("4 KB tag and name")
+            << longTag << longName << u"/vobs/"_s + QString(46, u't') + u"\u2026"_s + QString(27, u't') << longName
+            << QString(52, u'n') + u"\u2026"_s + QString(27, u't');
+        const QString fsi = u"\u2068"_s, pdi = u"\u2069"_s;
+        QTest::newRow("right-to-left override")
+            << u"/vobs/\u202Esloot"_s << u"lon\u202Edon"_s << fsi + u"/vobs/\u202Esloot"_s + pdi
+            << fsi + u"lon\u202Edon"_s + pdi << fsi + u"lon\u202Edon@/vobs/\u202Esloot"_s + pdi;
+    }
+
+    void names()
+    {
+        QFETCH(QString, tag);
+        QFETCH(QString, replica);
+        QFETCH(QString, shownTag);
+        QFETCH(QString, shownReplica);
+        QFETCH(QString, shownTarget);
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        const QList<QStringList> rows{{u"boston_hub"_s, u"5"_s, u"5"_s}, {replica, u"5"_s, u"5"_s}};
+        f.addVob(tag, LoaderVob{u"boston_hub"_s,
+                                u"boston_hub,2026-05-01,minuteman,boston_hub@x,%1,2026-05-01,thames,boston_hub@x,"_s.arg(
+                                    replica),
+                                rows, rows});
+        w.show();
+        f.open(tag);
+        QTabBar *tabs = w.findChild<QTabBar *>();
+        for (int page : {0, 1}) {
+            tabs->setCurrentIndex(page);
+            QApplication::processEvents();
+            // Before: a minimum of 23,860 px and a wish for 63,003.
+            QVERIFY2(w.minimumSizeHint().width() <= 1400 && w.sizeHint().width() <= 2000,
+                     qPrintable(u"page %1: %2, %3"_s.arg(page).arg(w.minimumSizeHint().width()).arg(w.sizeHint().width())));
+        }
+        auto *vob = w.findChild<QLabel *>(u"vSelectedVobLbl"_s);
+        QCOMPARE(vob->text(), u"VOB:"_s + shownTag);
+        QCOMPARE(vob->toolTip(), tag.size() > 100 ? tag : QString());
+
+        FixFrame *frame = w.fixFrame();
+        frame->fixCombo()->setCurrentIndex(1);
+        f.dialogs.boxes.clear();
+        frame->fixOrSync(0);
+        QCOMPARE(f.dialogs.boxes.value(0).prompt,
+                 u"You are about to make changes to the Epoch table for replica:"_s + shownReplica +
+                     u"\r\nAre you sure you want to continue?"_s);
+        QVERIFY2(frame->resultLabel()->text().startsWith(u"multitool chepoch -actual "_s + shownTarget + u" \u2014 done"_s),
+                 qPrintable(frame->resultLabel()->text().left(200)));
+    }
+
+    // A load of another VOB that ends without its matrices shows nothing of the
+    // VOB before: empty grids, no findings, no result line of its actions. One
+    // whose results name replicas the VOB does not have says so first.
+    void loadWithoutMatrices_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("boxes"); // a piece of each box
+        QTest::addColumn<QString>("finding");   // the first one
+        QTest::newRow("script cancelled") << u"cancel"_s << QStringList{u"Cancelled --> ccperl"_s} << QString();
+        QTest::newRow("empty files") << u"empty"_s
+                                     << QStringList{u"no line names a replica"_s, u"no line names a replica"_s}
+                                     << QString();
+        QTest::newRow("another VOB's results")
+            << u"foreign"_s << QStringList{}
+            << u"The results files name replicas this VOB does not have (boston_hub and london): they may be another "
+               "VOB's, and nothing is advised about them."_s;
+    }
+
+    void loadWithoutMatrices()
+    {
+        QFETCH(QString, how);
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, finding);
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        const QString tag = u"/vobs/rome"_s;
+        f.addVob(Tools, toolsVob());
+        LoaderVob rome{u"rome"_s, otherVob().listing, {}, {}};
+        if (how == u"empty"_s)
+            rome.actual = rome.local = {QStringList{}};
+        if (how == u"foreign"_s)
+            rome = {u"rome"_s, otherVob().listing, toolsVob().actual, toolsVob().local};
+        f.addVob(tag, rome);
+        f.open(Tools);
+        QVERIFY(!findingTexts(w).isEmpty());
+        QCOMPARE(gridTexts(w.epochView()->Grid1()).size(), 3);
+        QLabel *result = w.fixFrame()->resultLabel();
+        result->setText(u"multitool syncreplica -export -fship london@/vobs/tools \u2014 done, 10:00:00"_s);
+
+        f.dialogs.boxes.clear();
+        if (how == u"cancel"_s)
+            f.duringScript = [&] { f.shell.cancel(); };
+        f.open(tag);
+        QCOMPARE(f.dialogs.boxes.size(), boxes.size());
+        for (qsizetype i = 0; i < boxes.size(); ++i)
+            QVERIFY2(f.dialogs.boxes[i].prompt.contains(boxes[i]), qPrintable(f.dialogs.boxes[i].prompt));
+        QVERIFY(result->text().isEmpty());
+        QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:"_s + tag);
+        if (how == u"foreign"_s) {
+            QCOMPARE(findingTexts(w), QStringList{finding});
+            return;
+        }
+        for (EpochGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
+            QCOMPARE(gridTexts(grid), (QStringList{u","_s, u","_s}));
+        QCOMPARE(w.epochView()->actualOutOfSync(), QList<bool>(3, false));
+        QCOMPARE(w.epochView()->localOutOfSync(), QList<bool>(3, false));
+        QVERIFY(findingTexts(w).isEmpty());
+    }
+
+    // The VOB's packets are read with it, through the same shell; a listing
+    // that fails is a note and a finding, never a box, and the load goes on.
+    void bays()
+    {
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        f.addVob(Tools, toolsVob());
+        const QString line = Commands::listPackets();
+        f.shell.respond = [line](const QString &l) {
+            ShellResult r;
+            if (l == line) {
+                r.exitCode = 1;
+                r.errorTail = u"multitool: Error: Permission denied"_s;
+            }
+            return r;
+        };
+        f.open(Tools);
+        QCOMPARE(f.shell.reads, QStringList{line});
+        QVERIFY(f.dialogs.boxes.isEmpty());
+        QCOMPARE(w.packets()->note()->text(),
+                 u"not listed: multitool lspacket -long -endrange failed: multitool: Error: Permission denied"_s);
+        QVERIFY(w.packets()->view()->isHidden());
+        const QString findings = findingTexts(w).join(u'\n');
+        QVERIFY2(findings.contains(u"the packet between was lost"_s), qPrintable(findings));
+        QVERIFY(findings.contains(u"This site's storage bays could not be listed (multitool lspacket "
+                                  "-long -endrange failed: multitool: Error: Permission denied)"_s));
+        QCOMPARE(gridCells(w.epochView()->Grid1()).size(), 3);
+        QCOMPARE(w.status(), u"Status"_s);
+    }
+};
 
 QTEST_MAIN(tst_ResultsAndLog)
 #include "tst_resultsandlog.moc"

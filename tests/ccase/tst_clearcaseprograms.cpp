@@ -1,7 +1,6 @@
-// Finding ClearCase's programs (real, simulated or none), running them while
-// the window keeps answering, and the cleartool client against a stand-in
-// that misbehaves on request (see tests/data/ccase/fake_cleartool.pl for its
-// commands). The command texts are held where they are sent.
+// Finding ClearCase's programs, running them while the window keeps
+// answering, and the cleartool client against a stand-in that misbehaves on
+// request (tests/data/ccase/fake_cleartool.pl).
 #include "ccase/ClearCaseDiscovery.h"
 #include "ccase/ClearCaseError.h"
 #include "ccase/CommandLog.h"
@@ -52,11 +51,12 @@ void addModeRows(const char *name, const QString &command, const QString &expect
     }
 }
 
-void makeExecutable(const QString &path)
+// A program that does what the shell text says (by default nothing).
+void makeProgram(const QString &path, const QByteArray &text = "#!/bin/sh\nexit 0\n")
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("#!/bin/sh\nexit 0\n") > 0);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) > 0);
     f.close();
     QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
@@ -67,17 +67,13 @@ void makeExecutable(const QString &path)
 void makeLayout(const QDir &root, const QStringList &files)
 {
     for (const QString &f : files) {
-        if (f.contains(u"->"_s)) {
+        if (f.contains(u"->"_s))
             QVERIFY(QFile::link(root.filePath(f.section(u"->"_s, 1)), root.filePath(f.section(u"->"_s, 0, 0))));
-            continue;
-        }
-        const QString path = root.filePath(f.section(u'=', 0, 0));
-        makeExecutable(path);
-        if (f.endsWith(u"=sim"_s)) {
-            QFile program(path);
-            QVERIFY(program.open(QIODevice::WriteOnly));
-            program.write("#!/bin/sh\necho 'cleartool (simulated ClearCase MultiSite region, ccsim 1.2.3)'\n");
-        }
+        else if (f.endsWith(u"=sim"_s))
+            makeProgram(root.filePath(f.section(u'=', 0, 0)),
+                        "#!/bin/sh\necho 'cleartool (simulated ClearCase MultiSite region, ccsim 1.2.3)'\n");
+        else
+            makeProgram(root.filePath(f));
     }
 }
 
@@ -86,15 +82,11 @@ void makeLayout(const QDir &root, const QStringList &files)
 class TestClearCasePrograms : public QObject {
     Q_OBJECT
 private slots:
-    // Layouts under a temporary root (the plain cases with real programs
-    // are tst_installeddiscovery's): "prog" is the program directory,
-    // "pathdir" is all of PATH, "install" is an install folder. A name after
-    // "->" is a link to it; "=sim" makes a program that answers "-version" as
-    // the simulator does, whatever it is called. With a choice
-    // (QUORVANE_CLEARTOOL), a path or a name on PATH is taken as it is, even
-    // where the search would find another; "simulated" is the region beside
-    // the program; one that names no program says so in the header and in
-    // every request.
+    // Layouts (see makeLayout) under "prog" (the program's folder), "pathdir"
+    // (all of PATH) and "install" (an install folder). A choice by
+    // QUORVANE_CLEARTOOL is taken as it is, even where the search would find
+    // another; one that names no program says so in the header and in every
+    // request.
     void find_data()
     {
         QTest::addColumn<QStringList>("files");
@@ -149,9 +141,8 @@ private slots:
                         .startsWith(choice.isEmpty() ? u"<error> No ClearCase was found"_s : u"<error> "_s + why + u'.'));
     }
 
-    // The product's Perl by each of its names: "Perl" beside cleartool on
-    // UNIX (find's install folder row), ccperl.exe on Windows, else ratlperl
-    // there or in the shared "common" folder beside the installation.
+    // The product's Perl: ccperl.exe on Windows, else ratlperl there or in
+    // the shared "common" folder ("Perl" beside cleartool: installFolderComesFirst).
     void productPerl_data()
     {
         QTest::addColumn<QStringList>("files");
@@ -177,26 +168,20 @@ private slots:
                  perl.isEmpty() ? QString() : r.filePath(perl));
     }
 
-    // A cleartool that does not answer "-version" is not waited for beyond
-    // the time limit (tst_installeddiscovery knows a copy of the simulator).
+    // A cleartool that does not answer "-version" is not waited for beyond the limit.
     void silentCleartoolIsNotWaitedFor()
     {
         QTemporaryDir root;
         const QDir r(root.path());
-        makeExecutable(r.filePath(u"slow/cleartool"_s));
-        QFile slow(r.filePath(u"slow/cleartool"_s));
-        QVERIFY(slow.open(QIODevice::WriteOnly) && slow.write("#!/bin/sh\nexec sleep 30\n") > 0);
-        slow.close();
+        makeProgram(r.filePath(u"slow/cleartool"_s), "#!/bin/sh\nexec sleep 30\n");
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!ClearCaseDiscovery::saysSimulator(slow.fileName(), 300));
+        QVERIFY(!ClearCaseDiscovery::saysSimulator(r.filePath(u"slow/cleartool"_s), 300));
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
     }
 
-    // Found beside the program, the simulated region's folder goes first on
-    // PATH, once, so that ccperl and multitool are the simulated ones too.
-    // With QUORVANE_CLEARTOOL=simulated that holds even where a real
-    // cleartool comes first on PATH.
+    // The simulated region's folder goes first on PATH, once, so that ccperl
+    // and multitool are simulated too, even before a real cleartool on PATH.
     void discoverPutsSimulatedRegionFirstOnPath_data()
     {
         QTest::addColumn<bool>("chosen");
@@ -208,8 +193,8 @@ private slots:
         QFETCH(bool, chosen);
         QTemporaryDir root;
         const QString sim = root.filePath(u"prog/sim"_s), real = root.filePath(u"real"_s);
-        makeExecutable(sim + u"/cleartool"_s);
-        makeExecutable(real + u"/cleartool"_s);
+        makeProgram(sim + u"/cleartool"_s);
+        makeProgram(real + u"/cleartool"_s);
         const QByteArray saved = qgetenv("PATH");
         const QString before = chosen ? real : u"/nonexistent/bin"_s;
         qputenv("PATH", QString(before + QDir::listSeparator() + sim).toLocal8Bit());
@@ -225,9 +210,8 @@ private slots:
         QCOMPARE(after, sim + QDir::listSeparator() + before);
     }
 
-    // cleartool found only in an install folder: multitool and ccperl are
-    // taken from there, not from PATH, and the process sees that folder first
-    // on its PATH, so that the script's own cleartool is ClearCase's too.
+    // cleartool found only in an install folder: multitool and ccperl come
+    // from there, and the process has it first on PATH, for the script's own.
     void installFolderComesFirst_data()
     {
         QTest::addColumn<QString>("line");
@@ -243,14 +227,10 @@ private slots:
         QTemporaryDir root;
         const QDir r(root.path());
         const QString install = r.filePath(u"install"_s), pathDir = r.filePath(u"pathdir"_s);
-        makeExecutable(install + u"/cleartool"_s);
+        makeProgram(install + u"/cleartool"_s);
         // Both write who they are, their arguments and PATH into the work directory.
-        for (const QString &dir : {install, pathDir}) {
-            makeExecutable(dir + u'/' + program);
-            QFile f(dir + u'/' + program);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("#!/bin/sh\nprintf '%s|%s|%s' \"$0\" \"$*\" \"$PATH\" > started.txt\n");
-        }
+        for (const QString &dir : {install, pathDir})
+            makeProgram(dir + u'/' + program, "#!/bin/sh\nprintf '%s|%s|%s' \"$0\" \"$*\" \"$PATH\" > started.txt\n");
         const ClearCaseFound found = ClearCaseDiscovery::find(r.filePath(u"prog"_s), QString(), {install});
         QCOMPARE(found.kind, Kind::Real);
         QCOMPARE(found.binDir, install);
@@ -270,9 +250,8 @@ private slots:
     }
 
     // While a process runs the window keeps answering, and the wait does not
-    // spin. Cancel ends it (its whole tree: tst_processtree); the run reports
-    // Cancelled (no failure box), and the observer saw the wait begin and
-    // end. Without a run, cancel() does nothing.
+    // spin. Cancel ends it (its whole tree: tst_processtree) with no failure
+    // box; without a run, cancel() does nothing.
     void cancelKeepsEventsRunning()
     {
         QTemporaryDir work;
@@ -304,12 +283,9 @@ private slots:
         QCOMPARE(shell.ShellAndWait(u"true"_s, 0).outcome, ShellResult::Outcome::Ran);
     }
 
-    // A command line is split by Windows rules, never by a shell: arguments
-    // reach the program unchanged (text a shell would expand stays as it is),
-    // in the work directory. The result says which box the run owes: the
-    // process box with the reason for one that cannot start, the failure box
-    // for a failing multitool (its last error lines, or its status), none
-    // for another program's failure or for a read.
+    // A command line is split by Windows rules, never by a shell. The result
+    // says which box the run owes: the process box for one that cannot
+    // start, the failure box for a failing multitool, none otherwise.
     void shellAndWait_data()
     {
         QTest::addColumn<QString>("workDir"); // empty: a temporary one; "-": none
@@ -345,13 +321,10 @@ private slots:
         QFETCH(int, box);
         QFETCH(QString, result);
         QTemporaryDir work;
-        QFile multitool(work.filePath(u"multitool"_s));
-        QVERIFY(multitool.open(QIODevice::WriteOnly));
-        multitool.write("#!/bin/sh\ncase \"$1\" in\n"
-                        "fail) printf 'multitool: Error: one\\n\\nmultitool: Error: Unable to contact replica \"r1\".\\n' >&2; exit 1;;\n"
-                        "crash) kill -SEGV $$;;\n*) exit \"$1\";;\nesac\n");
-        multitool.close();
-        QVERIFY(multitool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        makeProgram(work.filePath(u"multitool"_s),
+                    "#!/bin/sh\ncase \"$1\" in\n"
+                    "fail) printf 'multitool: Error: one\\n\\nmultitool: Error: Unable to contact replica \"r1\".\\n' >&2; exit 1;;\n"
+                    "crash) kill -SEGV $$;;\n*) exit \"$1\";;\nesac\n");
         line.replace(u"WORK"_s, work.path());
         ProcessShell shell(workDir.isEmpty() ? work.path() : workDir == u"-" ? QString() : workDir);
         const ShellResult r = shell.ShellAndWait(line, 0);
@@ -378,9 +351,8 @@ private slots:
     }
 
     // Every reply comes back exactly, in both ways of running cleartool, and
-    // the reader stops exactly at the status line: the next reply is whole. A
-    // failing command throws ClearCase's message, taken whole. Lines that
-    // would put the session out of step are refused before anything is sent.
+    // the next reply is whole. Lines that would put the session out of step
+    // are refused before anything is sent.
     void replies_data()
     {
         QTest::addColumn<int>("mode");
@@ -418,9 +390,8 @@ private slots:
         }
     }
 
-    // One process serves every command until it dies; a death between
-    // commands is not noticed, one during a command fails that command only.
-    // A cleartool that cannot start at all is reported.
+    // One process serves every command until it dies; a death during a
+    // command fails that command only.
     void oneSessionUntilItDies()
     {
         CoprocessClearTool tool(FakeClearTool);
@@ -444,9 +415,8 @@ private slots:
                     .startsWith(u"<error> Could not start cleartool (/nonexistent/cleartool)"_s));
     }
 
-    // A slow reply lets timers (and so painting) run, but only after the
-    // quiet half second; a command asked for from such a timer is refused
-    // rather than sent into the session, which stays in step.
+    // A slow reply lets timers run after the quiet half second; a command
+    // asked for from such a timer is refused, and the session stays in step.
     void slowReplyLetsTimersRun()
     {
         CoprocessClearTool tool(FakeClearTool);
@@ -475,12 +445,10 @@ private slots:
         QCOMPARE(tool.CmdExec(u"count"_s), u"3"_s);
     }
 
-    // A reply that lands while the wait lets events run is read there by
-    // whatever pumps events (the progress bar's tick does), into the
-    // client's buffer; the wait must find it there instead of waiting for
-    // new data until the time limit. The tick here waits for the stand-in's
-    // note that the reply is written, then pumps: the race, every time.
-    // The delays straddle the quiet half second; the session stays in step.
+    // A reply read into the client's buffer by whatever pumps events meanwhile
+    // (the progress tick) is found there, not waited for until the limit.
+    // The tick waits for the stand-in's note that the reply is written, then
+    // pumps: the race, every time.
     void replyReadWhileEventsRun()
     {
         QTemporaryDir dir;
@@ -520,10 +488,8 @@ private slots:
         QCOMPARE(run(tool, u"count"_s), u"8"_s);
     }
 
-    // Cancel stops a command waited for past the quiet half second, in both
-    // ways of running cleartool, once the observer has been told; the
-    // command fails as cancelled, not as refused. Without a cancel, one that
-    // never answers is stopped at the time limit with a clear error. Either
+    // Cancel stops a command waited for, in both ways of running cleartool;
+    // without it, one that never answers is stopped at the time limit. Either
     // way the next command is answered by a new process.
     void cancelStopsTheWait_data()
     {
@@ -562,9 +528,8 @@ private slots:
         QCOMPARE(tool.mode(), Mode(mode));
     }
 
-    // A status line numbered other than the command (a restarted or
-    // renumbering co-process) still ends it, after a moment in which no
-    // more output came; the log says so, and the count goes on from there.
+    // A status line numbered other than the command still ends it, once no
+    // more output came; the log says so.
     void otherNumberEndsTheCommand()
     {
         CoprocessClearTool tool(FakeClearTool, Mode::Coprocess, std::chrono::milliseconds(5000));
@@ -582,8 +547,8 @@ private slots:
         QCOMPARE(log.entries().at(2).outcome, u"status 0"_s);
     }
 
-    // A co-process that refuses to start, or one that breaks the protocol
-    // by writing after its status line, gives way to one process per command.
+    // A co-process that refuses to start or breaks the protocol gives way to
+    // one process per command.
     void fallsBackToProcessPerCommand_data()
     {
         QTest::addColumn<bool>("refused");

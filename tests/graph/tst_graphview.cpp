@@ -10,7 +10,6 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
-#include <limits>
 
 using namespace quorvane;
 using namespace Qt::StringLiterals;
@@ -160,17 +159,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(QuorvaneError, (void)f.view->site(0));
     }
 
-    // Sites made in one run take colours from a five-colour cycle, however many there are.
-    void coloursCycleWithoutOverflow()
-    {
-        const qint32 top = std::numeric_limits<qint32>::max(), after = nextSiteCount(top);
-        QVERIFY(after > 0);
-        QCOMPARE(QList<OleColor>({assignColor(-1), assignColor(top), assignColor(after),
-                                  assignColor(nextSiteCount(after))}),
-                 QList<OleColor>({rgbColor(128, 0, 0), rgbColor(0, 128, 0), assignColor(qint64(top) + 1),
-                                  assignColor(qint64(top) + 2)}));
-    }
-
     // 80 twips a character, in 64 bits: a name long enough to overflow that
     // in 32 bits gets the widest label instead of a negative width.
     void labelWidthClamped()
@@ -181,9 +169,8 @@ private slots:
         QCOMPARE(SiteLayout::labelWidth(QString(27'000'000, u'a')), Twips::maxTextWidth);
     }
 
-    // Grouping the listing's fields into sites: sites are made by names;
-    // the fields of an empty name's group go to the site before; what
-    // cannot be grouped is an error, with the sites read up to there.
+    // Grouping the listing's fields into sites, for any number of fields a
+    // site (the listings' own faults: tst_epochmatrixmodel's siteRecords).
     void groupSiteFields_data()
     {
         QTest::addColumn<QString>("listing");
@@ -193,14 +180,10 @@ private slots:
         QTest::addColumn<int>("error");
         QTest::newRow("two sites, final comma") << u"a,d1,h1,a@\\p,b,d2,h2,a@\\p,"_s << 4 << -2
                                                 << QStringList{u"a|d1|h1|a@\\p"_s, u"b|d2|h2|a@\\p"_s} << 0;
-        QTest::newRow("empty name: fields to the site before") << u"a,d1,h1,m1,,d2,h2,m2,"_s << 4 << -2
-                                                               << QStringList{u"a|d2|h2|m2"_s} << 0;
         QTest::newRow("fields before any name") << u",d,h,m,b,d,h,m,"_s << 4 << -2 << QStringList() << int(ErrNo::ObjectNotSet);
-        QTest::newRow("past the last field") << u"a,d"_s << 4 << 3 << QStringList{u"a|d||"_s} << int(ErrNo::SubscriptOutOfRange);
         QTest::newRow("no fields per site") << u"a,d,h,m"_s << 0 << -2 << QStringList() << int(ErrNo::DivisionByZero);
         QTest::newRow("five per site: the fifth is no one's") << u"a,d,h,m,x,b,e,i,n,y"_s << 5 << -2
                                                              << QStringList{u"a|d|h|m"_s, u"b|e|i|n"_s} << 0;
-        QTest::newRow("nothing listed") << QString() << 4 << -2 << QStringList() << 0;
     }
     void groupSiteFields()
     {
@@ -208,14 +191,13 @@ private slots:
         QFETCH(int, perSite);
         QFETCH(int, last);
         QFETCH(QStringList, sites);
-        QFETCH(int, error);
         const QStringList fields = listing.isEmpty() ? QStringList() : listing.split(u',');
         const ListedSites listed = quorvane::groupSiteFields(fields, perSite, last == -2 ? int(fields.size()) - 1 : last);
         QStringList got;
         for (const ListedSite &site : listed.sites)
             got << QStringList{site.name, site.dateCreated, site.replicaHost, site.master}.join(u'|');
         QCOMPARE(got, sites);
-        QCOMPARE(listed.error ? listed.error->number() : 0, error);
+        QTEST(listed.error ? listed.error->number() : 0, "error");
     }
 
     void placement_data()
@@ -233,10 +215,9 @@ private slots:
     {
         QFETCH(int, site);
         QFETCH(int, columnWidth);
-        QFETCH(QPoint, topLeft);
         const QList<QPoint> places = SiteLayout::placeSites(site, columnWidth);
         QCOMPARE(places.size(), site);
-        QCOMPARE(places.last(), topLeft);
+        QTEST(places.last(), "topLeft");
     }
 
     // Forty replicas: forty places of their own, and the picture grows

@@ -93,7 +93,6 @@ private slots:
     {
         QFETCH(QString, control);
         QFETCH(int, key);
-        QFETCH(QStringList, runs);
         Rig rig;
         auto *fixCombo = rig.frame->fixCombo();
         fixCombo->setCurrentIndex(fixCombo->findText(u"r1"_s));
@@ -109,7 +108,7 @@ private slots:
         label->setFocus(Qt::TabFocusReason);
         QCOMPARE(QApplication::focusWidget(), label);
         QTest::keyClick(label, Qt::Key(key));
-        QCOMPARE(rig.log, runs);
+        QTEST(rig.log, "runs");
         if (control == u"dFixLbl(0)"_s) // the confirmation came first
             QCOMPARE(rig.fb.scripted.boxes.value(0).title, u"Fix Epoch..."_s);
         QCOMPARE(rig.fb.scripted.boxes.size(), control == u"dFixLbl(0)"_s ? 1 : 0);

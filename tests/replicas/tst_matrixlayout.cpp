@@ -5,7 +5,7 @@
 #include "replicas/EpochMatrixView.h"
 #include "replicas/EpochGrid.h"
 #include "replicas/EpochMatrix.h"
-#include "support/FakeFeedback.h"
+#include "support/LoaderFixture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,49 +16,10 @@
 #include <QTest>
 
 using namespace quorvane;
+using Fixture = quorvane::test::MatrixViewFixture;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QString data = QStringLiteral(QUORVANE_TEST_DATA "/replicas/");
-
-struct Fixture {
-    test::FakeFeedback feedback;
-    EpochMatrixView view{feedback, [] {
-                             return true;
-                         }};
-    QTemporaryDir dir;
-
-    explicit Fixture(QSize size = {1300, 400})
-    {
-        view.resize(size);
-        view.show();
-    }
-    EpochGrid *g1() const { return view.Grid1(); }
-    EpochGrid *g2() const { return view.Grid2(); }
-    void fill(EpochGrid *grid, const QString &path)
-    {
-        view.fillEpochGrid(grid, path);
-    }
-    // A square matrix of the names, every column in step except the grid's
-    // column `lagging` (counted from 1), whose first row is behind.
-    QString write(const QString &file, const QStringList &names, int lagging = -1,
-                  const QString &value = u"4711"_s)
-    {
-        QFile f(dir.filePath(file));
-        if (!f.open(QIODevice::WriteOnly))
-            qFatal("cannot write %s", qPrintable(f.fileName()));
-        for (int r = 0; r < names.size(); ++r) {
-            QString line = names[r];
-            for (int c = 0; c < names.size(); ++c)
-                line += u',' + (c + 1 == lagging && r == 0 ? u"1"_s : value);
-            f.write(line.toUtf8() + "\r\n");
-        }
-        return f.fileName();
-    }
-    // Lets the grids' deferred layout and the view's arrangement settle.
-    static void settle() { QTest::qWait(20); }
-};
 
 // Where a cell is drawn, on whichever part of the view draws it.
 QRect rectOf(const EpochGrid *grid, int row, int col) { return grid->cellSpot(row, col).second; }
@@ -97,16 +58,15 @@ private slots:
     void widthsInTwips()
     {
         QFETCH(QString, files);
-        QFETCH(QString, widths);
         Fixture f;
         for (const QString &file : files.split(u'+')) {
             f.view.cleanGrid(f.g1());
-            f.fill(f.g1(), data + file);
+            f.fill(f.g1(), file);
         }
         QList<int> got;
         for (int c = 0; c < f.g1()->cols(); ++c)
             got << f.g1()->colWidth(c);
-        QCOMPARE(joined(got), widths);
+        QTEST(joined(got), "widths");
     }
 
     // However few twips a name gets, and in whatever font, every name and
@@ -230,7 +190,6 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(int, replicas);
         QFETCH(bool, stacked);
-        QFETCH(bool, whole);
         Fixture f(size);
         const QStringList names = eightSites.mid(0, replicas);
         f.fill(f.g1(), f.write(u"actual.txt"_s, names, 1));
@@ -243,7 +202,7 @@ private slots:
         for (EpochGrid *g : {f.g1(), f.g2()})
             scrolls =
                 scrolls || g->horizontalScrollBar()->maximum() > 0 || g->verticalScrollBar()->maximum() > 0;
-        QCOMPARE(!scrolls, whole);
+        QTEST(!scrolls, "whole");
     }
 };
 

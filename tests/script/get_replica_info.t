@@ -162,6 +162,15 @@ sub run_script {
     };
 }
 
+# The run ended well and left the two matrices as given, and no other file.
+sub wrote_matrices {
+    my ($run, $what, $actual, $local) = @_;
+    is($run->{status}, 0, "$what: exit status 0");
+    is($run->{files}{'_results.txt'}, $actual, "$what: actual matrix");
+    is($run->{files}{'_results_local.txt'}, $local, "$what: local matrix");
+    is_deeply([sort keys %{ $run->{files} }], ['_results.txt', '_results_local.txt'], "$what: no other file left");
+}
+
 sub calls_matching {
     my ($run, $re) = @_;
     return grep { /$re/ } @{ $run->{calls} };
@@ -185,12 +194,9 @@ for my $layout (
     my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS,
                           estimates => \%est, %$opts);
     my $run = run_script($scenario, {}, '/vobs/dev');
-    is($run->{status}, 0, "$what: exit status 0");
-    is($run->{stderr}, '', "$what: nothing on stderr");
-    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS), "$what: actual matrix");
     my %local = (%$ROWS, %est, sanfran_hub => $ROWS->{sanfran_hub});
-    is($run->{files}{'_results_local.txt'}, matrix(\@NAMES, \%local), "$what: local matrix");
-    is_deeply([sort keys %{ $run->{files} }], ['_results.txt', '_results_local.txt'], "$what: no other file left");
+    wrote_matrices($run, $what, matrix(\@NAMES, $ROWS), matrix(\@NAMES, \%local));
+    is($run->{stderr}, '', "$what: nothing on stderr");
     is_deeply([sort(calls_matching($run, qr/-actual/))],
               ['multitool lsepoch -actual bangalore@/vobs/dev', 'multitool lsepoch -actual boston_hub@/vobs/dev'],
               "$what: every host but this site's is asked once");
@@ -201,10 +207,8 @@ for my $layout (
 {
     my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
     my $run = run_script($scenario, {}, '-local', '/vobs/dev');
-    is($run->{status}, 0, '-local: exit status 0');
+    wrote_matrices($run, '-local', matrix(\@NAMES, $ROWS, 'boston_hub', 'bangalore'), matrix(\@NAMES, $ROWS));
     is(scalar(calls_matching($run, qr/-actual/)), 0, '-local: no host asked');
-    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS, 'boston_hub', 'bangalore'), '-local: only this site\'s row');
-    is($run->{files}{'_results_local.txt'}, matrix(\@NAMES, $ROWS), '-local: local matrix');
 }
 
 # -here and -replicas: the caller's listing is used as given (its order,
@@ -290,14 +294,11 @@ for my $case (
     # default, so that a slow machine cannot turn a healthy host into "?".
     my $vars = $what =~ /hang|never/ ? { GET_REPLICA_INFO_TIMEOUT => $LIMIT } : {};
     my $run = run_script($scenario, { vars => $vars }, '/vobs/dev');
-    is($run->{status}, 0, "$what: exit status 0");
-    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS, $kept ? () : 'bangalore'), "$what: actual matrix");
-    is($run->{files}{'_results_local.txt'}, matrix(\@NAMES, $ROWS), "$what: local matrix");
+    # A host ended at the time limit leaves no progress file behind either.
+    wrote_matrices($run, $what, matrix(\@NAMES, $ROWS, $kept ? () : 'bangalore'), matrix(\@NAMES, $ROWS));
     like($run->{stderr}, $_, "$what: stderr says $_") for @$stderr;
     is($run->{stderr}, '', "$what: nothing on stderr") unless @$stderr;
     cmp_ok($run->{elapsed}, '<', 20, "$what: the script ends");
-    # A host ended at the time limit leaves no progress file behind either.
-    is_deeply([sort keys %{ $run->{files} }], ['_results.txt', '_results_local.txt'], "$what: no other file left");
     like(join('', map { $_->{text} } @{ $run->{progress} }), qr/^waiting\tbangalore\t/m, "$what: named while waited for")
         if $what =~ /never/;
 }
@@ -310,9 +311,7 @@ for my $case (
     my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
     $scenario->{'multitool lsepoch -actual bangalore@/vobs/dev'}{delay} = 3;
     my $run = run_script($scenario, { vars => { GET_REPLICA_INFO_TIMEOUT => 90 } }, '/vobs/dev');
-    is($run->{status}, 0, 'slow host: exit status 0');
-    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS), 'slow host: actual matrix as before');
-    is_deeply([sort keys %{ $run->{files} }], ['_results.txt', '_results_local.txt'], 'slow host: no progress file left');
+    wrote_matrices($run, 'slow host', matrix(\@NAMES, $ROWS), matrix(\@NAMES, $ROWS));
     my @seen = @{ $run->{progress} };
     ok(scalar(@seen), 'slow host: a progress file was there while it ran') or next;
     my ($asked) = grep { $_->{what} eq 'start' && $_->{call}[3] eq 'bangalore@/vobs/dev' } @{ $run->{log} };
@@ -371,11 +370,10 @@ my $MANY_ROWS = rows_for(@MANY);
     my $scenario = family(tag => '/vobs/big', names => \@MANY, local => 'site1', rows => $MANY_ROWS);
     $scenario->{$_}{delay} = 300 for grep { /-actual/ } keys %$scenario;
     my $run = run_script($scenario, { vars => { GET_REPLICA_INFO_JOBS => 2, GET_REPLICA_INFO_TIMEOUT => $LIMIT } }, '/vobs/big');
-    is($run->{status}, 0, 'all hung: exit status 0');
+    wrote_matrices($run, 'all hung', matrix(\@MANY, $MANY_ROWS, @MANY[1 .. 5]), matrix(\@MANY, $MANY_ROWS));
     is(scalar(calls_matching($run, qr/-actual/)), 2, 'all hung: only the first two hosts were asked');
     my @not_asked = $run->{stderr} =~ /"(site\d)" was not asked/g;
     is(scalar(@not_asked), 3, 'all hung: the other three are said to be not asked');
-    is($run->{files}{'_results.txt'}, matrix(\@MANY, $MANY_ROWS, @MANY[1 .. 5]), 'all hung: only this site\'s row known');
     cmp_ok($run->{elapsed}, '<', 20, 'all hung: the script ends');
 }
 
@@ -386,8 +384,7 @@ my $MANY_ROWS = rows_for(@MANY);
     my $rows = rows_for(@odd);
     my $scenario = family(tag => '\\proj', names => \@odd, local => 'x(y)z', rows => $rows, eol => "\r\n");
     my $run = run_script($scenario, {}, '\\proj');
-    is($run->{files}{'_results.txt'}, matrix(\@odd, $rows), 'backslash tag, odd names: actual matrix');
-    is($run->{files}{'_results_local.txt'}, matrix(\@odd, $rows), 'backslash tag, odd names: local matrix');
+    wrote_matrices($run, 'backslash tag, odd names', matrix(\@odd, $rows), matrix(\@odd, $rows));
     my @argv = map { $_->{call} } grep { $_->{what} eq 'start' && $_->{call}[2] eq '-actual' } @{ $run->{log} };
     is_deeply([sort { $a->[3] cmp $b->[3] } @argv],
               [['multitool', 'lsepoch', '-actual', 'a.b+c*(d)@\\proj'], ['multitool', 'lsepoch', '-actual', 'plain@\\proj']],
@@ -449,9 +446,8 @@ for my $case (
     my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
     $scenario->{'multitool lsepoch -invob /vobs/dev'} = { err => "multitool: Error: Unable to open VOB.\n", status => 1 };
     my $run = run_script($scenario, {}, '/vobs/dev');
-    is($run->{status}, 0, 'local table fails: exit status 0');
-    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS, 'sanfran_hub'), 'local table fails: this site\'s actual row "?"');
-    is($run->{files}{'_results_local.txt'}, matrix(\@NAMES, $ROWS, @NAMES), 'local table fails: local matrix all "?"');
+    # This site's actual row is "?" then, and the local matrix all "?".
+    wrote_matrices($run, 'local table fails', matrix(\@NAMES, $ROWS, 'sanfran_hub'), matrix(\@NAMES, $ROWS, @NAMES));
     like($run->{stderr}, qr/Unable to open VOB/, 'local table fails: multitool\'s error passed on');
 }
 
@@ -481,8 +477,7 @@ for my $case (
     }, '/vobs/dev');
     like($run->{stderr}, qr/GET_REPLICA_INFO_JOBS="0" is not a positive number; 32 is used/, 'bad jobs setting: said so');
     like($run->{stderr}, qr/GET_REPLICA_INFO_TIMEOUT="soon" is not a positive number; 120 is used/, 'bad time limit: said so');
-    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS), 'earlier results replaced');
-    is($run->{files}{'_results_local.txt'}, matrix(\@NAMES, $ROWS), 'earlier local results replaced');
+    wrote_matrices($run, 'earlier results replaced', matrix(\@NAMES, $ROWS), matrix(\@NAMES, $ROWS));
 }
 
 done_testing();

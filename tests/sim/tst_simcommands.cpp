@@ -162,12 +162,10 @@ private slots:
         QFETCH(QString, tool);
         QFETCH(QString, line);
         QFETCH(int, status);
-        QFETCH(QString, expected);
-        QFETCH(QString, estimate);
         Harness h;
         QCOMPARE(h.run(tool, CommandLine::split(line)), status);
-        QCOMPARE(h.output.merged, expected);
-        QCOMPARE(rowText(completeRow(h.vob(), h.vob().localRow(u"beta"_s))), estimate);
+        QTEST(h.output.merged, "expected");
+        QTEST(rowText(completeRow(h.vob(), h.vob().localRow(u"beta"_s))), "estimate");
         if (status != 0)
             QCOMPARE(h.store->read().toJson(), fixtureRegion().toJson());
     }
@@ -257,12 +255,11 @@ private slots:
     {
         QFETCH(QString, scrubTo);
         QFETCH(int, status);
-        QFETCH(QString, error);
         Harness h;
         const int scrubbed = h.run(u"ccsim"_s, {u"scrub"_s, kFix, kAlpha, scrubTo});
         QCOMPARE(scrubbed, scrubTo == u"11"_s ? 1 : 0); // alpha holds 10 of its own
         QCOMPARE(h.run(MT, u"syncreplica -export -fship beta@/vobs/fix"_s), status);
-        QCOMPARE(h.output.errText, error);
+        QTEST(h.output.errText, "error");
         QCOMPARE(h.vob().table.value(u"beta"_s).value(kAlpha), status == 0 ? 10 : 8);
         QCOMPARE(h.vob().replica(u"beta"_s)->history.size(), status == 0 ? 3 : 2);
     }

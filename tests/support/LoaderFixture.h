@@ -3,17 +3,24 @@
 #include "app/frmMain.h"
 #include "ccase/Commands.h"
 #include "graph/GraphView.h"
+#include "replicas/EpochMatrixView.h"
 #include "replicas/EpochGrid.h"
+#include "support/FakeFeedback.h"
 #include "support/FakeShell.h"
 #include "support/ScriptedClearTool.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/frmWorking.h"
 #include "vobs/VobListPanel.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
+#include <QTabBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 #include <memory>
 
@@ -26,6 +33,31 @@ struct LoaderVob {
     QList<QStringList> actual; // rows of _results.txt: name, values...
     QList<QStringList> local;  // rows of _results_local.txt; no rows, no file
 };
+
+// A family mastered by its first replica (this site's), every row holding
+// first, first + step, ... for the origins in order.
+inline LoaderVob family(const QString &tag, const QStringList &names, int first = 10, int step = 1,
+                        const QString &date = QStringLiteral("2026-05-01"))
+{
+    LoaderVob v{names.first(), QString(), {}, {}};
+    for (const QString &n : names) {
+        v.listing += n + u',' + date + QStringLiteral(",host_") + n + u',' + names.first() + u'@' + tag + u',';
+        v.actual.append({n});
+        for (qsizetype j = 0; j < names.size(); ++j)
+            v.actual.last() << QString::number(first + step * j);
+    }
+    v.local = v.actual;
+    return v;
+}
+
+// "r1" ... "r<count>", or another pattern with %1 for the number.
+inline QStringList numberedNames(int count, const QString &pattern = QStringLiteral("r%1"))
+{
+    QStringList names;
+    for (int k = 1; k <= count; ++k)
+        names << pattern.arg(k);
+    return names;
+}
 
 // A main window on scripted ClearCase, a recording shell whose stand-in for
 // get_replica_info.pl writes the VOB's two matrices into the private work
@@ -67,6 +99,17 @@ struct LoaderFixture {
         window->pVobViewListDblClick();
     }
 
+    // Usable again: busy off, tabs enabled, the working dialog hidden and no
+    // longer offering Cancel, no long action running.
+    bool released() const
+    {
+        const frmWorking *dlg = window->workingForm();
+        return window->status() == QStringLiteral("Status") &&
+               window->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"))->isHidden() &&
+               window->cursor().shape() != Qt::WaitCursor && window->tabStrip()->isEnabled() &&
+               (!dlg || (!dlg->isVisible() && !dlg->cancellable())) && !window->longActionGuard().running();
+    }
+
     void writeResults(const QList<QStringList> &actual, const QList<QStringList> &local) const
     {
         for (const auto &[name, rows] :
@@ -88,6 +131,54 @@ struct LoaderFixture {
     QHash<QString, LoaderVob> vobs;
     QStringList log;
     std::function<void()> duringScript; // while the replica script runs
+};
+
+// The epoch matrices' view alone, shown, on recorded feedback; "hasEntries"
+// stands for a VOB list with entries.
+struct MatrixViewFixture {
+    FakeFeedback feedback;
+    bool hasEntries = true;
+    EpochMatrixView view{feedback, [this] { return hasEntries; }};
+    QTemporaryDir dir;
+
+    explicit MatrixViewFixture(QSize size = {1300, 400})
+    {
+        view.resize(size);
+        view.show();
+    }
+    EpochGrid *g1() const { return view.Grid1(); }
+    EpochGrid *g2() const { return view.Grid2(); }
+    // A file of tests/data/replicas, or any path.
+    void fill(EpochGrid *grid, const QString &file)
+    {
+        view.fillEpochGrid(grid, QDir::isAbsolutePath(file) ? file
+                                                            : QStringLiteral(QUORVANE_TEST_DATA "/replicas/") + file);
+    }
+    // A square matrix of the names, every column in step but the grid's
+    // column `lagging` (counted from 1), whose first row is behind.
+    QString write(const QString &file, const QStringList &names, int lagging = -1,
+                  const QString &value = QStringLiteral("4711"))
+    {
+        QFile f(dir.filePath(file));
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(f.fileName()));
+        for (qsizetype r = 0; r < names.size(); ++r) {
+            QString line = names[r];
+            for (qsizetype c = 0; c < names.size(); ++c)
+                line += u',' + (c + 1 == lagging && r == 0 ? QStringLiteral("1") : value);
+            f.write(line.toUtf8() + "\r\n");
+        }
+        return f.fileName();
+    }
+    void press(EpochGrid *grid, int row, int col) const
+    {
+        const auto [widget, rect] = grid->cellSpot(row, col);
+        QTest::mousePress(widget, Qt::LeftButton, {}, rect.center());
+    }
+    bool iconShown(int index) const { return !view.dSyncImage(index)->isHidden(); }
+    QStringList boxes() const { return feedback.scripted.prompts(); }
+    // Lets the grids' deferred layout and the view's arrangement settle.
+    static void settle() { QTest::qWait(20); }
 };
 
 // Every cell of a grid, row by row; a cell painted red ends in "*".

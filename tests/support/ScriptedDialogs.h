@@ -5,6 +5,7 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <QStringList>
 
 namespace quorvane::test {
 
@@ -35,6 +36,14 @@ public:
     {
         inputs.append({prompt, title, defaultText});
         return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
+    }
+
+    QStringList prompts() const
+    {
+        QStringList out;
+        for (const Box &b : boxes)
+            out << b.prompt;
+        return out;
     }
 
     QList<Box> boxes;
