@@ -3,6 +3,7 @@
 // file over what the grid showed, and what the table model hands a view
 // (texts, colours, alignment, the unknown mark, the headers' tooltips).
 #include "ccase/CommandLog.h"
+#include "common/Twips.h"
 #include "graph/SiteRecords.h"
 #include "replicas/EpochCells.h"
 #include "replicas/EpochFill.h"
@@ -28,8 +29,8 @@ EpochMatrix filled(const QString &text, bool actual = true)
     return m;
 }
 
-// Every cell's colour as the model gives it: "w" white, "R" pure red, "?"
-// anything else; rows joined by ";".
+// Every value's colour as the model gives it: "w" white, "R" pure red
+// (0x00BBGGRR: red in the low byte), "?" anything else; rows joined by ";".
 QString colours(const EpochMatrixModel &model)
 {
     QStringList rows;
@@ -97,38 +98,43 @@ private slots:
     void siteRecords_data()
     {
         QTest::addColumn<QString>("listing"); // as lsreplica prints it, fields split at commas
+        QTest::addColumn<int>("perSite");
         QTest::addColumn<int>("last");        // -2: the last field of the listing
         QTest::addColumn<int>("countBefore");
         QTest::addColumn<QString>("sites");   // "id name date host master colour", ";" between
         QTest::addColumn<int>("countAfter");
         QTest::addColumn<int>("error");       // 0: none
         const QString three = u"alpha,d1,h1,alpha@/v,beta,d2,h2,alpha@/v,gamma,d3,h3,beta@/v,"_s;
-        QTest::newRow("first load") << three << -2 << 0
+        QTest::newRow("first load") << three << 4 << -2 << 0
                                     << u"1 alpha d1 h1 alpha@/v blue;2 beta d2 h2 alpha@/v green;"
                                        "3 gamma d3 h3 beta@/v cyan"_s
                                     << 3 << 0;
-        QTest::newRow("a reload goes on") << three << -2 << 3
+        QTest::newRow("a reload goes on") << three << 4 << -2 << 3
                                           << u"4 alpha d1 h1 alpha@/v red;5 beta d2 h2 alpha@/v black;"
                                              "6 gamma d3 h3 beta@/v blue"_s
                                           << 6 << 0;
-        QTest::newRow("counter at its top") << u"alpha,d,h,m,"_s << -2 << std::numeric_limits<qint32>::max()
+        QTest::newRow("counter at its top") << u"alpha,d,h,m,"_s << 4 << -2 << std::numeric_limits<qint32>::max()
                                             << u"3 alpha d h m cyan"_s << 3 << 0;
-        QTest::newRow("empty listing") << QString() << -1 << 7 << QString() << 7 << 0;
+        QTest::newRow("empty listing") << QString() << 4 << -1 << 7 << QString() << 7 << 0;
         QTest::newRow("an empty name's fields go to the site before")
-            << u"alpha,d1,h1,m1,,d2,h2,m2,"_s << -2 << 0 << u"1 alpha d2 h2 m2 blue"_s << 1 << 0;
-        QTest::newRow("field before any name") << u",d,h,m,"_s << -2 << 5 << QString() << 5 << ErrNo::ObjectNotSet;
-        QTest::newRow("listing cut short") << u"alpha,d1,h1,m1,beta,d2"_s << 7 << 0
+            << u"alpha,d1,h1,m1,,d2,h2,m2,"_s << 4 << -2 << 0 << u"1 alpha d2 h2 m2 blue"_s << 1 << 0;
+        QTest::newRow("field before any name") << u",d,h,m,"_s << 4 << -2 << 5 << QString() << 5 << ErrNo::ObjectNotSet;
+        QTest::newRow("listing cut short") << u"alpha,d1,h1,m1,beta,d2"_s << 4 << 7 << 0
                                            << u"1 alpha d1 h1 m1 blue;2 beta d2   green"_s << 2
                                            << ErrNo::SubscriptOutOfRange;
+        QTest::newRow("no fields per site") << u"a,d,h,m"_s << 0 << -2 << 0 << QString() << 0 << ErrNo::DivisionByZero;
+        QTest::newRow("five per site: the fifth is no one's")
+            << u"a,d,h,m,x,b,e,i,n,y"_s << 5 << -2 << 0 << u"1 a d h m blue;2 b e i n green"_s << 2 << 0;
     }
     void siteRecords()
     {
         QFETCH(QString, listing);
+        QFETCH(int, perSite);
         QFETCH(int, last);
         QFETCH(int, countBefore);
         const QStringList fields = listing.isEmpty() ? QStringList() : listing.split(u',');
         qint32 count = countBefore;
-        const SiteRecords records = makeSiteRecords(fields, 4, last == -2 ? int(fields.size()) - 1 : last, count);
+        const SiteRecords records = makeSiteRecords(fields, perSite, last == -2 ? int(fields.size()) - 1 : last, count);
         QStringList sites;
         for (const mSite &s : records.sites)
             sites << u"%1 %2 %3 %4 %5 %6"_s.arg(s.id).arg(s.replicaName, s.dateCreated, s.replicaHost, s.master,
@@ -139,95 +145,117 @@ private slots:
     }
 
     // A results file read over what the grid showed: a new matrix, or one a
-    // reload cleaned (its name row and last row kept) of another width. A
-    // file that cannot be read leaves the matrix blank; a line wider than
-    // the first keeps the flags of the fill before; each gives its box.
+    // reload cleaned (its name row and last row kept) of another width.
+    // Lines end at a carriage return; lines without a comma are skipped.
+    // Column 0 takes 100 twips per character of the last line's name, column
+    // k from 2 those of the k-th name; column 1 and a single line set none.
+    // A file that cannot be read, or is too large for one, leaves the matrix
+    // blank (not the row the clean kept: a family of one); a line wider than
+    // the first keeps the flags of the fill before; each gives its box. The
+    // current cell is left where the last column's scan stopped.
     void fillFromFile_data()
     {
-        QTest::addColumn<QString>("before"); // a results file filled and cleaned first; empty: a new matrix
-        QTest::addColumn<QString>("file");   // empty: no such file
+        QTest::addColumn<QByteArray>("before"); // a results file filled and cleaned first; empty: a new matrix
+        QTest::addColumn<QByteArray>("file");   // null: no such file
         QTest::addColumn<QString>("cells");
         QTest::addColumn<QString>("widths");
         QTest::addColumn<QString>("flags");
         QTest::addColumn<QPoint>("current"); // (col, row)
-        QTest::addColumn<QString>("box");    // %1: the file's path
-        const QString three = u"r1,5,7,9\r\nr2,5,7,9\r\nr3,5,6,9\r\n"_s;
-        QTest::newRow("new matrix")
-            << QString() << three << u"REPLICA NAME,r1,r2,r3;r1,5,7,9;r2,5,7,9;r3,5,6,9"_s
-            << u"200,960,200,200"_s << u"00100"_s << QPoint(3, 3) << QString();
-        QTest::newRow("narrower after a reload")
-            << three << u"a1,1,1\r\na2,1,2\r\n"_s << u"REPLICA NAME,a1,a2;a1,1,1;a2,1,2"_s << u"200,960,200"_s
-            << u"0010"_s << QPoint(2, 2) << QString();
-        QTest::newRow("wider after a reload")
-            << u"r1,5,7\r\nr2,5,7\r\n"_s << u"a1,1,1,1\r\nalpha2,1,1,1\r\nb3,1,1,2\r\n"_s
-            << u"REPLICA NAME,a1,alpha2,b3;a1,1,1,1;alpha2,1,1,1;b3,1,1,2"_s << u"200,960,600,200"_s
-            << u"00010"_s << QPoint(3, 3) << QString();
-        QTest::newRow("missing file after a reload")
-            << three << QString() << u",;,"_s << u"960,960"_s << u"000"_s << QPoint(1, 1)
-            << u"ERROR::53::File not found -- %1\r\nReport Bug to bugs@belmora.example"_s;
-        QTest::newRow("no row after a reload")
-            << three << u"no comma here\r\n"_s << u",;,"_s << u"960,960"_s << u"000"_s << QPoint(1, 1)
-            << u"ERROR::30009::Invalid Row value: no line names a replica and its values -- %1\r\n"
-               "Report Bug to bugs@belmora.example"_s;
-        QTest::newRow("line wider than the first")
-            << three << u"a1,1,1\r\na2,1,1,1\r\n"_s << u"REPLICA NAME,a1,a2;a1,1,1;a2,1,1"_s
-            << u"200,960,200"_s << u"00100"_s << QPoint(2, 2)
-            << u"ERROR::30010::Invalid Col value -- %1, line 2: 3 values, more than the 2 of the first line"
-               "\r\nReport Bug to bugs@belmora.example"_s;
+        QTest::addColumn<QString>("box");    // the error; %1: the file's path
+        const auto row = [](const char *name, const QByteArray &before, const QByteArray &file, const QString &cells,
+                            const char *widths, const char *flags, QPoint current, const QString &box = {}) {
+            QTest::newRow(name) << before << file << cells << QString::fromLatin1(widths) << QString::fromLatin1(flags)
+                                << current << box;
+        };
+        const QByteArray three = "r1,5,7,9\r\nr2,5,7,9\r\nr3,5,6,9\r\n", names = "alpha,1,1,1\r\nbe,1,1,1\r\ngamma_long,1,1,1\r\n";
+        const QString threeCells = u"REPLICA NAME,r1,r2,r3;r1,5,7,9;r2,5,7,9;r3,5,6,9"_s, blank = u",;,"_s;
+        const qint64 limit = ResultsFile::maxFileBytes;
+        row("new matrix", {}, three, threeCells, "200,960,200,200", "00100", {3, 3});
+        row("CR only", {}, QByteArray(three).replace("\r\n", "\r"), threeCells, "200,960,200,200", "00100", {3, 3});
+        row("names of three lengths", {}, names, u"REPLICA NAME,alpha,be,gamma_long;alpha,1,1,1;be,1,1,1;gamma_long,1,1,1"_s,
+            "1000,960,200,1000", "00000", {3, 3});
+        row("single line after three", names, "r1,5\r\n", u"REPLICA NAME,r1;r1,5"_s, "1000,960", "000", {1, 1});
+        row("lines without comma skipped", {}, "header without comma\r\n\r\nr1,5,7\r\nnote\r\nr2,5,7\r\n\r\n",
+            u"REPLICA NAME,r1,r2;r1,5,7;r2,5,7"_s, "200,960,200", "0000", {2, 2});
+        row("last column, stops at row 2", {}, "r1,5,7,7\r\nr2,5,7,8\r\nr3,5,7,8\r\n",
+            u"REPLICA NAME,r1,r2,r3;r1,5,7,7;r2,5,7,8;r3,5,7,8"_s, "200,960,200,200", "00010", {3, 2});
+        row("compared as text", {}, "r1,12,3\r\nr2,12 ,3\r\n", u"REPLICA NAME,r1,r2;r1,12,3;r2,12 ,3"_s, "200,960,200",
+            "0100", {2, 2});
+        row("lone LF inside a line", {}, "r1,4,4\r\nr2,4\nx,4\r\n", u"REPLICA NAME,r1,r2;r1,4,4;r2,4\nx,4"_s,
+            "200,960,200", "0100", {2, 2});
+        row("narrower after a reload", three, "a1,1,1\r\na2,1,2\r\n", u"REPLICA NAME,a1,a2;a1,1,1;a2,1,2"_s, "200,960,200",
+            "0010", {2, 2});
+        row("wider after a reload", "r1,5,7\r\nr2,5,7\r\n", "a1,1,1,1\r\nalpha2,1,1,1\r\nb3,1,1,2\r\n",
+            u"REPLICA NAME,a1,alpha2,b3;a1,1,1,1;alpha2,1,1,1;b3,1,1,2"_s, "200,960,600,200", "00010", {3, 3});
+        row("missing file after a reload", three, QByteArray(), blank, "960,960", "000", {1, 1}, u"53::File not found -- %1"_s);
+        row("no row after a reload", three, "no comma here\r\n", blank, "960,960", "000", {1, 1},
+            u"30009::Invalid Row value: no line names a replica and its values -- %1"_s);
+        row("line feeds only after a reload", three, "r1,5,5\nr2,5,5\n", blank, "960,960", "000", {1, 1},
+            u"30009::Invalid Row value: the lines end in line feeds only, and a line of a results file ends at a "
+            "carriage return -- %1"_s);
+        row("line wider than the first", three, "a1,1,1\r\na2,1,1,1\r\n", u"REPLICA NAME,a1,a2;a1,1,1;a2,1,1"_s,
+            "200,960,200", "00100", {2, 2},
+            u"30010::Invalid Col value -- %1, line 2: 3 values, more than the 2 of the first line"_s);
+        // A results file is read only up to its size limit, and its cells
+        // are counted before a line is split.
+        row("at the size limit", {}, "r1,5\r\n" + QByteArray(limit - 6, 'x'), u"REPLICA NAME,r1;r1,5"_s, "960,960", "000",
+            {1, 1});
+        row("one byte over", {}, "r1,5\r\n" + QByteArray(limit - 5, 'x'), blank, "960,960", "000", {1, 1},
+            u"75::Path/File access error: larger than 16 MB, not a results file -- %1"_s);
+        row("16 M commas", {}, "r1" + QByteArray(limit - 2, ','), blank, "960,960", "000", {1, 1},
+            u"75::Path/File access error: line 1 would make the matrix 2 by 16777215 cells, more than 4194304, not a "
+            "results file -- %1"_s);
     }
     void fillFromFile()
     {
-        QFETCH(QString, before);
-        QFETCH(QString, file);
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, file);
+        QFETCH(QString, flags);
+        QFETCH(QString, box);
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
         const QString path = dir.filePath(u"_results.txt"_s);
-        if (!file.isNull()) {
-            QFile out(path);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(file.toLatin1());
-        }
+        QFile out(path);
+        QVERIFY(file.isNull() || (out.open(QIODevice::WriteOnly) && out.write(file) == file.size()));
+        out.close();
         EpochMatrix shown;
         if (!before.isEmpty()) {
-            shown = filled(before);
+            shown = filled(QString::fromLatin1(before));
             shown.clean();
         }
         CommandLog log;
         const EpochFill fill = fillEpochMatrix(shown, path, true, &log);
         QTEST(texts(fill.matrix), "cells");
         QTEST(widths(fill.matrix), "widths");
-        QTEST(bits(fill.matrix.outOfSync()), "flags");
+        QCOMPARE(bits(fill.matrix.outOfSync()), flags);
         QTEST(QPoint(fill.matrix.currentCol(), fill.matrix.currentRow()), "current");
-        QFETCH(QString, box);
-        QCOMPARE(fill.box ? fill.box->prompt : QString(), box.isEmpty() ? box : box.arg(QDir::toNativeSeparators(path)));
+        // The model colours each value as its column's flag says.
+        EpochMatrixModel model;
+        model.setMatrix(fill.matrix);
+        QStringList flagged;
+        for (int r = 0; r < model.rowCount(); ++r) {
+            flagged << QString();
+            for (int c = 0; c < model.columnCount(); ++c)
+                flagged.last() += flags.at(c + 1) == u'1' ? u'R' : u'w';
+        }
+        QCOMPARE(colours(model), flagged.join(u';'));
+        QCOMPARE(fill.box ? fill.box->prompt : QString(),
+                 box.isEmpty() ? box
+                               : u"ERROR::"_s + box.arg(QDir::toNativeSeparators(path)) +
+                                     u"\r\nReport Bug to bugs@belmora.example"_s);
         // Read or not, the file is in the log.
         QCOMPARE(log.entries().size(), 1);
         QCOMPARE(log.entries().first().command, path);
     }
 
-    // Colours are the column's test, cell by cell, in the exact red of an
-    // out-of-sync column (0x00BBGGRR: red in the low byte); the current cell
-    // is left where the last column's scan stopped.
-    void fill_data()
+    // 100 twips a character would overflow for a name this long: the
+    // widest column instead, and the name kept whole.
+    void longNameWidth()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("colours");
-        QTest::addColumn<QPoint>("current"); // (col, row)
-        QTest::newRow("middle column")
-            << u"r1,5,7,9\r\nr2,5,7,9\r\nr3,5,6,9\r\n"_s << u"wRw;wRw;wRw"_s << QPoint(3, 3);
-        QTest::newRow("last column, stops at row 2")
-            << u"r1,5,7,7\r\nr2,5,7,8\r\nr3,5,7,8\r\n"_s << u"wwR;wwR;wwR"_s << QPoint(3, 2);
-        QTest::newRow("first column, as text") << u"r1,12,3\r\nr2,12 ,3\r\n"_s << u"Rw;Rw"_s << QPoint(2, 2);
-        QTest::newRow("an unknown") << u"r1,?,3\r\nr2,4,3\r\n"_s << u"Rw;Rw"_s << QPoint(2, 2);
-        QTest::newRow("single line") << u"r1,5\r\n"_s << u"w"_s << QPoint(1, 1);
-    }
-    void fill()
-    {
-        QFETCH(QString, text);
-        EpochMatrixModel model;
-        model.setMatrix(filled(text));
-        QTEST(::colours(model), "colours");
-        QTEST(QPoint(model.matrix().currentCol(), model.matrix().currentRow()), "current");
+        const QString longName(8 * 1024 * 1024, u'n');
+        const EpochMatrix m = filled(u"r1,1,1\r\n"_s + longName + u",1,1\r\n"_s);
+        QCOMPARE(m.colWidth(0), Twips::maxTextWidth);
+        QCOMPARE(m.colWidth(2), Twips::maxTextWidth);
+        QCOMPARE(m.text(2, 0).size(), longName.size());
     }
 
     // What a view draws a cell with, and a header's tooltip: the name, and

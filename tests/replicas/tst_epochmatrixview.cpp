@@ -1,13 +1,17 @@
+// The epoch matrices as the view shows them (their reading and filling:
+// tst_epochmatrixmodel): a fill's colours, flags and current cell and the
+// box of one that fails, the sync icons that follow the current column, the
+// value edit, the keys, columns drawn wide enough for every name, the
+// current cell kept in sight, and how the two matrices share their room.
 #include "replicas/EpochMatrixView.h"
 #include "replicas/EpochGrid.h"
 #include "replicas/EpochMatrixModel.h"
-#include "replicas/ResultsFile.h"
 #include "support/LoaderFixture.h"
-#include "common/Twips.h"
 
-#include <QDir>
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
-#include <QTemporaryDir>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace quorvane;
@@ -15,19 +19,6 @@ using Fixture = quorvane::test::MatrixViewFixture;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The grid as text: cells joined by "," and rows by ";".
-QString texts(const EpochGrid *grid)
-{
-    QStringList rows;
-    for (int r = 0; r < grid->rows(); ++r) {
-        QStringList row;
-        for (int c = 0; c < grid->cols(); ++c)
-            row << grid->textMatrix(r, c);
-        rows << row.join(u',');
-    }
-    return rows.join(u';');
-}
 
 // Flags as "0" and "1" by column.
 QString bits(const QList<bool> &flags)
@@ -38,129 +29,19 @@ QString bits(const QList<bool> &flags)
     return s;
 }
 
-const QString example = u"REPLICA NAME,r1,r2,r3;r1,5,7,9;r2,5,7,9;r3,5,6,9"_s;
+// Where a cell is drawn, on whichever part of the view draws it.
+QRect rectOf(const EpochGrid *grid, int row, int col) { return grid->cellSpot(row, col).second; }
+
+const QStringList eightSites{u"boston_hub"_s, u"sanfran_hub"_s, u"bangalore"_s, u"london"_s,
+                             u"tokyo"_s,      u"paris"_s,       u"berlin"_s,    u"toronto"_s};
 
 } // namespace
 
 class TestEpochMatrixView : public QObject {
     Q_OBJECT
 private slots:
-    // Grid1 is filled from each file in turn ("a+b"), cleaned in between.
-    void fill_data()
-    {
-        QTest::addColumn<QString>("files");
-        QTest::addColumn<QString>("cells");
-        QTest::addColumn<QString>("flags");
-        QTest::addColumn<QString>("box"); // the error box of a failing fill
-        const auto row = [](const char *name, const char *files, const QString &cells, const char *flags,
-                            const QString &box = {}) {
-            QTest::newRow(name) << QString::fromLatin1(files) << cells << QString::fromLatin1(flags) << box;
-        };
-        row("CR LF", "example_crlf.txt", example, "00100");
-        row("CR only", "example_cr.txt", example, "00100");
-        row("single line", "single.txt", u"REPLICA NAME,r1;r1,5"_s, "000");
-        row("lines without comma skipped", "skipped.txt", u"REPLICA NAME,r1,r2;r1,5,7;r2,5,7"_s, "0000");
-        row("12 vs 12 blank", "textcompare.txt", u"REPLICA NAME,r1,r2;r1,12,3;r2,12 ,3"_s, "0100");
-        row("lone LF inside a line", "lonelf.txt", u"REPLICA NAME,r1,r2;r1,4,4;r2,4\nx,4"_s, "0100");
-        // A file without a row leaves an empty grid, not the row that
-        // cleaning kept (a family of one); the box names the file. (Each
-        // reading fault is the model's test; this is the way to the box.)
-        const QString data = QDir::toNativeSeparators(QStringLiteral(QUORVANE_TEST_DATA "/replicas/"));
-        row("line feeds only", "example_crlf.txt+lfonly.txt", u",;,"_s, "000",
-            u"ERROR::30009::Invalid Row value: the lines end in line feeds only, and a line of a results file ends "
-            "at a carriage return -- %1lfonly.txt\r\nReport Bug to bugs@belmora.example"_s.arg(data));
-    }
-    // A results file is read only up to its size limit: one of exactly the
-    // limit fills the grid, one byte more is refused before anything is
-    // read; each box names the file.
-    void sizeLimit_data()
-    {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QString>("cells");
-        QTest::addColumn<QString>("error"); // the description before the file name
-        QTest::addColumn<QByteArray>("text"); // what the file holds, when not a row and filler
-        const QString accessError = u"75::Path/File access error"_s;
-        QTest::newRow("at the limit") << ResultsFile::maxFileBytes << u"REPLICA NAME,r1;r1,5"_s << QString()
-                                      << QByteArray();
-        QTest::newRow("one byte over") << ResultsFile::maxFileBytes + 1 << u",;,"_s
-                                       << accessError + u": larger than 16 MB, not a results file"_s << QByteArray();
-        // Cells are bounded too, counted before a line is split: a file of
-        // commas under the byte limit is refused.
-        QTest::newRow("16 M commas")
-            << qint64(0) << u",;,"_s
-            << accessError + u": line 1 would make the matrix 2 by 16777215 cells, more than 4194304, not a "
-                             "results file"_s
-            << "r1" + QByteArray(ResultsFile::maxFileBytes - 2, ',');
-    }
-    void sizeLimit()
-    {
-        QFETCH(qint64, bytes);
-        QFETCH(QString, error);
-        QFETCH(QByteArray, text);
-        QTemporaryDir dir;
-        const QString name = dir.filePath(u"_results.txt"_s);
-        QFile file(name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        // One row, then a line without a comma that takes up the rest.
-        file.write(text.isEmpty() ? "r1,5\r\n" + QByteArray(bytes - 6, 'x') : text);
-        file.close();
-        Fixture f;
-        f.view.fillEpochGrid(f.g1(), name);
-        QTEST(texts(f.g1()), "cells");
-        QCOMPARE(f.boxes(), error.isEmpty()
-                                ? QStringList()
-                                : QStringList{u"ERROR::%1 -- %2\r\nReport Bug to bugs@belmora.example"_s.arg(
-                                      error, QDir::toNativeSeparators(name))});
-    }
-
-    // Column widths come from the names' lengths; a name long enough to
-    // overflow the arithmetic gets the widest column instead.
-    void longNameWidth()
-    {
-        QTemporaryDir dir;
-        const QString name = dir.filePath(u"_results.txt"_s);
-        QFile file(name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        const QByteArray longName(8 * 1024 * 1024, 'n');
-        file.write("r1,1,1\r\n" + longName + ",1,1\r\n");
-        file.close();
-        Fixture f;
-        f.view.fillEpochGrid(f.g1(), name);
-        QCOMPARE(f.boxes(), QStringList());
-        QCOMPARE(f.g1()->colWidth(0), Twips::maxTextWidth);
-        QCOMPARE(f.g1()->colWidth(2), Twips::maxTextWidth);
-        QCOMPARE(f.g1()->textMatrix(2, 0).size(), longName.size());
-    }
-
-    void fill()
-    {
-        QFETCH(QString, files);
-        QFETCH(QString, flags);
-        QFETCH(QString, box);
-        Fixture f;
-        EpochGrid *g = f.g1();
-        const QStringList list = files.split(u'+');
-        for (int i = 0; i < list.size(); ++i) {
-            if (i > 0)
-                f.view.cleanGrid(g);
-            f.fill(g, list[i]);
-        }
-        QTEST(texts(g), "cells");
-        QCOMPARE(bits(f.view.actualOutOfSync()), flags);
-        QCOMPARE(f.boxes(), box.isEmpty() ? QStringList() : QStringList{box});
-        if (!box.isEmpty()) {
-            QCOMPARE(f.feedback.scripted.boxes[0].icon, MsgIcon::Exclamation);
-            QCOMPARE(f.feedback.calls, QStringList{u"busy:0:"_s});
-            return;
-        }
-        // The view shows its model's colours, and the names in its own.
-        for (int c = 0; c < g->cols(); ++c)
-            QCOMPARE(g->cellBackColorAt(1, c), c == 0                ? g->backColorFixed()
-                                               : flags[c] == u'1' ? Colors::pureRed
-                                                                  : Colors::white);
-        QCOMPARE(QPoint(g->col(), g->row()), QPoint(g->cols() - 1, g->rows() - 1));
-    }
-
+    // The view shows its model's colours, and the names in its own; the sync
+    // icon follows the column pressed in each grid.
     void iconFollowsPressedColumnPerGrid()
     {
         Fixture f;
@@ -169,6 +50,9 @@ private slots:
         f.fill(f.g2(), u"realistic_results_local.txt"_s);
         QCOMPARE(bits(f.view.localOutOfSync()), u"01000000"_s);
         QCOMPARE(bits(f.view.actualOutOfSync()), u"00101000"_s);
+        for (int c = 0; c < f.g1()->cols(); ++c)
+            QCOMPARE(f.g1()->cellBackColorAt(1, c), c == 0 ? f.g1()->backColorFixed()
+                                                    : c == 2 || c == 4 ? Colors::pureRed : Colors::white);
         f.press(f.g2(), 3, 1);
         QVERIFY(f.iconShown(1));
         f.view.dSyncImage(1)->hide();
@@ -211,6 +95,9 @@ private slots:
         f.view.cleanGrid(f.g1());
         f.fill(f.g1(), u"sixvalues_then_seven.txt"_s);
         QCOMPARE(f.g1()->cols(), 7);
+        // The fill's box comes once busy feedback has ended.
+        QCOMPARE(f.feedback.scripted.boxes.value(0).icon, MsgIcon::Exclamation);
+        QCOMPARE(f.feedback.calls, QStringList{u"busy:0:"_s});
         f.feedback.calls.clear();
         f.press(f.g1(), 1, 6);
         QCOMPARE(f.feedback.calls, QStringList{u"busy:0:"_s});
@@ -222,6 +109,7 @@ private slots:
     void valueEdit_data()
     {
         QTest::addColumn<bool>("local");
+        QTest::addColumn<bool>("byKey"); // Return on the current cell instead
         QTest::addColumn<QPoint>("cell");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("shown");
@@ -230,19 +118,22 @@ private slots:
                              const char *box = "") {
             const QString text =
                 *box ? u"Error::"_s + QLatin1String(box) + u"\r\nMust type a numeric value"_s : u""_s;
-            QTest::newRow(name) << false << QPoint(2, 2) << answer << shown << text;
+            QTest::newRow(name) << false << false << QPoint(2, 2) << answer << shown << text;
         };
         edit("number", u"18"_s, u"18"_s);
         edit("fraction rounds", u"7.6"_s, u"8"_s);
         edit("beyond 32 bits", u"2147483648"_s, u"17"_s, "Overflow");
         edit("letters", u"abc"_s, u"17"_s, "Type mismatch");
         edit("cancel", QString(), u"17"_s);
-        QTest::newRow("replica name") << false << QPoint(2, 0) << u"99"_s << u"r2"_s << QString();
-        QTest::newRow("local matrix") << true << QPoint(2, 2) << u"99"_s << u"7"_s << QString();
+        QTest::newRow("replica name") << false << false << QPoint(2, 0) << u"99"_s << u"r2"_s << QString();
+        QTest::newRow("local matrix") << true << false << QPoint(2, 2) << u"99"_s << u"7"_s << QString();
+        QTest::newRow("Return") << false << true << QPoint(2, 2) << u"42"_s << u"42"_s << QString();
+        QTest::newRow("Return in the local matrix") << true << true << QPoint(2, 2) << u"99"_s << u"7"_s << QString();
     }
     void valueEdit()
     {
         QFETCH(bool, local);
+        QFETCH(bool, byKey);
         QFETCH(QPoint, cell);
         QFETCH(QString, answer);
         QFETCH(QString, shown);
@@ -255,7 +146,12 @@ private slots:
         f.feedback.scripted.inputAnswers.enqueue(answer);
         EpochGrid *grid = local ? f.g2() : f.g1();
         const auto [widget, rect] = grid->cellSpot(cell.y(), cell.x());
-        QTest::mouseDClick(widget, Qt::LeftButton, {}, rect.center());
+        if (byKey) {
+            f.press(grid, cell.y(), cell.x());
+            QTest::keyClick(grid, Qt::Key_Return);
+        } else {
+            QTest::mouseDClick(widget, Qt::LeftButton, {}, rect.center());
+        }
         QCOMPARE(grid->textMatrix(cell.y(), cell.x()), shown);
         QCOMPARE(f.boxes(), box.isEmpty() ? QStringList() : QStringList{box});
         if (!box.isEmpty())
@@ -273,6 +169,129 @@ private slots:
         QCOMPARE(f.g1()->cellBackColorAt(2, 2), Colors::pureRed);
         QVERIFY(f.iconShown(0));
         QVERIFY(f.feedback.calls.isEmpty());
+    }
+
+    // However few twips a name gets, and in whatever font, every name and
+    // number is drawn whole; a column is never drawn narrower than its
+    // twips, and the twips stay as set.
+    void drawnWideEnough_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("8 pt") << 8;
+        QTest::newRow("16 pt") << 16;
+    }
+    void drawnWideEnough()
+    {
+        QFETCH(int, points);
+        Fixture f;
+        QFont font = f.g1()->font();
+        font.setPointSize(points);
+        f.g1()->setFont(font);
+        f.fill(f.g1(), f.write(u"names.txt"_s, eightSites + QStringList{u"W"_s}, -1, u"1234567890"_s));
+        EpochGrid *g = f.g1();
+        const QFontMetrics fm(g->font());
+        for (int c = 0; c < g->cols(); ++c) {
+            const int drawn = rectOf(g, 0, c).width();
+            int widest = 0;
+            for (int r = 0; r < g->rows(); ++r)
+                widest = std::max(widest, fm.horizontalAdvance(g->textMatrix(r, c)));
+            QVERIFY2(drawn > widest,
+                     qPrintable(u"column %1: %2 px for %3 px of text"_s.arg(c).arg(drawn).arg(widest)));
+            QVERIFY(drawn >= qRound(g->colWidth(c) / 15.0));
+        }
+        QCOMPARE(g->colWidth(9), 100); // "W": one character
+        QCOMPARE(g->colWidth(0), 100);
+        QVERIFY(g->rowHeightPx() > fm.height());
+    }
+
+    // The arrows move the current cell, never onto the names, and the icon
+    // follows as it does for a press; Ctrl+C copies the cell.
+    void gridKeys()
+    {
+        Fixture f;
+        EpochGrid *local = f.g2();
+        f.fill(local, f.write(u"local.txt"_s, {u"r1"_s, u"r2"_s, u"r3"_s}, 1));
+        local->setFocus();
+        QCOMPARE(QPoint(local->col(), local->row()), QPoint(3, 3));
+        QTest::keyClick(local, Qt::Key_Left);
+        QTest::keyClick(local, Qt::Key_Left);
+        QCOMPARE(local->col(), 1);
+        QVERIFY(f.iconShown(1)); // column 1 lags
+        QTest::keyClick(local, Qt::Key_Right);
+        QVERIFY(!f.iconShown(1));
+        QTest::keyClick(local, Qt::Key_Left);
+        QTest::keyClick(local, Qt::Key_Left); // already at the first column: no move
+        QVERIFY(f.iconShown(1));
+        QTest::keyClick(local, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), local->text());
+    }
+
+    // The arrow keys never leave the current cell out of sight, however far
+    // they take it, and the keyboard's arrival scrolls to where a fill left it.
+    void currentCellKeptInView()
+    {
+        Fixture f({520, 260});
+        QStringList names;
+        for (int i = 1; i <= 40; ++i)
+            names << u"site%1"_s.arg(i, 2, 10, QLatin1Char('0'));
+        f.fill(f.g1(), f.write(u"forty.txt"_s, names));
+        f.settle();
+        EpochGrid *g = f.g1();
+        QCOMPARE(QPoint(g->col(), g->row()), QPoint(40, 40));
+        // Column 1 keeps its width; the others are as wide as one another.
+        const int first = rectOf(g, 0, 1).width();
+        const int other = rectOf(g, 0, 2).width();
+        const auto wholeInView = [&] {
+            const QRect r = rectOf(g, g->row(), g->col());
+            return r.width() == (g->col() == 1 ? first : other) && r.height() == g->rowHeightPx()
+                && g->viewport()->rect().contains(r);
+        };
+        QVERIFY(!wholeInView());
+        f.view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.view));
+        f.g2()->setFocus(Qt::OtherFocusReason);
+        g->setFocus(Qt::TabFocusReason);
+        QVERIFY(wholeInView());
+        for (const auto key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down}) {
+            for (int step = 0; step < 39; ++step) {
+                QTest::keyClick(g, key);
+                QVERIFY2(wholeInView(), qPrintable(u"(%1, %2)"_s.arg(g->row()).arg(g->col())));
+            }
+        }
+        QCOMPARE(QPoint(g->col(), g->row()), QPoint(40, 40));
+    }
+
+    // Side by side when both fit across; one above the other when only that
+    // shows eight replicas whole; side by side again when neither does.
+    void arrangement_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("replicas");
+        QTest::addColumn<bool>("stacked");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("three, narrow") << QSize(900, 300) << 3 << false << true;
+        QTest::newRow("eight, wide") << QSize(1700, 300) << 8 << false << true;
+        QTest::newRow("eight, tall") << QSize(900, 560) << 8 << true << true;
+        QTest::newRow("eight, small") << QSize(900, 200) << 8 << false << false;
+    }
+    void arrangement()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, replicas);
+        QFETCH(bool, stacked);
+        Fixture f(size);
+        const QStringList names = eightSites.mid(0, replicas);
+        f.fill(f.g1(), f.write(u"actual.txt"_s, names, 1));
+        f.fill(f.g2(), f.write(u"local.txt"_s, names));
+        Fixture::settle();
+        QCOMPARE(f.view.stacked(), stacked);
+        const QRect local = f.g2()->geometry(), actual = f.g1()->geometry();
+        QVERIFY(stacked ? local.bottom() < actual.top() : local.right() < actual.left());
+        bool scrolls = false;
+        for (EpochGrid *g : {f.g1(), f.g2()})
+            scrolls =
+                scrolls || g->horizontalScrollBar()->maximum() > 0 || g->verticalScrollBar()->maximum() > 0;
+        QTEST(!scrolls, "whole");
     }
 };
 
