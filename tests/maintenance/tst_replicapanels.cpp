@@ -1,3 +1,9 @@
+// The maintenance page's controls by mouse and keyboard: a replica's dates
+// and history (ReplicaInfoPanel), a site's fields (ReplicaFieldsPanel) and
+// what the fix frame hands the repair (FixFrame; tst_epochrepair has the
+// repair's rules, tst_longactions the guard against an action inside another).
+#include "common/LongActionGuard.h"
+#include "maintenance/FixFrame.h"
 #include "maintenance/ReplicaFieldsPanel.h"
 #include "maintenance/ReplicaInfoPanel.h"
 #include "maintenance/SyncDates.h"
@@ -5,10 +11,15 @@
 #include "support/FakeShell.h"
 #include "support/ScriptedClearTool.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace quorvane;
 using namespace Qt::StringLiterals;
@@ -18,6 +29,8 @@ namespace {
 const QString script = u"/opt/quorvane/get_replica_info.pl"_s;
 const QString gone = u"cleartool: Error: gone"_s; // a history that stands for a refusal
 const QString reportBug = u"\r\nReport Bug to bugs@belmora.example"_s;
+const QString importLine = u"multitool syncreplica -import -invob \\proj -receive"_s;
+const QStringList refresh{u"showReplicaInfo"_s, u"loadReplicaDetail"_s};
 
 QString syncCmd(const QString &r, const QString &tag) { return u"lshistory -fmt \"%e,%d,\" replica:"_s + r + u'@' + tag; }
 QString historyCmd(const QString &r, const QString &tag) { return u"lshistory -fmt \"Date:%d User:%u\\n%c\\n\" replica:"_s + r + u'@' + tag; }
@@ -28,37 +41,53 @@ QString box(const QString &prompt, MsgIcon icon = MsgIcon::Stop, const QString &
     return u"%1|%2|%3"_s.arg(title, prompt).arg(int(icon));
 }
 
-// Both panels on one scripted ClearCase; an empty tag stands for a VOB
-// list that cannot tell the tag.
+// The three in one active window on one scripted ClearCase, the fix frame
+// with siblings r1 and r2; log holds the processes run, the cleartool
+// commands and the refreshes, in order. An empty tag stands for a VOB list
+// that cannot tell the tag.
 struct Rig {
     test::ScriptedClearTool ct;
     test::FakeShell shell;
     test::FakeFeedback fb;
+    LongActionGuard guard;
     QString tag = u"\\proj"_s;
-    QStringList log; // script runs and history requests, in order
+    QStringList log;
     std::function<QString()> vobTag = [this] {
         if (tag.isEmpty())
             throw QuorvaneError(ErrNo::SubscriptOutOfRange, u"Quorvane"_s, u"No VOB selected"_s);
         return tag;
     };
-    ReplicaInfoPanel panel{ct, shell, fb, script, vobTag};
-    ReplicaFieldsPanel fields{ct, fb, vobTag};
+    QWidget host;
+    ReplicaInfoPanel *panel = new ReplicaInfoPanel(ct, shell, fb, script, vobTag, &host);
+    ReplicaFieldsPanel *fields = new ReplicaFieldsPanel(ct, fb, vobTag, &host);
+    FixFrame *frame = new FixFrame(
+        shell, fb, guard, vobTag, [this] { log << refresh[0]; }, [this] { log << refresh[1]; }, &host);
 
     Rig()
     {
-        panel.replicaCombo()->addItems({u"r1"_s, u"r2"_s});
-        shell.action = [this](const QString &line) { log << u"run:"_s + line; };
-        ct.hook = [this](const QString &cmd) { log << u"cmd:"_s + cmd; };
-        panel.show();
+        panel->replicaCombo()->addItems({u"r1"_s, u"r2"_s});
+        frame->setSiblingReplicas({u"r1"_s, u"r2"_s});
+        auto *layout = new QVBoxLayout(&host);
+        for (QWidget *w : {static_cast<QWidget *>(panel), static_cast<QWidget *>(fields), static_cast<QWidget *>(frame)})
+            layout->addWidget(w);
+        shell.action = [this](const QString &line) { log << line; };
+        ct.hook = [this](const QString &cmd) { log << u"cleartool "_s + cmd; };
+        host.show();
+        host.activateWindow();
+        if (!QTest::qWaitForWindowActive(&host))
+            qFatal("the window did not become active");
     }
     void history(const QString &replica, const QString &text)
     {
         (text == gone ? ct.failures : ct.outputs).insert(syncCmd(replica, tag), text);
     }
-    QComboBox *combo() const { return panel.replicaCombo(); }
-    QWidget *image() const { return panel.findChild<QWidget *>(u"dDetailImage"_s); }
-    QString date(int i) const { return panel.findChild<QLineEdit *>(u"dEpoch(%1)"_s.arg(i))->text(); }
-    QLineEdit *field(const char *name) const { return fields.findChild<QLineEdit *>(QLatin1String(name)); }
+    template <typename T> T *get(const QString &name) const { return host.findChild<T *>(name); }
+    QComboBox *combo() const { return panel->replicaCombo(); }
+    QLabel *image() const { return get<QLabel>(u"dDetailImage"_s); }
+    QString date(int i) const { return get<QLineEdit>(u"dEpoch(%1)"_s.arg(i))->text(); }
+    QLineEdit *field(const char *name) const { return get<QLineEdit>(QLatin1String(name)); }
+    QComboBox *fixCombo(int i) const { return get<QComboBox>(u"dReplicaFixCombo(%1)"_s.arg(i)); }
+    QLineEdit *epochTxt() const { return get<QLineEdit>(u"dFixTxt(0)"_s); }
     QStringList boxes() const
     {
         QStringList out;
@@ -144,8 +173,9 @@ private slots:
         rig.tag = tag;
         rig.history(u"r2"_s, history);
         rig.combo()->setCurrentIndex(2);
-        const QString ask = u"cmd:"_s + syncCmd(u"r2"_s, tag);
-        QCOMPARE(rig.log, (tag.isEmpty() ? QStringList() : QStringList{u"run:ccperl \"%1\" %2 r2"_s.arg(script, tag), ask}));
+        QCOMPARE(rig.log, (tag.isEmpty() ? QStringList()
+                                         : QStringList{u"ccperl \"%1\" %2 r2"_s.arg(script, tag),
+                                                       u"cleartool "_s + syncCmd(u"r2"_s, tag)}));
         QCOMPARE(QStringList({rig.date(2), rig.date(3)}), QStringList({importDate, exportDate}));
         QVERIFY(rig.image()->isVisible());
         QTEST(rig.boxes(), "boxes");
@@ -169,10 +199,12 @@ private slots:
         QVERIFY(!rig.fb.busyOn);
     }
 
+    // The history picture opens the replica's history on a double click, or
+    // on Space or Return once it has the focus; a single click does not.
     void historyWindow()
     {
         Rig rig;
-        rig.panel.showHistory(); // no replica: nothing asked
+        rig.panel->showHistory(); // no replica: nothing asked
         QVERIFY(rig.ct.commands.isEmpty());
         for (const QString &r : {u"r1"_s, u"r2"_s}) {
             rig.history(r, QString());
@@ -180,17 +212,18 @@ private slots:
         }
         rig.combo()->setCurrentIndex(1);
         rig.fb.calls.clear();
-        QTest::mouseClick(rig.image(), Qt::LeftButton); // a single click does not
+        QTest::mouseClick(rig.image(), Qt::LeftButton);
         QTest::mouseDClick(rig.image(), Qt::LeftButton);
         QCOMPARE(rig.fb.calls, (QStringList{u"busy:1:"_s, u"detail:History Detail: r1"_s, u"busy:0:"_s}));
         QCOMPARE(rig.fb.detailText, u"Date:2024-05-01 User:susan\nExported from r1"_s);
         rig.combo()->setCurrentIndex(2); // the same window, new text and title
-        QTest::mouseDClick(rig.image(), Qt::LeftButton);
+        rig.image()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(rig.image(), Qt::Key_Space);
         QCOMPARE(rig.fb.detailTitle, u"History Detail: r2"_s);
         QCOMPARE(rig.fb.detailText, u"Date:2024-05-01 User:susan\nExported from r2"_s);
 
         rig.ct.failures.insert(historyCmd(u"r2"_s, rig.tag), gone);
-        rig.panel.showHistory();
+        QTest::keyClick(rig.image(), Qt::Key_Return);
         QCOMPARE(rig.boxes(), QStringList{box(u"ERROR::"_s + gone + u"\r\nError from Quorvane"_s, MsgIcon::Exclamation, u"ERROR"_s)});
         QVERIFY(!rig.fb.busyOn);
     }
@@ -218,7 +251,7 @@ private slots:
         rig.tag = tag;
         rig.combo()->addItem(replica);
         rig.combo()->setCurrentIndex(3);
-        rig.panel.showHistory();
+        rig.panel->showHistory();
         QCOMPARE(rig.log, QStringList());
         QCOMPARE(rig.fb.scripted.boxes.size(), 2);
         for (const auto &b : rig.fb.scripted.boxes) {
@@ -237,7 +270,7 @@ private slots:
         rig.tag = u"/vobs/dev"_s;
         rig.history(u"sanfran_hub"_s, u"import sync from replica \"boston_hub\",2024-06-01T09:30:00Z,"_s);
         QStringList seen;
-        rig.fields.showSite(u"sanfran_hub"_s, u"goldengate"_s, u"boston_hub"_s, u"2023-01-15T10:00:00Z"_s, [&] {
+        rig.fields->showSite(u"sanfran_hub"_s, u"goldengate"_s, u"boston_hub"_s, u"2023-01-15T10:00:00Z"_s, [&] {
             for (const char *f : {"vReplicaTxt", "vHostTxt", "vMasterTxt", "vDateTxt", "vImportDateTxt"})
                 seen << rig.field(f)->text();
             seen << QString::number(rig.ct.commands.size());
@@ -248,6 +281,91 @@ private slots:
         QCOMPARE(rig.field("vImportDateTxt")->text() + u'|' + rig.field("vExportDateTxt")->text(), u"2024-06-01T09:30:00Z|None"_s);
         QCOMPARE(rig.fb.calls, (QStringList{u"hourglass:1"_s, u"hourglass:0"_s}));
         QVERIFY(rig.boxes().isEmpty());
+    }
+
+    // What the fix frame's controls hand the repair: the button (called, or
+    // its caption by Return, Enter or Space), the replica in its combo, the
+    // option, the typed value and "All Replicas"; the label says what ran,
+    // or why nothing did.
+    void controlsMakeTheChoice_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("key"); // on dFixLbl(button); 0: fixOrSync(button)
+        QTest::addColumn<int>("replica"); // index in the button's combo
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("epoch");
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<QString>("line"); // the fix or export; empty: nothing runs
+        QTest::addColumn<QString>("busy"); // empty: no busy period
+        const QString actual = u"multitool chepoch -actual r1@\\proj"_s, r1 = u"Synchronizing replica r1"_s;
+        const QString all = u"multitool syncreplica -export -fship r1@\\proj r2@\\proj "_s;
+        QTest::newRow("specify, Return") << 0 << int(Qt::Key_Return) << 1 << 1 << u"42"_s << true
+                                         << u"multitool chepoch -force r1@\\proj r1=42"_s << r1;
+        QTest::newRow("actual, text ignored") << 0 << 0 << 1 << 0 << u"<epoch>"_s << true << actual << r1;
+        QTest::newRow("local table, Space") << 0 << int(Qt::Key_Space) << 1 << 2 << u"42"_s << true << actual << r1;
+        QTest::newRow("no replica") << 0 << 0 << 0 << 0 << u"42"_s << true << QString() << u"Synchronizing replica <select_replica>"_s;
+        QTest::newRow("invalid") << 0 << 0 << 1 << 1 << u"4x"_s << true << QString() << r1;
+        QTest::newRow("sync all ignores hidden target, Enter") << 1 << int(Qt::Key_Enter) << 1 << 2 << QString() << true
+                                                               << all << u"Synchronizing all replicas"_s;
+        QTest::newRow("sync, another key") << 1 << int(Qt::Key_A) << 1 << 2 << QString() << true << QString() << QString();
+        QTest::newRow("sync one, Space") << 1 << int(Qt::Key_Space) << 2 << 2 << QString() << false
+                                         << u"multitool syncreplica -export -fship r2@\\proj"_s << u"Synchronizing replica r2"_s;
+        QTest::newRow("sync, no target") << 1 << 0 << 0 << 2 << QString() << false << QString() << u"Synchronizing replica <select_replica>"_s;
+    }
+    void controlsMakeTheChoice()
+    {
+        QFETCH(int, button);
+        QFETCH(int, key);
+        QFETCH(int, replica);
+        QFETCH(int, option);
+        QFETCH(QString, epoch);
+        QFETCH(bool, all);
+        QFETCH(QString, line);
+        QFETCH(QString, busy);
+        Rig rig;
+        rig.fixCombo(button)->setCurrentIndex(replica);
+        rig.get<QRadioButton>(u"dFixOpt(%1)"_s.arg(option))->click();
+        rig.epochTxt()->setText(epoch);
+        rig.get<QCheckBox>(u"syncAllCB"_s)->setChecked(all);
+        rig.fixCombo(0)->setFocus();
+        if (key) {
+            QLabel *caption = rig.get<QLabel>(u"dFixLbl(%1)"_s.arg(button));
+            caption->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(caption, Qt::Key(key));
+        } else {
+            rig.frame->fixOrSync(button);
+        }
+
+        const QStringList runs = line.isEmpty() ? QStringList() : button == 0 ? QStringList{line} : QStringList{importLine, line};
+        QCOMPARE(rig.log, runs.isEmpty() ? runs : runs + refresh);
+        const QStringList busyCalls = busy.isEmpty() ? QStringList() : QStringList{u"busy:1:"_s + busy, u"busy:0:"_s};
+        QCOMPARE(rig.fb.calls.filter(u"busy:"_s), busyCalls);
+        QVERIFY(!rig.guard.running());
+        const QString result = rig.get<QLabel>(u"dFixResultLbl"_s)->text();
+        QCOMPARE(result.split(u'\n').size(), qMax(qsizetype(1), runs.size()));
+        for (const QString &run : runs)
+            QVERIFY2(result.contains(run.trimmed() + u" \u2014 done, "_s), qPrintable(result));
+        if (replica == 0 && !(button == 1 && all))
+            QCOMPARE(result, button == 0 ? u"Nothing run: choose the replica to fix first."_s
+                                         : u"Nothing run: choose the replica to export to, or tick \"All Replicas\"."_s);
+        // A refused value stays for the user to correct, with the focus.
+        if (button == 0 && replica > 0 && line.isEmpty())
+            QVERIFY(rig.epochTxt()->text() == epoch && rig.frame->focusWidget() == rig.epochTxt());
+    }
+
+    // A focused action shows that it has the focus: it is drawn otherwise
+    // than without it.
+    void focusIsVisible()
+    {
+        Rig rig;
+        QLabel *label = rig.get<QLabel>(u"dFixLbl(0)"_s);
+        rig.host.setFocus();
+        const QImage without = label->grab().toImage();
+        label->setFocus(Qt::TabFocusReason);
+        QVERIFY(label->hasFocus());
+        QVERIFY(label->grab().toImage() != without);
+        label->clearFocus();
+        QCOMPARE(label->grab().toImage(), without);
     }
 };
 
