@@ -2,21 +2,20 @@
 // real run builds (the simulated region found beside the program, the real
 // cleartool co-process, process runner and get_replica_info.pl), with only
 // the dialogs scripted. What the window shows is compared with the region's
-// own account of itself (its VOB files, ccsim show).
+// own account of itself (its VOB files).
 #include "app/RealServices.h"
 #include "ccase/CoprocessClearTool.h"
 #include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixModel.h"
 #include "replicas/EpochMatrixView.h"
 #include "replicas/ReplicaDetailLoader.h"
+#include "sim/RegionStore.h"
 #include "support/LoaderFixture.h"
 #include "ui/frmWorking.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
@@ -30,7 +29,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString ccsim(const QStringList &args)
+QString runSim(const QStringList &args)
 {
     QProcess p;
     p.start(QStringLiteral(QUORVANE_BIN_DIR "/sim/ccsim"), args);
@@ -38,54 +37,20 @@ QString ccsim(const QStringList &args)
     return QString::fromUtf8(ok ? p.readAllStandardOutput() : QByteArray());
 }
 
-using Table = QHash<QString, QHash<QString, QString>>; // row -> origin -> value
-
-// The region's truth about one VOB family, read from "ccsim show".
-struct Truth {
-    QString local;
-    QStringList names, hosts, masters;
-    QList<bool> reachable;
-    Table actual, localTable;
-
-    explicit Truth(const QString &tag)
-    {
-        const QRegularExpression head(u"^VOB \\S+ \\(storage .*\\), local replica (\\S+)$"_s);
-        const QRegularExpression replica(u"^  (\\S+) host (\\S+), master (\\S+), (reachable|UNREACHABLE),"_s);
-        const QRegularExpression rowLine(u"^  (\\S+): (.*)$"_s);
-        Table *rows = nullptr;
-        for (const QString &line : ccsim({u"show"_s, tag}).split(u'\n')) {
-            if (const auto m = head.match(line); m.hasMatch()) {
-                local = m.captured(1);
-            } else if (const auto r = replica.match(line); r.hasMatch()) {
-                names << r.captured(1);
-                hosts << r.captured(2);
-                masters << r.captured(3);
-                reachable << (r.captured(4) == u"reachable"_s);
-            } else if (!line.startsWith(u' ')) {
-                rows = line.startsWith(u"Actual rows"_s)         ? &actual
-                       : line.startsWith(u"Local epoch table"_s) ? &localTable
-                                                                 : nullptr;
-            } else if (const auto m = rowLine.match(line); rows && m.hasMatch()) {
-                for (const QString &pair : m.captured(2).split(u' ', Qt::SkipEmptyParts))
-                    (*rows)[m.captured(1)].insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
-            }
-        }
+// The matrix as the window must show it, from the region's own files: one
+// row per replica in family order; "?" for an actual row whose host cannot
+// be asked.
+QList<QStringList> shownMatrix(const ccsim::Vob &v, bool actualRows)
+{
+    QList<QStringList> out;
+    for (const ccsim::Replica &r : v.replicas) {
+        const ccsim::Row row = actualRows ? ccsim::completeRow(v, r.own) : v.localRow(r.name);
+        out.append({r.name});
+        for (const QString &origin : v.replicaNames())
+            out.last() << (actualRows && !r.reachable ? u"?"_s : QString::number(row.value(origin)));
     }
-
-    // The matrix as the window must show it: one row per replica in listing
-    // order; "?" for an actual row whose host cannot be asked.
-    QList<QStringList> matrix(bool actualRows) const
-    {
-        const Table &table = actualRows ? actual : localTable;
-        QList<QStringList> out;
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            out.append({names.at(i)});
-            for (const QString &origin : names)
-                out.last() << (actualRows && !reachable.at(i) ? u"?"_s : table[names.at(i)].value(origin));
-        }
-        return out;
-    }
-};
+    return out;
+}
 
 // The columns whose values differ, counted from 1.
 QList<int> differingColumns(const QList<QStringList> &rows)
@@ -110,24 +75,21 @@ class TestOpenVobSim : public QObject {
     std::unique_ptr<frmMain> m_window;
     QStringList m_replicated;
 
+    ccsim::Vob vob(const QString &tag) const { return *ccsim::RegionStore(m_region.path()).read().vob(tag); }
+
 private slots:
     void initTestCase()
     {
         qputenv("CCSIM_REGION", m_region.path().toLocal8Bit());
         qputenv("QUORVANE_TEST_DIALOG_ECHO", "1"); // the process runner's own boxes
-        QVERIFY(!ccsim({u"demo"_s}).isEmpty());
-        // A VOB is replicated when its family has more than one replica.
-        const QDir vobDir(m_region.filePath(u"vobs"_s));
-        const QStringList vobFiles = vobDir.entryList({u"*.json"_s}, QDir::Files);
-        for (const QString &name : vobFiles) {
-            QFile file(vobDir.filePath(name));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const QJsonDocument v = QJsonDocument::fromJson(file.readAll());
-            if (v[u"replicas"_s].toArray().size() > 1)
-                m_replicated << v[u"tag"_s].toString();
+        QVERIFY(!runSim({u"demo"_s}).isEmpty());
+        const ccsim::Region region = ccsim::RegionStore(m_region.path()).read();
+        for (const ccsim::Vob &v : region.vobs) {
+            if (v.isReplicated())
+                m_replicated << v.tag;
         }
         m_replicated.sort();
-        QVERIFY(!m_replicated.isEmpty() && m_replicated.size() < vobFiles.size());
+        QVERIFY(!m_replicated.isEmpty() && m_replicated.size() < region.vobs.size());
 
         m_real = std::make_unique<RealServices>();
         Services services = m_real->services();
@@ -158,7 +120,7 @@ private slots:
     void openEachReplicatedVob()
     {
         QFETCH(QString, tag);
-        const Truth truth(tag);
+        const ccsim::Vob truth = vob(tag);
         m_dialogs.boxes.clear();
         QListWidget *list = m_window->vobList()->list();
         list->setCurrentItem(list->findItems(tag, Qt::MatchExactly).value(0));
@@ -167,28 +129,28 @@ private slots:
         // The graph: one site per replica, hosts and masters as the region has them.
         GraphView *graph = m_window->graph();
         QCOMPARE(graph->GMyReplicaName(), truth.local);
-        QCOMPARE(graph->allSites().size(), truth.names.size());
-        for (int k = 1; k <= truth.names.size(); ++k) {
+        QCOMPARE(graph->allSites().size(), truth.replicas.size());
+        for (int k = 1; k <= truth.replicas.size(); ++k) {
             const mSite &site = graph->site(k);
-            QCOMPARE(
-                QStringList({site.replicaName, site.replicaHost, site.master}),
-                QStringList({truth.names[k - 1], truth.hosts[k - 1], truth.masters[k - 1] + u'@' + tag}));
+            const ccsim::Replica &r = truth.replicas[k - 1];
+            QCOMPARE(QStringList({site.replicaName, site.replicaHost, site.master}),
+                     QStringList({r.name, r.host, r.master + u'@' + tag}));
             QVERIFY(graph->siteImage(k)->isVisible());
-            QCOMPARE(graph->siteMasterLabel(k)->isVisible(), truth.masters.contains(truth.names.at(k - 1)));
+            QCOMPARE(graph->siteMasterLabel(k)->isVisible(),
+                     std::any_of(truth.replicas.cbegin(), truth.replicas.cend(),
+                                 [&](const ccsim::Replica &o) { return o.master == r.name; }));
         }
+        const OpenedVob &opened = m_window->loader()->openedVob();
         for (const bool actual : {true, false}) {
-            const QList<QStringList> matrix = truth.matrix(actual);
-            QCOMPARE(gridCells(actual ? m_window->epochView()->Grid1() : m_window->epochView()->Grid2()),
-                     expectedGrid(matrix, differingColumns(matrix)));
-            // The snapshot, replaced by this load, holds what the grid shows.
-            const OpenedVob &vob = m_window->loader()->openedVob();
+            const QList<QStringList> matrix = shownMatrix(truth, actual);
             const EpochGrid *grid = actual ? m_window->epochView()->Grid1() : m_window->epochView()->Grid2();
-            QCOMPARE((actual ? vob.actual : vob.local).table(), grid->matrixModel()->matrix().table());
+            QCOMPARE(gridCells(grid), expectedGrid(matrix, differingColumns(matrix)));
+            // The snapshot, replaced by this load, holds what the grid shows.
+            QCOMPARE((actual ? opened.actual : opened.local).table(), grid->matrixModel()->matrix().table());
         }
-        const OpenedVob &vob = m_window->loader()->openedVob();
-        QCOMPARE(QStringList({vob.tag, vob.localReplica}) + vob.replicaNames(),
-                 QStringList({tag, truth.local}) + truth.names);
-        QCOMPARE(vob.findings, m_window->diagnosis()->findings());
+        QCOMPARE(QStringList({opened.tag, opened.localReplica}) + opened.replicaNames(),
+                 QStringList({tag, truth.local}) + truth.replicaNames());
+        QCOMPARE(opened.findings, m_window->diagnosis()->findings());
     }
 
     // A slow host is named in the working dialog while the script waits for
@@ -197,14 +159,12 @@ private slots:
     void slowHostNamedWhileWaiting()
     {
         const QString tag = m_replicated.first();
-        const Truth truth(tag);
-        const qsizetype slow = truth.names.size() - 1;
-        QVERIFY(truth.names.at(slow) != truth.local && truth.reachable.at(slow));
-        const QString selector = truth.names.at(slow) + u'@' + tag;
-        ccsim({u"latency"_s, selector, u"3000"_s});
-        QVERIFY(ccsim({u"show"_s, tag}).contains(u"  "_s + truth.names.at(slow) + u" host"_s) &&
-                ccsim({u"show"_s, tag}).contains(u"latency 3000 ms"_s));
-        const auto restore = qScopeGuard([&] { ccsim({u"latency"_s, selector, u"0"_s}); });
+        const ccsim::Replica slow = vob(tag).replicas.last();
+        QVERIFY(slow.name != vob(tag).local && slow.reachable);
+        const QString selector = slow.name + u'@' + tag;
+        runSim({u"latency"_s, selector, u"3000"_s});
+        QCOMPARE(vob(tag).replica(slow.name)->latencyMs, 3000);
+        const auto restore = qScopeGuard([&] { runSim({u"latency"_s, selector, u"0"_s}); });
 
         QStringList seen;
         QTimer look;
@@ -223,8 +183,8 @@ private slots:
         look.stop();
         QVERIFY2(m_dialogs.boxes.isEmpty(), qPrintable(m_dialogs.boxes.value(0).prompt));
 
-        const QRegularExpression named(u"^waiting for "_s + QRegularExpression::escape(truth.names.at(slow)) + u" \\("_s +
-                                       QRegularExpression::escape(truth.hosts.at(slow)) + u"\\): ([0-9]+) s of 120 s$"_s);
+        const QRegularExpression named(u"^waiting for "_s + QRegularExpression::escape(slow.name) + u" \\("_s +
+                                       QRegularExpression::escape(slow.host) + u"\\): ([0-9]+) s of 120 s$"_s);
         QList<int> waits;
         for (const QString &text : std::as_const(seen)) {
             for (const QString &line : text.split(u'\n')) {
