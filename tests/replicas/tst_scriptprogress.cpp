@@ -41,6 +41,26 @@ private slots:
                                          << QStringList{u"waiting for tokyo (fuji): 1 s of 60 s"_s};
         QTest::newRow("no host left") << "limit\t120\n"_ba << 1000.0 << QStringList();
         QTest::newRow("empty") << QByteArray() << 1000.0 << QStringList();
+        // What does not read is left out; what does is kept.
+        const QString tokyo = u"waiting for tokyo (fuji): 10 s"_s, f = u"waiting for f: 10 s"_s;
+        QTest::newRow("last line cut") << "limit\t120\nwaiting\ttokyo\t1000\nwaiting\tosaka\t10"_ba << 1010.0
+                                       << QStringList{tokyo + u" of 120 s"_s};
+        QTest::newRow("cut inside the limit") << "waiting\ttokyo\t1000\nlimit\t12"_ba << 1010.0 << QStringList{tokyo};
+        QTest::newRow("times that do not read")
+            << "waiting\ta\tsoon\nwaiting\tb\t-5\nwaiting\tc\tnan\nwaiting\td\tinf\nwaiting\te\t\nwaiting\tf\t1000\n"_ba
+            << 1010.0 << QStringList{f};
+        QTest::newRow("limits that do not read") << "limit\tsoon\nwaiting\tf\t1000\n"_ba << 1010.0 << QStringList{f};
+        QTest::newRow("a later limit wins") << "limit\t50\nlimit\t90\nwaiting\tf\t1000\n"_ba << 1010.0
+                                            << QStringList{f + u" of 90 s"_s};
+        QTest::newRow("fields missing or extra")
+            << "waiting\ttokyo\nwaiting\ttokyo\t1000\textra\nwaiting\t\t1000\nlimit\n"_ba << 1010.0 << QStringList();
+        QTest::newRow("a name twice: the first") << "waiting\ttokyo\t1000\nwaiting\ttokyo\t900\n"_ba << 1010.0
+                                                 << QStringList{tokyo};
+        QTest::newRow("a control character in a name") << "waiting\tto\x1bkyo\t1000\n"_ba << 1010.0 << QStringList();
+        QTest::newRow("other kinds of line") << "# note\nWAITING\ttokyo\t1000\n\n\nwaiting\tosaka\t1000\n"_ba
+                                             << 1010.0 << QStringList{u"waiting for osaka: 10 s"_s};
+        QTest::newRow("binary") << QByteArray("\x00\xff\n\t\t\n\x00waiting\t\x00\t1\n", 17) << 1010.0
+                                << QStringList();
     }
     void lines()
     {
@@ -63,40 +83,6 @@ private slots:
             QCOMPARE(lines.at(ScriptProgress::shownHosts - 1), u"waiting for site5: 95 s of 120 s"_s);
             QCOMPARE(lines.last(), count == 6 ? u"and 1 more host"_s : u"and 4 more hosts"_s);
         }
-    }
-
-    // What does not read is left out; what does is kept.
-    void damagedFiles_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QStringList>("replicas");
-        QTest::addColumn<double>("limit");
-        QTest::newRow("last line cut") << "limit\t120\nwaiting\ttokyo\t1000\nwaiting\tosaka\t10"_ba
-                                       << QStringList{u"tokyo"_s} << 120.0;
-        QTest::newRow("cut inside the limit") << "limi"_ba << QStringList() << 0.0;
-        QTest::newRow("times that do not read")
-            << "waiting\ta\tsoon\nwaiting\tb\t-5\nwaiting\tc\tnan\nwaiting\td\tinf\nwaiting\te\t\nwaiting\tf\t1000\n"_ba
-            << QStringList{u"f"_s} << 0.0;
-        QTest::newRow("limits that do not read") << "limit\tsoon\nwaiting\tf\t1000\n"_ba << QStringList{u"f"_s} << 0.0;
-        QTest::newRow("a later limit wins") << "limit\t5\nlimit\t9\n"_ba << QStringList() << 9.0;
-        QTest::newRow("fields missing or extra")
-            << "waiting\ttokyo\nwaiting\ttokyo\t1000\textra\nwaiting\t\t1000\nlimit\n"_ba << QStringList() << 0.0;
-        QTest::newRow("a name twice") << "waiting\ttokyo\t1000\nwaiting\ttokyo\t900\n"_ba << QStringList{u"tokyo"_s}
-                                      << 0.0;
-        QTest::newRow("a control character in a name") << "waiting\tto\x1bkyo\t1000\n"_ba << QStringList() << 0.0;
-        QTest::newRow("other kinds of line") << "# note\nWAITING\ttokyo\t1000\n\n\nwaiting\tosaka\t1000\n"_ba
-                                             << QStringList{u"osaka"_s} << 0.0;
-        QTest::newRow("binary") << QByteArray("\x00\xff\n\t\t\n\x00waiting\t\x00\t1\n", 17) << QStringList() << 0.0;
-    }
-    void damagedFiles()
-    {
-        QFETCH(QByteArray, text);
-        const ScriptProgress progress = ScriptProgress::parse(text);
-        QStringList read;
-        for (const auto &w : progress.waiting)
-            read << w.replica;
-        QTEST(read, "replicas");
-        QTEST(progress.limitSecs, "limit");
     }
 
     void readingTheFile()
