@@ -11,77 +11,75 @@
 #include <ctime>
 
 using namespace quorvane;
+using namespace Qt::StringLiterals;
 
 class tst_CommandLog : public QObject {
     Q_OBJECT
 private slots:
     void clearToolCommandsAreLoggedAsTheyEnded()
     {
+        const QString desc = u"desc -fmt \"%[replica_name]p\" vob:/vobs/tools"_s;
+        const QString refusal = u"cleartool: Error: Unable to locate VOB \"/vobs/gone\"."_s;
         test::ScriptedClearTool inner;
-        inner.outputs.insert(QStringLiteral("desc -fmt \"%[replica_name]p\" vob:/vobs/tools"),
-                             QStringLiteral("boston_hub"));
-        inner.failures.insert(QStringLiteral("lsreplica -invob /vobs/gone"),
-                              QStringLiteral("cleartool: Error: Unable to locate VOB \"/vobs/gone\"."));
-        inner.tags = {QStringLiteral("/vobs/a"), QStringLiteral("/vobs/b")};
+        inner.outputs.insert(desc, u"boston_hub"_s);
+        inner.failures.insert(u"lsreplica -invob /vobs/gone"_s, refusal);
+        inner.tags = {u"/vobs/a"_s, u"/vobs/b"_s};
         CommandLog log;
         LoggingClearTool tool(inner, log);
-
-        QCOMPARE(tool.CmdExec(QStringLiteral("desc -fmt \"%[replica_name]p\" vob:/vobs/tools")),
-                 QStringLiteral("boston_hub"));
+        QCOMPARE(tool.CmdExec(desc), u"boston_hub"_s);
         // A refusal reaches the caller unchanged.
         try {
-            tool.CmdExec(QStringLiteral("lsreplica -invob /vobs/gone"));
+            tool.CmdExec(u"lsreplica -invob /vobs/gone"_s);
             QFAIL("the refusal was swallowed");
         } catch (const ClearCaseError &e) {
             QCOMPARE(e.number(), ErrNo::ClearCase);
-            QCOMPARE(e.description(), QStringLiteral("cleartool: Error: Unable to locate VOB \"/vobs/gone\"."));
+            QCOMPARE(e.description(), refusal);
         }
         QCOMPARE(tool.vobTags(), inner.tags);
 
         QCOMPARE(log.rowCount(), 3);
         const auto &e = log.entries();
-        QCOMPARE(e[0].command, QStringLiteral("cleartool desc -fmt \"%[replica_name]p\" vob:/vobs/tools"));
-        QVERIFY(e[0].ok);
-        QCOMPARE(e[0].outcome, QStringLiteral("status 0"));
-        QCOMPARE(e[0].output, QStringLiteral("boston_hub"));
+        QCOMPARE(e[0].command, u"cleartool "_s + desc);
+        QVERIFY(e[0].ok && e[0].outcome == u"status 0"_s && e[0].output == u"boston_hub"_s);
         QVERIFY(!e[1].ok);
-        QCOMPARE(e[1].outcome, QStringLiteral("failed: cleartool: Error: Unable to locate VOB \"/vobs/gone\"."));
-        QCOMPARE(e[1].errorText, QStringLiteral("cleartool: Error: Unable to locate VOB \"/vobs/gone\"."));
-        QCOMPARE(e[2].command, QStringLiteral("cleartool lsvob -short"));
-        QCOMPARE(e[2].output, QStringLiteral("/vobs/a\n/vobs/b"));
-        for (const CommandLogEntry &entry : e) {
-            QCOMPARE(entry.kind, CommandLogEntry::Kind::ClearTool);
-            QVERIFY(entry.started.isValid());
-            QVERIFY(entry.elapsedMs >= 0);
-        }
+        QCOMPARE(e[1].outcome, u"failed: "_s + refusal);
+        QCOMPARE(e[1].errorText, refusal);
+        QCOMPARE(e[2].command, u"cleartool lsvob -short"_s);
+        QCOMPARE(e[2].output, u"/vobs/a\n/vobs/b"_s);
+        for (const CommandLogEntry &entry : e)
+            QVERIFY(entry.kind == CommandLogEntry::Kind::ClearTool && entry.started.isValid() && entry.elapsedMs >= 0);
         // The table shows the command and its result in their own columns.
-        QCOMPARE(log.data(log.index(1, CommandLog::CommandColumn)).toString(),
-                 QStringLiteral("cleartool lsreplica -invob /vobs/gone"));
-        QCOMPARE(log.data(log.index(0, CommandLog::KindColumn)).toString(), QStringLiteral("cleartool"));
+        QCOMPARE(log.data(log.index(1, CommandLog::CommandColumn)).toString(), u"cleartool lsreplica -invob /vobs/gone"_s);
+        QCOMPARE(log.data(log.index(0, CommandLog::KindColumn)).toString(), u"cleartool"_s);
     }
 
+    // Three hours east of UTC, so that a time shown in UTC cannot pass.
     void initTestCase()
     {
-        // Three hours east of UTC, so that a time shown in UTC cannot pass.
         qputenv("TZ", "QRV-3");
         tzset();
     }
 
-    void startIsShownInLocalTime()
+    // The table, the text for the clipboard and the details, in local time.
+    void shownInLocalTime()
     {
-    #ifdef Q_OS_WIN
-        QSKIP("the zone is pinned with TZ, which the C runtime follows on Windows and the system clock does not");
-    #endif
-        CommandLogEntry entry;
-        entry.started = QDateTime(QDate(2026, 1, 1), QTime(10, 0, 5), Qt::UTC);
         CommandLog log;
-        log.add(entry);
-        QCOMPARE(log.data(log.index(0, CommandLog::TimeColumn)).toString(), QStringLiteral("13:00:05"));
-        QVERIFY(CommandLog::detailText(entry).contains(QStringLiteral("2026-01-01 13:00:05.000")));
+        log.add({CommandLogEntry::Kind::Process, u"multitool chepoch -actual london@/vobs/tools"_s,
+                 QDateTime(QDate(2026, 12, 6), QTime(16, 5, 12), Qt::UTC), 1500, true, u"exit 0"_s, QString(),
+                 u"warning line"_s});
+        const QString line = log.toText(false), full = log.toText(true);
+        QCOMPARE(line.mid(8), u"\t1.5 s\tprocess\tmultitool chepoch -actual london@/vobs/tools\texit 0\n"_s);
+        QVERIFY(full.contains(u"Output:\n(none)\n"_s) && full.contains(u"Error text:\nwarning line"_s));
         // What the writers record is now, whatever zone it is kept in.
         test::ScriptedClearTool inner;
         LoggingClearTool(inner, log).vobTags();
         QVERIFY(qAbs(log.entries().constLast().started.secsTo(QDateTime::currentDateTime())) < 600);
+#ifdef Q_OS_WIN
+        QSKIP("the zone is pinned with TZ, which the C runtime follows on Windows and the system clock does not");
+#endif
+        QCOMPARE(log.data(log.index(0, CommandLog::TimeColumn)).toString(), u"19:05:12"_s);
+        QVERIFY(CommandLog::detailText(log.entries().first()).contains(u"2026-12-06 19:05:12.000"_s));
+        QVERIFY(line.startsWith(u"19:05:12\t"_s));
     }
 
     void textsAreBounded_data()
@@ -92,29 +90,26 @@ private slots:
         QTest::newRow("one over") << CommandLog::maxTextChars + 1 << true;
         QTest::newRow("a megabyte") << qsizetype(1024 * 1024) << true;
     }
-
     void textsAreBounded()
     {
         QFETCH(qsizetype, size);
         QFETCH(bool, cut);
         // Distinct ends show which part was kept.
-        QString text(size, QLatin1Char('x'));
-        text[0] = QLatin1Char('H');
-        text[size - 1] = QLatin1Char('T');
+        QString text(size, u'x');
+        text[0] = u'H';
+        text[size - 1] = u'T';
         CommandLog log;
-        log.add({CommandLogEntry::Kind::Process, QStringLiteral("ccperl x"), QDateTime::currentDateTime(), 1,
-                 false, QStringLiteral("exit 1"), text, text});
+        log.add({CommandLogEntry::Kind::Process, u"ccperl x"_s, QDateTime::currentDateTime(), 1, false, u"exit 1"_s,
+                 text, text});
         const CommandLogEntry &e = log.entries().first();
         QCOMPARE(e.output == text, !cut);
         QCOMPARE(e.errorText == text, !cut);
-        QVERIFY(e.output.startsWith(QLatin1Char('H')));
-        QVERIFY(e.errorText.endsWith(QLatin1Char('T')));
+        QVERIFY(e.output.startsWith(u'H') && e.errorText.endsWith(u'T'));
         if (cut) {
+            const qsizetype dropped = size - CommandLog::maxTextChars;
             QVERIFY(e.output.size() < CommandLog::maxTextChars + 100);
-            QVERIFY(e.output.endsWith(
-                QStringLiteral("[... %1 more characters not kept]").arg(size - CommandLog::maxTextChars)));
-            QVERIFY(e.errorText.startsWith(
-                QStringLiteral("[%1 earlier characters not kept ...]").arg(size - CommandLog::maxTextChars)));
+            QVERIFY(e.output.endsWith(u"[... %1 more characters not kept]"_s.arg(dropped)));
+            QVERIFY(e.errorText.startsWith(u"[%1 earlier characters not kept ...]"_s.arg(dropped)));
         }
     }
 
@@ -130,23 +125,9 @@ private slots:
         QCOMPARE(log.rowCount(), int(CommandLog::maxEntries));
         QCOMPARE(log.dropped(), qsizetype(3));
         QCOMPARE(removed.size(), 3);
-        QCOMPARE(log.entries().first().command, QStringLiteral("3"));
+        QCOMPARE(log.entries().first().command, u"3"_s);
         QCOMPARE(log.entries().last().command, QString::number(CommandLog::maxEntries + 2));
-        QVERIFY(log.toText(false).startsWith(QStringLiteral("(3 earlier entries not kept)\n")));
-    }
-
-    void clipboardText()
-    {
-        CommandLog log;
-        const QDateTime at(QDate(2026, 12, 6), QTime(19, 5, 12));
-        log.add({CommandLogEntry::Kind::Process, QStringLiteral("multitool chepoch -actual london@/vobs/tools"),
-                 at, 1500, true, QStringLiteral("exit 0"), QString(), QStringLiteral("warning line")});
-        QCOMPARE(
-            log.toText(false),
-            QStringLiteral("19:05:12\t1.5 s\tprocess\tmultitool chepoch -actual london@/vobs/tools\texit 0\n"));
-        const QString full = log.toText(true);
-        QVERIFY(full.contains(QStringLiteral("Output:\n(none)\n")));
-        QVERIFY(full.contains(QStringLiteral("Error text:\nwarning line")));
+        QVERIFY(log.toText(false).startsWith(u"(3 earlier entries not kept)\n"_s));
     }
 };
 

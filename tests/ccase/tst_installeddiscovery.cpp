@@ -66,33 +66,27 @@ private slots:
                  QFileInfo(bin + (Windows ? u"/ccperl"_s : u"/Perl"_s) + Exe).absoluteFilePath());
     }
 
-    void simulatorCopyOnPath()
+    void simulator()
     {
         QTemporaryDir root;
+        QVERIFY(install(BinDir + u"/sim/ccsim"_s, root.filePath(u"prog/sim/cleartool"_s)));
+        const ClearCaseFound beside = ClearCaseDiscovery::find(root.filePath(u"prog"_s), QString(), {});
+        QCOMPARE(beside.kind, Kind::Simulated);
+        QCOMPARE(beside.description, u"Simulated MultiSite region (no ClearCase installed)"_s);
+        QCOMPARE(ClearCaseDiscovery::chosen(u"simulated"_s, root.filePath(u"prog"_s), QString()).kind, Kind::Simulated);
+        QCOMPARE(ClearCaseDiscovery::find(root.filePath(u"nowhere"_s), QString(), {}).kind, Kind::None);
+
         const QString onPath = root.filePath(u"tools"_s);
         QVERIFY(install(BinDir + u"/sim/ccsim"_s, onPath + u"/cleartool"_s));
         const QString path = QDir::toNativeSeparators(root.filePath(u"empty"_s)) + QDir::listSeparator()
             + QDir::toNativeSeparators(onPath);
-        const ClearCaseFound found = ClearCaseDiscovery::find(root.filePath(u"prog"_s), path, {});
+        const ClearCaseFound found = ClearCaseDiscovery::find(root.filePath(u"nowhere"_s), path, {});
         QCOMPARE(found.kind, Kind::Simulated);
         QCOMPARE(QDir::fromNativeSeparators(found.clearToolPath), onPath + u"/cleartool"_s + Exe);
         // A real one anywhere wins over it.
         const QString real = root.filePath(u"real"_s);
         QVERIFY(install(BinDir + u"/argecho"_s, real + u"/cleartool"_s));
-        QCOMPARE(ClearCaseDiscovery::find(root.filePath(u"prog"_s), path, {real}).kind, Kind::Real);
-    }
-
-    void simulatedRegionBesideTheProgram()
-    {
-        QTemporaryDir root;
-        QVERIFY(install(BinDir + u"/sim/ccsim"_s, root.filePath(u"prog/sim/cleartool"_s)));
-        const ClearCaseFound found = ClearCaseDiscovery::find(root.filePath(u"prog"_s), QString(), {});
-        QCOMPARE(found.kind, Kind::Simulated);
-        QCOMPARE(found.description, u"Simulated MultiSite region (no ClearCase installed)"_s);
-        const ClearCaseFound chosen =
-            ClearCaseDiscovery::chosen(u"simulated"_s, root.filePath(u"prog"_s), QString());
-        QCOMPARE(chosen.kind, Kind::Simulated);
-        QCOMPARE(ClearCaseDiscovery::find(root.filePath(u"nowhere"_s), QString(), {}).kind, Kind::None);
+        QCOMPARE(ClearCaseDiscovery::find(root.filePath(u"nowhere"_s), path, {real}).kind, Kind::Real);
     }
 };
 

@@ -164,8 +164,9 @@ private slots:
                      qPrintable(run.out));
     }
 
-    // No ClearCase: UNKNOWN, saying so, whatever else was asked.
-    void unknownWithoutClearCase()
+    // No ClearCase: UNKNOWN, saying so, whatever else was asked. The help
+    // serves as the manual.
+    void unknownWithoutClearCaseAndHelp()
     {
         Region region;
         QProcessEnvironment none;
@@ -173,18 +174,21 @@ private slots:
         const Run run = region.check({u"--actual"_s}, none);
         QCOMPARE(run.exitCode, 3);
         QVERIFY2(run.out.startsWith("QUORVANE-CHECK UNKNOWN - No ClearCase found"_L1), qPrintable(run.out));
+        const Run help = region.check({u"--help"_s});
+        QCOMPARE(help.exitCode, 0);
+        for (const char *part : {"EXIT STATUS", "3 UNKNOWN", "--textfile", "--vob", "--simulated", "--actual", "--json"})
+            QVERIFY2(help.out.contains(QLatin1String(part)), part);
     }
 
-    // Generated regions with planted troubles: a replica taken offline and
-    // one that never answers (its host hangs) are unreachable, a burst of
-    // work leaves its siblings behind, and the rest is still reported.
-    void troubledRegion()
+    // A generated region where one host never answers: the check's time
+    // limit reaches the replica script, whose host is then unreachable, and
+    // the rest is still reported (a replica offline, a family behind: the
+    // demo region).
+    void hungHost()
     {
         Region region;
         region.ccsim({u"generate"_s, u"24"_s, u"0.5"_s, u"3"_s, u"11"_s});
-        region.ccsim({u"offline"_s, u"site01@/vobs/gen001"_s});
         region.ccsim({u"latency"_s, u"site02@/vobs/gen002"_s, u"600000"_s});
-        region.ccsim({u"work"_s, u"site00@/vobs/gen003"_s, u"500"_s});
         QElapsedTimer clock;
         clock.start();
         const Run run = region.check({u"--simulated"_s, u"--actual"_s, u"--json"_s, u"--timeout"_s, u"4"_s});
@@ -192,12 +196,7 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         const QList<std::pair<QString, QString>> got = states(run.out);
         QCOMPARE(got.size(), 12);
-        QCOMPARE(got.value(0), std::pair(u"/vobs/gen003"_s, u"behind"_s));
-        QVERIFY(got.contains(std::pair(u"/vobs/gen001"_s, u"unreachable"_s)));
         QVERIFY(got.contains(std::pair(u"/vobs/gen002"_s, u"unreachable"_s)));
-        const QJsonObject first = QJsonDocument::fromJson(run.out.toUtf8())[u"families"_s][0].toObject();
-        QCOMPARE(first[u"worstReplica"_s].toString(), u"site01"_s);
-        QVERIFY(first[u"behind"_s].toInt() > 500);
     }
 
     // The textfile replaces the old one in one step (a new file renamed over
@@ -235,15 +234,6 @@ private slots:
         const Run nowhere = region.check({u"--simulated"_s, u"--textfile"_s, collector.filePath(u"no/such/dir/q.prom"_s)});
         QCOMPARE(nowhere.exitCode, 3);
         QVERIFY2(nowhere.out.startsWith("QUORVANE-CHECK UNKNOWN - Cannot write"_L1), qPrintable(nowhere.out));
-    }
-
-    void helpServesAsManual()
-    {
-        Region region;
-        const Run run = region.check({u"--help"_s});
-        QCOMPARE(run.exitCode, 0);
-        for (const char *part : {"EXIT STATUS", "3 UNKNOWN", "--textfile", "--vob", "--simulated", "--actual", "--json"})
-            QVERIFY2(run.out.contains(QLatin1String(part)), part);
     }
 };
 

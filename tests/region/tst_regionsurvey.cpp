@@ -29,8 +29,7 @@ public:
     QHash<QString, int> maxPerHost;
     QStringList started;
     QStringList stopped;
-    std::function<void(const QueuedCommand &)> starting = [](const QueuedCommand &) {
-    };
+    std::function<void(const QueuedCommand &)> starting;
 
     [[nodiscard]] int runningOn(const QString &host) const { return m_perHost.value(host); }
 
@@ -75,25 +74,6 @@ private:
     QHash<QString, int> m_perHost;
 };
 
-// The simulated cleartool, in a demo region of the test's own.
-struct SimClearTool {
-    QTemporaryDir region;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    QString program = QStringLiteral(QUORVANE_BIN_DIR "/sim/cleartool")
-#ifdef Q_OS_WIN
-        + QStringLiteral(".exe")
-#endif
-        ;
-    SimClearTool()
-    {
-        env.insert(u"CCSIM_REGION"_s, region.path());
-        QProcess demo;
-        demo.setProcessEnvironment(env);
-        demo.start(QStringLiteral(QUORVANE_BIN_DIR "/sim/ccsim"), {u"demo"_s});
-        demo.waitForFinished(60000);
-    }
-};
-
 // Runs one command through the runner and waits for its end.
 CommandOutcome runOne(CommandRunner &runner, int id, const QueuedCommand &command, int withinMs = 20000)
 {
@@ -122,50 +102,11 @@ EpochTable table(const QList<QStringList> &rows)
 class TestRegionSurvey : public QObject {
     Q_OBJECT
 private slots:
-    // Never more in flight than allowed, overall and per host, and every
-    // command still runs. A command naming several hosts counts on each.
-    void bounds_data()
-    {
-        QTest::addColumn<int>("inFlight");
-        QTest::addColumn<int>("perHost");
-        QTest::addColumn<QList<QStringList>>("hosts"); // one entry per command
-        QList<QStringList> local(30);
-        QList<QStringList> twoHosts;
-        for (int i = 0; i < 30; ++i)
-            twoHosts << QStringList{i % 2 ? u"a"_s : u"b"_s};
-        QList<QStringList> family;
-        for (int i = 0; i < 20; ++i)
-            family << QStringList{u"hub"_s, QStringLiteral("site%1").arg(i % 5)};
-        QTest::newRow("local commands") << 4 << 2 << local;
-        QTest::newRow("two hosts") << 8 << 3 << twoHosts;
-        QTest::newRow("a hub in every family") << 8 << 2 << family;
-        QTest::newRow("one at a time") << 1 << 1 << family;
-    }
-    void bounds()
-    {
-        QFETCH(int, inFlight);
-        QFETCH(int, perHost);
-        QFETCH(QList<QStringList>, hosts);
-        FakeRunner runner;
-        runner.delay = [](const QString &line) { return 2 + int(line.size() % 7); };
-        CommandQueue queue(runner, {inFlight, perHost, 10000});
-        int done = 0;
-        for (qsizetype i = 0; i < hosts.size(); ++i)
-            queue.add({QStringLiteral("cmd %1").arg(i), {}, hosts[i]}, [&](const CommandOutcome &o) {
-                QCOMPARE(o.kind, CommandOutcome::Kind::Ran);
-                ++done;
-            });
-        QTRY_COMPARE_WITH_TIMEOUT(done, int(hosts.size()), 10000);
-        QVERIFY(runner.maxRunning <= inFlight);
-        QVERIFY(runner.maxRunning >= std::min<int>(inFlight, hosts.first().isEmpty() ? inFlight : 2));
-        for (auto it = runner.maxPerHost.cbegin(); it != runner.maxPerHost.cend(); ++it)
-            QVERIFY2(it.value() <= perHost, qPrintable(it.key()));
-    }
-
     // The host with the most work left is never idle while a slot could
     // serve it: no command starts while one for that host waits and fits,
-    // though local commands and another host's were queued before it. The
-    // bounds still hold and everything runs.
+    // though local commands and another host's were queued before it. Never
+    // more in flight than allowed, overall and per host (a command naming
+    // several hosts counts on each), and every command still runs.
     void busiestHostNeverIdle()
     {
         FakeRunner runner;
@@ -205,38 +146,18 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(done, 23, 10000);
         QCOMPARE(violations, 0);
         QCOMPARE(runner.started.mid(3, 2), (QStringList{u"to hub 0 0"_s, u"to hub 0 1"_s}));
-        QVERIFY(runner.maxRunning <= 3);
+        QCOMPARE(runner.maxRunning, 3);
+        for (auto it = runner.maxPerHost.cbegin(); it != runner.maxPerHost.cend(); ++it)
+            QVERIFY2(it.value() <= perHost, qPrintable(it.key()));
         QCOMPARE(runner.maxPerHost.value(u"hub"_s), perHost);
-    }
-
-    // Commands that ask no host start by priority, then in the order queued.
-    void localCommandsByPriority()
-    {
-        FakeRunner runner;
-        runner.delay = [](const QString &line) {
-            return line == "hold"_L1 ? 20 : 1;
-        };
-        CommandQueue queue(runner, {1, 1, 10000});
-        int done = 0;
-        const auto add = [&](const QString &line, int priority) {
-            queue.add({line, {}, {}, priority}, [&](const CommandOutcome &) { ++done; });
-        };
-        add(u"hold"_s, 0);
-        add(u"first check"_s, 0);
-        add(u"first step"_s, 1);
-        add(u"second check"_s, 0);
-        add(u"leads to hosts"_s, 2);
-        add(u"second step"_s, 1);
-        QTRY_COMPARE(done, 6);
-        QCOMPARE(runner.started, (QStringList{u"hold"_s, u"leads to hosts"_s, u"first step"_s,
-                                              u"second step"_s, u"first check"_s, u"second check"_s}));
     }
 
     // With the actual rows, a replicated VOB's hosts are asked as soon as its
     // check has named its siblings: its replica name and list, then its
-    // script, go before the other VOBs' checks, one command at a time. The
-    // script is told what they listed, unless this site's name is not
-    // among them.
+    // script, go before the other VOBs' checks, one command at a time
+    // (commands that ask no host start by priority, then in the order
+    // queued). The script is told what they listed, unless this site's name
+    // is not among them.
     void surveyAsksHostsEarly_data()
     {
         QTest::addColumn<QByteArray>("here");
@@ -276,23 +197,6 @@ private slots:
         QCOMPARE(survey.families().size(), 1);
     }
 
-    // A command that hangs is stopped at its time limit and reported as
-    // such; the others end normally meanwhile.
-    void hungCommandHitsItsTimeLimit()
-    {
-        FakeRunner runner;
-        runner.delay = [](const QString &line) { return line == "hung"_L1 ? -1 : 5; };
-        CommandQueue queue(runner, {2, 2, 200});
-        QHash<QString, CommandOutcome::Kind> kinds;
-        for (const QString &line : {u"a"_s, u"hung"_s, u"b"_s, u"c"_s})
-            queue.add({line, {}, {u"h"_s}}, [&kinds, line](const CommandOutcome &o) { kinds.insert(line, o.kind); });
-        QTRY_COMPARE_WITH_TIMEOUT(kinds.size(), 4, 5000);
-        QCOMPARE(kinds.value(u"hung"_s), CommandOutcome::Kind::TimedOut);
-        QCOMPARE(runner.stopped, QStringList{u"hung"_s});
-        for (const QString &line : {u"a"_s, u"b"_s, u"c"_s})
-            QCOMPARE(kinds.value(line), CommandOutcome::Kind::Ran);
-    }
-
     // Cancel stops what runs and drops what waits; each one hears of it,
     // and nothing starts afterwards.
     void cancelEndsEverything()
@@ -318,9 +222,10 @@ private slots:
         QCOMPARE(runner.started.size(), 3);
     }
 
-    // A whole survey on fake answers: a VOB whose check hangs is reported as
-    // not checked with the time limit, the rest of the region still is, and
-    // an unreplicated VOB is left out. A cancelled survey still finishes.
+    // A whole survey on fake answers: a VOB whose check hangs is stopped at
+    // its time limit and reported as not checked, the rest of the region
+    // still is meanwhile, and an unreplicated VOB is left out. A cancelled
+    // survey still finishes.
     void surveyWithHungVob()
     {
         FakeRunner runner;
@@ -339,6 +244,7 @@ private slots:
         QSignalSpy finished(&survey, &RegionSurvey::finished);
         survey.start({u"/vobs/ok"_s, u"/vobs/hung"_s, u"/vobs/plain"_s, u"/vobs/OK"_s, u"/vobs/ok"_s});
         QVERIFY(finished.wait(5000));
+        QCOMPARE(runner.stopped, QStringList{u"cleartool lsreplica -siblings -s -invob /vobs/hung"_s});
         QCOMPARE(survey.notReplicated(), 1);
         QCOMPARE(survey.families().size(), 3);
         const auto of = [&](const QString &tag) {
@@ -377,12 +283,10 @@ private slots:
         const EpochTable inStep = table({{u"a"_s, u"10"_s, u"5"_s}, {u"b"_s, u"10"_s, u"5"_s}});
         const EpochTable notAsked;
         const QString recent = u"2026-12-06T12:00:00+00:00"_s;
-        const QString old = u"20261101.120000"_s;
         QTest::newRow("in step, local") << inStep << notAsked << recent << QString() << Health::InStep << QString() << 0LL;
         QTest::newRow("in step, actual") << inStep << inStep << recent << QString() << Health::InStep << QString() << 0LL;
         const EpochTable unsent = table({{u"a"_s, u"14"_s, u"5"_s}, {u"b"_s, u"10"_s, u"5"_s}});
         QTest::newRow("not yet sent") << unsent << notAsked << recent << QString() << Health::Behind << u"b"_s << 4LL;
-        QTest::newRow("not sent for a month") << unsent << notAsked << old << QString() << Health::Behind << u"b"_s << 4LL;
         // This site's table says b holds 14, b holds 10: the packet was lost.
         const EpochTable sent = table({{u"a"_s, u"14"_s, u"5"_s}, {u"b"_s, u"14"_s, u"5"_s}});
         const EpochTable lost = table({{u"a"_s, u"14"_s, u"5"_s}, {u"b"_s, u"10"_s, u"5"_s}});
@@ -436,21 +340,15 @@ private slots:
 
     void rankWorstFirst()
     {
-        QList<VobHealth> list;
-        const auto add = [&](const char *tag, Health s, qint64 behind) {
+        const auto health = [](const QString &tag, Health state, qint64 behind = 0) {
             VobHealth h;
-            h.tag = QString::fromLatin1(tag);
-            h.state = s;
-            h.behind = behind;
-            list << h;
+            h.tag = tag, h.state = state, h.behind = behind;
+            return h;
         };
-        add("/e", Health::InStep, 0);
-        add("/d", Health::NotChecked, 0);
-        add("/b1", Health::Behind, 5);
-        add("/c", Health::Stuck, 9);
-        add("/b2", Health::Behind, 50);
-        add("/a", Health::Broken, 0);
-        add("/u", Health::Unreachable, 0);
+        QList<VobHealth> list{health(u"/e"_s, Health::InStep),     health(u"/d"_s, Health::NotChecked),
+                              health(u"/b1"_s, Health::Behind, 5), health(u"/c"_s, Health::Stuck, 9),
+                              health(u"/b2"_s, Health::Behind, 50), health(u"/a"_s, Health::Broken),
+                              health(u"/u"_s, Health::Unreachable)};
         rank(list);
         QStringList tags;
         for (const VobHealth &h : list)
@@ -481,13 +379,26 @@ private slots:
 
     // cleartool's queries through co-processes: the same output, status and
     // error text as a program of its own, never more co-processes than
-    // allowed; what is not a local cleartool query goes to the programs.
+    // allowed; what is not a local cleartool query goes to the programs. A
+    // cleartool that does not keep to the protocol, or cannot be started,
+    // runs the command again as a program, and every later one.
     void coprocessesAnswerAsProgramsDo()
     {
-        SimClearTool sim;
+        QTemporaryDir region; // the demo region
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"CCSIM_REGION"_s, region.path());
+        QProcess demo;
+        demo.setProcessEnvironment(env);
+        demo.start(QStringLiteral(QUORVANE_BIN_DIR "/sim/ccsim"), {u"demo"_s});
+        QVERIFY(demo.waitForFinished(60000));
+#ifdef Q_OS_WIN
+        const QString clearTool = QStringLiteral(QUORVANE_BIN_DIR "/sim/cleartool.exe");
+#else
+        const QString clearTool = QStringLiteral(QUORVANE_BIN_DIR "/sim/cleartool");
+#endif
         FakeRunner programs;
-        CoprocessRunner pool(programs, sim.program, sim.env, 2);
-        ProcessRunner direct(QStringLiteral(QUORVANE_BIN_DIR "/sim"), {}, sim.env);
+        CoprocessRunner pool(programs, clearTool, env, 2);
+        ProcessRunner direct(QStringLiteral(QUORVANE_BIN_DIR "/sim"), {}, env);
         const QStringList queries{u"cleartool lsreplica -short -invob /vobs/tools"_s,
                                   u"cleartool desc -fmt \"%[replica_name]p\" vob:/vobs/tools"_s,
                                   u"cleartool lsreplica -short -invob /vobs/no_such_vob"_s};
@@ -514,27 +425,18 @@ private slots:
             runOne(pool, ++id, other);
         QCOMPARE(programs.started.size(), 4);
         QTRY_COMPARE_WITH_TIMEOUT(pool.sessions(), 0, CoprocessRunner::idleCloseMs + 5000);
-    }
 
-    // A cleartool that does not keep to the protocol: the command runs again
-    // as a program, and so does every later one.
-    void brokenCoprocessFallsBack()
-    {
-        SimClearTool sim;
-        FakeRunner programs;
         // ccsim by its own name takes "-status" for an unknown command and ends.
-        CoprocessRunner pool(programs, QStringLiteral(QUORVANE_BIN_DIR "/sim/ccsim"), sim.env, 2);
-        const QueuedCommand q{u"cleartool lsreplica -short -invob /vobs/tools"_s, {}, {}, 0};
-        QCOMPARE(int(runOne(pool, 1, q).kind), int(CommandOutcome::Kind::Ran));
-        QVERIFY(pool.broken());
-        runOne(pool, 2, q);
-        QCOMPARE(programs.started, (QStringList{q.commandLine, q.commandLine}));
-        QCOMPARE(pool.sessions(), 0);
-        // One that cannot be started at all.
-        CoprocessRunner missing(programs, sim.region.filePath(u"no_such_cleartool"_s), sim.env, 2);
-        QCOMPARE(int(runOne(missing, 3, q).kind), int(CommandOutcome::Kind::Ran));
-        QVERIFY(missing.broken());
-        QCOMPARE(programs.started.size(), 3);
+        const QueuedCommand q{queries.first(), {}, {}, 0};
+        for (const QString &broken : {QStringLiteral(QUORVANE_BIN_DIR "/sim/ccsim"), region.filePath(u"none"_s)}) {
+            CoprocessRunner other(programs, broken, env, 2);
+            programs.started.clear();
+            QCOMPARE(int(runOne(other, ++id, q).kind), int(CommandOutcome::Kind::Ran));
+            QVERIFY(other.broken());
+            runOne(other, ++id, q);
+            QCOMPARE(programs.started, (QStringList{q.commandLine, q.commandLine}));
+            QCOMPARE(other.sessions(), 0);
+        }
     }
 
     // A stop ends the co-process that runs the command at once; the next

@@ -22,23 +22,18 @@ my $LIMIT = 3;
 # --- a family as ClearCase prints it ---------------------------------------
 
 # family(tag => T, names => [...], local => NAME, rows => { NAME => { ORIGIN
-# => N } }, eol => "\n" | "\r\n", ...): the scenario of a healthy family.
-# Options: header (lsreplica prints a "For VOB replica" line first),
-# tight_host ("(@host)" without the blank), shuffle (origins in another
-# order than lsreplica's), deleted (a row and an origin lsreplica does not
-# list).
+# => N } }, eol => "\n" | "\r\n", header => 1 (lsreplica prints a "For VOB
+# replica" line first), estimates => { NAME => ROW }): the scenario of a
+# healthy family. The other layouts are the published ones of tests/data/lsepoch.
 sub family {
     my (%f) = @_;
     my $eol = $f{eol} || "\n";
     my $tag = $f{tag};
     my @names = @{ $f{names} };
-    my @origins = $f{shuffle} ? reverse(@names) : @names;
-    push @origins, 'gone_site' if $f{deleted};
     my $block = sub {
         my ($name, $row) = @_;
-        my $host = $f{tight_host} ? "(\@host_$name)" : "(\@ host_$name)";
-        my $text = "Oplog IDs for row \"$name\" $host:$eol";
-        for my $o (@origins) {
+        my $text = "Oplog IDs for row \"$name\" (\@ host_$name):$eol";
+        for my $o (@names) {
             my $n = defined $row->{$o} ? $row->{$o} : 3;
             $text .= sprintf(" oid:%08x.1d2e3f4a.b5c6.00:01:80:c0:4b:%02x=%-8s(%s)%s", length($o) * 977, length($o), $n, $o, $eol);
         }
@@ -52,7 +47,6 @@ sub family {
     # This site's table: its own row first, then its estimates of the others.
     my $est = $f{estimates} || {};
     my @table = ($f{local}, grep { $_ ne $f{local} } @names);
-    push @table, 'gone_site' if $f{deleted};
     $s{"multitool lsepoch -invob $tag"} =
         { out => $header . join('', map { $block->($_, $_ eq $f{local} ? $f{rows}{$_} : ($est->{$_} || $f{rows}{$_})) } @table) };
     for my $name (@names) {
@@ -180,35 +174,26 @@ sub calls_matching {
 
 my @NAMES = qw(boston_hub sanfran_hub bangalore);
 my $ROWS = rows_for(@NAMES);
+# -local: this site's table, no host asked; the actual matrix holds only
+# this site's own row.
 for my $layout (
-    ['LF', {}],
-    ['CR LF', { eol => "\r\n" }],
-    ['lsreplica with a For VOB replica header', { header => 1, eol => "\r\n" }],
-    ['host without the blank after @', { tight_host => 1 }],
-    ['origins in another order than the listing', { shuffle => 1 }],
-    ['a deleted replica in the tables', { deleted => 1 }],
+    # what, family options, arguments before the tag, hosts asked
+    ['LF', {}, [], [qw(bangalore boston_hub)]],
+    ['CR LF, lsreplica with a For VOB replica header', { header => 1, eol => "\r\n" }, [], [qw(bangalore boston_hub)]],
+    ['-local', {}, ['-local'], []],
 ) {
-    my ($what, $opts) = @$layout;
+    my ($what, $opts, $args, $asked) = @$layout;
     # This site's estimates of the others lag behind their actual rows.
     my %est = map { my $r = $_; ($r => { map { $_ => $ROWS->{$r}{$_} - 1 } @NAMES }) } @NAMES[1, 2];
     my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS,
                           estimates => \%est, %$opts);
-    my $run = run_script($scenario, {}, '/vobs/dev');
+    my $run = run_script($scenario, {}, @$args, '/vobs/dev');
     my %local = (%$ROWS, %est, sanfran_hub => $ROWS->{sanfran_hub});
-    wrote_matrices($run, $what, matrix(\@NAMES, $ROWS), matrix(\@NAMES, \%local));
+    my @unknown = grep { my $n = $_; $n ne 'sanfran_hub' && !grep { $_ eq $n } @$asked } @NAMES;
+    wrote_matrices($run, $what, matrix(\@NAMES, $ROWS, @unknown), matrix(\@NAMES, \%local));
     is($run->{stderr}, '', "$what: nothing on stderr");
-    is_deeply([sort(calls_matching($run, qr/-actual/))],
-              ['multitool lsepoch -actual bangalore@/vobs/dev', 'multitool lsepoch -actual boston_hub@/vobs/dev'],
-              "$what: every host but this site's is asked once");
-}
-
-# -local: this site's table, no host asked; the actual matrix holds only
-# this site's own row.
-{
-    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
-    my $run = run_script($scenario, {}, '-local', '/vobs/dev');
-    wrote_matrices($run, '-local', matrix(\@NAMES, $ROWS, 'boston_hub', 'bangalore'), matrix(\@NAMES, $ROWS));
-    is(scalar(calls_matching($run, qr/-actual/)), 0, '-local: no host asked');
+    is_deeply([sort(calls_matching($run, qr/-actual/))], [map { "multitool lsepoch -actual $_\@/vobs/dev" } @$asked],
+              "$what: every host asked once, not this site's");
 }
 
 # -here and -replicas: the caller's listing is used as given (its order,
@@ -270,37 +255,63 @@ for my $layout (
     }
 }
 
-# --- one host's trouble ----------------------------------------------------
+# --- one call's trouble ----------------------------------------------------
 
+# A host's trouble costs its row only; this site's own calls failing cost
+# what needs them; earlier results are replaced whole or left alone.
 my $OPLOG_WARNING = "multitool: Warning: Your replica (\"sanfran_hub\") has fewer oplog entries for itself than replica \"bangalore\".\n"
     . "multitool: Warning: Start the replica restoration procedure before any further development.\n";
 my $UNREACHABLE = "multitool: Error: Unable to contact replica \"bangalore\" on host \"host_bangalore\".\n";
+my ($BANGALORE, $LSREPLICA) = ('multitool lsepoch -actual bangalore@/vobs/dev', 'cleartool lsreplica -short -invob /vobs/dev');
+my $OLD = { '_results.txt' => "old\r\n" };
 for my $case (
-    # what, change to bangalore's -actual answer, its row kept?, stderr must hold
-    ['warning and status 1 after its row', sub { $_[0]{err} = $OPLOG_WARNING; $_[0]{status} = 1 }, 1,
-     [qr/\Q$OPLOG_WARNING\E/]],
-    ['unreachable host', sub { %{ $_[0] } = (err => $UNREACHABLE, status => 1) }, 0,
-     [qr/\Q$UNREACHABLE\E/, qr/"bangalore".*status 1.*"\?"/]],
-    ['row cut short, status 1', sub { $_[0]{out} =~ s/\n.*\z//s; $_[0]{status} = 1 }, 0,
-     [qr/"bangalore"/]],
-    ['host that never answers', sub { $_[0]{delay} = 300 }, 0,
-     [qr/"bangalore" had not answered when the time limit of $LIMIT s ran out/]],
-    ['host that prints its row and then hangs', sub { $_[0]{hang} = 300 }, 1, []],
-) {
-    my ($what, $change, $kept, $stderr) = @$case;
-    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
-    $change->($scenario->{'multitool lsepoch -actual bangalore@/vobs/dev'});
+    # what, the call, its answer (or a change to it), settings, files there before, rows written as "?" (actual
+    # matrix; undef: the run fails and writes nothing), the same of the local matrix, hosts asked, stderr must hold
+    ['warning and status 1 after its row', $BANGALORE, sub { $_[0]{err} = $OPLOG_WARNING; $_[0]{status} = 1 }, {}, {},
+     [], [], 2, qr/\Q$OPLOG_WARNING\E/],
+    ['unreachable host', $BANGALORE, { err => $UNREACHABLE, status => 1 }, {}, {}, ['bangalore'], [], 2,
+     qr/\Q$UNREACHABLE\E/, qr/"bangalore".*status 1.*"\?"/],
+    ['row cut short, status 1', $BANGALORE, sub { $_[0]{out} =~ s/\n.*\z//s; $_[0]{status} = 1 }, {}, {},
+     ['bangalore'], [], 2, qr/"bangalore"/],
     # Only the cases that hang wait for a short limit; the others keep the
     # default, so that a slow machine cannot turn a healthy host into "?".
-    my $vars = $what =~ /hang|never/ ? { GET_REPLICA_INFO_TIMEOUT => $LIMIT } : {};
-    my $run = run_script($scenario, { vars => $vars }, '/vobs/dev');
-    # A host ended at the time limit leaves no progress file behind either.
-    wrote_matrices($run, $what, matrix(\@NAMES, $ROWS, $kept ? () : 'bangalore'), matrix(\@NAMES, $ROWS));
-    like($run->{stderr}, $_, "$what: stderr says $_") for @$stderr;
-    is($run->{stderr}, '', "$what: nothing on stderr") unless @$stderr;
+    ['host that never answers', $BANGALORE, sub { $_[0]{delay} = 300 }, { GET_REPLICA_INFO_TIMEOUT => $LIMIT }, {},
+     ['bangalore'], [], 2, qr/"bangalore" had not answered when the time limit of $LIMIT s ran out/],
+    ['host that prints its row and then hangs', $BANGALORE, sub { $_[0]{hang} = 300 },
+     { GET_REPLICA_INFO_TIMEOUT => $LIMIT }, {}, [], [], 2],
+    ['describe fails: every host asked, this one too', 'cleartool describe -fmt %[replica_name]p vob:/vobs/dev',
+     { err => "cleartool: Error: Unable to describe.\n", status => 1 }, {}, {}, [], [], 3,
+     qr/Unable to describe.*\n.*cannot tell this site's replica/],
+    ['local table fails', 'multitool lsepoch -invob /vobs/dev', { err => "multitool: Error: Unable to open VOB.\n", status => 1 },
+     {}, {}, ['sanfran_hub'], [@NAMES], 2, qr/Unable to open VOB/],
+    ['lsreplica fails', $LSREPLICA,
+     { err => "cleartool: Error: Unable to locate versioned object base with object selector: \"/vobs/dev\".\n", status => 1 },
+     {}, $OLD, undef, undef, 0, qr/Unable to locate.*\n(?:.*\n)*.*cannot list the replicas of VOB "\/vobs\/dev"/],
+    ['lsreplica hangs', $LSREPLICA, { delay => 300 }, { GET_REPLICA_INFO_TIMEOUT => $LIMIT }, $OLD, undef, undef, 0,
+     qr/had not answered when the time limit of $LIMIT s ran out.*\n.*cannot list the replicas/],
+    ['lsreplica lists nothing', $LSREPLICA, { out => "For VOB replica \"/vobs/dev\":\n" }, {}, $OLD, undef, undef, 0,
+     qr/VOB "\/vobs\/dev" lists no replicas/],
+    ['bad settings, earlier results replaced', undef, undef,
+     { GET_REPLICA_INFO_JOBS => '0', GET_REPLICA_INFO_TIMEOUT => 'soon' },
+     { '_results.txt' => "old,1\r\n", '_results_local.txt' => "old,1\r\n" }, [], [], 2,
+     qr/GET_REPLICA_INFO_JOBS="0" is not a positive number; 32 is used/,
+     qr/GET_REPLICA_INFO_TIMEOUT="soon" is not a positive number; 120 is used/],
+) {
+    my ($what, $call, $answer, $vars, $files, $unknown, $unknown_local, $asked, @stderr) = @$case;
+    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
+    ref $answer eq 'CODE' ? $answer->($scenario->{$call}) : ($scenario->{$call} = $answer) if defined $call;
+    my $run = run_script($scenario, { vars => $vars, files => $files }, '/vobs/dev');
+    if ($unknown) {
+        # A host ended at the time limit leaves no progress file behind either.
+        wrote_matrices($run, $what, matrix(\@NAMES, $ROWS, @$unknown), matrix(\@NAMES, $ROWS, @$unknown_local));
+    } else {
+        is($run->{status}, 1, "$what: exit status 1");
+        is_deeply($run->{files}, $files, "$what: no file written");
+    }
+    is(scalar(calls_matching($run, qr/-actual/)), $asked, "$what: $asked hosts asked");
+    like($run->{stderr}, $_, "$what: stderr says $_") for @stderr;
+    is($run->{stderr}, '', "$what: nothing on stderr") unless @stderr;
     cmp_ok($run->{elapsed}, '<', 20, "$what: the script ends");
-    like(join('', map { $_->{text} } @{ $run->{progress} }), qr/^waiting\tbangalore\t/m, "$what: named while waited for")
-        if $what =~ /never/;
 }
 
 # --- what the run says while it waits ---------------------------------------
@@ -325,16 +336,6 @@ for my $case (
     ok(defined $when && $when >= $run->{started} - 1 && abs($when - $asked->{time}) < 2,
        'slow host: the time it was asked, on the clock a reader has');
     ok(!grep({ $_->{text} =~ /sanfran_hub/ } @seen), 'slow host: this site is never waited for as a host');
-}
-
-# A hung host is ended, not left running: no stub that started is still alive.
-{
-    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
-    $scenario->{$_}{delay} = 300 for grep { /-actual/ } keys %$scenario;
-    my $run = run_script($scenario, { vars => { GET_REPLICA_INFO_TIMEOUT => $LIMIT } }, '/vobs/dev');
-    my @alive = grep { kill 0, $_->{pid} } grep { $_->{what} eq 'start' } @{ $run->{log} };
-    is(scalar(@alive), 0, 'hung hosts: every program the script started has ended');
-    cmp_ok($run->{elapsed}, '>=', $LIMIT, 'hung hosts: the script waited for the time limit');
 }
 
 # --- the pool ----------------------------------------------------------------
@@ -364,8 +365,9 @@ my $MANY_ROWS = rows_for(@MANY);
     ok($most >= 1 && $most <= 2, "pool: at most 2 hosts at once (saw $most)");
 }
 
-# More hung hosts than slots: the time limit holds for the whole run, and
-# the hosts that never got a slot are said to be not asked.
+# More hung hosts than slots: the time limit holds for the whole run, the
+# hosts that never got a slot are said to be not asked, and the hung ones are
+# ended, not left running.
 {
     my $scenario = family(tag => '/vobs/big', names => \@MANY, local => 'site1', rows => $MANY_ROWS);
     $scenario->{$_}{delay} = 300 for grep { /-actual/ } keys %$scenario;
@@ -375,6 +377,9 @@ my $MANY_ROWS = rows_for(@MANY);
     my @not_asked = $run->{stderr} =~ /"(site\d)" was not asked/g;
     is(scalar(@not_asked), 3, 'all hung: the other three are said to be not asked');
     cmp_ok($run->{elapsed}, '<', 20, 'all hung: the script ends');
+    cmp_ok($run->{elapsed}, '>=', $LIMIT, 'all hung: the script waited for the time limit');
+    my @alive = grep { kill 0, $_->{pid} } grep { $_->{what} eq 'start' } @{ $run->{log} };
+    is(scalar(@alive), 0, 'all hung: every program the script started has ended');
 }
 
 # --- arguments reach the programs untouched ----------------------------------
@@ -394,90 +399,30 @@ my $MANY_ROWS = rows_for(@MANY);
 
 # --- calls that ask no host ------------------------------------------------
 
+# A replica named without -report: nothing to do. -report: that replica's
+# row compared with its actual one (its host asked, unless it is this site),
+# no file written; without a replica, the usage.
 {
-    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
-    my $run = run_script($scenario, {}, '/vobs/dev', 'bangalore');
-    is($run->{status}, 0, 'replica chosen: exit status 0');
-    is_deeply($run->{calls}, [], 'replica chosen: no program started');
-    is_deeply($run->{files}, {}, 'replica chosen: no file written');
-    is($run->{stdout} . $run->{stderr}, '', 'replica chosen: nothing printed');
-}
-
-for my $case (
-    # replica, host asked?
-    ['bangalore', 1],
-    ['sanfran_hub', 0],
-) {
-    my ($replica, $remote) = @$case;
     my %est = (bangalore => { map { $_ => $ROWS->{bangalore}{$_} + ($_ eq 'bangalore' ? 5 : 0) } @NAMES });
     my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS, estimates => \%est);
-    my $run = run_script($scenario, {}, '-report', '/vobs/dev', $replica);
-    is($run->{status}, 0, "report on $replica: exit status 0");
-    is(scalar(calls_matching($run, qr/-actual/)), $remote, "report on $replica: " . ($remote ? 'its host asked' : 'no host asked'));
-    like($run->{stdout}, qr/^Replica "$replica" of VOB "\/vobs\/dev"/, "report on $replica: its heading");
-    if ($remote) {
-        like($run->{stdout}, qr/^bangalore\s+35\s+30  estimate ahead$/m, 'report: the entry that differs');
-        like($run->{stdout}, qr/chepoch -actual bangalore\@\/vobs\/dev/, 'report: the repair');
-    } else {
-        like($run->{stdout}, qr/matches the actual row/, 'report on this site: its own row is its actual one');
+    for my $case (
+        # what, arguments, exit status, hosts asked (undef: no program started), stdout and stderr must match
+        ['replica chosen', ['/vobs/dev', 'bangalore'], 0, undef, qr/\A\z/, qr/\A\z/],
+        ['report on bangalore', ['-report', '/vobs/dev', 'bangalore'], 0, 1,
+         qr/\AReplica "bangalore" of VOB "\/vobs\/dev".*^bangalore\s+35\s+30  estimate ahead\r?\n.*chepoch -actual bangalore\@\/vobs\/dev/ms],
+        ['report on this site', ['-report', '/vobs/dev', 'sanfran_hub'], 0, 0,
+         qr/\AReplica "sanfran_hub" of VOB "\/vobs\/dev".*matches the actual row/ms],
+        ['report without a replica', ['-report', '/vobs/dev'], 1, undef, qr/\A\z/, qr/usage:/],
+    ) {
+        my ($what, $args, $status, $asked, $stdout, $stderr) = @$case;
+        my $run = run_script($scenario, {}, @$args);
+        is($run->{status}, $status, "$what: exit status $status");
+        defined $asked ? is(scalar(calls_matching($run, qr/-actual/)), $asked, "$what: $asked hosts asked")
+                       : is_deeply($run->{calls}, [], "$what: no program started");
+        like($run->{stdout}, $stdout, "$what: what it printed");
+        like($run->{stderr}, $stderr, "$what: what it said") if $stderr;
+        is_deeply($run->{files}, {}, "$what: no file written");
     }
-    is_deeply($run->{files}, {}, "report on $replica: no file written");
-}
-
-{
-    my $run = run_script({}, {}, '-report', '/vobs/dev');
-    is($run->{status}, 1, 'report without a replica: exit status 1');
-    like($run->{stderr}, qr/usage:/, 'report without a replica: the usage');
-    is_deeply($run->{calls}, [], 'report without a replica: no program started');
-}
-
-# --- this site's own calls failing ---------------------------------------------
-
-{
-    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
-    $scenario->{'cleartool describe -fmt %[replica_name]p vob:/vobs/dev'} = { err => "cleartool: Error: Unable to describe.\n", status => 1 };
-    my $run = run_script($scenario, {}, '/vobs/dev');
-    is($run->{files}{'_results.txt'}, matrix(\@NAMES, $ROWS), 'describe fails: the matrix from every host');
-    is(scalar(calls_matching($run, qr/-actual/)), 3, 'describe fails: every host asked, this one too');
-    like($run->{stderr}, qr/Unable to describe.*\n.*cannot tell this site's replica/, 'describe fails: said so');
-}
-
-{
-    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
-    $scenario->{'multitool lsepoch -invob /vobs/dev'} = { err => "multitool: Error: Unable to open VOB.\n", status => 1 };
-    my $run = run_script($scenario, {}, '/vobs/dev');
-    # This site's actual row is "?" then, and the local matrix all "?".
-    wrote_matrices($run, 'local table fails', matrix(\@NAMES, $ROWS, 'sanfran_hub'), matrix(\@NAMES, $ROWS, @NAMES));
-    like($run->{stderr}, qr/Unable to open VOB/, 'local table fails: multitool\'s error passed on');
-}
-
-for my $case (
-    ['fails', { err => "cleartool: Error: Unable to locate versioned object base with object selector: \"/vobs/dev\".\n", status => 1 },
-     qr/Unable to locate.*\n(?:.*\n)*.*cannot list the replicas of VOB "\/vobs\/dev"/],
-    ['hangs', { delay => 300 }, qr/had not answered when the time limit of $LIMIT s ran out.*\n.*cannot list the replicas/],
-    ['lists nothing', { out => "For VOB replica \"/vobs/dev\":\n" }, qr/VOB "\/vobs\/dev" lists no replicas/],
-) {
-    my ($what, $answer, $stderr) = @$case;
-    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
-    $scenario->{'cleartool lsreplica -short -invob /vobs/dev'} = $answer;
-    my $run = run_script($scenario, { vars => { $what eq 'hangs' ? (GET_REPLICA_INFO_TIMEOUT => $LIMIT) : () }, files => { '_results.txt' => "old\r\n" } }, '/vobs/dev');
-    is($run->{status}, 1, "lsreplica $what: exit status 1");
-    like($run->{stderr}, $stderr, "lsreplica $what: said why");
-    is(scalar(calls_matching($run, qr/-actual/)), 0, "lsreplica $what: no host asked");
-    is_deeply([sort keys %{ $run->{files} }], ['_results.txt'], "lsreplica $what: no file written");
-}
-
-# --- settings and the files left before --------------------------------------
-
-{
-    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
-    my $run = run_script($scenario, {
-        vars => { GET_REPLICA_INFO_JOBS => '0', GET_REPLICA_INFO_TIMEOUT => 'soon' },
-        files => { '_results.txt' => "old,1\r\n", '_results_local.txt' => "old,1\r\n" },
-    }, '/vobs/dev');
-    like($run->{stderr}, qr/GET_REPLICA_INFO_JOBS="0" is not a positive number; 32 is used/, 'bad jobs setting: said so');
-    like($run->{stderr}, qr/GET_REPLICA_INFO_TIMEOUT="soon" is not a positive number; 120 is used/, 'bad time limit: said so');
-    wrote_matrices($run, 'earlier results replaced', matrix(\@NAMES, $ROWS), matrix(\@NAMES, $ROWS));
 }
 
 done_testing();

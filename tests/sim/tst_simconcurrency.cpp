@@ -45,42 +45,30 @@ class TestSimConcurrency : public QObject {
     QDeadlineTimer m_load;
     int m_running = 0;
 
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert(u"CCSIM_REGION"_s, m_region.path());
-        return e;
-    }
-
     // Runs program with args, again each time it ends, until the load ends.
+    // What a reader must see of a whole VOB: its three replicas.
     void keepRunning(const QString &program, const QStringList &args)
     {
-        auto &p = m_processes.emplace_back(std::make_unique<QProcess>());
-        p->setProcessEnvironment(environment());
-        QProcess *process = p.get();
-        connect(process, &QProcess::finished, this, [this, process, program, args] {
+        QProcess *process = m_processes.emplace_back(std::make_unique<QProcess>()).get();
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(u"CCSIM_REGION"_s, m_region.path());
+        process->setProcessEnvironment(e);
+        const auto start = [this, process, program, args] {
+            ++m_running;
+            process->start(kSimDir + u'/' + program, args);
+        };
+        connect(process, &QProcess::finished, this, [this, process, program, args, start] {
             --m_running;
-            const QString out = QString::fromUtf8(process->readAllStandardOutput());
+            const QStringList out = QString::fromUtf8(process->readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+            const bool whole = program != u"cleartool"_s || out.size() == 3;
             m_outcomes << Outcome{program + u' ' + args.join(u' '),
                                   process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1,
-                                  QString::fromUtf8(process->readAllStandardError()) + check(program, out)};
+                                  QString::fromUtf8(process->readAllStandardError()) +
+                                      (whole ? QString() : u"incomplete listing: "_s + out.join(u'|'))};
             if (!m_load.hasExpired())
-                start(process, program, args);
+                start();
         });
-        start(process, program, args);
-    }
-    void start(QProcess *process, const QString &program, const QStringList &args)
-    {
-        ++m_running;
-        process->start(kSimDir + u'/' + program, args);
-    }
-
-    // What a reader must see of a whole VOB: its three replicas.
-    static QString check(const QString &program, const QString &out)
-    {
-        if (program != u"cleartool"_s)
-            return {};
-        return out.split(u'\n', Qt::SkipEmptyParts).size() == 3 ? QString() : u"incomplete listing: "_s + out;
+        start();
     }
 
 private slots:

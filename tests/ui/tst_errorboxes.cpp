@@ -1,5 +1,4 @@
 #include "support/ScriptedDialogs.h"
-#include "common/AppInfo.h"
 #include "common/ErrorBoxes.h"
 #include "common/QuorvaneError.h"
 #include "ui/RealDialogs.h"
@@ -36,6 +35,7 @@ private slots:
         QCOMPARE(d.boxes[0].icon, MsgIcon::Stop);
     }
 
+    // The boxes of a program that cannot start or fails: tst_reportingshell.
     void perProcedureLayouts_data()
     {
         QTest::addColumn<ErrorBox>("box");
@@ -54,17 +54,8 @@ private slots:
                                   << u"Error.."_s << MsgIcon::Stop;
         QTest::newRow("history") << ErrorBoxes::history(d) << u"ERROR::bad\r\nError from Quorvane"_s
                                  << u"ERROR"_s << MsgIcon::Exclamation;
-        // A program that cannot start, and one that ends with a failure.
-        QTest::newRow("process") << ErrorBoxes::process(d, u"multitool lsepoch -actual x@/vobs/a"_s)
-                                 << u"ERROR: bad\r\nCould not execute --> multitool lsepoch -actual x@/vobs/a"_s
-                                 << AppInfo::title() << MsgIcon::Stop;
-        QTest::newRow("process failed")
-            << ErrorBoxes::processFailed(d, u"multitool chepoch -actual x@/vobs/a"_s)
-            << u"ERROR: bad\r\nCommand failed --> multitool chepoch -actual x@/vobs/a"_s << AppInfo::title()
-            << MsgIcon::Stop;
-        QTest::newRow("grid input") << ErrorBoxes::gridInput(d)
-                                    << u"Error::bad\r\nMust type a numeric value"_s << u"Error..."_s
-                                    << MsgIcon::Stop;
+        QTest::newRow("grid input") << ErrorBoxes::gridInput(d) << u"Error::bad\r\nMust type a numeric value"_s
+                                    << u"Error..."_s << MsgIcon::Stop;
     }
     void perProcedureLayouts()
     {
