@@ -5,8 +5,8 @@
 #include "replicas/EpochMatrixView.h"
 #include "support/BuiltProgram.h"
 #include "support/LoaderFixture.h"
+#include "app/QuitOnSignal.h"
 #include "ccase/Commands.h"
-#include "common/AppInfo.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 
@@ -22,6 +22,10 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+
+#ifndef Q_OS_WIN
+#include <csignal>
+#endif
 
 using namespace quorvane;
 using namespace quorvane::test;
@@ -69,87 +73,36 @@ QStringList comboEntries(frmMain &w, const QString &name)
 class TestFrmMain : public QObject {
     Q_OBJECT
 private slots:
-    // The Detail page is refused for a VOB with a single replica only,
-    // however the tab is changed.
-    void tabSwitch_data()
-    {
-        QTest::addColumn<bool>("singleReplica");
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("no VOB yet, mouse") << false << u"mouse"_s << u"Status"_s;
-        for (const QString &how : {u"mouse"_s, u"keyboard"_s})
-            QTest::addRow("single replica, %s", qPrintable(how))
-                << true << how << u"* * No Detail information for this VOB * * "_s;
-    }
-    void tabSwitch()
-    {
-        QFETCH(bool, singleReplica);
-        QFETCH(QString, how);
-        LoaderFixture f;
-        frmMain &w = *f.window;
-        w.show();
-        if (singleReplica) {
-            f.addVob(u"/vobs/x"_s, {u"original"_s, u"original,d,h,original@/vobs/x,"_s, {}, {}});
-            f.open(u"/vobs/x"_s);
-            QCOMPARE(w.graph()->allSites().size(), 1);
-        }
-        QFrame *pages[] = {w.findChild<QFrame *>(u"frameMainTabStrip(0)"_s),
-                           w.findChild<QFrame *>(u"frameMainTabStrip(1)"_s)};
-        QTabBar *tabs = w.tabStrip();
-        const auto choose = [&](int tab) {
-            if (how == u"mouse"_s)
-                QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
-            else
-                QTest::keyClick(tabs, tab == 1 ? Qt::Key_Right : Qt::Key_Left);
-            QCOMPARE(tabs->currentIndex(), tab);
-        };
-        choose(1);
-        QVERIFY(!pages[0]->isVisible() && pages[1]->isVisible() != singleReplica);
-        QTEST(w.status(), "status");
-        choose(0);
-        QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
-        QTEST(w.status(), "status");
-    }
-
     // Busy: the status line, the progress bar (wrapping to 1, never to 0)
     // and the hourglass, which is the one main window's whichever window's
-    // feedback asks.
-    void busyFeedbackSequence()
+    // feedback asks. The working dialog and the detail window are made once
+    // and re-used; the detail window stays on top, shows each text from its
+    // top, and closeImage only hides it. Shutdown unloads every window, once.
+    void feedbackAndSecondaryWindows()
     {
         LoaderFixture other;
         LoaderFixture f;
         frmMain &w = *f.window;
         w.show();
         mainForm = &w;
-        auto *bar = w.findChild<QProgressBar *>(u"ProgressBar1"_s);
+        auto *progress = w.findChild<QProgressBar *>(u"ProgressBar1"_s);
         auto *timer = w.findChild<QTimer *>(u"progBarTimer"_s);
         w.setBusy(true, u"Synchronizing replica r1"_s);
         QCOMPARE(w.status(), u"Working...Synchronizing replica r1"_s);
-        QVERIFY(bar->isVisible() && timer->isActive());
+        QVERIFY(progress->isVisible() && timer->isActive());
         QCOMPARE(w.cursor().shape(), Qt::WaitCursor);
-        bar->setValue(100);
-        QTRY_VERIFY(bar->value() >= 1 && bar->value() < 100);
+        progress->setValue(100);
+        QTRY_VERIFY(progress->value() >= 1 && progress->value() < 100);
         w.setBusy(false, u"ignored"_s);
-        QCOMPARE(w.status(), u"Status"_s);
-        QVERIFY(!bar->isVisible() && !timer->isActive());
-        QCOMPARE(bar->value(), 0);
-        QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(f.released() && !timer->isActive());
+        QCOMPARE(progress->value(), 0);
         other.window->setBusy(true, QString());
         QCOMPARE(w.cursor().shape(), Qt::WaitCursor);
         QVERIFY(other.window->cursor().shape() != Qt::WaitCursor);
         other.window->setBusy(false, QString());
         QCOMPARE(w.cursor().shape(), Qt::ArrowCursor);
         mainForm = nullptr;
-    }
 
-    // The working dialog and the detail window are made once and re-used;
-    // the detail window stays on top, shows each text from its top, and
-    // closeImage only hides it. Shutdown unloads every window, once.
-    void secondaryWindows()
-    {
-        LoaderFixture f;
-        frmMain &w = *f.window;
-        w.show();
         w.setMsg(u"first"_s);
         frmWorking *dlg = w.workingForm();
         w.hideWorking();
@@ -238,11 +191,25 @@ private slots:
         QVERIFY(other.waitForStarted());
         QTRY_COMPARE_WITH_TIMEOUT(workFolders().size(), 2, 10000);
         QVERIFY(workFolders().contains(thirdFolder));
-        other.kill();
-        other.waitForFinished();
-#endif
+        // A signal (a session manager's, a Ctrl+C, a closed terminal) ends a
+        // copy the way of Exit: its work folder and its lock go, and its exit
+        // code and standard error say what ended it.
+        for (const auto &[p, n] : {std::pair{third.get(), SIGHUP}, {&other, SIGINT}}) {
+            QCOMPARE(::kill(pid_t(p->processId()), n), 0);
+            QVERIFY(p->waitForFinished(15000));
+            QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(p->exitCode(), QuitOnSignal::exitCodeFor(n));
+            const QString said = QString::fromUtf8(p->readAllStandardError());
+            QVERIFY2(said.contains(u"quorvane: "_s + QuitOnSignal::signalName(n) +
+                                   u" received while nothing was running"_s),
+                     qPrintable(said));
+        }
+        QCOMPARE(temp.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(lockDir).entryList({u"quorvane-*.lock"_s}), QStringList());
+#else
         third->kill();
         third->waitForFinished();
+#endif
     }
 
     // --help and --version answer and end, without a display; any other
@@ -254,7 +221,10 @@ private slots:
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
         QTest::newRow("--version") << QStringList{u"--version"_s} << 0
-                                   << u"Quorvane "_s + AppInfo::versionText() + u'\n' << QString();
+                                   << u"Quorvane %1.%2.%3\n"_s.arg(QUORVANE_VERSION_MAJOR)
+                                          .arg(QUORVANE_VERSION_MINOR)
+                                          .arg(QUORVANE_VERSION_PATCH)
+                                   << QString();
         QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << u"Usage: quorvane [--help | --version]\n"_s
                                 << QString();
         QTest::newRow("a file") << QStringList{u"notes.txt"_s} << 2 << QString()
@@ -357,130 +327,104 @@ private slots:
         QVERIFY(f.dialogs.boxes.isEmpty());
     }
 
-    // A refused command ends the load at once with the standard box; what was
-    // done before it stays, and the previous VOB is not cleaned up before
-    // lsreplica has answered. A script that wrote nothing is reported for each
-    // matrix and the load runs to its end; results of an earlier run are
+    // A load that fails releases the window. A refused command ends it at
+    // once with the standard box; what was done before stays, and the VOB
+    // shown before is not cleaned up before lsreplica has answered. A replica
+    // name with a control character (a line end lsreplica passed on) is
+    // refused before anything of the VOB is shown, and the script does not
+    // run. A script that wrote nothing is reported for each matrix, with
+    // what it said on its error stream (or how it ended) when neither file
+    // came, and the load runs to its end; results of an earlier run are
     // removed before the script starts, so they are never shown for this VOB.
-    // Either way the window is released.
     void failedLoad_data()
     {
+        QTest::addColumn<QString>("tag");
         QTest::addColumn<QString>("refused"); // the command ClearCase refuses, if any
-        QTest::newRow("lsreplica") << u"lsreplica"_s;
-        QTest::newRow("desc") << u"desc"_s;
-        QTest::newRow("script wrote nothing, another VOB's results left") << QString();
+        QTest::addColumn<int>("outcome");     // the script's, and how it ended
+        QTest::addColumn<QString>("tail");
+        QTest::addColumn<int>("filesWritten");  // 0 none, 1 only the local one
+        QTest::addColumn<QStringList>("boxes"); // "missing NAME": that results file's box
+        QTest::addColumn<int>("commands");
+        QTest::addColumn<QString>("shown"); // the VOB shown after
+        QTest::addColumn<QString>("myReplica");
+        QTest::addColumn<QString>("detail"); // the detail window's title and text, if shown
+        const int ran = int(ShellResult::Outcome::Ran);
+        const QString refusal = u"ERROR... ERROR::cleartool: Error: Unable to locate VOB \"/vobs/dev\".\r\nReport Bug "
+                                "to bugs@belmora.example"_s;
+        const QStringList missing{u"missing _results.txt"_s, u"missing _results_local.txt"_s};
+        const QString why = u"cleartool: Error: Unable to locate VOB.\r\nget_replica_info.pl: cannot list the "
+                            "replicas of VOB \"/vobs/dev\"."_s;
+        const QString docs = u"/vobs/docs"_s, title = u"get_replica_info.pl wrote no results: "_s;
+        QTest::newRow("desc") << Dev << u"desc"_s << ran << QString() << 0 << QStringList{refusal} << 1 << docs
+                              << u"r1of2"_s << QString();
+        QTest::newRow("lsreplica") << Dev << u"lsreplica"_s << ran << QString() << 0 << QStringList{refusal} << 2
+                                   << docs << u"r1of3"_s << QString();
+        QTest::newRow("control character in a replica name")
+            << u"/vobs/odd"_s << QString() << ran << QString() << 0
+            << QStringList{u"Invalid Name The replica listing of VOB /vobs/odd holds the name \"r2<U+000A>r3\": it "
+                           "holds a control character (<U+000A>), so it cannot be a replica's name.\r\nThe VOB was "
+                           "not opened."_s}
+            << 2 << docs << u"r1"_s << QString();
+        QTest::newRow("script said why, another VOB's results left")
+            << Dev << QString() << ran << why << 0 << missing << 5 << Dev << u"r1of3"_s
+            << title + QString(why).replace(u"\r\n"_s, u"\n"_s); // the text box keeps LF only
+        QTest::newRow("script crashed") << Dev << QString() << int(ShellResult::Outcome::Crashed) << QString() << 0
+                                        << missing << 5 << Dev << u"r1of3"_s
+                                        << title + u"The script ended abnormally."_s;
+        QTest::newRow("one file written") << Dev << QString() << ran << why << 1 << missing.mid(0, 1) << 5 << Dev
+                                          << u"r1of3"_s << QString();
     }
     void failedLoad()
     {
+        QFETCH(QString, tag);
         QFETCH(QString, refused);
-        LoaderFixture f;
-        frmMain &w = *f.window;
-        w.show();
-        addDemoVobs(f);
-        f.vobs[Dev].actual.clear(); // the script writes nothing for it
-        f.vobs[Dev].local.clear();
-        f.open(u"/vobs/docs"_s);
-        f.writeResults({{u"elsewhere"_s, u"99"_s}}, {{u"elsewhere"_s, u"98"_s}});
-        const QString before = w.graph()->GMyReplicaName();
-        w.graph()->hide(); // the picture may be hidden when the failure comes
-        const QString error = u"cleartool: Error: Unable to locate VOB \"/vobs/dev\"."_s;
-        if (!refused.isEmpty())
-            f.clearTool.failures.insert(
-                refused == u"desc"_s ? Commands::localReplicaName(Dev) : Commands::replicaList(Dev), error);
-        f.log.clear();
-        f.open(Dev);
-
-        QStringList shown;
-        for (const ScriptedDialogs::Box &box : std::as_const(f.dialogs.boxes))
-            shown << box.title + u' ' + box.prompt;
-        const QString refusal = u"ERROR... ERROR::"_s + error + u"\r\nReport Bug to bugs@belmora.example"_s;
-        QCOMPARE(shown, refused.isEmpty() ? QStringList({fileNotFound(f, u"_results.txt"_s), fileNotFound(f, u"_results_local.txt"_s)}) : QStringList{refusal});
-        QCOMPARE(f.log.size(), refused == u"desc"_s ? 1 : refused.isEmpty() ? 5 : 2);
-        QVERIFY(f.released() && !w.graph()->isHidden());
-        QCOMPARE(w.graph()->GMyReplicaName(), refused == u"desc"_s ? before : u"r1of3"_s);
-        QCOMPARE(w.graph()->allSites().size(), refused.isEmpty() ? 3 : 2);
-        // Nothing of an earlier run is shown.
-        for (const EpochGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
-            QVERIFY(!gridCells(grid).value(1).value(0).startsWith(u"elsewhere"_s));
-    }
-
-    // When the script leaves neither results file, what it said on its error
-    // stream (or how it ended) is shown beside the missing-file boxes; not
-    // when one file came.
-    void scriptFailureShown_data()
-    {
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("tail");
-        QTest::addColumn<int>("filesWritten"); // 0 none, 1 only the local one
-        QTest::addColumn<QString>("detail");   // empty: no detail window
-        const QString why = u"cleartool: Error: Unable to locate VOB.\r\nget_replica_info.pl: cannot list the replicas of VOB \"/vobs/dev\"."_s;
-        const int ran = int(ShellResult::Outcome::Ran);
-        QTest::newRow("script said why") << ran << 1 << why << 0 << why;
-        QTest::newRow("script crashed") << int(ShellResult::Outcome::Crashed) << 0 << QString() << 0
-                                        << u"The script ended abnormally."_s;
-        QTest::newRow("one file written") << ran << 1 << why << 1 << QString();
-    }
-    void scriptFailureShown()
-    {
         QFETCH(int, outcome);
-        QFETCH(int, exitCode);
         QFETCH(QString, tail);
         QFETCH(int, filesWritten);
-        QFETCH(QString, detail);
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, shown);
         LoaderFixture f;
         frmMain &w = *f.window;
         w.show();
         addDemoVobs(f);
-        f.vobs[Dev].actual.clear();
-        if (filesWritten == 0)
-            f.vobs[Dev].local.clear();
-        f.shell.result.outcome = ShellResult::Outcome(outcome);
-        f.shell.result.exitCode = exitCode;
-        f.shell.result.errorTail = tail;
-        f.open(Dev);
-
-        // The missing-file boxes stay.
-        QCOMPARE(f.dialogs.boxes.size(), 2 - filesWritten);
-        const frmDetail *d = w.detailForm();
-        if (detail.isEmpty()) {
-            QVERIFY(!d || !d->isVisible());
-        } else {
-            QVERIFY(d && d->isVisible());
-            QCOMPARE(d->text(), QString(detail).replace(u"\r\n"_s, u"\n"_s)); // the text box keeps LF only
-            QCOMPARE(d->windowTitle(), u"get_replica_info.pl wrote no results"_s);
-        }
-        QVERIFY(f.released());
-    }
-
-    // A replica name with a control character in it (a line end that
-    // lsreplica passed on) is refused before anything of the VOB is shown:
-    // the VOB shown before stays, with its sites and grids, and the script
-    // does not run.
-    void controlCharacterInReplicaNameIsRefused()
-    {
-        LoaderFixture f;
-        frmMain &w = *f.window;
-        w.show();
-        addDemoVobs(f);
-        f.open(u"/vobs/docs"_s);
-        const QList<QStringList> grid = gridCells(w.epochView()->Grid1());
-        const qsizetype sites = w.graph()->allSites().size();
         f.addVob(u"/vobs/odd"_s, {u"r1"_s, u"r1,d1,h1,r1@/vobs/odd,r2\nr3,d2,h2,r1@/vobs/odd,"_s,
                                   {{u"r1"_s, u"1"_s, u"1"_s}}, {{u"r1"_s, u"1"_s, u"1"_s}}});
+        f.vobs[Dev].actual.clear(); // the script writes nothing for it
+        if (filesWritten == 0)
+            f.vobs[Dev].local.clear();
+        f.open(u"/vobs/docs"_s);
+        const QList<QStringList> before = gridCells(w.epochView()->Grid1());
+        f.writeResults({{u"elsewhere"_s, u"99"_s}}, {{u"elsewhere"_s, u"98"_s}});
+        if (tag == Dev)
+            w.graph()->hide(); // the picture may be hidden when the failure comes
+        if (!refused.isEmpty())
+            f.clearTool.failures.insert(refused == u"desc"_s ? Commands::localReplicaName(Dev) : Commands::replicaList(Dev),
+                                        u"cleartool: Error: Unable to locate VOB \"/vobs/dev\"."_s);
+        f.shell.result.outcome = ShellResult::Outcome(outcome);
+        f.shell.result.exitCode = tail.isEmpty() ? 0 : 1;
+        f.shell.result.errorTail = tail;
         f.log.clear();
-        f.open(u"/vobs/odd"_s);
+        f.open(tag);
 
-        QCOMPARE(f.log.size(), 2); // desc and lsreplica; no script
-        QCOMPARE(f.dialogs.boxes.size(), 1);
-        QCOMPARE(f.dialogs.boxes[0].title, u"Invalid Name"_s);
-        QCOMPARE(f.dialogs.boxes[0].prompt,
-                 u"The replica listing of VOB /vobs/odd holds the name \"r2<U+000A>r3\": it holds a control "
-                 "character (<U+000A>), so it cannot be a replica's name.\r\nThe VOB was not opened."_s);
+        QStringList said;
+        for (const ScriptedDialogs::Box &box : std::as_const(f.dialogs.boxes))
+            said << box.title + u' ' + box.prompt;
+        for (QString &box : boxes) {
+            if (box.startsWith(u"missing "_s))
+                box = fileNotFound(f, box.mid(8));
+        }
+        QCOMPARE(said, boxes);
+        QTEST(int(f.log.size()), "commands");
         QVERIFY(f.released() && !w.graph()->isHidden());
-        QCOMPARE(w.graph()->allSites().size(), sites);
-        QCOMPARE(gridCells(w.epochView()->Grid1()), grid);
-        QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:/vobs/docs"_s);
+        QTEST(w.graph()->GMyReplicaName(), "myReplica");
+        QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:"_s + shown);
+        QCOMPARE(w.graph()->allSites().size(), shown == Dev ? 3 : 2);
+        if (shown != Dev)
+            QCOMPARE(gridCells(w.epochView()->Grid1()), before);
+        for (const EpochGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
+            QVERIFY(!gridCells(grid).value(1).value(0).startsWith(u"elsewhere"_s));
+        const frmDetail *d = w.detailForm();
+        QTEST(d && d->isVisible() ? d->windowTitle() + u": "_s + d->text() : QString(), "detail");
     }
 };
 

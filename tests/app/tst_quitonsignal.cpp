@@ -1,28 +1,20 @@
 // The program ended by a signal, as a session manager, a Ctrl+C or a closed
 // terminal ends it, or by the desktop session's end: it goes the way of
-// Exit. Idle, the built program unwinds like a normal exit, removing its
-// work directory and its lock file, and says by its exit code what ended it.
-// Busy, the running multitool or script is let end (real processes:
-// stand-ins that take their time), nothing starts after it but what Exit
-// still runs, and standard error says what came of it; a second signal or
-// the bound stops the wait without killing a multitool, and ends the whole
-// script.
+// Exit (idle: tst_frmmain, on the built program). Busy, the running
+// multitool or script is let end (real processes: stand-ins that take their
+// time), nothing starts after it but what Exit still runs, and standard
+// error says what came of it; a second signal or the bound stops the wait
+// without killing a multitool, and ends the whole script.
 #include "app/OrderlyExit.h"
 #include "app/QuitOnSignal.h"
-#include "app/frmMain.h"
-#include "ccase/Commands.h"
 #include "ccase/ProcessShell.h"
 #include "maintenance/FixFrame.h"
-#include "support/BuiltProgram.h"
-#include "support/ScriptedClearTool.h"
-#include "support/ScriptedDialogs.h"
-#include "vobs/VobListPanel.h"
+#include "support/LoaderFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,7 +94,7 @@ struct StandIns {
     }
 
     // The stand-ins' log, the script's process group apart.
-    QStringList log(qint64 *scriptGroup = nullptr) const
+    QStringList standInLog(qint64 *scriptGroup = nullptr) const
     {
         QFile f(standIns.filePath(u"log"_s));
         QStringList lines;
@@ -120,28 +112,19 @@ struct StandIns {
 };
 
 // The main window on scripted cleartool with /vobs/tools (london here,
-// paris) open, and real processes for multitool and ccperl.
-struct BusyRig : StandIns {
-    QTemporaryDir workDir;
-    test::ScriptedClearTool clearTool;
-    test::ScriptedDialogs dialogs;
-    ProcessShell shell{workDir.path(), standIns.path()};
-    Services services;
-    std::unique_ptr<frmMain> window;
+// paris) open, and real processes for multitool and ccperl; lsvob -long
+// is refused, so the bays are not listed.
+struct BusyRig : StandIns, test::LoaderFixture {
+    ProcessShell real{workDir.path(), standIns.path()};
 
     BusyRig()
     {
-        const QString master = u"london@"_s + Tools;
-        clearTool.outputs.insert(Commands::localReplicaName(Tools), u"london"_s);
-        clearTool.outputs.insert(Commands::replicaList(Tools), u"london,2026-01-01,lhost,"_s + master +
-                                                                   u",paris,2026-01-02,phost,"_s + master + u',');
-        services = {&clearTool, &shell, &dialogs, workDir.path(), workDir.filePath(u"get_replica_info.pl"_s),
-                    workDir.path(), QString()};
+        services.shell = &real;
         window = std::make_unique<frmMain>(services);
         window->show();
-        window->vobList()->list()->addItem(Tools);
-        window->vobList()->list()->setCurrentRow(0);
-        window->pVobViewListDblClick();
+        addVob(Tools, test::family(Tools, {u"london"_s, u"paris"_s}));
+        clearTool.outputs.remove(Commands::vobFamily(Tools));
+        open(Tools);
         QFile::remove(standIns.filePath(u"log"_s));
     }
 };
@@ -183,42 +166,6 @@ QStringList ran(const QStringList &commands)
 class TestQuitOnSignal : public QObject {
     Q_OBJECT
 private slots:
-    void signalledProgramCleansUp_data()
-    {
-        QTest::addColumn<int>("signalNumber");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
-        QTest::newRow("SIGHUP") << int(SIGHUP);
-    }
-
-    void signalledProgramCleansUp()
-    {
-        QFETCH(int, signalNumber);
-        const test::BuiltProgramFolders folders;
-        QProcess program;
-        program.setProcessEnvironment(folders.environment(u":98"_s));
-        program.start(QStringLiteral(QUORVANE_BIN_DIR "/quorvane"), {});
-        QVERIFY(program.waitForStarted());
-
-        // Both exist only once the handlers are in place.
-        const QDir tempDir(folders.temp.path());
-        const QDir runtimeDir(folders.runtime.path());
-        QTRY_VERIFY_WITH_TIMEOUT(!tempDir.entryList({u"quorvane-*"_s}, QDir::Dirs).isEmpty(), 15000);
-        QTRY_VERIFY_WITH_TIMEOUT(!runtimeDir.entryList({u"quorvane-*.lock"_s}).isEmpty(), 15000);
-
-        QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
-        QVERIFY(program.waitForFinished(15000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), QuitOnSignal::exitCodeFor(signalNumber));
-        QCOMPARE(tempDir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
-        QCOMPARE(runtimeDir.entryList({u"quorvane-*.lock"_s}), QStringList());
-        // No one may be watching: standard error says what ended it.
-        const QString said = QString::fromUtf8(program.readAllStandardError());
-        QVERIFY2(said.contains(u"quorvane: "_s + QuitOnSignal::signalName(signalNumber) +
-                               u" received while nothing was running"_s),
-                 qPrintable(said));
-    }
-
     // The program leaves by exit() while the script runs (Qt does when the
     // display goes away): the script and what it started end with it.
     void scriptEndsWithAnExit()
@@ -236,11 +183,11 @@ private slots:
         QVERIFY(program.waitForFinished(15000));
         QCOMPARE(program.exitCode(), 1);
         qint64 group = 0;
-        QCOMPARE(standIns.log(&group), (QStringList{u"start ccperl"_s, u"start lsepoch -actual"_s}));
+        QCOMPARE(standIns.standInLog(&group), (QStringList{u"start ccperl"_s, u"start lsepoch -actual"_s}));
         QVERIFY(group > 0);
         QTRY_VERIFY_WITH_TIMEOUT(!groupAlive(group), 3000);
         QTest::qWait(1100); // past the stand-in's work: nothing went on
-        QCOMPARE(standIns.log(), (QStringList{u"start ccperl"_s, u"start lsepoch -actual"_s}));
+        QCOMPARE(standIns.standInLog(), (QStringList{u"start ccperl"_s, u"start lsepoch -actual"_s}));
     }
 
     // A signal (or the session's end) while a command runs: the command is
@@ -312,7 +259,7 @@ private slots:
         int sent = 0;
         QTimer trigger;
         connect(&trigger, &QTimer::timeout, &trigger, [&] {
-            if (sent == 0 && r.log().join(u'\n').contains(u"start "_s + during)) {
+            if (sent == 0 && r.standInLog().join(u'\n').contains(u"start "_s + during)) {
                 ++sent;
                 if (how == u"session"_s) {
                     QEvent quit(QEvent::Quit);
@@ -336,7 +283,7 @@ private slots:
             r.window->pVobViewListDblClick();
         }
         QTRY_VERIFY_WITH_TIMEOUT(!r.window->isVisible(), 10000);
-        const QStringList atClose = r.log();
+        const QStringList atClose = r.standInLog();
         orderly.finish();
         trigger.stop();
         qApp->removeEventFilter(&orderly);
@@ -344,10 +291,10 @@ private slots:
         if (stopsEarly && action != u"open"_s) // it did not wait for the multitool to end
             QVERIFY(!atClose.contains(after.last()));
         // What started, and that it ended by itself.
-        QTRY_COMPARE_WITH_TIMEOUT(r.log(), after, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(r.standInLog(), after, 10000);
         QTest::qWait(stopsEarly ? 1100 : 300); // nothing more starts, nothing left behind goes on
         qint64 scriptGroup = 0;
-        QCOMPARE(r.log(&scriptGroup), after);
+        QCOMPARE(r.standInLog(&scriptGroup), after);
         if (scriptGroup > 0)
             QTRY_VERIFY_WITH_TIMEOUT(!groupAlive(scriptGroup), 5000);
         QCOMPARE(quitWith, -1); // the window closed by itself

@@ -1,4 +1,3 @@
-#include "info/frmAbout.h"
 #include "info/frmGettingHelp.h"
 
 #include <QDesktopServices>
@@ -19,20 +18,6 @@ public slots:
 private slots:
     void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open"); }
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
-
-    void versionLineAndStatement()
-    {
-        frmAbout a;
-        QCOMPARE(a.findChild<QLabel *>(QStringLiteral("mainLbl(1)"))->text(),
-                 QStringLiteral("Version 1.2.1"));
-        frmGettingHelp h;
-        const QString text = h.findChild<QLabel *>(QStringLiteral("lblMain(0)"))->text();
-        QVERIFY2(text.startsWith(
-                     QStringLiteral("This version of the Quorvane is provided as-is and free of charge ")) &&
-                     text.contains(QStringLiteral("\r\n\r\nBelmora can assist your organization")) &&
-                     text.endsWith(QStringLiteral("\r\n\r\n")),
-                 qPrintable(text));
-    }
 
     void onlyThePictureOpensTheWebPage()
     {
