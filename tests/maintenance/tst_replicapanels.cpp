@@ -156,8 +156,6 @@ private slots:
         QTest::addColumn<QStringList>("boxes");
         QTest::newRow("export newest") << u"\\proj"_s << u"export sync,2024-05-01T12:00:00Z,import sync,2024-04-30,"_s
                                        << u"None"_s << u"2024-05-01T12:00:00Z"_s << QStringList();
-        QTest::newRow("empty history") << u"\\proj"_s << QString() << QString() << QString() << QStringList();
-        QTest::newRow("tag read at the choice") << u"/vobs/other"_s << u"x,y,"_s << u"None"_s << u"None"_s << QStringList();
         QTest::newRow("history refused") << u"\\proj"_s << gone << u"<last_import>"_s << u"<last_export>"_s
                                          << QStringList{box(u"ERROR::"_s + gone + reportBug)};
         QTest::newRow("no VOB tag") << QString() << QString() << u"<last_import>"_s << u"<last_export>"_s
