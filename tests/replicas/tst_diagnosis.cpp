@@ -144,10 +144,6 @@ private slots:
         QTest::newRow("only the local matrix read")
             << QStringList{} << inStep << me << QList<Finding>{note(
                    u"The actual epoch table could not be read: what the replicas hold is unknown."_s)} << QStringList{};
-        QTest::newRow("only the actual matrix read")
-            << inStep << QStringList{} << me
-            << QList<Finding>{note(u"This site's epoch table could not be read: what it believes the other "
-                                    "replicas hold is unknown."_s)} << QStringList{};
 
         // The packet to london was lost; a later export advanced the belief
         // again. london has also made 7 changes it has not exported yet.
