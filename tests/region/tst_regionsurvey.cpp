@@ -283,7 +283,6 @@ private slots:
         const EpochTable inStep = table({{u"a"_s, u"10"_s, u"5"_s}, {u"b"_s, u"10"_s, u"5"_s}});
         const EpochTable notAsked;
         const QString recent = u"2026-12-06T12:00:00+00:00"_s;
-        QTest::newRow("in step, local") << inStep << notAsked << recent << QString() << Health::InStep << QString() << 0LL;
         QTest::newRow("in step, actual") << inStep << inStep << recent << QString() << Health::InStep << QString() << 0LL;
         const EpochTable unsent = table({{u"a"_s, u"14"_s, u"5"_s}, {u"b"_s, u"10"_s, u"5"_s}});
         QTest::newRow("not yet sent") << unsent << notAsked << recent << QString() << Health::Behind << u"b"_s << 4LL;
