@@ -157,7 +157,6 @@ private slots:
                                      " oid:%1=8       (alpha)\n oid:%2=5       (beta)\n oid:%3=0       (gamma)\n"_s.arg(kOidA, kOidB, kOidC)) << kRow;
         QTest::newRow("chepoch -actual") << MT << u"chepoch -actual beta@/vobs/fix"_s << 0
                                          << u"Entry for             beta changed from:           0 to           5\n"_s << u"alpha=8 beta=5 gamma=0"_s;
-        QTest::newRow("chepoch -force") << MT << force + u"alpha=42"_s << 0 << ok << u"alpha=42 beta=0 gamma=0"_s;
         QTest::newRow("largest") << MT << force + u"alpha=2147483647"_s << 0 << ok << u"alpha=2147483647 beta=0 gamma=0"_s;
         QTest::newRow("by oid") << MT << force + u"oid:%1=7"_s.arg(kOidA) << 0 << ok << u"alpha=7 beta=0 gamma=0"_s;
         QTest::newRow("too large") << MT << force + u"alpha=2147483648"_s << 1 << invalid.arg(u"2147483648"_s) << kRow;
@@ -228,7 +227,6 @@ private slots:
         QTest::newRow("host back, clock moved") << u"offline"_s << u"-fship"_s
                                                 << QStringList{u"online beta@/vobs/fix"_s, u"clock +2h"_s} << u"applied"_s << 0;
         QTest::newRow("-ship waits for the poll") << QString() << u"-ship"_s << QStringList() << u"outgoing"_s << 0;
-        QTest::newRow("-ship, polled") << QString() << u"-ship"_s << QStringList{u"shipping_server -poll"_s} << u"applied"_s << 0;
         QTest::newRow("lost on the way") << u"lose"_s << u"-fship"_s << QStringList() << u"lost"_s << 0;
         QTest::newRow("lost beats down") << u"lose+offline"_s << u"-fship"_s << QStringList() << u"lost"_s << 0;
     }
