@@ -116,6 +116,8 @@ struct StandIns {
 // is refused, so the bays are not listed.
 struct BusyRig : StandIns, test::LoaderFixture {
     ProcessShell real{workDir.path(), standIns.path()};
+    // The window uses `real`, which goes before the fixture's members do.
+    ~BusyRig() { window.reset(); }
 
     BusyRig()
     {
