@@ -4,8 +4,10 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -20,7 +22,14 @@ const QString kSimDir = u"" QUORVANE_BIN_DIR "/sim"_s;
 // on a machine that runs other work.
 constexpr int kLoadMs = 15000;
 constexpr int kEndMs = 120000;
+#ifdef Q_OS_WIN
+// Under Wine every program start goes through the one wine server, and fifty
+// writers on a slow machine once outlasted the end above; ten still meet at
+// the region's lock on every turn.
+constexpr int kWriters = 10;
+#else
 constexpr int kWriters = 50;
+#endif
 constexpr int kVobs = 5;
 
 struct Outcome {
@@ -31,11 +40,11 @@ struct Outcome {
 
 } // namespace
 
-// The simulated region under many writers at once: fifty programs changing
-// five VOBs of a 2000-VOB region over and over (new work, exports, epoch
-// rows taken from the hosts) while readers list the same VOBs. Every command
-// gets the lock within its wait, every change is kept, and no reader meets
-// a half-written VOB.
+// The simulated region under many writers at once: fifty programs (ten on
+// Windows) changing five VOBs of a 2000-VOB region over and over (new work,
+// exports, epoch rows taken from the hosts) while readers list the same VOBs.
+// Every command gets the lock within its wait, every change is kept, and no
+// reader meets a half-written VOB.
 class TestSimConcurrency : public QObject {
     Q_OBJECT
 
@@ -44,6 +53,7 @@ class TestSimConcurrency : public QObject {
     QList<Outcome> m_outcomes;
     QDeadlineTimer m_load;
     int m_running = 0;
+    int m_unstarted = 0;
 
     // Runs program with args, again each time it ends, until the load ends.
     // What a reader must see of a whole VOB: its three replicas.
@@ -68,11 +78,23 @@ class TestSimConcurrency : public QObject {
             if (!m_load.hasExpired())
                 start();
         });
+        // A program the system could not start ran no command and emits no
+        // finished(). A loaded wine server may refuse one now and then, so
+        // the writer tries again; a program that never starts is reported.
+        connect(process, &QProcess::errorOccurred, this, [this, process, program, start](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart)
+                return;
+            --m_running;
+            ++m_unstarted;
+            qWarning("%s did not start: %s", qPrintable(program), qPrintable(process->errorString()));
+            if (!m_load.hasExpired())
+                QTimer::singleShot(250, this, start);
+        });
         start();
     }
 
 private slots:
-    void fiftyWritersOverSeveralVobs()
+    void manyWritersOverSeveralVobs()
     {
         const RegionStore store(m_region.path());
         store.replace(DemoRegion::generate(QDateTime::currentDateTimeUtc(), 2000, 0.5, 3, 11));
@@ -87,17 +109,26 @@ private slots:
         for (int i = 0; i < kWriters; ++i) {
             const Vob &v = start.vobs.at(i % kVobs);
             const QString sibling = v.replicas.at(v.replicas.at(0).name == v.local ? 1 : 0).name + u'@' + v.tag;
-            if (i < 35)
+            if (i < kWriters * 7 / 10)
                 keepRunning(u"ccsim"_s, {u"work"_s, v.replicas.at((i / kVobs) % 3).name + u'@' + v.tag, u"1"_s});
-            else if (i < 45)
+            else if (i < kWriters * 9 / 10)
                 keepRunning(u"multitool"_s, {u"syncreplica"_s, u"-export"_s, u"-fship"_s, sibling});
             else
                 keepRunning(u"multitool"_s, {u"chepoch"_s, u"-actual"_s, sibling});
         }
         for (int i = 0; i < 3; ++i)
             keepRunning(u"cleartool"_s, {u"lsreplica"_s, u"-s"_s, u"-invob"_s, start.vobs.at(i).tag});
-        QVERIFY2(QTest::qWaitFor([this] { return m_load.hasExpired() && m_running == 0; }, kEndMs),
-                 qPrintable(u"%1 programs still running"_s.arg(m_running)));
+        if (!QTest::qWaitFor([this] { return m_load.hasExpired() && m_running == 0; }, kEndMs)) {
+            // Which command hangs says whether the region's lock or the
+            // system under it is at fault.
+            QStringList running;
+            for (const auto &p : m_processes) {
+                if (p->state() != QProcess::NotRunning)
+                    running << QFileInfo(p->program()).fileName() + u' ' + p->arguments().join(u' ') +
+                                   (p->state() == QProcess::Starting ? u" (starting)"_s : QString());
+            }
+            QFAIL(qPrintable(u"%1 programs still running: %2"_s.arg(m_running).arg(running.join(u"; "_s))));
+        }
 
         QMap<QString, int> work;    // replica@tag -> successful work
         QMap<QString, int> exports; // tag -> successful exports
@@ -116,6 +147,8 @@ private slots:
         }
         QCOMPARE(failed, 0);
         QVERIFY(m_outcomes.size() > kWriters);
+        QVERIFY2(m_unstarted * 10 < m_outcomes.size(),
+                 qPrintable(u"%1 starts failed against %2 commands"_s.arg(m_unstarted).arg(m_outcomes.size())));
         qInfo("%lld commands, none refused", qlonglong(m_outcomes.size()));
 
         const Region end = RegionStore(m_region.path()).read(tags);
