@@ -219,7 +219,7 @@ for my $layout (
     my $dir = "$FindBin::Bin/../data/lsepoch";
     my @family = qw(boston_hub sanfran_hub bangalore);
     my %same; # expected rows => [file, _results.txt] of the quiet layouts
-    for my $form (split /\n/, slurp("$dir/forms.txt")) {
+    for my $form (split /\n/, slurp("$dir/forms.txt") // BAIL_OUT("cannot read $dir/forms.txt")) {
         next if $form =~ /^\s*(#|$)/;
         my ($file, $call, $expected, $stderr) = split / \| /, $form;
         my $answer = slurp("$dir/$file");
