@@ -1,6 +1,7 @@
 #!/usr/bin/perl
 # get_replica_info.pl driven directly, against stub cleartool and multitool
-# programs that print ClearCase's documented layouts (stub_clearcase.pl).
+# programs that print ClearCase's documented layouts (stub_clearcase.pl), and
+# read for what the oldest Perl that ClearCase ships needs of it.
 #
 # QUORVANE_SCRIPT: the script under test.
 
@@ -10,6 +11,7 @@ use Test::More;
 use File::Temp qw(tempdir);
 use FindBin;
 use Data::Dumper;
+use Module::CoreList;
 use POSIX qw(WNOHANG);
 use Time::HiRes qw(time sleep);
 
@@ -175,13 +177,17 @@ sub calls_matching {
 my @NAMES = qw(boston_hub sanfran_hub bangalore);
 my $ROWS = rows_for(@NAMES);
 # -local: this site's table, no host asked; the actual matrix holds only
-# this site's own row.
+# this site's own row. -here and -replicas: the caller's listing is used as
+# given (its order, this site's row from its table), and nothing is listed
+# again.
 for my $layout (
-    # what, family options, arguments before the tag, hosts asked
-    ['CR LF, lsreplica with a For VOB replica header', { header => 1, eol => "\r\n" }, [], [qw(bangalore boston_hub)]],
-    ['-local', {}, ['-local'], []],
+    # what, family options, arguments before the tag, hosts asked, the order written, cleartool calls
+    ['CR LF, lsreplica with a For VOB replica header', { header => 1, eol => "\r\n" }, [], [qw(bangalore boston_hub)], \@NAMES, 2],
+    ['-local', {}, ['-local'], [], \@NAMES, 2],
+    ['-here', {}, ['-here', 'sanfran_hub', '-replicas', join(',', reverse @NAMES)], [qw(bangalore boston_hub)],
+     [reverse @NAMES], 0],
 ) {
-    my ($what, $opts, $args, $asked) = @$layout;
+    my ($what, $opts, $args, $asked, $order, $listed) = @$layout;
     # This site's estimates of the others lag behind their actual rows.
     my %est = map { my $r = $_; ($r => { map { $_ => $ROWS->{$r}{$_} - 1 } @NAMES }) } @NAMES[1, 2];
     my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS,
@@ -189,24 +195,17 @@ for my $layout (
     my $run = run_script($scenario, {}, @$args, '/vobs/dev');
     my %local = (%$ROWS, %est, sanfran_hub => $ROWS->{sanfran_hub});
     my @unknown = grep { my $n = $_; $n ne 'sanfran_hub' && !grep { $_ eq $n } @$asked } @NAMES;
-    wrote_matrices($run, $what, matrix(\@NAMES, $ROWS, @unknown), matrix(\@NAMES, \%local));
+    wrote_matrices($run, $what, matrix($order, $ROWS, @unknown), matrix($order, \%local));
     is($run->{stderr}, '', "$what: nothing on stderr");
     is_deeply([sort(calls_matching($run, qr/-actual/))], [map { "multitool lsepoch -actual $_\@/vobs/dev" } @$asked],
               "$what: every host asked once, not this site's");
+    is(scalar(calls_matching($run, qr/^cleartool/)), $listed, "$what: $listed calls of lsreplica and describe");
 }
 
-# -here and -replicas: the caller's listing is used as given (its order,
-# this site's row from its table), and nothing is listed again; a -here the
-# list lacks is refused before anything runs.
+# A -here the list lacks is refused before anything runs.
 {
     my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
-    my $list = join(',', reverse @NAMES);
-    my $run = run_script($scenario, {}, '-here', 'sanfran_hub', '-replicas', $list, '/vobs/dev');
-    is($run->{status}, 0, '-here: exit status 0');
-    is(scalar(calls_matching($run, qr/^cleartool/)), 0, '-here: neither lsreplica nor describe runs');
-    is($run->{files}{'_results.txt'}, matrix([reverse @NAMES], $ROWS), '-here: actual matrix in the order given');
-    is(scalar(calls_matching($run, qr/-actual sanfran_hub/)), 0, '-here: this site\'s host is not asked');
-    $run = run_script($scenario, {}, '-here', 'elsewhere', '-replicas', $list, '-local', '/vobs/dev');
+    my $run = run_script($scenario, {}, '-here', 'elsewhere', '-replicas', join(',', @NAMES), '-local', '/vobs/dev');
     is($run->{status}, 1, '-here not listed: exit status 1');
     like($run->{stderr}, qr/"elsewhere" is not among the replicas given/, '-here not listed: said why');
     is(scalar(calls_matching($run, qr/./)), 0, '-here not listed: nothing runs');
@@ -220,7 +219,7 @@ for my $layout (
     my $dir = "$FindBin::Bin/../data/lsepoch";
     my @family = qw(boston_hub sanfran_hub bangalore);
     my %same; # expected rows => [file, _results.txt] of the quiet layouts
-    for my $form (split /\n/, slurp("$dir/forms.txt")) {
+    for my $form (split /\n/, slurp("$dir/forms.txt") // BAIL_OUT("cannot read $dir/forms.txt")) {
         next if $form =~ /^\s*(#|$)/;
         my ($file, $call, $expected, $stderr) = split / \| /, $form;
         my $answer = slurp("$dir/$file");
@@ -311,43 +310,22 @@ for my $case (
     cmp_ok($run->{elapsed}, '<', 20, "$what: the script ends");
 }
 
-# --- what the run says while it waits ---------------------------------------
-
-# One slow host: the progress file names it, with when it was asked and the
-# time limit, while the quick ones drop out of it; it is gone at the end.
-{
-    my $scenario = family(tag => '/vobs/dev', names => \@NAMES, local => 'sanfran_hub', rows => $ROWS);
-    $scenario->{'multitool lsepoch -actual bangalore@/vobs/dev'}{delay} = 3;
-    my $run = run_script($scenario, { vars => { GET_REPLICA_INFO_TIMEOUT => 90 } }, '/vobs/dev');
-    wrote_matrices($run, 'slow host', matrix(\@NAMES, $ROWS), matrix(\@NAMES, $ROWS));
-    my @seen = @{ $run->{progress} };
-    ok(scalar(@seen), 'slow host: a progress file was there while it ran') or next;
-    my ($asked) = grep { $_->{what} eq 'start' && $_->{call}[3] eq 'bangalore@/vobs/dev' } @{ $run->{log} };
-    for my $p (@seen) {
-        like($p->{text}, qr/\Alimit\t90\n(?:waiting\t[^\t\n]+\t\d+(?:\.\d+)?\n)*\z/, 'slow host: every version whole');
-    }
-    my $last = $seen[-1]{text};
-    like($last, qr/^waiting\tbangalore\t/m, 'slow host: named while waited for');
-    unlike($last, qr/boston_hub/, 'slow host: the host that answered is no longer named');
-    my ($when) = $last =~ /^waiting\tbangalore\t(\S+)$/m;
-    ok(defined $when && $when >= $run->{started} - 1 && abs($when - $asked->{time}) < 2,
-       'slow host: the time it was asked, on the clock a reader has');
-}
-
-# --- the pool ----------------------------------------------------------------
+# --- the pool, and what the run says while it waits -------------------------
 
 my @MANY = map { "site$_" } 1 .. 6;
 my $MANY_ROWS = rows_for(@MANY);
 
 # No barrier: while the first host still works, the others go on through
-# the free slot; and never more than the given number at once.
+# the free slot; and never more than the given number at once. The progress
+# file names the slow host, with when it was asked and the time limit, while
+# the quick ones drop out of it; it is gone at the end.
 {
     my $scenario = family(tag => '/vobs/big', names => \@MANY, local => 'site1', rows => $MANY_ROWS);
     # Long enough that four short hosts pass through the one free slot on a
     # busy machine, where each stub's start alone can take a good second.
     $scenario->{'multitool lsepoch -actual site2@/vobs/big'}{delay} = 8;
-    my $run = run_script($scenario, { vars => { GET_REPLICA_INFO_JOBS => 2 } }, '/vobs/big');
-    is($run->{files}{'_results.txt'}, matrix(\@MANY, $MANY_ROWS), 'pool: every row read');
+    my $run = run_script($scenario, { vars => { GET_REPLICA_INFO_JOBS => 2, GET_REPLICA_INFO_TIMEOUT => 90 } }, '/vobs/big');
+    wrote_matrices($run, 'pool', matrix(\@MANY, $MANY_ROWS), matrix(\@MANY, $MANY_ROWS));
     my @actual = grep { $_->{call}[2] eq '-actual' } @{ $run->{log} };
     my ($slow_end) = map { $_->{time} } grep { $_->{what} eq 'end' && $_->{call}[3] =~ /^site2@/ } @actual;
     my @others = grep { $_->{what} eq 'start' && $_->{call}[3] !~ /^site2@/ } @actual;
@@ -359,6 +337,18 @@ my $MANY_ROWS = rows_for(@MANY);
         $most = $running if $running > $most;
     }
     ok($most >= 1 && $most <= 2, "pool: at most 2 hosts at once (saw $most)");
+    my @seen = @{ $run->{progress} };
+    ok(scalar(@seen), 'slow host: a progress file was there while it ran') or next;
+    my ($asked) = grep { $_->{what} eq 'start' && $_->{call}[3] eq 'site2@/vobs/big' } @actual;
+    for my $p (@seen) {
+        like($p->{text}, qr/\Alimit\t90\n(?:waiting\t[^\t\n]+\t\d+(?:\.\d+)?\n)*\z/, 'slow host: every version whole');
+    }
+    my $last = $seen[-1]{text};
+    like($last, qr/^waiting\tsite2\t/m, 'slow host: named while waited for');
+    unlike($last, qr/site3/, 'slow host: a host that answered is no longer named');
+    my ($when) = $last =~ /^waiting\tsite2\t(\S+)$/m;
+    ok(defined $when && $when >= $run->{started} - 1 && abs($when - $asked->{time}) < 2,
+       'slow host: the time it was asked, on the clock a reader has');
 }
 
 # More hung hosts than slots: the time limit holds for the whole run, the
@@ -419,6 +409,33 @@ my $MANY_ROWS = rows_for(@MANY);
         like($run->{stderr}, $stderr, "$what: what it said") if $stderr;
         is_deeply($run->{files}, {}, "$what: no file written");
     }
+}
+
+# --- what the oldest Perl that ClearCase ships needs ------------------------
+
+# Perl 5.8 syntax, modules that Perl 5.8 already had, and no list form of
+# pipe open (Windows Perl before 5.22 refuses it at run time, which no
+# syntax check sees).
+{
+    my $source = slurp($SCRIPT);
+    my $check = `"$^X" -c "$SCRIPT" 2>&1`;
+    is($?, 0, 'perl -c passes') or diag($check);
+    my $report = `perlver "$SCRIPT" 2>&1`;
+    my ($version) = $report =~ /Minimum version of perl\s*:\s*v?([\d.]+)/;
+    ok(defined $version, 'perlver measures the script') or diag($report);
+    SKIP: {
+        skip 'no measure', 1 unless defined $version;
+        my @part = (split(/\./, $version), 0, 0);
+        my $numeric = $part[0] + $part[1] / 1000 + $part[2] / 1000000;
+        cmp_ok($numeric, '<=', 5.008, "perlver's minimum ($version) is Perl 5.8 or older");
+    }
+    my @modules = $source =~ /^\s*(?:use|require)\s+([A-Z][\w:]*|strict|warnings)\b/mg;
+    push @modules, $source =~ /\brequire\s+([A-Z][\w:]*)/g;
+    ok(scalar(@modules), 'the script names its modules');
+    for my $module (sort keys %{ { map { $_ => 1 } @modules } }) {
+        ok(exists $Module::CoreList::version{5.008}{$module}, "$module is a core module of Perl 5.8");
+    }
+    unlike($source, qr/\bopen\s*\(?[^;]*?['"](?:-\||\|-)['"]/, 'no pipe open in the list form');
 }
 
 done_testing();
