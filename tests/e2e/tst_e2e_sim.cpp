@@ -161,15 +161,6 @@ QStringList findings(const SimWindow &s)
     return out;
 }
 
-// A real click on a line of dDiagnosis.
-void clickRepair(const SimWindow &s, int row)
-{
-    QListWidget *list = s.window->diagnosis()->list();
-    QVERIFY(s.window->diagnosis()->findings().value(row).repair.kind != Repair::Kind::None);
-    list->scrollToItem(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
 // The packets table as shown: bay, to or from, state.
 QStringList packetRows(const SimWindow &s)
 {
@@ -192,7 +183,11 @@ void followRepairs(SimWindow &s, int steps)
                                      [](const Finding &f) { return f.repair.kind != Repair::Kind::None; });
         if (it == found.cend())
             return;
-        clickRepair(s, int(it - found.cbegin()));
+        // A real click on its line of dDiagnosis.
+        QListWidget *list = s.window->diagnosis()->list();
+        QListWidgetItem *item = list->item(int(it - found.cbegin()));
+        list->scrollToItem(item);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
         if (it->repair.kind == Repair::Kind::FixBasedOnActual)
             QTest::mouseClick(s.get<QLabel>(u"dFixImage(0)"_s), Qt::LeftButton);
         else
