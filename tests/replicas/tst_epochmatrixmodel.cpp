@@ -1,7 +1,8 @@
 // What opening a VOB makes of ClearCase's answers, without a window: the
 // site records of a replica listing, an epoch matrix read from a results
-// file over what the grid showed, and what the table model hands a view
-// (texts, colours, alignment, the unknown mark, the headers' tooltips).
+// file over what the grid showed, what the table model hands a view
+// (texts, colours, alignment, the unknown mark, the headers' tooltips), and
+// the replica script's progress file.
 #include "ccase/CommandLog.h"
 #include "common/Twips.h"
 #include "graph/SiteRecords.h"
@@ -9,6 +10,7 @@
 #include "replicas/EpochFill.h"
 #include "replicas/EpochMatrixModel.h"
 #include "replicas/ResultsFile.h"
+#include "replicas/ScriptProgress.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +22,8 @@
 using namespace quorvane;
 using namespace Qt::StringLiterals;
 
+using Hosts = QHash<QString, QString>;
+
 namespace {
 
 EpochMatrix filled(const QString &text, bool actual = true)
@@ -29,62 +33,27 @@ EpochMatrix filled(const QString &text, bool actual = true)
     return m;
 }
 
-// Every value's colour as the model gives it: "w" white, "R" pure red
-// (0x00BBGGRR: red in the low byte), "?" anything else; rows joined by ";".
-QString colours(const EpochMatrixModel &model)
+// f(0) .. f(n - 1) joined by sep.
+template <typename F> QString joined(qsizetype n, const QString &sep, F f)
 {
-    QStringList rows;
-    for (int r = 0; r < model.rowCount(); ++r) {
-        QString row;
-        for (int c = 0; c < model.columnCount(); ++c) {
-            const OleColor colour = model.index(r, c).data(EpochMatrixModel::BackColorRole).value<OleColor>();
-            row += colour == rgbColor(255, 255, 255) ? u'w' : colour == rgbColor(255, 0, 0) ? u'R' : u'?';
-        }
-        rows << row;
-    }
-    return rows.join(u';');
+    QStringList parts;
+    for (int i = 0; i < n; ++i)
+        parts << f(i);
+    return parts.join(sep);
 }
 
-// The matrix as text: cells joined by "," and rows by ";"; widths in twips
-// joined by ","; flags as "0" and "1".
-QString texts(const EpochMatrix &m)
+// Each row's cells as f(row, col) gives them, rows joined by ";".
+template <typename F> QString grid(int rows, int cols, const QString &sep, F f)
 {
-    QStringList rows;
-    for (int r = 0; r < m.rows(); ++r) {
-        QStringList row;
-        for (int c = 0; c < m.cols(); ++c)
-            row << m.text(r, c);
-        rows << row.join(u',');
-    }
-    return rows.join(u';');
-}
-QString widths(const EpochMatrix &m)
-{
-    QStringList w;
-    for (int c = 0; c < m.cols(); ++c)
-        w << QString::number(m.colWidth(c));
-    return w.join(u',');
-}
-QString bits(const QList<bool> &flags)
-{
-    QString s;
-    for (bool b : flags)
-        s += b ? u'1' : u'0';
-    return s;
+    return joined(rows, u";"_s, [&](int r) { return joined(cols, sep, [&](int c) { return f(r, c); }); });
 }
 
 QString colourName(OleColor c)
 {
-    const QList<std::pair<OleColor, QString>> names{{rgbColor(0, 0, 0), u"black"_s},
-                                                    {rgbColor(0, 0, 128), u"blue"_s},
-                                                    {rgbColor(0, 128, 0), u"green"_s},
-                                                    {rgbColor(0, 128, 128), u"cyan"_s},
-                                                    {rgbColor(128, 0, 0), u"red"_s}};
-    for (const auto &[colour, name] : names) {
-        if (colour == c)
-            return name;
-    }
-    return u"#%1"_s.arg(c, 6, 16, QLatin1Char('0'));
+    static const QHash<OleColor, QString> names{{rgbColor(0, 0, 0), u"black"_s}, {rgbColor(0, 0, 128), u"blue"_s},
+                                                {rgbColor(0, 128, 0), u"green"_s}, {rgbColor(0, 128, 128), u"cyan"_s},
+                                                {rgbColor(128, 0, 0), u"red"_s}};
+    return names.value(c, u"#%1"_s.arg(c, 6, 16, QLatin1Char('0')));
 }
 
 } // namespace
@@ -216,20 +185,21 @@ private slots:
         }
         CommandLog log;
         const EpochFill fill = fillEpochMatrix(shown, path, true, &log);
-        QTEST(texts(fill.matrix), "cells");
-        QTEST(widths(fill.matrix), "widths");
-        QCOMPARE(bits(fill.matrix.outOfSync()), flags);
-        QTEST(QPoint(fill.matrix.currentCol(), fill.matrix.currentRow()), "current");
-        // The model colours each value as its column's flag says.
+        const EpochMatrix &m = fill.matrix;
+        QTEST(grid(m.rows(), m.cols(), u","_s, [&](int r, int c) { return m.text(r, c); }), "cells");
+        QTEST(joined(m.cols(), u","_s, [&](int c) { return QString::number(m.colWidth(c)); }), "widths");
+        QCOMPARE(joined(m.outOfSync().size(), {}, [&](int c) { return m.outOfSync()[c] ? u"1"_s : u"0"_s; }), flags);
+        QTEST(QPoint(m.currentCol(), m.currentRow()), "current");
+        // The model colours each value as its column's flag says: white, or
+        // pure red (0x00BBGGRR: red in the low byte).
         EpochMatrixModel model;
-        model.setMatrix(fill.matrix);
-        QStringList flagged;
-        for (int r = 0; r < model.rowCount(); ++r) {
-            flagged << QString();
-            for (int c = 0; c < model.columnCount(); ++c)
-                flagged.last() += flags.at(c + 1) == u'1' ? u'R' : u'w';
-        }
-        QCOMPARE(colours(model), flagged.join(u';'));
+        model.setMatrix(m);
+        const auto colour = [&](int r, int c) {
+            const OleColor colour = model.index(r, c).data(EpochMatrixModel::BackColorRole).value<OleColor>();
+            return colour == rgbColor(255, 255, 255) ? u"w"_s : colour == rgbColor(255, 0, 0) ? u"R"_s : u"?"_s;
+        };
+        QCOMPARE(grid(model.rowCount(), model.columnCount(), {}, colour),
+                 grid(model.rowCount(), model.columnCount(), {}, [&](int, int c) { return flags.at(c + 1) == u'1' ? u"R"_s : u"w"_s; }));
         QCOMPARE(fill.box ? fill.box->prompt : QString(),
                  box.isEmpty() ? box
                                : u"ERROR::"_s + box.arg(QDir::toNativeSeparators(path)) +
@@ -257,15 +227,12 @@ private slots:
         EpochMatrixModel model;
         model.setMatrix(filled(u"boston,10,20,?\r\ntokyo,?,?,?\r\nparis,10,20,a\r\n"_s));
         QCOMPARE(model.index(0, 0).data().toString(), u"10"_s);
-        QCOMPARE(model.index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
-                     Qt::AlignHorizontal_Mask,
-                 Qt::AlignRight);
-        QCOMPARE(model.index(0, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
-                     Qt::AlignHorizontal_Mask,
-                 Qt::AlignHCenter);
-        QCOMPARE(model.index(2, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
-                     Qt::AlignHorizontal_Mask,
-                 Qt::AlignLeft);
+        const auto align = [&](int r, int c) {
+            return model.index(r, c).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;
+        };
+        QCOMPARE(align(0, 0), Qt::AlignRight);
+        QCOMPARE(align(0, 2), Qt::AlignHCenter);
+        QCOMPARE(align(2, 2), Qt::AlignLeft);
         QVERIFY(model.index(1, 0).data(EpochMatrixModel::UnknownRole).toBool());
         QVERIFY(!model.index(0, 0).data(EpochMatrixModel::UnknownRole).toBool());
         QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), u"boston"_s);
@@ -277,6 +244,115 @@ private slots:
         // The local table has no hosts to speak of.
         model.setMatrix(filled(u"boston,10,20\r\ntokyo,?,?\r\n"_s, false));
         QCOMPARE(model.headerData(1, Qt::Vertical, Qt::ToolTipRole).toString(), u"tokyo"_s);
+    }
+
+    // What the window makes of the replica script's progress file: the hosts
+    // named with their wait against the time limit, and nothing invented from
+    // a file that is cut, damaged, absent or not the script's at all.
+    void progressLines_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<double>("now");
+        QTest::addColumn<QStringList>("expected");
+        const Hosts none;
+        QTest::newRow("one host") << "limit\t120\nwaiting\ttokyo\t1000.5\n"_ba << 1012.9
+                                  << QStringList{u"waiting for tokyo (fuji): 12 s of 120 s"_s};
+        QTest::newRow("host not known") << "limit\t120\nwaiting\tosaka\t1000\n"_ba << 1003.0
+                                        << QStringList{u"waiting for osaka: 3 s of 120 s"_s};
+        QTest::newRow("no limit said") << "waiting\ttokyo\t1000\n"_ba << 1007.0
+                                       << QStringList{u"waiting for tokyo (fuji): 7 s"_s};
+        QTest::newRow("a limit with a fraction") << "limit\t2.5\nwaiting\ttokyo\t1000\n"_ba << 1001.0
+                                                 << QStringList{u"waiting for tokyo (fuji): 1 s of 2.5 s"_s};
+        QTest::newRow("clock set back") << "limit\t120\nwaiting\ttokyo\t1000\n"_ba << 900.0
+                                        << QStringList{u"waiting for tokyo (fuji): 0 s of 120 s"_s};
+        QTest::newRow("past the limit") << "limit\t120\nwaiting\ttokyo\t1000\n"_ba << 1500.0
+                                        << QStringList{u"waiting for tokyo (fuji): 120 s of 120 s"_s};
+        QTest::newRow("longest waiting first")
+            << "limit\t60\nwaiting\tosaka\t1005\nwaiting\ttokyo\t1000\n"_ba << 1010.0
+            << QStringList{u"waiting for tokyo (fuji): 10 s of 60 s"_s, u"waiting for osaka: 5 s of 60 s"_s};
+        QTest::newRow("CR LF line ends") << "limit\t60\r\nwaiting\ttokyo\t1000\r\n"_ba << 1001.0
+                                         << QStringList{u"waiting for tokyo (fuji): 1 s of 60 s"_s};
+        QTest::newRow("no host left") << "limit\t120\n"_ba << 1000.0 << QStringList();
+        QTest::newRow("empty") << QByteArray() << 1000.0 << QStringList();
+        // What does not read is left out; what does is kept.
+        const QString tokyo = u"waiting for tokyo (fuji): 10 s"_s, f = u"waiting for f: 10 s"_s;
+        QTest::newRow("last line cut") << "limit\t120\nwaiting\ttokyo\t1000\nwaiting\tosaka\t10"_ba << 1010.0
+                                       << QStringList{tokyo + u" of 120 s"_s};
+        QTest::newRow("cut inside the limit") << "waiting\ttokyo\t1000\nlimit\t12"_ba << 1010.0 << QStringList{tokyo};
+        QTest::newRow("times that do not read")
+            << "waiting\ta\tsoon\nwaiting\tb\t-5\nwaiting\tc\tnan\nwaiting\td\tinf\nwaiting\te\t\nwaiting\tf\t1000\n"_ba
+            << 1010.0 << QStringList{f};
+        QTest::newRow("limits that do not read") << "limit\tsoon\nwaiting\tf\t1000\n"_ba << 1010.0 << QStringList{f};
+        QTest::newRow("a later limit wins") << "limit\t50\nlimit\t90\nwaiting\tf\t1000\n"_ba << 1010.0
+                                            << QStringList{f + u" of 90 s"_s};
+        QTest::newRow("fields missing or extra")
+            << "waiting\ttokyo\nwaiting\ttokyo\t1000\textra\nwaiting\t\t1000\nlimit\n"_ba << 1010.0 << QStringList();
+        QTest::newRow("a name twice: the first") << "waiting\ttokyo\t1000\nwaiting\ttokyo\t900\n"_ba << 1010.0
+                                                 << QStringList{tokyo};
+        QTest::newRow("a control character in a name") << "waiting\tto\x1bkyo\t1000\n"_ba << 1010.0 << QStringList();
+        QTest::newRow("other kinds of line") << "# note\nWAITING\ttokyo\t1000\n\n\nwaiting\tosaka\t1000\n"_ba
+                                             << 1010.0 << QStringList{u"waiting for osaka: 10 s"_s};
+        QTest::newRow("binary") << QByteArray("\x00\xff\n\t\t\n\x00waiting\t\x00\t1\n", 17) << 1010.0
+                                << QStringList();
+    }
+    void progressLines()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(double, now);
+        QTEST(ScriptProgress::parse(text).lines(now, Hosts{{u"tokyo"_s, u"fuji"_s}}), "expected");
+    }
+
+    // Many hosts: the longest waits named, the rest counted, in the
+    // singular for one.
+    void progressManyHosts()
+    {
+        for (const int count : {6, 9}) {
+            QByteArray text = "limit\t120\n";
+            for (int i = count; i >= 1; --i)
+                text += "waiting\tsite" + QByteArray::number(i) + '\t' + QByteArray::number(1000 + i) + '\n';
+            const QStringList lines = ScriptProgress::parse(text).lines(1100, {});
+            QCOMPARE(lines.size(), ScriptProgress::shownHosts + 1);
+            QCOMPARE(lines.first(), u"waiting for site1: 99 s of 120 s"_s);
+            QCOMPARE(lines.at(ScriptProgress::shownHosts - 1), u"waiting for site5: 95 s of 120 s"_s);
+            QCOMPARE(lines.last(), count == 6 ? u"and 1 more host"_s : u"and 4 more hosts"_s);
+        }
+    }
+
+    void progressFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(ScriptProgress::fileName());
+        QVERIFY(ScriptProgress::read(path).isEmpty()); // not there (yet, or any more)
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("limit\t120\nwaiting\ttokyo\t1000\n");
+        file.close();
+        QCOMPARE(ScriptProgress::read(path).lines(1030, {}), QStringList{u"waiting for tokyo: 30 s of 120 s"_s});
+
+        // Not the script's: far larger than any family's hosts.
+        QVERIFY(file.open(QIODevice::Append));
+        file.write(QByteArray(ScriptProgress::maxFileBytes, '\n'));
+        file.close();
+        QVERIFY(ScriptProgress::read(path).isEmpty());
+
+        // A folder by that name cannot be read as a file.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir(dir.path()).mkdir(ScriptProgress::fileName()));
+        QVERIFY(ScriptProgress::read(path).isEmpty());
+    }
+
+    // A long or right-to-left name cannot swamp the dialog or turn the
+    // sentence around it.
+    void progressNamesAsShown()
+    {
+        const QString longName(120, u'x');
+        const QString hebrew = u"\u05d0\u05d1"_s;
+        const QByteArray text = "waiting\t" + longName.toLocal8Bit() + "\t1000\n";
+        const QString line = ScriptProgress::parse(text).lines(1001, {{longName, hebrew}}).value(0);
+        QVERIFY2(line.size() < 100, qPrintable(line));
+        QVERIFY(line.contains(u'\u2026'));
+        QVERIFY(line.contains(u"(\u2068"_s + hebrew + u"\u2069)"_s));
     }
 };
 

@@ -2,16 +2,23 @@
 // tst_epochmatrixmodel): a fill's colours, flags and current cell and the
 // box of one that fails, the sync icons that follow the current column, the
 // value edit, the keys, columns drawn wide enough for every name, the
-// current cell kept in sight, and how the two matrices share their room.
+// current cell kept in sight, how the two matrices share their room, VOBs
+// opened one after another in the window; and the packets panel beside them.
 #include "replicas/EpochMatrixView.h"
 #include "replicas/EpochGrid.h"
 #include "replicas/EpochMatrixModel.h"
+#include "replicas/PacketModel.h"
+#include "replicas/PacketPanel.h"
+#include "replicas/ReplicaDetailLoader.h"
 #include "support/LoaderFixture.h"
+#include "ui/QtColors.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSortFilterProxyModel>
+#include <QTableView>
 #include <QTest>
 
 using namespace quorvane;
@@ -20,17 +27,49 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Flags as "0" and "1" by column.
-QString bits(const QList<bool> &flags)
-{
-    QString s;
-    for (bool b : flags)
-        s += b ? u'1' : u'0';
-    return s;
-}
-
 // Where a cell is drawn, on whichever part of the view draws it.
 QRect rectOf(const EpochGrid *grid, int row, int col) { return grid->cellSpot(row, col).second; }
+
+QString sites(const QList<mSite> &list)
+{
+    QStringList s;
+    for (const mSite &site : list)
+        s << u"%1 %2 %3"_s.arg(site.id).arg(site.replicaName).arg(site.lineColor, 6, 16, QLatin1Char('0'));
+    return s.join(u';');
+}
+
+const QDateTime kNow(QDate(2026, 12, 7), QTime(12, 0));
+
+PacketList::Packet packet(PacketList::Bay bay, const QString &from, const QString &to, qint64 agoSecs,
+                          const QList<PacketList::Range> &ranges)
+{
+    PacketList::Packet p;
+    p.bay = bay;
+    p.name = u"sync_%1_%2_77_1"_s.arg(from, QLocale::c().toString(kNow.addSecs(-agoSecs), u"dd-MMM-yy.HH.mm.ss"_s));
+    p.path = u"/shipping/"_s + p.name;
+    p.targets << PacketList::Target{to, false, bay == PacketList::Bay::Incoming, {}};
+    p.ranges = ranges;
+    PacketList::readName(p);
+    return p;
+}
+
+const QList<PacketList::Packet> kPackets{
+    packet(PacketList::Bay::Outgoing, u"boston_hub"_s, u"singapore"_s, 5 * 86400 + 60,
+           {{u"boston_hub"_s, 274, 277}, {u"sanfran_hub"_s, 264, 264}}),
+    packet(PacketList::Bay::Incoming, u"sanfran_hub"_s, u"boston_hub"_s, 2 * 86400,
+           {{u"boston_hub"_s, 232, 232}, {u"sanfran_hub"_s, 290, 305}}),
+    packet(PacketList::Bay::Returned, u"boston_hub"_s, u"oslo"_s, 21 * 86400, {{u"boston_hub"_s, 108, 137}}),
+    packet(PacketList::Bay::Outgoing, u"boston_hub"_s, u"singapore"_s, 3 * 3600, {{u"boston_hub"_s, 277, 284}}),
+    packet(PacketList::Bay::Outgoing, u"boston_hub"_s, u"singapore"_s, 15 * 86400, {}),
+};
+
+QStringList row(const QAbstractItemModel &m, int r)
+{
+    QStringList cells;
+    for (int c = 0; c < m.columnCount(); ++c)
+        cells << m.index(r, c).data().toString();
+    return cells;
+}
 
 const QStringList eightSites{u"boston_hub"_s, u"sanfran_hub"_s, u"bangalore"_s, u"london"_s,
                              u"tokyo"_s,      u"paris"_s,       u"berlin"_s,    u"toronto"_s};
@@ -163,7 +202,7 @@ private slots:
         QCOMPARE(input.prompt, u"Current Epoch Value: 17\r\nEnter New Epoch Value: "_s);
         QCOMPARE(input.defaultText, u"17"_s);
         // Only the shown cell changes: no new flags, colours or icon.
-        QCOMPARE(bits(f.view.actualOutOfSync()), u"00100"_s);
+        QCOMPARE(f.view.actualOutOfSync(), (QList<bool>{false, false, true, false, false}));
         QCOMPARE(f.g1()->cellBackColorAt(2, 2), Colors::pureRed);
         QVERIFY(f.iconShown(0));
         QVERIFY(f.feedback.calls.isEmpty());
@@ -290,6 +329,138 @@ private slots:
             scrolls =
                 scrolls || g->horizontalScrollBar()->maximum() > 0 || g->verticalScrollBar()->maximum() > 0;
         QTEST(!scrolls, "whole");
+    }
+
+    // VOBs opened one after another in a window on scripted ClearCase: what
+    // the graph and the grids show is the snapshot the loader built, and the
+    // site numbers, with their colours, run on from one load to the next.
+    void openedVobShownAsBuilt()
+    {
+        test::LoaderFixture f;
+        f.addVob(u"/vobs/a"_s, {u"alpha"_s, u"alpha,d1,h1,alpha@/vobs/a,beta,d2,h2,alpha@/vobs/a,"_s,
+                                {{u"alpha"_s, u"5"_s, u"7"_s}, {u"beta"_s, u"5"_s, u"8"_s}},
+                                {{u"alpha"_s, u"5"_s, u"7"_s}, {u"beta"_s, u"5"_s, u"7"_s}}});
+        // No local table: its file is missing, its grid blank.
+        f.addVob(u"/vobs/b"_s, {u"x"_s, u"x,d,h,x@/vobs/b,y,d,h,x@/vobs/b,z,d,h,y@/vobs/b,"_s,
+                                {{u"x"_s, u"1"_s, u"2"_s, u"3"_s},
+                                 {u"y"_s, u"1"_s, u"2"_s, u"3"_s},
+                                 {u"z"_s, u"1"_s, u"2"_s, u"3"_s}},
+                                {}});
+        const ReplicaDetailLoader *loader = f.window->loader();
+        const EpochMatrixView *epoch = f.window->epochView();
+        const GraphView *graph = f.window->graph();
+        const struct {
+            QString tag;
+            QString sites; // id, name, colour (0x00BBGGRR)
+            int boxes;     // after this load
+        } loads[] = {
+            {u"/vobs/a"_s, u"1 alpha 800000;2 beta 008000"_s, 0},
+            {u"/vobs/b"_s, u"3 x 808000;4 y 000080;5 z 000000"_s, 1},
+            {u"/vobs/a"_s, u"6 alpha 800000;7 beta 008000"_s, 1},
+        };
+        for (const auto &load : loads) {
+            f.open(load.tag);
+            const OpenedVob &vob = loader->openedVob();
+            QCOMPARE(vob.tag, load.tag);
+            QCOMPARE(sites(vob.sites), load.sites);
+            QCOMPARE(sites(graph->allSites()), load.sites);
+            for (int k = 1; k <= vob.sites.size(); ++k)
+                QCOMPARE(graph->siteMasterLabel(k)->palette().color(QPalette::Window),
+                         toQColor(vob.sites[k - 1].lineColor));
+            QCOMPARE(epoch->Grid1()->matrixModel()->matrix().table(), vob.actual.table());
+            QCOMPARE(epoch->Grid2()->matrixModel()->matrix().table(), vob.local.table());
+            QCOMPARE(epoch->actualOutOfSync(), vob.actual.outOfSync());
+            QCOMPARE(epoch->localOutOfSync(), vob.local.outOfSync());
+            QCOMPARE(f.dialogs.boxes.size(), load.boxes);
+        }
+        // The last load's actual matrix as the grid shows it: beta's column is
+        // out of step.
+        QCOMPARE(test::gridCells(epoch->Grid1()),
+                 test::expectedGrid({{u"alpha"_s, u"5"_s, u"7"_s}, {u"beta"_s, u"5"_s, u"8"_s}}, {2}));
+        QVERIFY(loader->openedVob().local.table().names == QStringList({u"alpha"_s, u"beta"_s}));
+    }
+
+    // The opened VOB's packets as a table: what each column says of a packet
+    // in each bay, the sort keys behind ages and expiries, and Ctrl+C on the
+    // panel.
+    void packetColumns()
+    {
+        PacketModel m;
+        m.setPackets(kPackets, {{u"boston_hub"_s, 232}, {u"sanfran_hub"_s, 228}}, kNow);
+        QCOMPARE(m.rowCount(), 5);
+        QCOMPARE(row(m, 0).mid(0, 7), (QStringList{u"outgoing"_s, u"boston_hub"_s, u"singapore"_s, u"5 days"_s,
+                                                    u"in 9 days"_s, u"not shipped"_s, u"boston_hub 275 to 277"_s}));
+        QCOMPARE(row(m, 0).value(PacketModel::Packet), kPackets[0].name);
+        // What the incoming packet waits for: the changes between what this
+        // site holds and where the packet starts.
+        QCOMPARE(row(m, 1).mid(1, 6), (QStringList{u"sanfran_hub"_s, u"boston_hub"_s, u"2 days"_s, QString(),
+                                                    u"waits for sanfran_hub 229 to 290"_s, u"sanfran_hub 291 to 305"_s}));
+        QCOMPARE(row(m, 2).mid(3, 3), (QStringList{u"21 days"_s, u"expired"_s, u"must be sent again"_s}));
+        QCOMPARE(row(m, 3).mid(3, 2), (QStringList{u"3 h"_s, u"in 14 days"_s}));
+        QCOMPARE(row(m, 4).value(PacketModel::OrderExpires), u"expired"_s); // past its 14 days, not yet returned
+        QCOMPARE(m.index(0, PacketModel::Packet).data(Qt::ToolTipRole).toString(), kPackets[0].path);
+        // Once this site holds what it builds on, it can be imported.
+        m.setPackets(kPackets, {{u"sanfran_hub"_s, 290}}, kNow);
+        QCOMPARE(m.index(1, PacketModel::State).data().toString(), u"can be imported"_s);
+        m.setPackets({packet(PacketList::Bay::Outgoing, u"boston_hub"_s, u"singapore"_s, 86400 + 3600, {})}, {}, kNow);
+        QCOMPARE(row(m, 0).value(PacketModel::Age), u"1 day"_s);
+    }
+
+    // Ages and expiries sort as numbers, not as their texts ("3 h" before
+    // "21 days"; "in 14 days" after "in 9 days").
+    void packetSorting()
+    {
+        PacketModel m;
+        m.setPackets(kPackets, {}, kNow);
+        QSortFilterProxyModel proxy;
+        proxy.setSourceModel(&m);
+        proxy.setSortRole(Qt::UserRole);
+        proxy.sort(PacketModel::Age);
+        QStringList ages;
+        for (int r = 0; r < proxy.rowCount(); ++r)
+            ages << proxy.index(r, PacketModel::Age).data().toString();
+        QCOMPARE(ages, (QStringList{u"3 h"_s, u"2 days"_s, u"5 days"_s, u"15 days"_s, u"21 days"_s}));
+        proxy.sort(PacketModel::OrderExpires);
+        QStringList left;
+        for (int r = 0; r < proxy.rowCount(); ++r)
+            left << proxy.index(r, PacketModel::OrderExpires).data().toString();
+        QCOMPARE(left, (QStringList{u"expired"_s, u"expired"_s, u"in 9 days"_s, u"in 14 days"_s, QString()}));
+    }
+
+    // Ctrl+C copies the selected rows as shown (sorted), with the heading;
+    // with none selected, every row.
+    void packetsCopied()
+    {
+        PacketPanel panel;
+        panel.model()->setPackets(kPackets, {}, kNow);
+        panel.showListed();
+        QCOMPARE(panel.note()->text(), u"5 packets."_s);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QTableView *view = panel.view();
+        view->sortByColumn(PacketModel::Age, Qt::DescendingOrder);
+        view->selectionModel()->select(view->model()->index(0, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        view->selectionModel()->select(view->model()->index(4, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QApplication::clipboard()->clear();
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        const QStringList lines = QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], u"Bay\tFrom\tTo\tAge\tOrder expires\tState\tCarries\tPacket"_s);
+        QVERIFY2(lines[1].startsWith(u"returned\t"_s) && lines[1].contains(u"\t21 days\t"_s), qPrintable(lines[1]));
+        QVERIFY2(lines[2].contains(u"\t3 h\t"_s), qPrintable(lines[2]));
+        view->clearSelection();
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text().count(u'\n'), 6);
+    }
+
+    // None listed says so (a listing that failed: tst_resultsandlog).
+    void noPacketsListed()
+    {
+        PacketPanel panel;
+        panel.showListed();
+        QCOMPARE(panel.note()->text(), u"none of this VOB."_s);
     }
 };
 

@@ -1,44 +1,37 @@
-// Replica maintenance end to end: the main window on a fresh demo region,
-// with the real cleartool co-process, multitool, ccperl and the script.
-// What the window shows is compared with what the region really holds.
-#include "app/Services.h"
-#include "app/frmMain.h"
+// The main window end to end on the simulated region, with the real
+// cleartool co-process, multitool, ccperl and get_replica_info.pl, only the
+// dialogs scripted: "Load VOBs" and opening VOBs on the services a real run
+// builds (the region found beside the program), and replica maintenance on a
+// fresh demo region. What the window shows is compared with the region's own
+// account of itself (its VOB files).
+#include "app/RealServices.h"
 #include "ccase/CoprocessClearTool.h"
 #include "ccase/ProcessShell.h"
 #include "ccase/ReportingShell.h"
-#include "graph/GraphView.h"
-#include "maintenance/FixFrame.h"
 #include "replicas/DiagnosisPanel.h"
-#include "replicas/EpochMatrixView.h"
-#include "replicas/EpochGrid.h"
+#include "replicas/EpochMatrixModel.h"
 #include "replicas/PacketModel.h"
 #include "replicas/PacketPanel.h"
+#include "replicas/ReplicaDetailLoader.h"
 #include "sim/RegionStore.h"
-#include "support/ScriptedDialogs.h"
-#include "ui/QtColors.h"
-#include "ui/frmCommandLog.h"
+#include "support/LoaderFixture.h"
 #include "ui/frmDetail.h"
-#include "vobs/VobListPanel.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
-#include <QDir>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QProcess>
 #include <QRadioButton>
-#include <QTabBar>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
-#include <memory>
 
 using namespace quorvane;
+using namespace quorvane::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -55,42 +48,30 @@ QString runSim(const QString &program, const QStringList &args)
     return QString::fromUtf8(p.readAllStandardOutput()).remove(u'\r');
 }
 
-// The matrix as the grid must show it (see shown()): a column whose entries
-// differ is red.
-QStringList matrix(const ccsim::Vob &v, bool actualRows)
+// The matrix as the window must show it, from the region's own files (as
+// gridCells reads a grid): the names, then one row per replica in family
+// order, "?" for an actual row whose host cannot be asked, and the cells of
+// a column whose values differ painted red.
+QList<QStringList> regionGrid(const ccsim::Vob &v, bool actualRows)
 {
-    const QStringList names = v.replicaNames();
-    const auto row = [&](const QString &name) { return actualRows ? ccsim::completeRow(v, v.replica(name)->own) : v.localRow(name); };
-    QStringList out;
-    for (const QString &name : names) {
-        QString line = name;
-        for (const QString &origin : names) {
-            const bool red = std::any_of(names.cbegin(), names.cend(), [&](const QString &o) { return row(o).value(origin) != row(name).value(origin); });
-            line += u',' + QString::number(row(name).value(origin)) + (red ? u"*"_s : QString());
-        }
-        out << line;
+    QList<QStringList> rows;
+    for (const ccsim::Replica &r : v.replicas) {
+        const ccsim::Row row = actualRows ? ccsim::completeRow(v, r.own) : v.localRow(r.name);
+        rows.append({r.name});
+        for (const QString &origin : v.replicaNames())
+            rows.last() << (actualRows && !r.reachable ? u"?"_s : QString::number(row.value(origin)));
     }
-    return out;
+    QList<int> differing;
+    for (qsizetype k = 1; !rows.isEmpty() && k < rows.first().size(); ++k) {
+        if (std::any_of(rows.cbegin(), rows.cend(), [&](const QStringList &r) { return r.at(k) != rows[0][k]; }))
+            differing << int(k);
+    }
+    return expectedGrid(rows, differing);
 }
 
-// A grid as text, one line per row: the name, then the cells; red ones end in "*".
-QStringList shown(const EpochGrid *grid)
+bool anyRed(const QList<QStringList> &grid)
 {
-    QStringList out;
-    for (int r = 1; r < grid->rows(); ++r) {
-        QStringList line;
-        for (int c = 0; c < grid->cols(); ++c)
-            line << grid->textMatrix(r, c) + (c > 0 && grid->cellBackColorAt(r, c) == Colors::pureRed ? u"*"_s : QString());
-        out << line.join(u',');
-    }
-    return out;
-}
-
-bool anyRed(const QStringList &matrix) { return matrix.join(u',').contains(u'*'); }
-
-QString historyOf(const QString &replica, const QString &tag)
-{
-    return runSim(u"cleartool"_s, {u"lshistory"_s, u"-fmt"_s, u"Date:%d User:%u\\n%c\\n"_s, u"replica:"_s + replica + u'@' + tag});
+    return std::any_of(grid.cbegin(), grid.cend(), [](const QStringList &row) { return row.join(u',').contains(u'*'); });
 }
 
 struct SimWindow {
@@ -180,15 +161,6 @@ QStringList findings(const SimWindow &s)
     return out;
 }
 
-// A real click on a line of dDiagnosis.
-void clickRepair(const SimWindow &s, int row)
-{
-    QListWidget *list = s.window->diagnosis()->list();
-    QVERIFY(s.window->diagnosis()->findings().value(row).repair.kind != Repair::Kind::None);
-    list->scrollToItem(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
 // The packets table as shown: bay, to or from, state.
 QStringList packetRows(const SimWindow &s)
 {
@@ -211,7 +183,11 @@ void followRepairs(SimWindow &s, int steps)
                                      [](const Finding &f) { return f.repair.kind != Repair::Kind::None; });
         if (it == found.cend())
             return;
-        clickRepair(s, int(it - found.cbegin()));
+        // A real click on its line of dDiagnosis.
+        QListWidget *list = s.window->diagnosis()->list();
+        QListWidgetItem *item = list->item(int(it - found.cbegin()));
+        list->scrollToItem(item);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
         if (it->repair.kind == Repair::Kind::FixBasedOnActual)
             QTest::mouseClick(s.get<QLabel>(u"dFixImage(0)"_s), Qt::LeftButton);
         else
@@ -223,9 +199,140 @@ const QString kAllInStep = u"All replicas are in step: each holds every change, 
 
 } // namespace
 
-class TestMaintenanceE2E : public QObject {
+class TestE2ESim : public QObject {
     Q_OBJECT
+
+    QTemporaryDir m_region;
+    std::unique_ptr<RealServices> m_real;
+    ScriptedDialogs m_dialogs;
+    std::unique_ptr<frmMain> m_window;
+    QStringList m_replicated;
+
+    ccsim::Vob vob(const QString &tag) const { return *ccsim::RegionStore(m_region.path()).read().vob(tag); }
+
 private slots:
+    void initTestCase()
+    {
+        qputenv("CCSIM_REGION", m_region.path().toLocal8Bit());
+        qputenv("QUORVANE_TEST_DIALOG_ECHO", "1"); // the process runner's own boxes
+        runSim(u"ccsim"_s, {u"demo"_s});
+        const ccsim::Region region = ccsim::RegionStore(m_region.path()).read();
+        for (const ccsim::Vob &v : region.vobs) {
+            if (v.isReplicated())
+                m_replicated << v.tag;
+        }
+        m_replicated.sort();
+        QVERIFY(!m_replicated.isEmpty() && m_replicated.size() < region.vobs.size());
+
+        m_real = std::make_unique<RealServices>();
+        Services services = m_real->services();
+        QCOMPARE(services.clearCaseDescription, u"Simulated MultiSite region (no ClearCase installed)"_s);
+        services.dialogs = &m_dialogs;
+        m_window = std::make_unique<frmMain>(services);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+
+        // "Load VOBs", replicated ones only, through one cleartool co-process.
+        m_window->vobList()->findChild<QCheckBox *>(u"onlyReplicatedOnlyCB"_s)->setChecked(true);
+        m_window->vobList()->loadVobsButClick();
+        QStringList listed;
+        for (int i = 0; i < m_window->vobList()->list()->count(); ++i)
+            listed << m_window->vobList()->list()->item(i)->text();
+        QCOMPARE(listed, m_replicated);
+        QVERIFY(m_dialogs.boxes.isEmpty());
+        QCOMPARE(static_cast<CoprocessClearTool *>(m_window->services().clearTool)->mode(),
+                 CoprocessClearTool::Mode::Coprocess);
+    }
+
+    void openEachReplicatedVob_data()
+    {
+        QTest::addColumn<QString>("tag");
+        for (const QString &tag : std::as_const(m_replicated))
+            QTest::newRow(qPrintable(tag)) << tag;
+    }
+    void openEachReplicatedVob()
+    {
+        QFETCH(QString, tag);
+        const ccsim::Vob truth = vob(tag);
+        m_dialogs.boxes.clear();
+        QListWidget *list = m_window->vobList()->list();
+        list->setCurrentItem(list->findItems(tag, Qt::MatchExactly).value(0));
+        m_window->pVobViewListDblClick();
+        QVERIFY2(m_dialogs.boxes.isEmpty(), qPrintable(m_dialogs.boxes.value(0).prompt));
+        // The graph: one site per replica, hosts and masters as the region has them.
+        GraphView *graph = m_window->graph();
+        QCOMPARE(graph->GMyReplicaName(), truth.local);
+        QCOMPARE(graph->allSites().size(), truth.replicas.size());
+        for (int k = 1; k <= truth.replicas.size(); ++k) {
+            const mSite &site = graph->site(k);
+            const ccsim::Replica &r = truth.replicas[k - 1];
+            QCOMPARE(QStringList({site.replicaName, site.replicaHost, site.master}),
+                     QStringList({r.name, r.host, r.master + u'@' + tag}));
+            QVERIFY(graph->siteImage(k)->isVisible());
+            QCOMPARE(graph->siteMasterLabel(k)->isVisible(),
+                     std::any_of(truth.replicas.cbegin(), truth.replicas.cend(),
+                                 [&](const ccsim::Replica &o) { return o.master == r.name; }));
+        }
+        const OpenedVob &opened = m_window->loader()->openedVob();
+        for (const bool actual : {true, false}) {
+            const EpochGrid *grid = actual ? m_window->epochView()->Grid1() : m_window->epochView()->Grid2();
+            QCOMPARE(gridCells(grid), regionGrid(truth, actual));
+            // The snapshot, replaced by this load, holds what the grid shows.
+            QCOMPARE((actual ? opened.actual : opened.local).table(), grid->matrixModel()->matrix().table());
+        }
+        QCOMPARE(QStringList({opened.tag, opened.localReplica}) + opened.replicaNames(),
+                 QStringList({tag, truth.local}) + truth.replicaNames());
+        QCOMPARE(opened.findings, m_window->diagnosis()->findings());
+    }
+
+    // A slow host is named in the working dialog while the script waits for
+    // it, with its wait against the time limit; the line is gone once the
+    // VOB is open.
+    void slowHostNamedWhileWaiting()
+    {
+        const QString tag = m_replicated.first();
+        const ccsim::Replica slow = vob(tag).replicas.last();
+        QVERIFY(slow.name != vob(tag).local && slow.reachable);
+        const QString selector = slow.name + u'@' + tag;
+        runSim(u"ccsim"_s, {u"latency"_s, selector, u"3000"_s});
+        QCOMPARE(vob(tag).replica(slow.name)->latencyMs, 3000);
+        const auto restore = qScopeGuard([&] { runSim(u"ccsim"_s, {u"latency"_s, selector, u"0"_s}); });
+
+        QStringList seen;
+        QTimer look;
+        look.setInterval(50);
+        connect(&look, &QTimer::timeout, this, [&] {
+            const QWidget *dialog = m_window->workingForm();
+            const auto *lbl = dialog ? dialog->findChild<QLabel *>(u"progressLbl"_s) : nullptr;
+            if (lbl && lbl->isVisible() && !seen.contains(lbl->text()))
+                seen << lbl->text();
+        });
+        look.start();
+        m_dialogs.boxes.clear();
+        QListWidget *list = m_window->vobList()->list();
+        list->setCurrentItem(list->findItems(tag, Qt::MatchExactly).value(0));
+        m_window->pVobViewListDblClick();
+        look.stop();
+        QVERIFY2(m_dialogs.boxes.isEmpty(), qPrintable(m_dialogs.boxes.value(0).prompt));
+
+        const QRegularExpression named(u"^waiting for "_s + QRegularExpression::escape(slow.name) + u" \\("_s +
+                                       QRegularExpression::escape(slow.host) + u"\\): ([0-9]+) s of 120 s$"_s);
+        QList<int> waits;
+        for (const QString &text : std::as_const(seen)) {
+            for (const QString &line : text.split(u'\n')) {
+                if (const auto m = named.match(line); m.hasMatch())
+                    waits << m.captured(1).toInt();
+            }
+        }
+        QVERIFY2(!waits.isEmpty(), qPrintable(seen.join(u" | "_s)));
+        QVERIFY2(waits.last() >= 1 && waits.last() <= 4, qPrintable(seen.join(u" | "_s)));
+        QVERIFY(m_window->workingForm()->findChild<QLabel *>(u"progressLbl"_s)->text().isEmpty());
+        QVERIFY(!QFile::exists(QDir(m_window->services().workDir).filePath(u"_progress.txt"_s)));
+    }
+
+    // The repairs come last: each makes a demo region and a window of its
+    // own, and points CCSIM_REGION, which the script of the window above
+    // reads, at its region.
     // The lost packet shows as red columns in the actual matrix, and the
     // diagnosis names it in the region's own figures. The fix "Based on
     // Actual" (keys: tst_replicapanels), then "Synchronize Replica(s)"
@@ -234,9 +341,9 @@ private slots:
     void lostPacketRepair()
     {
         SimWindow s;
-        QVERIFY(s.openVob(kTools)); // its matrices as opened: tst_openvob_sim
+        QVERIFY(s.openVob(kTools)); // its matrices as opened: openEachReplicatedVob
         const ccsim::Vob before = s.vob(kTools);
-        QVERIFY(anyRed(matrix(before, true)) && !anyRed(matrix(before, false))); // this site believes everything arrived
+        QVERIFY(anyRed(regionGrid(before, true)) && !anyRed(regionGrid(before, false))); // this site believes everything arrived
         const QString me = before.local, london = u"london"_s;
         const QString lack = QString::number(before.localReplica().own.value(me) - before.replica(london)->own.value(me));
         s.changes();
@@ -252,8 +359,8 @@ private slots:
 
         const ccsim::Vob fixed = s.vob(kTools);
         QCOMPARE(fixed.localRow(london), ccsim::completeRow(before, before.replica(london)->own));
-        QCOMPARE(shown(s.localGrid()), matrix(fixed, false)); // reloaded: now the local table shows the gap
-        QVERIFY(anyRed(matrix(fixed, false)));
+        QCOMPARE(gridCells(s.localGrid()), regionGrid(fixed, false)); // reloaded: now the local table shows the gap
+        QVERIFY(anyRed(regionGrid(fixed, false)));
 
         QVERIFY(s.get<QCheckBox>(u"syncAllCB"_s)->isChecked());
         s.dialogs.boxes.clear();
@@ -264,9 +371,9 @@ private slots:
         QCOMPARE(s.changes(), (QStringList{u"multitool syncreplica -import -invob /vobs/tools -receive => status 0"_s,
                                            u"multitool syncreplica -export -fship london@/vobs/tools tokyo@/vobs/tools => status 0"_s}));
         const ccsim::Vob after = s.vob(kTools);
-        QCOMPARE(shown(s.actualGrid()), matrix(after, true));
-        QCOMPARE(shown(s.localGrid()), matrix(after, false));
-        QVERIFY(!anyRed(shown(s.actualGrid())) && !anyRed(shown(s.localGrid()))); // all columns equal
+        QCOMPARE(gridCells(s.actualGrid()), regionGrid(after, true));
+        QCOMPARE(gridCells(s.localGrid()), regionGrid(after, false));
+        QVERIFY(!anyRed(gridCells(s.actualGrid())) && !anyRed(gridCells(s.localGrid()))); // all columns equal
         QCOMPARE(findings(s), QStringList{kAllInStep});
 
         // The dates and the history of the replica chosen are read again:
@@ -275,7 +382,8 @@ private slots:
         for (const QString &r : {me, london}) {
             SimWindow::choose(s.combo(u"dReplicaCombo"_s), r);
             const QString history = s.showHistory(), newDate = r == me ? s.date(2) : s.date(3);
-            QCOMPARE(history, historyOf(r, kTools));
+            QCOMPARE(history, runSim(u"cleartool"_s, {u"lshistory"_s, u"-fmt"_s, u"Date:%d User:%u\\n%c\\n"_s,
+                                                      u"replica:"_s + r + u'@' + kTools}));
             const QDateTime at = QDateTime::fromString(newDate, Qt::ISODate);
             QVERIFY2(at >= started && at <= ended && history.startsWith(u"Date:"_s + newDate), qPrintable(newDate));
             QVERIFY(r == me ? history.contains(u"Imported synchronization information from replica \"london\"."_s)
@@ -307,7 +415,7 @@ private slots:
         followRepairs(s, 4);
         QCOMPARE(findings(s), QStringList{kAllInStep});
         QCOMPARE(packetRows(s), QStringList{});
-        QVERIFY(!anyRed(shown(s.actualGrid())) && !anyRed(shown(s.localGrid())));
+        QVERIFY(!anyRed(gridCells(s.actualGrid())) && !anyRed(gridCells(s.localGrid())));
     }
 
     // /vobs/portal: this site's oplog of its own changes was scrubbed, and
@@ -353,5 +461,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMaintenanceE2E)
-#include "tst_maintenance_e2e.moc"
+QTEST_MAIN(TestE2ESim)
+#include "tst_e2e_sim.moc"
