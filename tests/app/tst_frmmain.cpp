@@ -1,27 +1,36 @@
 // The main window: its pages, feedback and secondary windows, the program
-// started for real, and opening a VOB on scripted ClearCase (the commands,
-// the order of the steps, the clean-up of the previous VOB, and what happens
-// when something fails).
+// started for real, opening a VOB on scripted ClearCase (the commands, the
+// order of the steps, the clean-up of the previous VOB, and what happens
+// when something fails), the window by keyboard alone and every window at
+// the desktop's font sizes.
+#include "info/frmAbout.h"
+#include "info/frmGettingHelp.h"
 #include "replicas/EpochMatrixView.h"
 #include "support/BuiltProgram.h"
 #include "support/LoaderFixture.h"
 #include "app/QuitOnSignal.h"
 #include "ccase/Commands.h"
+#include "ui/RealDialogs.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 
 #ifndef Q_OS_WIN
 #include <csignal>
@@ -68,11 +77,184 @@ QStringList comboEntries(frmMain &w, const QString &name)
     return out;
 }
 
+// The main window shown and active, for the tests by keyboard alone.
+struct Window : LoaderFixture {
+    Window()
+    {
+        window->resize(1180, 720);
+        window->show();
+        if (!activate())
+            qFatal("the main window did not become active");
+    }
+    // Activation arrives as an event; the keys go where it has arrived.
+    bool activate() const
+    {
+        window->activateWindow();
+        return QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); });
+    }
+    frmMain &w() const { return *window; }
+    template <typename T = QWidget> T *get(const QString &name) const { return window->findChild<T *>(name); }
+    void openDev(int sites = 3)
+    {
+        addVob(u"/vobs/dev"_s, family(u"/vobs/dev"_s, numberedNames(sites)));
+        open(u"/vobs/dev"_s);
+    }
+
+    // To an open menu, which holds the keyboard, else to the focused widget.
+    static void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget *target = QApplication::activePopupWidget();
+        if (!target)
+            target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : QApplication::activeWindow(), k, modifiers);
+    }
+    static QString focused()
+    {
+        const QWidget *f = QApplication::focusWidget();
+        return f ? f->objectName() : u"(none)"_s;
+    }
+    // Tab from the first control until the focus comes round again; a
+    // group of options is one stop.
+    QStringList tabWalk()
+    {
+        if (!activate())
+            return {u"(not active)"_s};
+        get(u"loadVobsBut"_s)->setFocus(Qt::TabFocusReason);
+        QStringList seen{focused()};
+        for (int i = 0; i < 60; ++i) {
+            key(Qt::Key_Tab);
+            if (focused() == seen.first())
+                return seen;
+            seen << (focused().startsWith(u"dFixOpt("_s) ? u"dFixOpt"_s : focused());
+        }
+        return seen << u"(no end)"_s;
+    }
+    int page() const
+    {
+        const bool visual = get(u"frameMainTabStrip(0)"_s)->isVisible();
+        const bool detail = get(u"frameMainTabStrip(1)"_s)->isVisible();
+        return visual == detail ? -1 : visual ? 0 : 1;
+    }
+};
+
+bool onGraphPicture(const QWidget *w)
+{
+    for (const QWidget *p = w->parentWidget(); p; p = p->parentWidget())
+        if (p->objectName() == u"vGraphPict"_s)
+            return true;
+    return false;
+}
+
+QString nameOf(const QWidget *w)
+{
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) + u'"' +
+                                           w->property("text").toString() + u'"'
+                                     : w->objectName();
+}
+
+// The labels and buttons whose text does not fit, as "name: why".
+QStringList cutTexts(const QWidget *window)
+{
+    QStringList cut;
+    for (const QLabel *l : window->findChildren<QLabel *>()) {
+        if (!l->isVisibleTo(window) || l->text().isEmpty() || onGraphPicture(l))
+            continue;
+        const QRect room = l->contentsRect().adjusted(l->margin(), l->margin(), -l->margin(), -l->margin());
+        const QFontMetrics fm(l->font());
+        // Line breaks that end a text show nothing; what must fit is the words.
+        QString words = l->text();
+        while (words.endsWith(u'\n') || words.endsWith(u'\r'))
+            words.chop(1);
+        if (l->wordWrap()) {
+            QLabel probe(words);
+            probe.setFont(l->font());
+            probe.setWordWrap(true);
+            probe.setContentsMargins(l->contentsMargins());
+            probe.setMargin(l->margin());
+            probe.setIndent(l->indent());
+            if (const int needed = probe.heightForWidth(l->width()); needed > l->height())
+                cut << u"%1: %2 px high for %3 px of wrapped text"_s.arg(nameOf(l))
+                           .arg(l->height())
+                           .arg(needed);
+            continue;
+        }
+        const QStringList lines = words.remove(u'\r').split(u'\n');
+        int widest = 0;
+        for (const QString &line : lines)
+            widest = std::max(widest, fm.horizontalAdvance(line));
+        if (widest > room.width())
+            cut << u"%1: %2 px wide for %3 px of text"_s.arg(nameOf(l)).arg(room.width()).arg(widest);
+        if (fm.height() * lines.size() > room.height())
+            cut << u"%1: %2 px high for %3 lines"_s.arg(nameOf(l)).arg(room.height()).arg(lines.size());
+    }
+    for (const QAbstractButton *b : window->findChildren<QAbstractButton *>()) {
+        if (!b->isVisibleTo(window) || b->text().isEmpty())
+            continue;
+        const QSize needed = b->sizeHint();
+        if (needed.width() > b->width() || needed.height() > b->height())
+            cut << u"%1: %2x%3 for %4x%5"_s.arg(nameOf(b))
+                       .arg(b->width())
+                       .arg(b->height())
+                       .arg(needed.width())
+                       .arg(needed.height());
+    }
+    for (const QTabBar *t : window->findChildren<QTabBar *>()) {
+        for (int i = 0; t->isVisibleTo(window) && i < t->count(); ++i) {
+            const int needed = QFontMetrics(t->font()).horizontalAdvance(t->tabText(i));
+            if (needed > t->tabRect(i).width())
+                cut << u"%1: tab %2"_s.arg(nameOf(t)).arg(i);
+        }
+    }
+    return cut;
+}
+
+// What a control must lie within to be reached: the content of the
+// nearest scroll area round it (scrolled to), else the window.
+const QWidget *reachableArea(const QWidget *w, const QWidget *window)
+{
+    for (const QWidget *p = w; p && p != window; p = p->parentWidget()) {
+        const auto *viewport = p->parentWidget();
+        const auto *scroll = viewport ? qobject_cast<const QScrollArea *>(viewport->parentWidget()) : nullptr;
+        if (scroll && scroll->widget() == p)
+            return p;
+    }
+    return window;
+}
+
+// The visible controls that reach past their window's edges, or past the
+// content of the scroll area that shows them.
+QStringList outside(const QWidget *window)
+{
+    QStringList out;
+    for (const QWidget *w : window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(window) || w->isWindow() || onGraphPicture(w))
+            continue;
+        const QWidget *area = reachableArea(w, window);
+        const QRect r(w->mapTo(area, QPoint(0, 0)), w->size());
+        if (!area->rect().contains(r))
+            out << u"%1 at %2,%3 %4x%5 in %6"_s.arg(nameOf(w)).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())
+                       .arg(nameOf(area));
+    }
+    return out;
+}
+
+// Eight replicas with the names of a real region, one of them lagging.
+LoaderVob eightReplicas(const QString &tag)
+{
+    LoaderVob v = family(tag, {u"boston_hub"_s, u"sanfran_hub"_s, u"bangalore"_s, u"london"_s, u"tokyo"_s, u"paris"_s,
+                               u"berlin"_s, u"toronto"_s}, 1200, 37, u"2026-05-01T10:00:00Z"_s);
+    v.actual[3][2] = u"1199"_s;
+    return v;
+}
+
 } // namespace
 
 class TestFrmMain : public QObject {
     Q_OBJECT
 private slots:
+    void init() { m_desktop = QApplication::font(); }
+    void cleanup() { QApplication::setFont(m_desktop); }
+
     // Busy: the status line, the progress bar (wrapping to 1, never to 0)
     // and the hourglass, which is the one main window's whichever window's
     // feedback asks. The working dialog and the detail window are made once
@@ -424,6 +606,260 @@ private slots:
         const frmDetail *d = w.detailForm();
         QTEST(d && d->isVisible() ? d->windowTitle() + u": "_s + d->text() : QString(), "detail");
     }
+
+    // The main window by keyboard alone: the page keys, the keys after a
+    // load, the sites, boxes over the working dialog and the order Tab walks
+    // the controls in. Keys go to the widget that has the focus, as a
+    // keyboard's do.
+
+    // The page keys step through the tabs from anywhere, wrapping round.
+    // The Detail page is refused for a VOB with a single replica only.
+    void pageKeys_data()
+    {
+        QTest::addColumn<int>("sites"); // of the VOB open
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("page"); // -1: none shown
+        QTest::addColumn<QString>("status");
+        const int ctrl = int(Qt::ControlModifier);
+        const QString idle = u"Status"_s;
+        QTest::newRow("Ctrl+Tab") << 3 << 0 << int(Qt::Key_Tab) << ctrl << 1 << idle;
+        QTest::newRow("Ctrl+PgDn wraps") << 3 << 1 << int(Qt::Key_PageDown) << ctrl << 0 << idle;
+        QTest::newRow("Ctrl+PgUp wraps") << 3 << 0 << int(Qt::Key_PageUp) << ctrl << 1 << idle;
+        QTest::newRow("Ctrl+Shift+Tab") << 3 << 1 << int(Qt::Key_Backtab) << int(Qt::ControlModifier | Qt::ShiftModifier)
+                                        << 0 << idle;
+        QTest::newRow("no VOB open") << 0 << 0 << int(Qt::Key_PageDown) << ctrl << 1 << idle;
+        QTest::newRow("a single replica") << 1 << 0 << int(Qt::Key_PageDown) << ctrl << -1
+                                          << u"* * No Detail information for this VOB * * "_s;
+    }
+    void pageKeys()
+    {
+        QFETCH(int, sites);
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        Window s;
+        if (sites > 0)
+            s.openDev(sites);
+        s.w().tabStrip()->setCurrentIndex(from);
+        s.get(u"pVobViewList"_s)->setFocus();
+        Window::key(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTEST(s.page(), "page");
+        QTEST(s.w().status(), "status");
+    }
+
+    // After Load VOBs on 300 VOBs, clicked while the list has the focus, the
+    // keys act again: the working dialog came and went without taking the
+    // keyboard, and the list, hidden while it filled, has the focus back.
+    void keysAfterLoad()
+    {
+        Window s;
+        for (int i = 0; i < 300; ++i) {
+            const QString tag = u"/vobs/gen%1"_s.arg(i, 3, 10, QLatin1Char('0'));
+            s.clearTool.tags << tag;
+            s.clearTool.outputs.insert(Commands::vobCheck(tag), i % 3 ? u"peer"_s : QString());
+        }
+        QListWidget *list = s.w().vobList()->list();
+        list->setFocus(Qt::TabFocusReason);
+        QTest::mouseClick(s.get(u"loadVobsBut"_s), Qt::LeftButton);
+        QCOMPARE(list->count(), 200); // replicated ones only
+        const frmWorking *working = s.w().workingForm();
+        QVERIFY(working && !working->isVisible());
+        // This platform activates every window shown whatever it asks; the
+        // flags are what a window manager honours.
+        QVERIFY(working->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus) &&
+                working->testAttribute(Qt::WA_ShowWithoutActivating));
+        QTest::qWait(50); // what the window system sends after the load
+        QCOMPARE(QApplication::activeWindow(), &s.w());
+        QCOMPARE(Window::focused(), u"pVobViewList"_s);
+        Window::key(Qt::Key_Down);
+        QVERIFY(!s.w().vobList()->selectedVobTag().isEmpty());
+    }
+
+    // The sites by keyboard: Tab reaches the first site, the arrows go to
+    // the nearest site that way (six to a row), End to the last; the framed
+    // site is scrolled into view and Return opens its details.
+    void sitesByKeyboard_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("site");
+        QTest::newRow("Tab lands on site 1") << QList<int>{} << 1;
+        QTest::newRow("Down, Right, Up") << QList<int>{Qt::Key_Down, Qt::Key_Right, Qt::Key_Up} << 2;
+        QTest::newRow("End, the last of 40") << QList<int>{Qt::Key_End} << 40;
+        QTest::newRow("Down six rows: a row below the sixth") << QList<int>(6, Qt::Key_Down) << 37;
+    }
+    void sitesByKeyboard()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, site);
+        Window s;
+        s.openDev(40);
+        QVERIFY(s.activate());
+        s.w().tabStrip()->setFocus(Qt::TabFocusReason);
+        Window::key(Qt::Key_Tab);
+        QCOMPARE(Window::focused(), u"vGraphPict"_s);
+        for (const int k : keys)
+            Window::key(Qt::Key(k));
+        GraphView *graph = s.w().graph();
+        QCOMPARE(graph->currentSite(), site);
+        QWidget *viewport = graph->parentWidget();
+        const QRect icon(graph->siteImage(site)->mapTo(viewport, QPoint(0, 0)), graph->siteImage(site)->size());
+        QVERIFY(viewport->rect().contains(icon));
+        Window::key(Qt::Key_Return);
+        QCOMPARE(s.get<QLineEdit>(u"vReplicaTxt"_s)->text(), u"r%1"_s.arg(site));
+    }
+
+    // A box asked for while the always-on-top working dialog shows stands
+    // above it; without the dialog, boxes are ordinary windows.
+    void boxesAboveWorkingDialog()
+    {
+        Window s;
+        RealDialogs dialogs(&s.w());
+        for (const bool working : {false, true}) {
+            if (working)
+                s.w().setMsg(u"Loading and checking VOBs, this may take a several minutes..."_s);
+            bool onTop = !working;
+            QTimer::singleShot(0, [&] {
+                QTRY_VERIFY(QApplication::activeModalWidget());
+                QWidget *box = QApplication::activeModalWidget();
+                onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+                box->close();
+            });
+            if (working)
+                dialogs.inputBox(u"Epoch value"_s, u"Fix Epoch..."_s, u"12"_s);
+            else
+                dialogs.msgBox(u"Cancelled"_s, MsgButtons::Ok, MsgIcon::Exclamation, u"Working..."_s);
+            QCOMPARE(onTop, working);
+        }
+    }
+
+    // Tab walks the VOB list's column, the strip, then the page shown, left
+    // to right and top to bottom: the local matrix before the actual one,
+    // the findings before the actions they lead to.
+    void tabOrder()
+    {
+        Window s;
+        s.openDev();
+        const QStringList column{u"loadVobsBut"_s, u"onlyReplicatedOnlyCB"_s, u"pVobViewList"_s,
+                                 u"mainTabStrip"_s};
+        const QStringList visual{u"vGraphPict"_s, u"vReplicaTxt"_s,    u"vHostTxt"_s,      u"vMasterTxt"_s,
+                                 u"vDateTxt"_s,   u"vImportDateTxt"_s, u"vExportDateTxt"_s};
+        QCOMPARE(s.tabWalk().join(u' '), (column + visual).join(u' '));
+
+        s.w().tabStrip()->setCurrentIndex(1);
+        auto *replicas = s.get<QComboBox>(u"dReplicaCombo"_s);
+        replicas->setCurrentIndex(replicas->findText(u"r2"_s)); // shows the history picture
+        s.get<QLabel>(u"dSyncImage(0)"_s)->show();
+        s.get<QLabel>(u"dSyncImage(1)"_s)->show();
+        const QStringList detail{
+            u"dReplicaCombo"_s, u"dDetailImage"_s,  u"dEpoch(2)"_s, u"dEpoch(3)"_s,  u"dSyncImage(1)"_s,
+            u"Grid2"_s,         u"dSyncImage(0)"_s, u"Grid1"_s,     u"dDiagnosis"_s, u"dFixLbl(0)"_s,
+            u"dReplicaFixCombo(0)"_s, u"dFixOpt"_s,  u"dFixLbl(1)"_s, u"syncAllCB"_s};
+        QStringList walk = s.tabWalk();
+        walk.removeDuplicates();
+        QCOMPARE(walk.join(u' '), (column + detail).join(u' '));
+    }
+
+    // Every window laid out with the desktop's font from 8 to 16 pt: each
+    // label's and button's text fits the room it is given, and no control
+    // lies outside its window, or outside what a scroll area in it reaches.
+    // The main window also on a 1024 x 600 screen. The site controls of the
+    // graph picture are placed in twips on purpose and are left out.
+    void windows_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QSize>("size");
+        for (const int points : {8, 16}) {
+            for (const char *window : {"frmMain visual", "frmMain detail", "frmAbout", "frmGettingHelp",
+                                       "frmWorking", "frmDetail"})
+                QTest::addRow("%s, %d pt", window, points) << points << QString::fromLatin1(window) << QSize(1180, 720);
+        }
+        // A 1024 x 600 screen less the window manager's frame.
+        for (const char *window : {"frmMain visual", "frmMain detail"})
+            QTest::addRow("%s, 16 pt, 1024 x 600", window) << 16 << QString::fromLatin1(window) << QSize(1008, 552);
+    }
+    void windows()
+    {
+        QFETCH(int, points);
+        QFETCH(QString, window);
+        QFETCH(QSize, size);
+        QFont font = m_desktop;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        LoaderFixture f;
+        // The first size is the designed one where the screen has room, and
+        // never more than the screen's free area.
+        const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+        QVERIFY(f.window->width() <= std::min(1180, room.width()) && f.window->height() <= std::min(720, room.height()));
+        std::unique_ptr<QWidget> own;
+        QWidget *shown = f.window.get();
+        // The header's longest text, as a run without ClearCase shows it.
+        f.window->findChild<QLabel *>(u"clearCaseLbl"_s)
+            ->setText(u"Simulated MultiSite region (no ClearCase installed)"_s);
+        // Every control can be had at that size: nothing makes the window larger.
+        const QSize needed = f.window->minimumSizeHint();
+        QVERIFY2(needed.width() <= size.width() && needed.height() <= size.height(),
+                 qPrintable(u"needs %1 x %2"_s.arg(needed.width()).arg(needed.height())));
+        f.window->resize(size);
+        if (window.startsWith(u"frmMain"_s)) {
+            f.addVob(u"/vobs/core"_s, eightReplicas(u"/vobs/core"_s));
+            f.window->show();
+            f.open(u"/vobs/core"_s);
+            if (window.endsWith(u"detail"_s)) {
+                f.window->tabStrip()->setCurrentIndex(1);
+                auto *replicas = f.window->findChild<QComboBox *>(u"dReplicaCombo"_s);
+                replicas->setCurrentIndex(replicas->findText(u"sanfran_hub"_s));
+                f.window->epochView()->dSyncImage(0)->show();
+                f.window->epochView()->dSyncImage(1)->show();
+            }
+        } else if (window == u"frmAbout"_s) {
+            own = std::make_unique<frmAbout>();
+        } else if (window == u"frmGettingHelp"_s) {
+            own = std::make_unique<frmGettingHelp>();
+        } else if (window == u"frmWorking"_s) {
+            f.window->setMsg(u"Checking VOB --> /vobs/projects/europe/manufacturing/line_control_firmware"_s);
+            shown = f.window->workingForm();
+        } else {
+            f.window->setDetail(u"Date:2026-05-01 User:admin\nimport sync from replica \"sanfran_hub\""_s,
+                                u"History Detail: sanfran_hub"_s);
+            shown = f.window->detailForm();
+        }
+        if (own)
+            shown = own.get();
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        QTest::qWait(20); // deferred layouts (the grids) settle
+        const QStringList cut = cutTexts(shown);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u"; "_s)));
+        const QStringList out = outside(shown);
+        QVERIFY2(out.isEmpty(), qPrintable(out.join(u"; "_s)));
+        if (shown == f.window.get()) {
+            // A change of page keeps the window's size.
+            f.window->tabStrip()->setCurrentIndex(1 - f.window->tabStrip()->currentIndex());
+            QTest::qWait(20);
+            QCOMPARE(f.window->size(), size);
+        }
+    }
+
+    // A window already open follows a change of the desktop's font: the
+    // header's title is sized from it. (A running application sends the
+    // event itself; one that has not entered its event loop does not.)
+    void followsTheDesktopFont()
+    {
+        LoaderFixture f;
+        f.window->show();
+        QFont font = m_desktop;
+        font.setPointSize(20);
+        QApplication::setFont(font);
+        QEvent changed(QEvent::ApplicationFontChange);
+        QApplication::sendEvent(f.window.get(), &changed);
+        QCOMPARE(f.window->findChild<QLabel *>(u"headerLbl(0)"_s)->font().pointSizeF(), 32.0);
+    }
+
+private:
+    QFont m_desktop;
 };
 
 QTEST_MAIN(TestFrmMain)
