@@ -55,6 +55,35 @@ struct Rig : LoaderFixture {
         fix()->fixCombo()->setCurrentIndex(1);
         fix()->fixOrSync(0);
     }
+    // Load VOBs' pass, opening the VOB selected, fix, synchronize, or a
+    // replica's details (paris's, or london's while paris's are shown).
+    void start(const QString &action) const
+    {
+        if (action == u"load"_s)
+            window->vobList()->findChild<QToolButton *>(u"loadVobsBut"_s)->click();
+        else if (action == u"open"_s)
+            window->pVobViewListDblClick();
+        else if (action == u"fix"_s)
+            fixParis();
+        else if (action == u"sync"_s)
+            fix()->fixOrSync(1);
+        else
+            window->replicaInfo()->replicaCombo()->setCurrentIndex(
+                window->replicaInfo()->replicaCombo()->currentIndex() == 2 ? 1 : 2);
+    }
+    // Each command as logged, handed to `each` as it starts; the script
+    // writes no results.
+    void onEach(const std::function<void(const QString &)> &each)
+    {
+        clearTool.hook = [this, each](const QString &command) {
+            log << u"cleartool "_s + command;
+            each(log.last());
+        };
+        shell.action = [this, each](const QString &line) {
+            log << u"shell "_s + line;
+            each(log.last());
+        };
+    }
 };
 
 const QString scriptLine(const Rig &r, const QString &tag)
@@ -71,30 +100,27 @@ private slots:
     // box names both, and nothing runs.
     void repairOnlyOnTheShownVob_data()
     {
-        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("selected"); // empty: no entry selected
         QTest::addColumn<QString>("box");
         QTest::newRow("fix, another VOB")
-            << 0 << Core
+            << u"fix"_s << Core
             << u"The VOB selected in the list, /vobs/core, is not the one shown, /vobs/tools. Open it, or "
                "select /vobs/tools again."_s;
         QTest::newRow("sync, no selection")
-            << 1 << QString()
+            << u"sync"_s << QString()
             << u"No VOB is selected in the list; the one shown is /vobs/tools. Select /vobs/tools again."_s;
     }
     void repairOnlyOnTheShownVob()
     {
-        QFETCH(int, action);
+        QFETCH(QString, action);
         QFETCH(QString, selected);
         Rig r;
         if (selected.isEmpty())
             r.w().vobList()->list()->setCurrentRow(-1);
         else
             r.select(selected);
-        if (action == 0)
-            r.fixParis();
-        else
-            r.fix()->fixOrSync(1);
+        r.start(action);
         QVERIFY(r.released());
         QCOMPARE(r.log, QStringList());
         QTEST(r.dialogs.prompts().value(0), "box");
@@ -135,25 +161,17 @@ private slots:
                 r.w().close();
             visibleAfterClose = r.w().isVisible();
         };
-        r.clearTool.hook = [&](const QString &command) {
-            r.log << u"cleartool "_s + command;
-            if (command == Commands::vobCheck(u"/vobs/a"_s)) {
+        r.onEach([&](const QString &line) {
+            const bool check = line == u"cleartool "_s + Commands::vobCheck(u"/vobs/a"_s);
+            if (check || line.contains(u"-import"_s))
                 close();
-                messages << r.w().workingForm()->message();
-            }
-        };
-        r.shell.action = [&](const QString &line) {
-            r.log << u"shell "_s + line;
             const frmWorking *dlg = r.w().workingForm();
-            if (line.contains(u"-import"_s))
-                close();
+            if (check)
+                messages << dlg->message();
             else if (line.contains(u"-export"_s))
                 messages << dlg->message() + (dlg->isVisible() && dlg->cancellable() ? u""_s : u" (hidden)"_s);
-        };
-        if (action == u"sync"_s)
-            r.fix()->fixOrSync(1);
-        else
-            r.w().vobList()->findChild<QToolButton *>(u"loadVobsBut"_s)->click();
+        });
+        r.start(action);
         QVERIFY(visibleAfterClose);
         QTEST(r.log.filter(QRegularExpression(u"syncreplica|lsreplica"_s)), "ran");
         QCOMPARE(messages, QStringList{Closing});
@@ -171,21 +189,27 @@ private slots:
     // read, no "file not found", no refresh), and the window is idle again.
     void cancel_data()
     {
+        QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("during"); // in the command's line
         QTest::addColumn<bool>("slow");      // a cleartool command
         QTest::addColumn<int>("escape"); // 0: the button, 1: Esc on the dialog, 2: Esc in the main window
         QTest::addColumn<QString>("box"); // empty: none
-        QTest::newRow("open VOB, script, Cancel") << u"ccperl"_s << false << 0 << u"The epoch matrices were not read"_s;
-        QTest::newRow("fix, Esc") << u"chepoch"_s << false << 1 << u"The epoch table may have been changed in part"_s;
-        QTest::newRow("import, Esc in the window") << u"-import"_s << false << 2 << u"the export was not started"_s;
-        QTest::newRow("replica details, Esc") << u"paris"_s << false << 1 << u"The replica's dates were not read"_s;
+        QTest::newRow("open VOB, script, Cancel")
+            << u"open"_s << u"ccperl"_s << false << 0 << u"The epoch matrices were not read"_s;
+        QTest::newRow("fix, Esc")
+            << u"fix"_s << u"chepoch"_s << false << 1 << u"The epoch table may have been changed in part"_s;
+        QTest::newRow("import, Esc in the window")
+            << u"sync"_s << u"-import"_s << false << 2 << u"the export was not started"_s;
+        QTest::newRow("replica details, Esc")
+            << u"details"_s << u"paris"_s << false << 1 << u"The replica's dates were not read"_s;
         QTest::newRow("open VOB, desc, Cancel")
-            << Commands::localReplicaName(Core) << true << 0
+            << u"open"_s << Commands::localReplicaName(Core) << true << 0
             << u"The VOB was not read; the window shows what it showed before."_s;
-        QTest::newRow("replicated-only pass, Esc") << Commands::vobCheck(Tools) << true << 2 << QString();
+        QTest::newRow("replicated-only pass, Esc") << u"load"_s << Commands::vobCheck(Tools) << true << 2 << QString();
     }
     void cancel()
     {
+        QFETCH(QString, action);
         QFETCH(QString, during);
         QFETCH(bool, slow);
         QFETCH(int, escape);
@@ -224,26 +248,12 @@ private slots:
             } else {
                 QTest::mouseClick(button, Qt::LeftButton);
             }
-            stopped = line;
+            stopped = line.startsWith(u"shell "_s) ? line.mid(6) : line;
         };
-        r.clearTool.hook = [&](const QString &command) {
-            r.log << u"cleartool "_s + command;
-            stop(u"cleartool "_s + command);
-        };
-        r.shell.action = [&](const QString &line) {
-            r.log << u"shell "_s + line;
-            stop(line);
-        };
-        if (during == u"ccperl"_s || during.startsWith(u"desc"_s))
-            r.open(Core);
-        else if (during == u"paris"_s)
-            r.w().replicaInfo()->replicaCombo()->setCurrentIndex(2);
-        else if (during == u"chepoch"_s)
-            r.fixParis();
-        else if (during == u"-import"_s)
-            r.fix()->fixOrSync(1);
-        else
-            r.w().vobList()->findChild<QToolButton *>(u"loadVobsBut"_s)->click();
+        r.onEach(stop);
+        if (action == u"open"_s)
+            r.select(Core);
+        r.start(action);
         QVERIFY(offered && pageKept);
         QCOMPARE(r.shell.cancels + r.clearTool.cancels, 1);
         QVERIFY2(r.log.last().endsWith(stopped), qPrintable(r.log.join(u'\n'))); // nothing ran after it
@@ -302,20 +312,6 @@ private slots:
         r.clearTool.tags = {Tools, Core};
         for (const QString &tag : {Tools, Core})
             r.clearTool.outputs.insert(Commands::vobCheck(tag), u"paris"_s);
-        r.fix()->fixCombo()->setCurrentIndex(1);
-        const auto start = [&r](const QString &action) {
-            if (action == u"load"_s)
-                r.w().vobList()->findChild<QToolButton *>(u"loadVobsBut"_s)->click();
-            else if (action == u"open"_s)
-                r.w().pVobViewListDblClick();
-            else if (action == u"fix"_s)
-                r.fix()->fixOrSync(0);
-            else if (action == u"sync"_s)
-                r.fix()->fixOrSync(1);
-            else // paris, or london while paris is being shown
-                r.w().replicaInfo()->replicaCombo()->setCurrentIndex(
-                    r.w().replicaInfo()->replicaCombo()->currentIndex() == 2 ? 1 : 2);
-        };
         // Where each outer action lets events through.
         const QString waitOf = outer == u"load"_s   ? Commands::vobCheck(Tools)
                                : outer == u"open"_s ? scriptLine(r, Tools).mid(6)
@@ -331,21 +327,12 @@ private slots:
             QVERIFY(r.w().longActionGuard().running());
             const qsizetype before = r.log.size();
             const QString vob = r.w().vobList()->selectedVobTag();
-            start(inner);
+            r.start(inner);
             ranInside = r.log.mid(before);
             QCOMPARE(r.w().vobList()->selectedVobTag(), vob);
         };
-        r.clearTool.hook = [&](const QString &command) {
-            r.log << u"cleartool "_s + command;
-            if (tried == 0)
-                tryInner(command);
-        };
-        r.shell.action = [&](const QString &line) {
-            r.log << u"shell "_s + line;
-            if (tried == 0)
-                tryInner(line);
-        };
-        start(outer);
+        r.onEach(tryInner);
+        r.start(outer);
         QCOMPARE(tried, 1);
         QCOMPARE(ranInside, QStringList());
         QVERIFY(!r.w().longActionGuard().running());
