@@ -51,12 +51,7 @@ const char *const CcperlStandIn = R"(#!/bin/sh
 echo "start ccperl $$" >> "$STANDIN_LOG"
 "$(dirname "$0")/multitool" lsepoch -actual &
 wait
-printf 'london,5,7
-paris,5,7
-' > _results.txt
-printf 'london,5,7
-paris,5,7
-' > _results_local.txt
+printf 'london,5,7\nparis,5,7\n' | tee _results.txt > _results_local.txt
 echo "end ccperl" >> "$STANDIN_LOG"
 )";
 

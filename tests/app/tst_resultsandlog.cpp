@@ -33,12 +33,11 @@ const QString Other = u"/vobs/other"_s;
 // of its 365 changes; london holds 321.
 LoaderVob toolsVob()
 {
-    LoaderVob v{u"boston_hub"_s,
-                u"boston_hub,2026-05-01,minuteman,boston_hub@/vobs/tools,london,2026-05-01,thames,"
-                "london@/vobs/tools,"_s,
-                {{u"boston_hub"_s, u"365"_s, u"57"_s}, {u"london"_s, u"321"_s, u"57"_s}},
-                {{u"boston_hub"_s, u"365"_s, u"57"_s}, {u"london"_s, u"365"_s, u"57"_s}}};
-    return v;
+    return {u"boston_hub"_s,
+            u"boston_hub,2026-05-01,minuteman,boston_hub@/vobs/tools,london,2026-05-01,thames,"
+            "london@/vobs/tools,"_s,
+            {{u"boston_hub"_s, u"365"_s, u"57"_s}, {u"london"_s, u"321"_s, u"57"_s}},
+            {{u"boston_hub"_s, u"365"_s, u"57"_s}, {u"london"_s, u"365"_s, u"57"_s}}};
 }
 
 LoaderVob otherVob()
