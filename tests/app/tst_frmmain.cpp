@@ -1,16 +1,30 @@
 // The main window: its pages, feedback and secondary windows, the program
 // started for real, opening a VOB on scripted ClearCase (the commands, the
 // order of the steps, the clean-up of the previous VOB, and what happens
-// when something fails), the window by keyboard alone and every window at
-// the desktop's font sizes.
+// when something fails), what it says about what it ran (the command log
+// and its window, the bays, the fields, findings and result line that must
+// not keep another VOB's values), long actions against each other, against
+// Cancel and against a close of the window (which VOB a repair may touch,
+// what runs once the user stops a command or closes the window, no long
+// action inside another), the window by keyboard alone and every window at
+// the desktop's font sizes. (The result line's texts and the repair a
+// finding leads to are the fix frame's and the diagnosis' own tests.)
 #include "info/frmAbout.h"
 #include "info/frmGettingHelp.h"
+#include "replicas/DiagnosisPanel.h"
 #include "replicas/EpochMatrixView.h"
+#include "replicas/PacketPanel.h"
+#include "replicas/ReplicaDetailLoader.h"
 #include "support/BuiltProgram.h"
 #include "support/LoaderFixture.h"
 #include "app/QuitOnSignal.h"
+#include "ccase/CommandLog.h"
 #include "ccase/Commands.h"
+#include "ccase/ProcessShell.h"
+#include "maintenance/FixFrame.h"
+#include "maintenance/ReplicaInfoPanel.h"
 #include "ui/RealDialogs.h"
+#include "ui/frmCommandLog.h"
 #include "ui/frmDetail.h"
 #include "ui/frmWorking.h"
 
@@ -18,19 +32,26 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <QUrl>
 #include <memory>
+#include <utility>
 
 #ifndef Q_OS_WIN
 #include <csignal>
@@ -43,6 +64,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Dev = u"/vobs/dev"_s;
+const QString Tools = u"/vobs/tools"_s;
+const QString Core = u"/vobs/core"_s;
+const QString Closing = u"The window closes once the running command has ended."_s;
 // The box of a results file the script did not write, naming it.
 QString fileNotFound(const LoaderFixture &f, const QString &name)
 {
@@ -62,7 +86,7 @@ LoaderVob makeVob(const QString &tag, int sites)
 
 void addDemoVobs(LoaderFixture &f)
 {
-    const QStringList tags{Dev, u"/vobs/docs"_s, u"\\dev"_s, u"/vobs/my dev"_s, u"/vobs/core"_s};
+    const QStringList tags{Dev, u"/vobs/docs"_s, u"\\dev"_s, u"/vobs/my dev"_s, Core};
     const int sites[] = {3, 2, 2, 3, 5};
     for (int i = 0; i < 5; ++i)
         f.addVob(tags[i], makeVob(tags[i], sites[i]));
@@ -96,8 +120,8 @@ struct Window : LoaderFixture {
     template <typename T = QWidget> T *get(const QString &name) const { return window->findChild<T *>(name); }
     void openDev(int sites = 3)
     {
-        addVob(u"/vobs/dev"_s, family(u"/vobs/dev"_s, numberedNames(sites)));
-        open(u"/vobs/dev"_s);
+        addVob(Dev, family(Dev, numberedNames(sites)));
+        open(Dev);
     }
 
     // To an open menu, which holds the keyboard, else to the focused widget.
@@ -245,6 +269,101 @@ LoaderVob eightReplicas(const QString &tag)
                                u"berlin"_s, u"toronto"_s}, 1200, 37, u"2026-05-01T10:00:00Z"_s);
     v.actual[3][2] = u"1199"_s;
     return v;
+}
+
+// The demo's lost packet: this site (boston_hub) believes london holds all
+// of its 365 changes; london holds 321.
+LoaderVob toolsVob()
+{
+    return {u"boston_hub"_s,
+            u"boston_hub,2026-05-01,minuteman,boston_hub@/vobs/tools,london,2026-05-01,thames,"
+            "london@/vobs/tools,"_s,
+            {{u"boston_hub"_s, u"365"_s, u"57"_s}, {u"london"_s, u"321"_s, u"57"_s}},
+            {{u"boston_hub"_s, u"365"_s, u"57"_s}, {u"london"_s, u"365"_s, u"57"_s}}};
+}
+
+LoaderVob otherVob()
+{
+    return {u"rome"_s, u"rome,2026-05-02,tiber,rome@/vobs/other,oslo,2026-05-02,fjord,rome@/vobs/other,"_s,
+            {{u"rome"_s, u"5"_s, u"6"_s}, {u"oslo"_s, u"5"_s, u"6"_s}},
+            {{u"rome"_s, u"5"_s, u"6"_s}, {u"oslo"_s, u"5"_s, u"6"_s}}};
+}
+
+QStringList findingTexts(frmMain &w)
+{
+    QStringList out;
+    for (const Finding &f : w.diagnosis()->findings())
+        out << f.text;
+    return out;
+}
+
+QStringList gridTexts(const EpochGrid *grid)
+{
+    QStringList out;
+    for (const QStringList &row : gridCells(grid))
+        out << row.join(u',');
+    return out;
+}
+
+// A window with /vobs/tools and /vobs/core listed and /vobs/tools open.
+struct Rig : Window {
+    Rig()
+    {
+        // london (here) and paris, both mastered by london.
+        for (const QString &tag : {Tools, Core}) {
+            addVob(tag, family(tag, {u"london"_s, u"paris"_s}, 5, 2));
+            clearTool.outputs.insert(Commands::syncHistory(u"paris"_s, tag), u"import,2026-02-01,"_s);
+        }
+        open(Tools);
+        log.clear();
+        dialogs.boxes.clear();
+    }
+    FixFrame *fix() const { return window->fixFrame(); }
+    void select(const QString &tag) const
+    {
+        QListWidget *list = window->vobList()->list();
+        list->setCurrentItem(list->findItems(tag, Qt::MatchExactly).value(0));
+    }
+    // The fix of paris's row from the actual values, confirmed.
+    void fixParis() const
+    {
+        fix()->fixCombo()->setCurrentIndex(1);
+        fix()->fixOrSync(0);
+    }
+    // Load VOBs' pass, opening the VOB selected, fix, synchronize, or a
+    // replica's details (paris's, or london's while paris's are shown).
+    void start(const QString &action) const
+    {
+        if (action == u"load"_s)
+            window->vobList()->findChild<QToolButton *>(u"loadVobsBut"_s)->click();
+        else if (action == u"open"_s)
+            window->pVobViewListDblClick();
+        else if (action == u"fix"_s)
+            fixParis();
+        else if (action == u"sync"_s)
+            fix()->fixOrSync(1);
+        else
+            window->replicaInfo()->replicaCombo()->setCurrentIndex(
+                window->replicaInfo()->replicaCombo()->currentIndex() == 2 ? 1 : 2);
+    }
+    // Each command as logged, handed to `each` as it starts; the script
+    // writes no results.
+    void onEach(const std::function<void(const QString &)> &each)
+    {
+        clearTool.hook = [this, each](const QString &command) {
+            log << u"cleartool "_s + command;
+            each(log.last());
+        };
+        shell.action = [this, each](const QString &line) {
+            log << u"shell "_s + line;
+            each(log.last());
+        };
+    }
+};
+
+const QString scriptLine(const Rig &r, const QString &tag)
+{
+    return u"shell ccperl \""_s + r.services.scriptPath + u"\" "_s + tag;
 }
 
 } // namespace
@@ -445,7 +564,7 @@ private slots:
     {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
-        QTest::newRow("fewer sites") << u"/vobs/core"_s << u"/vobs/docs"_s;
+        QTest::newRow("fewer sites") << Core << u"/vobs/docs"_s;
         QTest::newRow("windows tag, then a tag with a blank") << u"\\dev"_s << u"/vobs/my dev"_s;
     }
     void openTwice()
@@ -605,6 +724,469 @@ private slots:
             QVERIFY(!gridCells(grid).value(1).value(0).startsWith(u"elsewhere"_s));
         const frmDetail *d = w.detailForm();
         QTEST(d && d->isVisible() ? d->windowTitle() + u": "_s + d->text() : QString(), "detail");
+    }
+
+    // A load goes through the logged layer: every command, each results file
+    // read (a missing one as failed), and the bays in the same load. The log
+    // window shows it and follows what comes.
+    void logWindow()
+    {
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        LoaderVob noLocal = toolsVob();
+        noLocal.local.clear(); // the script leaves no local matrix
+        f.addVob(Tools, noLocal);
+        w.show();
+        f.open(Tools);
+        QStringList seen;
+        for (const CommandLogEntry &e : f.window->commandLog().entries()) {
+            const QString what = e.command.startsWith(f.workDir.path()) ? QDir(f.workDir.path()).relativeFilePath(e.command)
+                                                                        : e.command.section(u' ', 0, e.command.startsWith(u"ccperl"_s) ? 0 : 1);
+            seen << CommandLog::kindName(e.kind) + u": "_s + what + u" => "_s + e.outcome.section(u' ', 0, 1);
+        }
+        QCOMPARE(seen, (QStringList{u"cleartool: cleartool desc => status 0"_s,
+                                    u"cleartool: cleartool lsreplica => status 0"_s, u"process: ccperl => exit 0"_s,
+                                    u"file read: _results.txt => read, 2"_s,
+                                    u"file read: _results_local.txt => failed: File"_s,
+                                    u"cleartool: cleartool lsvob => status 0"_s,
+                                    u"process: multitool lspacket => exit 0"_s}));
+        QCOMPARE(f.window->commandLog().entries().first().output, u"boston_hub"_s);
+        QVERIFY(!f.window->commandLog().entries().at(4).ok);
+
+        // The working dialog came and went; the main window takes the keys.
+        w.activateWindow();
+        QTRY_VERIFY(w.isActiveWindow());
+
+        // Ctrl+L, not a menu item: the menus stay as they are.
+        QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
+        frmCommandLog *log = w.commandLogForm();
+        QVERIFY(log && log->isVisible());
+        QCOMPARE(log->objectName(), u"frmCommandLog"_s);
+        QCOMPARE(log->view()->model()->rowCount(), int(w.commandLog().entries().size()));
+
+        // Details on demand: the chosen entry's output and error text; the
+        // window opens on the newest entry.
+        QVERIFY2(log->detailText().startsWith(w.commandLog().entries().last().command), qPrintable(log->detailText()));
+        // Until the user picks an entry, the pane follows the newest.
+        const int before = log->view()->model()->rowCount();
+        CommandLogEntry late;
+        late.command = u"cleartool lsvob -s"_s;
+        late.output = u"/vobs/late"_s;
+        w.commandLog().add(late);
+        QCOMPARE(log->view()->currentIndex().row(), before);
+        QCOMPARE(log->detailText(), CommandLog::detailText(w.commandLog().entries().last()));
+        log->view()->selectRow(0);
+        QVERIFY2(log->detailText().contains(u"Output:\nboston_hub\n"_s), qPrintable(log->detailText()));
+
+        // Entries that arrive while it is open show at once; the entry picked
+        // stays in the pane.
+        f.open(Tools);
+        QCOMPARE(log->view()->model()->rowCount(), before * 2 + 1);
+        QCOMPARE(log->view()->currentIndex().row(), 0);
+        QVERIFY2(log->detailText().contains(u"Output:\nboston_hub\n"_s), qPrintable(log->detailText()));
+
+        log->hide();
+        QTest::mouseClick(w.findChild<QToolButton *>(u"commandLogBut"_s), Qt::LeftButton);
+        QVERIFY(log->isVisible());
+        QCOMPARE(w.commandLogForm(), log); // one window, shown again
+    }
+
+    // A name of any length leaves the window's width alone: labels show it
+    // shortened, with the whole name in their tooltip. A name holding a
+    // right-to-left override stands isolated, so that it reverses nothing
+    // around it: the caption, the fix's confirmation, the result line.
+    void names_data()
+    {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("replica");
+        QTest::addColumn<QString>("shownTag");     // in "VOB:"
+        QTest::addColumn<QString>("shownReplica"); // in the confirmation
+        QTest::addColumn<QString>("shownTarget");  // replica@tag in the result line
+        const QString longTag = u"/vobs/"_s + QString(4090, u't');
+        const QString longName = QString(4096, u'n');
+        QTest::newRow("4 KB tag and name")
+            << longTag << longName << u"/vobs/"_s + QString(46, u't') + u"\u2026"_s + QString(27, u't') << longName
+            << QString(52, u'n') + u"\u2026"_s + QString(27, u't');
+        const QString fsi = u"\u2068"_s, pdi = u"\u2069"_s;
+        QTest::newRow("right-to-left override")
+            << u"/vobs/\u202Esloot"_s << u"lon\u202Edon"_s << fsi + u"/vobs/\u202Esloot"_s + pdi
+            << fsi + u"lon\u202Edon"_s + pdi << fsi + u"lon\u202Edon@/vobs/\u202Esloot"_s + pdi;
+    }
+
+    void names()
+    {
+        QFETCH(QString, tag);
+        QFETCH(QString, replica);
+        QFETCH(QString, shownTag);
+        QFETCH(QString, shownReplica);
+        QFETCH(QString, shownTarget);
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        const QList<QStringList> rows{{u"boston_hub"_s, u"5"_s, u"5"_s}, {replica, u"5"_s, u"5"_s}};
+        f.addVob(tag, LoaderVob{u"boston_hub"_s,
+                                u"boston_hub,2026-05-01,minuteman,boston_hub@x,%1,2026-05-01,thames,boston_hub@x,"_s.arg(
+                                    replica),
+                                rows, rows});
+        w.show();
+        f.open(tag);
+        QTabBar *tabs = w.findChild<QTabBar *>();
+        for (int page : {0, 1}) {
+            tabs->setCurrentIndex(page);
+            QApplication::processEvents();
+            // Before: a minimum of 23,860 px and a wish for 63,003.
+            QVERIFY2(w.minimumSizeHint().width() <= 1400 && w.sizeHint().width() <= 2000,
+                     qPrintable(u"page %1: %2, %3"_s.arg(page).arg(w.minimumSizeHint().width()).arg(w.sizeHint().width())));
+        }
+        auto *vob = w.findChild<QLabel *>(u"vSelectedVobLbl"_s);
+        QCOMPARE(vob->text(), u"VOB:"_s + shownTag);
+        QCOMPARE(vob->toolTip(), tag.size() > 100 ? tag : QString());
+
+        FixFrame *frame = w.fixFrame();
+        frame->fixCombo()->setCurrentIndex(1);
+        f.dialogs.boxes.clear();
+        frame->fixOrSync(0);
+        QCOMPARE(f.dialogs.boxes.value(0).prompt,
+                 u"You are about to make changes to the Epoch table for replica:"_s + shownReplica +
+                     u"\r\nAre you sure you want to continue?"_s);
+        QVERIFY2(frame->resultLabel()->text().startsWith(u"multitool chepoch -actual "_s + shownTarget + u" \u2014 done"_s),
+                 qPrintable(frame->resultLabel()->text().left(200)));
+    }
+
+    // A load of another VOB shows nothing of the VOB before: the replica's
+    // fields as designed and no result line of its actions; one that ends
+    // without its matrices, empty grids and no findings. One whose results
+    // name replicas the VOB does not have says so first. The reload after a
+    // maintenance action is the same VOB: the fields stay.
+    void anotherVob_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("boxes"); // a piece of each box
+        QTest::addColumn<QString>("finding");   // the first one
+        QTest::newRow("script cancelled") << u"cancel"_s << QStringList{u"Cancelled --> ccperl"_s} << QString();
+        QTest::newRow("empty files") << u"empty"_s
+                                     << QStringList{u"no line names a replica"_s, u"no line names a replica"_s}
+                                     << QString();
+        QTest::newRow("another VOB's results")
+            << u"foreign"_s << QStringList{}
+            << u"The results files name replicas this VOB does not have (boston_hub and london): they may be another "
+               "VOB's, and nothing is advised about them."_s;
+    }
+
+    void anotherVob()
+    {
+        QFETCH(QString, how);
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, finding);
+        LoaderFixture f;
+        frmMain &w = *f.window;
+        const QString tag = u"/vobs/rome"_s;
+        f.addVob(Tools, toolsVob());
+        LoaderVob rome{u"rome"_s, otherVob().listing, {}, {}};
+        if (how == u"empty"_s)
+            rome.actual = rome.local = {QStringList{}};
+        if (how == u"foreign"_s)
+            rome = {u"rome"_s, otherVob().listing, toolsVob().actual, toolsVob().local};
+        f.addVob(tag, rome);
+        f.clearTool.outputs.insert(Commands::syncHistory(u"london"_s, Tools),
+                                   u"import sync from replica \"boston_hub\" to replica \"london\",2026-06-01T10:00:00Z,"_s);
+        const QStringList fields{u"vReplicaTxt"_s, u"vHostTxt"_s, u"vMasterTxt"_s, u"vDateTxt"_s,
+                                 u"vImportDateTxt"_s, u"vExportDateTxt"_s, u"dEpoch(2)"_s, u"dEpoch(3)"_s};
+        const auto texts = [&] {
+            QStringList out;
+            for (const QString &name : fields)
+                out << w.findChild<QLineEdit *>(name)->text();
+            return out;
+        };
+        const QStringList designed = texts();
+        // The bays are read in the same load, through the same shell; a
+        // listing that fails is a note and a finding, never a box.
+        bool listed = false;
+        f.shell.respond = [&listed](const QString &line) {
+            ShellResult r;
+            if (line == Commands::listPackets() && !std::exchange(listed, true)) {
+                r.exitCode = 1;
+                r.errorTail = u"multitool: Error: Permission denied"_s;
+            }
+            return r;
+        };
+        f.open(Tools);
+        QCOMPARE(f.shell.reads, QStringList{Commands::listPackets()});
+        QVERIFY(f.dialogs.boxes.isEmpty() && w.packets()->view()->isHidden());
+        QVERIFY(w.packets()->note()->text().endsWith(u"failed: multitool: Error: Permission denied"_s));
+        QVERIFY(findingTexts(w).join(u'\n').contains(u"This site's storage bays could not be listed"_s));
+        Q_EMIT w.graph()->siteDoubleClicked(2);
+        QComboBox *replica = w.findChild<QComboBox *>(u"dReplicaCombo"_s);
+        replica->setCurrentIndex(replica->findText(u"london"_s));
+        const QStringList shown = texts();
+        QCOMPARE(shown.mid(0, 2), (QStringList{u"london"_s, u"thames"_s}));
+        w.loadReplicaDetail();
+        QCOMPARE(texts(), shown);
+        QCOMPARE(gridTexts(w.epochView()->Grid1()).size(), 3);
+        QLabel *result = w.fixFrame()->resultLabel();
+        result->setText(u"multitool syncreplica -export -fship london@/vobs/tools \u2014 done, 10:00:00"_s);
+
+        f.dialogs.boxes.clear();
+        if (how == u"cancel"_s)
+            f.duringScript = [&] { f.shell.cancel(); };
+        f.open(tag);
+        QCOMPARE(f.dialogs.boxes.size(), boxes.size());
+        for (qsizetype i = 0; i < boxes.size(); ++i)
+            QVERIFY2(f.dialogs.boxes[i].prompt.contains(boxes[i]), qPrintable(f.dialogs.boxes[i].prompt));
+        QVERIFY(result->text().isEmpty());
+        QCOMPARE(texts(), designed);
+        QCOMPARE(w.findChild<QLineEdit *>(u"vReplicaTxt"_s)->toolTip(), QString());
+        QCOMPARE(w.findChild<QLabel *>(u"vSelectedVobLbl"_s)->text(), u"VOB:"_s + tag);
+        if (how == u"foreign"_s) {
+            QCOMPARE(findingTexts(w), QStringList{finding});
+            return;
+        }
+        for (EpochGrid *grid : {w.epochView()->Grid1(), w.epochView()->Grid2()})
+            QCOMPARE(gridTexts(grid), (QStringList{u","_s, u","_s}));
+        QCOMPARE(w.epochView()->actualOutOfSync(), QList<bool>(3, false));
+        QCOMPARE(w.epochView()->localOutOfSync(), QList<bool>(3, false));
+        QVERIFY(findingTexts(w).isEmpty());
+    }
+
+    // A repair acts on the VOB whose replicas are shown, or not at all: the
+    // box names both, and nothing runs.
+    void repairOnlyOnTheShownVob_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("selected"); // empty: no entry selected
+        QTest::addColumn<QString>("box");
+        QTest::newRow("fix, another VOB")
+            << u"fix"_s << Core
+            << u"The VOB selected in the list, /vobs/core, is not the one shown, /vobs/tools. Open it, or "
+               "select /vobs/tools again."_s;
+        QTest::newRow("sync, no selection")
+            << u"sync"_s << QString()
+            << u"No VOB is selected in the list; the one shown is /vobs/tools. Select /vobs/tools again."_s;
+    }
+    void repairOnlyOnTheShownVob()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, selected);
+        Rig r;
+        if (selected.isEmpty())
+            r.w().vobList()->list()->setCurrentRow(-1);
+        else
+            r.select(selected);
+        r.start(action);
+        QVERIFY(r.released());
+        QCOMPARE(r.log, QStringList());
+        QTEST(r.dialogs.prompts().value(0), "box");
+        QCOMPARE(r.dialogs.boxes.size(), 1);
+    }
+
+    // A close (or Exit) during a long action kills nothing and the window
+    // closes once it has ended. During a sync the import ends, the export
+    // still runs, the refresh is left out and the working dialog says why
+    // the window stays; the replicated-only pass checks no further VOB and
+    // does not bring the working dialog back.
+    void closeDuringAction_data()
+    {
+        QTest::addColumn<bool>("viaExit");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("ran");
+        const QStringList sync{u"shell multitool syncreplica -import -invob /vobs/tools -receive"_s,
+                               u"shell multitool syncreplica -export -fship paris@/vobs/tools "_s};
+        QTest::newRow("import, window closed") << false << u"sync"_s << sync;
+        QTest::newRow("import, File > Exit") << true << u"sync"_s << sync;
+        QTest::newRow("replicated-only pass") << false << u"load"_s
+                                              << QStringList{u"cleartool "_s + Commands::vobCheck(u"/vobs/a"_s)};
+    }
+    void closeDuringAction()
+    {
+        QFETCH(bool, viaExit);
+        QFETCH(QString, action);
+        Rig r;
+        r.clearTool.tags = {u"/vobs/a"_s, u"/vobs/b"_s, u"/vobs/c"_s};
+        for (const QString &tag : std::as_const(r.clearTool.tags))
+            r.clearTool.outputs.insert(Commands::vobCheck(tag), u"other"_s);
+        bool visibleAfterClose = false;
+        QStringList messages;
+        const auto close = [&] {
+            if (viaExit)
+                r.w().findChild<QAction *>(u"mnuExit"_s)->trigger();
+            else
+                r.w().close();
+            visibleAfterClose = r.w().isVisible();
+        };
+        r.onEach([&](const QString &line) {
+            const bool check = line == u"cleartool "_s + Commands::vobCheck(u"/vobs/a"_s);
+            if (check || line.contains(u"-import"_s))
+                close();
+            const frmWorking *dlg = r.w().workingForm();
+            if (check)
+                messages << dlg->message();
+            else if (line.contains(u"-export"_s))
+                messages << dlg->message() + (dlg->isVisible() && dlg->cancellable() ? u""_s : u" (hidden)"_s);
+        });
+        r.start(action);
+        QVERIFY(visibleAfterClose);
+        QTEST(r.log.filter(QRegularExpression(u"syncreplica|lsreplica"_s)), "ran");
+        QCOMPARE(messages, QStringList{Closing});
+        QVERIFY(!r.w().workingForm()->isVisible());
+        QTRY_VERIFY(!r.w().isVisible());
+        QVERIFY(r.dialogs.boxes.isEmpty());
+    }
+
+    // Cancel (the button, or Esc) while the script, a fix, an import, a
+    // replica's details or a slow cleartool command runs (then only the
+    // working dialog takes input: a click on the other tab changes no
+    // page): that command ends, the action stops there with a box that says
+    // what it left undone (the replicated-only pass stops quietly with the
+    // VOBs not checked still listed), nothing runs after it (no matrices
+    // read, no "file not found", no refresh), and the window is idle again.
+    void cancel_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("during"); // in the command's line
+        QTest::addColumn<bool>("slow");      // a cleartool command
+        QTest::addColumn<int>("escape"); // 0: the button, 1: Esc on the dialog, 2: Esc in the main window
+        QTest::addColumn<QString>("box"); // empty: none
+        QTest::newRow("open VOB, script, Cancel")
+            << u"open"_s << u"ccperl"_s << false << 0 << u"The epoch matrices were not read"_s;
+        QTest::newRow("fix, Esc")
+            << u"fix"_s << u"chepoch"_s << false << 1 << u"The epoch table may have been changed in part"_s;
+        QTest::newRow("import, Esc in the window")
+            << u"sync"_s << u"-import"_s << false << 2 << u"the export was not started"_s;
+        QTest::newRow("replica details, Esc")
+            << u"details"_s << u"paris"_s << false << 1 << u"The replica's dates were not read"_s;
+        QTest::newRow("open VOB, desc, Cancel")
+            << u"open"_s << Commands::localReplicaName(Core) << true << 0
+            << u"The VOB was not read; the window shows what it showed before."_s;
+        QTest::newRow("replicated-only pass, Esc") << u"load"_s << Commands::vobCheck(Tools) << true << 2 << QString();
+    }
+    void cancel()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, during);
+        QFETCH(bool, slow);
+        QFETCH(int, escape);
+        QFETCH(QString, box);
+        Rig r;
+        r.vobs[Core].actual.clear(); // were they read, they would be missed
+        r.vobs[Core].local.clear();
+        r.clearTool.tags = {Tools, Core, u"/vobs/z"_s};
+        r.clearTool.outputs.insert(Commands::vobCheck(Core), u"paris"_s);
+        if (slow)
+            r.clearTool.slow = {during};
+        bool offered = false, pageKept = true;
+        QString stopped;
+        const auto stop = [&](const QString &line) {
+            if (!line.contains(during) || !stopped.isEmpty())
+                return;
+            frmWorking *dlg = r.w().workingForm();
+            auto *button = dlg->findChild<QPushButton *>(u"cancelBut"_s);
+            offered = dlg->isVisible() && button->isVisible();
+            QTabBar *tabs = r.w().tabStrip();
+            const int page = tabs->currentIndex();
+            if (slow)
+                QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1 - page).center());
+            pageKept = tabs->currentIndex() == page;
+            // The dialog never takes the keyboard; Esc in the window asks
+            // for its Cancel as well (during a slow command, through the
+            // gate that drops every other key).
+            if (escape == 2) {
+                // This platform hands the keyboard to every window shown;
+                // a window manager gives the dialog none.
+                QVERIFY(r.activate());
+                QTest::keyClick(r.w().vobList()->list(), Qt::Key_Escape);
+            } else if (escape == 1) {
+                QTest::keyClick(dlg, Qt::Key_Escape);
+            } else {
+                QTest::mouseClick(button, Qt::LeftButton);
+            }
+            stopped = line.startsWith(u"shell "_s) ? line.mid(6) : line;
+        };
+        r.onEach(stop);
+        if (action == u"open"_s)
+            r.select(Core);
+        r.start(action);
+        QVERIFY(offered && pageKept);
+        QCOMPARE(r.shell.cancels + r.clearTool.cancels, 1);
+        QVERIFY2(r.log.last().endsWith(stopped), qPrintable(r.log.join(u'\n'))); // nothing ran after it
+        QCOMPARE(r.w().loader()->openedVobTag(), during == u"ccperl"_s ? Core : Tools);
+        if (slow && box.isEmpty()) { // the VOBs not checked stay listed
+            QStringList listed;
+            for (int i = 0; i < r.w().vobList()->list()->count(); ++i)
+                listed << r.w().vobList()->list()->item(i)->text();
+            QCOMPARE(listed, (QStringList{Core, Tools, u"/vobs/z"_s}));
+        }
+        const QStringList cancelled = r.dialogs.prompts().filter(u"Cancelled"_s);
+        QCOMPARE(cancelled.size(), box.isEmpty() ? 0 : 1);
+        QCOMPARE(r.dialogs.boxes.size(), cancelled.size() + (during == u"chepoch"_s ? 1 : 0)); // the fix's confirmation
+        if (!box.isEmpty())
+            QVERIFY2(cancelled.first().startsWith(u"Cancelled --> "_s + stopped +
+                                                  u"\r\nThe command was stopped before it ended. "_s) &&
+                         cancelled.first().contains(box),
+                     qPrintable(cancelled.first()));
+        QVERIFY(r.released());
+    }
+
+    // Without a private work directory opening a VOB says so and runs
+    // nothing; in particular no results file is removed or read anywhere.
+    void noWorkDirectory()
+    {
+        LoaderFixture f;
+        Services none = f.services;
+        none.workDir.clear();
+        frmMain w(none);
+        w.vobList()->list()->addItem(Tools);
+        w.vobList()->list()->setCurrentRow(0);
+        w.pVobViewListDblClick();
+        QVERIFY(f.log.isEmpty() && f.shell.lines.isEmpty());
+        QCOMPARE(f.dialogs.boxes.size(), 1);
+        QVERIFY(f.dialogs.boxes.first().prompt.contains(ProcessShell::noWorkDirText()));
+    }
+
+    // No long action runs inside another: each one that lets events through
+    // (Load VOBs' pass, opening a VOB, fix, synchronize, a replica's details)
+    // refuses every other started from its wait.
+    void noActionInsideAnother_data()
+    {
+        QTest::addColumn<QString>("outer");
+        QTest::addColumn<QString>("inner");
+        const QStringList actions{u"load"_s, u"open"_s, u"fix"_s, u"sync"_s, u"details"_s};
+        for (const QString &outer : actions) {
+            for (const QString &inner : actions)
+                QTest::addRow("%s during %s", qPrintable(inner), qPrintable(outer)) << outer << inner;
+        }
+    }
+    void noActionInsideAnother()
+    {
+        QFETCH(QString, outer);
+        QFETCH(QString, inner);
+        Rig r;
+        r.clearTool.tags = {Tools, Core};
+        for (const QString &tag : {Tools, Core})
+            r.clearTool.outputs.insert(Commands::vobCheck(tag), u"paris"_s);
+        // Where each outer action lets events through.
+        const QString waitOf = outer == u"load"_s   ? Commands::vobCheck(Tools)
+                               : outer == u"open"_s ? scriptLine(r, Tools).mid(6)
+                               : outer == u"fix"_s  ? u"chepoch"_s
+                               : outer == u"sync"_s ? u"-import"_s
+                                                    : u" paris"_s;
+        int tried = 0;
+        QStringList ranInside;
+        const auto tryInner = [&](const QString &what) {
+            if (tried || !what.contains(waitOf))
+                return;
+            ++tried;
+            QVERIFY(r.w().longActionGuard().running());
+            const qsizetype before = r.log.size();
+            const QString vob = r.w().vobList()->selectedVobTag();
+            r.start(inner);
+            ranInside = r.log.mid(before);
+            QCOMPARE(r.w().vobList()->selectedVobTag(), vob);
+        };
+        r.onEach(tryInner);
+        r.start(outer);
+        QCOMPARE(tried, 1);
+        QCOMPARE(ranInside, QStringList());
+        QVERIFY(!r.w().longActionGuard().running());
+        QCOMPARE(r.w().replicaInfo()->replicaCombo()->currentIndex() == 2, outer == u"details"_s);
     }
 
     // The main window by keyboard alone: the page keys, the keys after a
@@ -804,9 +1386,9 @@ private slots:
                  qPrintable(u"needs %1 x %2"_s.arg(needed.width()).arg(needed.height())));
         f.window->resize(size);
         if (window.startsWith(u"frmMain"_s)) {
-            f.addVob(u"/vobs/core"_s, eightReplicas(u"/vobs/core"_s));
+            f.addVob(Core, eightReplicas(Core));
             f.window->show();
-            f.open(u"/vobs/core"_s);
+            f.open(Core);
             if (window.endsWith(u"detail"_s)) {
                 f.window->tabStrip()->setCurrentIndex(1);
                 auto *replicas = f.window->findChild<QComboBox *>(u"dReplicaCombo"_s);
@@ -858,8 +1440,32 @@ private slots:
         QCOMPARE(f.window->findChild<QLabel *>(u"headerLbl(0)"_s)->font().pointSizeF(), 32.0);
     }
 
+    // Getting Help's picture opens the web page on a left click released on
+    // it, and nothing else in the window opens it.
+    void onlyThePictureOpensTheWebPage()
+    {
+        QDesktopServices::setUrlHandler(u"https"_s, this, "open");
+        frmGettingHelp w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *image = w.findChild<QLabel *>(u"Image1"_s);
+        QTest::mouseClick(w.findChild<QLabel *>(u"lblMain(0)"_s), Qt::LeftButton);
+        QTest::mouseClick(image, Qt::RightButton);
+        QTest::mousePress(image, Qt::LeftButton);
+        QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(-5, -5)); // released outside
+        QVERIFY(m_opened.isEmpty());
+        QTest::mouseClick(image, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(u"https"_s);
+        QCOMPARE(m_opened, QList<QUrl>{QUrl(u"https://www.belmora.example"_s)});
+    }
+
+public slots:
+    // Stands in for the browser.
+    void open(const QUrl &url) { m_opened.append(url); }
+
 private:
     QFont m_desktop;
+    QList<QUrl> m_opened;
 };
 
 QTEST_MAIN(TestFrmMain)
