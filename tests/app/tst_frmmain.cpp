@@ -74,22 +74,13 @@ QString fileNotFound(const LoaderFixture &f, const QString &name)
         + u"\r\nReport Bug to bugs@belmora.example"_s;
 }
 
-// Replicas "r1of<n>" ... mastered by the first (the local one); the second has
-// not yet imported the first one's latest work: column 1 of the actual matrix
-// is red.
-LoaderVob makeVob(const QString &tag, int sites)
-{
-    LoaderVob v = family(tag, numberedNames(sites, u"r%1of"_s + QString::number(sites)));
-    v.actual[1][1] = u"9"_s;
-    return v;
-}
-
+// Replicas "r1of<n>" ... mastered by the first (the local one).
 void addDemoVobs(LoaderFixture &f)
 {
     const QStringList tags{Dev, u"/vobs/docs"_s, u"\\dev"_s, u"/vobs/my dev"_s, Core};
     const int sites[] = {3, 2, 2, 3, 5};
     for (int i = 0; i < 5; ++i)
-        f.addVob(tags[i], makeVob(tags[i], sites[i]));
+        f.addVob(tags[i], family(tags[i], numberedNames(sites[i], u"r%1of"_s + QString::number(sites[i]))));
 }
 
 QStringList comboEntries(frmMain &w, const QString &name)
@@ -556,10 +547,11 @@ private slots:
     // With nothing listed, a double click does nothing. Opening one VOB, then
     // another (or the same one again, as after a maintenance action): each
     // load sends desc, lsreplica and the script, the tag as it comes from the
-    // list, unquoted, with the working dialog up and the tabs off; a double
-    // click meanwhile is ignored. The listing becomes the sites, four fields
-    // each. A reload cleans up: every site control of the previous VOB goes,
-    // the replica lists are reset and the grids cleaned before the refill.
+    // list, unquoted, with the working dialog up and the tabs off (a double
+    // click meanwhile: noActionInsideAnother). A reload cleans up: every site
+    // control of the previous VOB goes, the replica lists are reset and the
+    // grids cleaned before the refill. (The sites and the matrices as read:
+    // tst_epochmatrixmodel and tst_epochmatrixview.)
     void openTwice_data()
     {
         QTest::addColumn<QString>("first");
@@ -585,8 +577,6 @@ private slots:
             during << QString(w.workingForm()->message() +
                               (w.tabStrip()->isEnabled() ? u""_s : u" | tabs off"_s));
             gridRows = {w.epochView()->Grid1()->rows(), w.epochView()->Grid2()->rows()};
-            if (f.log.size() == 3)
-                f.open(first);
         };
         f.open(first);
         QCOMPARE(
@@ -604,10 +594,6 @@ private slots:
 
         const LoaderVob &vob = f.vobs[second];
         QCOMPARE(w.graph()->GMyReplicaName(), vob.myReplica);
-        QString sites;
-        for (const mSite &s : w.graph()->allSites())
-            sites += s.replicaName + u',' + s.dateCreated + u',' + s.replicaHost + u',' + s.master + u',';
-        QCOMPARE(sites, vob.listing);
         QStringList names{u"<select_replica>"_s};
         for (const QStringList &row : vob.actual)
             names << row.first();
@@ -621,8 +607,6 @@ private slots:
         QCOMPARE(comboEntries(w, u"dReplicaFixCombo(0)"_s), names);
         QCOMPARE(comboEntries(w, u"dReplicaFixCombo(1)"_s), names);
         QCOMPARE(gridRows, (QList<int>{2, 2})); // cleaned: the header and one row
-        QCOMPARE(gridCells(w.epochView()->Grid1()), expectedGrid(vob.actual, {1}));
-        QCOMPARE(gridCells(w.epochView()->Grid2()), expectedGrid(vob.local));
         QVERIFY(f.dialogs.boxes.isEmpty());
     }
 
