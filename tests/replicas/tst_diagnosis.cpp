@@ -45,12 +45,8 @@ Finding note(const QString &text, const QStringList &names = {})
 QStringList family(int n, const QString &made, const QHash<int, QString> &rows = {})
 {
     QStringList lines;
-    for (int i = 0; i < n; ++i) {
-        QStringList values;
-        for (int k = 0; k < n; ++k)
-            values << made;
-        lines << u"r%1,"_s.arg(i) + rows.value(i, values.join(u','));
-    }
+    for (int i = 0; i < n; ++i)
+        lines << u"r%1,"_s.arg(i) + rows.value(i, QStringList(n, made).join(u','));
     return lines;
 }
 
