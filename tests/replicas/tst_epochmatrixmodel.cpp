@@ -263,7 +263,6 @@ private slots:
         QTest::newRow("CR LF line ends") << "limit\t60\r\nwaiting\ttokyo\t1000\r\n"_ba << 1001.0
                                          << QStringList{u"waiting for tokyo (fuji): 1 s of 60 s"_s};
         QTest::newRow("no host left") << "limit\t120\n"_ba << 1000.0 << QStringList();
-        QTest::newRow("empty") << QByteArray() << 1000.0 << QStringList();
         // What does not read is left out; what does is kept.
         const QString tokyo = u"waiting for tokyo (fuji): 10 s"_s, f = u"waiting for f: 10 s"_s;
         QTest::newRow("last line cut") << "limit\t120\nwaiting\ttokyo\t1000\nwaiting\tosaka\t10"_ba << 1010.0
