@@ -309,11 +309,10 @@ private slots:
         QCOMPARE(f.view.stacked(), stacked);
         const QRect local = f.g2()->geometry(), actual = f.g1()->geometry();
         QVERIFY(stacked ? local.bottom() < actual.top() : local.right() < actual.left());
-        bool scrolls = false;
-        for (EpochGrid *g : {f.g1(), f.g2()})
-            scrolls =
-                scrolls || g->horizontalScrollBar()->maximum() > 0 || g->verticalScrollBar()->maximum() > 0;
-        QTEST(!scrolls, "whole");
+        const auto whole = [](const EpochGrid *g) {
+            return g->horizontalScrollBar()->maximum() == 0 && g->verticalScrollBar()->maximum() == 0;
+        };
+        QTEST(whole(f.g1()) && whole(f.g2()), "whole");
     }
 
     // The opened VOB's packets as a table: what each column says of a packet
