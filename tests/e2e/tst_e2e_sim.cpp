@@ -207,6 +207,7 @@ class TestE2ESim : public QObject {
     ScriptedDialogs m_dialogs;
     std::unique_ptr<frmMain> m_window;
     QStringList m_replicated;
+    int m_lastSite = 0; // the number of the last site shown
 
     ccsim::Vob vob(const QString &tag) const { return *ccsim::RegionStore(m_region.path()).read().vob(tag); }
 
@@ -259,19 +260,19 @@ private slots:
         list->setCurrentItem(list->findItems(tag, Qt::MatchExactly).value(0));
         m_window->pVobViewListDblClick();
         QVERIFY2(m_dialogs.boxes.isEmpty(), qPrintable(m_dialogs.boxes.value(0).prompt));
-        // The graph: one site per replica, hosts and masters as the region has them.
+        // The graph: one site per replica, hosts and masters as the region has
+        // them (its icons and markers: tst_graphview).
         GraphView *graph = m_window->graph();
         QCOMPARE(graph->GMyReplicaName(), truth.local);
         QCOMPARE(graph->allSites().size(), truth.replicas.size());
+        // The sites' numbers, and with them their colours, run on from one load to the next.
+        QCOMPARE(graph->site(1).id, m_lastSite + 1);
+        m_lastSite = graph->site(int(truth.replicas.size())).id;
         for (int k = 1; k <= truth.replicas.size(); ++k) {
             const mSite &site = graph->site(k);
             const ccsim::Replica &r = truth.replicas[k - 1];
             QCOMPARE(QStringList({site.replicaName, site.replicaHost, site.master}),
                      QStringList({r.name, r.host, r.master + u'@' + tag}));
-            QVERIFY(graph->siteImage(k)->isVisible());
-            QCOMPARE(graph->siteMasterLabel(k)->isVisible(),
-                     std::any_of(truth.replicas.cbegin(), truth.replicas.cend(),
-                                 [&](const ccsim::Replica &o) { return o.master == r.name; }));
         }
         const OpenedVob &opened = m_window->loader()->openedVob();
         for (const bool actual : {true, false}) {
@@ -295,7 +296,6 @@ private slots:
         QVERIFY(slow.name != vob(tag).local && slow.reachable);
         const QString selector = slow.name + u'@' + tag;
         runSim(u"ccsim"_s, {u"latency"_s, selector, u"3000"_s});
-        QCOMPARE(vob(tag).replica(slow.name)->latencyMs, 3000);
         const auto restore = qScopeGuard([&] { runSim(u"ccsim"_s, {u"latency"_s, selector, u"0"_s}); });
 
         QStringList seen;
@@ -333,8 +333,8 @@ private slots:
     // The repairs come last: each makes a demo region and a window of its
     // own, and points CCSIM_REGION, which the script of the window above
     // reads, at its region.
-    // The lost packet shows as red columns in the actual matrix, and the
-    // diagnosis names it in the region's own figures. The fix "Based on
+    // The lost packet shows as red columns in the actual matrix (what the
+    // diagnosis makes of the matrices: tst_diagnosis). The fix "Based on
     // Actual" (keys: tst_replicapanels), then "Synchronize Replica(s)"
     // (All Replicas) level every column, and the dates and histories record
     // the new import and exports.
@@ -345,7 +345,6 @@ private slots:
         const ccsim::Vob before = s.vob(kTools);
         QVERIFY(anyRed(regionGrid(before, true)) && !anyRed(regionGrid(before, false))); // this site believes everything arrived
         const QString me = before.local, london = u"london"_s;
-        const QString lack = QString::number(before.localReplica().own.value(me) - before.replica(london)->own.value(me));
         s.changes();
 
         SimWindow::choose(s.combo(u"dReplicaFixCombo(0)"_s), london);
@@ -353,17 +352,12 @@ private slots:
         QTest::mouseClick(s.get<QLabel>(u"dFixImage(0)"_s), Qt::LeftButton);
         QCOMPARE(s.dialogs.boxes.size(), 1); // the confirmation (tst_epochrepair), answered OK
         QCOMPARE(s.changes(), QStringList{u"multitool chepoch -actual london@/vobs/tools => status 0"_s});
-        QVERIFY(s.resultLine().startsWith(u"multitool chepoch -actual london@/vobs/tools \u2014 done, "_s));
-        QCOMPARE(findings(s).value(0),
-                 u"This site now knows %1 lacks %2 of %3's changes: Synchronize to send them."_s.arg(london, lack, me));
 
         const ccsim::Vob fixed = s.vob(kTools);
         QCOMPARE(fixed.localRow(london), ccsim::completeRow(before, before.replica(london)->own));
         QCOMPARE(gridCells(s.localGrid()), regionGrid(fixed, false)); // reloaded: now the local table shows the gap
-        QVERIFY(anyRed(regionGrid(fixed, false)));
 
-        QVERIFY(s.get<QCheckBox>(u"syncAllCB"_s)->isChecked());
-        s.dialogs.boxes.clear();
+        s.dialogs.boxes.clear(); // "All Replicas" is ticked
         const QDateTime started = QDateTime::currentDateTimeUtc().addSecs(-1);
         QTest::mouseClick(s.get<QLabel>(u"dFixLbl(1)"_s), Qt::LeftButton);
         QTest::mouseDClick(s.get<QLabel>(u"dFixLbl(1)"_s), Qt::LeftButton);
@@ -393,43 +387,22 @@ private slots:
         QCOMPARE(s.window->status(), u"Status"_s);
     }
 
+    // Two rehearsals in one region. /vobs/portal: this site's oplog of its
+    // own changes was scrubbed, and its table says tokyo holds nothing. At
+    // open the diagnosis names the fix of tokyo's row; tried first while
+    // tokyo's host is down, the export to tokyo fails on the gap (its box:
+    // tst_epochrepair), and the next load reads the gap from ClearCase's
+    // words, after which the fix and the family come in step.
     // /vobs/mobile: sanfran_hub's newer packet waits in this site's incoming
-    // bay for an earlier one still on its way. The diagnosis says so (not
-    // lost); once the earlier one has come (the region's clock a day on),
-    // Synchronize imports both and the family is in step.
-    void waitingPacketRehearsal()
-    {
-        SimWindow s;
-        const QString tag = u"/vobs/mobile"_s;
-        QVERIFY(s.openVob(tag));
-        const ccsim::Vob before = s.vob(tag);
-        const qint64 held = before.localReplica().own.value(u"sanfran_hub"_s);
-        QCOMPARE(packetRows(s), QStringList{u"incoming|sanfran_hub|boston_hub|waits for sanfran_hub %1 to 290"_s.arg(held + 1)});
-        const QString first = findings(s).value(0);
-        QVERIFY2(first.startsWith(u"A packet from sanfran_hub has waited for 2 days in this site's incoming bay"_s)
-                     && first.contains(u"this site holds only %1 of them"_s.arg(held)) && first.contains(u"is not lost"_s),
-                 qPrintable(findings(s).join(u'\n')));
-        QCOMPARE(s.window->diagnosis()->findings().value(0).repair.kind, Repair::Kind::Synchronize);
-
-        runSim(u"ccsim"_s, {u"clock"_s, u"+1d"_s});
-        followRepairs(s, 4);
-        QCOMPARE(findings(s), QStringList{kAllInStep});
-        QCOMPARE(packetRows(s), QStringList{});
-        QVERIFY(!anyRed(gridCells(s.actualGrid())) && !anyRed(gridCells(s.localGrid())));
-    }
-
-    // /vobs/portal: this site's oplog of its own changes was scrubbed, and
-    // its table says tokyo holds nothing. At open the diagnosis names the fix
-    // of tokyo's row; tried first while tokyo's host is down, the export to
-    // tokyo fails on the gap in ClearCase's words, and the next load says
-    // tokyo has the changes already and names the same fix, after which the
-    // family comes in step.
-    void scrubbedOplogRehearsal()
+    // bay for an earlier one still on its way, and the packets table says for
+    // which changes (the diagnosis' words: tst_diagnosis); once the earlier
+    // one has come (the region's clock a day on), Synchronize imports both
+    // and the family is in step.
+    void scrubbedOplogThenWaitingPacket()
     {
         SimWindow s;
         const QString tag = u"/vobs/portal"_s;
         QVERIFY(s.openVob(tag));
-        QCOMPARE(packetRows(s), QStringList{});
         QVERIFY(findings(s).join(u'\n').contains(u"Fix Local Epoch Table for tokyo based on actual"_s));
 
         runSim(u"ccsim"_s, {u"offline"_s, u"tokyo@"_s + tag});
@@ -439,25 +412,27 @@ private slots:
         QVERIFY2(s.resultLine().contains(u"multitool syncreplica -export -fship tokyo@/vobs/portal"_s)
                      && s.resultLine().contains(u"failed (exit 1)"_s),
                  qPrintable(s.resultLine()));
-        QCOMPARE(s.dialogs.boxes.size(), 1); // ClearCase's error, in a box
-        QVERIFY2(s.dialogs.boxes.first().prompt.contains(u"First oplog entry from replica \"boston_hub\" is 197"_s),
-                 qPrintable(s.dialogs.boxes.first().prompt));
 
         runSim(u"ccsim"_s, {u"online"_s, u"tokyo@"_s + tag});
         QVERIFY(s.openVob(tag));
-        const QString first = findings(s).value(0);
-        QVERIFY2(first.startsWith(u"An export to tokyo starts after boston_hub's change 0 (this site's table), but this "
-                                  "site's oplog keeps boston_hub's entries only from 197 on (the older ones were "
-                                  "scrubbed), so it fails. tokyo holds 294 of them already: Fix Local Epoch Table for "
-                                  "tokyo based on actual, then Synchronize"_s),
+        QVERIFY2(findings(s).value(0).startsWith(u"An export to tokyo starts after boston_hub's change 0 (this site's table), "
+                                                  "but this site's oplog keeps boston_hub's entries only from 197 on"_s),
                  qPrintable(findings(s).join(u'\n')));
-        QCOMPARE(s.window->diagnosis()->findings().value(0).repair,
-                 (Repair{Repair::Kind::FixBasedOnActual, u"tokyo"_s}));
         s.dialogs.boxes.clear();
         s.get<QCheckBox>(u"syncAllCB"_s)->setChecked(true);
         followRepairs(s, 4);
         QCOMPARE(findings(s), QStringList{kAllInStep});
         QCOMPARE(s.dialogs.boxes.size(), 1); // the fix's confirmation only
+
+        const QString mobile = u"/vobs/mobile"_s;
+        QVERIFY(s.openVob(mobile));
+        const qint64 held = s.vob(mobile).localReplica().own.value(u"sanfran_hub"_s);
+        QCOMPARE(packetRows(s), QStringList{u"incoming|sanfran_hub|boston_hub|waits for sanfran_hub %1 to 290"_s.arg(held + 1)});
+        runSim(u"ccsim"_s, {u"clock"_s, u"+1d"_s});
+        followRepairs(s, 4);
+        QCOMPARE(findings(s), QStringList{kAllInStep});
+        QCOMPARE(packetRows(s), QStringList{});
+        QVERIFY(!anyRed(gridCells(s.actualGrid())) && !anyRed(gridCells(s.localGrid())));
     }
 };
 

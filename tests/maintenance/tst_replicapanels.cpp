@@ -1,7 +1,7 @@
 // The maintenance page's controls by mouse and keyboard: a replica's dates
 // and history (ReplicaInfoPanel), a site's fields (ReplicaFieldsPanel) and
 // what the fix frame hands the repair (FixFrame; tst_epochrepair has the
-// repair's rules, tst_longactions the guard against an action inside another).
+// repair's rules, tst_frmmain the guard against an action inside another).
 #include "common/LongActionGuard.h"
 #include "maintenance/FixFrame.h"
 #include "maintenance/ReplicaFieldsPanel.h"
@@ -362,8 +362,6 @@ private slots:
         label->setFocus(Qt::TabFocusReason);
         QVERIFY(label->hasFocus());
         QVERIFY(label->grab().toImage() != without);
-        label->clearFocus();
-        QCOMPARE(label->grab().toImage(), without);
     }
 };
 

@@ -45,12 +45,8 @@ Finding note(const QString &text, const QStringList &names = {})
 QStringList family(int n, const QString &made, const QHash<int, QString> &rows = {})
 {
     QStringList lines;
-    for (int i = 0; i < n; ++i) {
-        QStringList values;
-        for (int k = 0; k < n; ++k)
-            values << made;
-        lines << u"r%1,"_s.arg(i) + rows.value(i, values.join(u','));
-    }
+    for (int i = 0; i < n; ++i)
+        lines << u"r%1,"_s.arg(i) + rows.value(i, QStringList(n, made).join(u','));
     return lines;
 }
 
@@ -481,12 +477,12 @@ private slots:
         b.gaps = oplogGaps(u"multitool: Error: Can not find oplog from replica \"boston_hub\" with id 1\r\n"
                            "multitool: Error: First oplog entry from replica \"boston_hub\" is 197\r\n"
                            "multitool: Error: Gap in oplog entries may indicate missing oplog entries."_s);
-        QCOMPARE(b.gaps, (QList<OplogGap>{{u"boston_hub"_s, 1, 197}}));
         const QList<Finding> found = quorvane::diagnose(table(actual), table(local), u"boston_hub"_s, {}, b);
         // Other findings that lead to the same repair may follow in its line.
-        QVERIFY2(std::any_of(found.cbegin(), found.cend(),
-                             [&](const Finding &f) { return f.text.startsWith(expected.text) && f.repair == expected.repair; }),
-                 qPrintable(texts(found).join(u'\n')));
+        const auto has = [](const QList<Finding> &in, const QString &start, const Repair &repair) {
+            return std::any_of(in.cbegin(), in.cend(), [&](const Finding &f) { return f.text.startsWith(start) && f.repair == repair; });
+        };
+        QVERIFY2(has(found, expected.text, expected.repair), qPrintable(texts(found).join(u'\n')));
         // The harmless resend it replaces is not said beside it.
         QVERIFY(!texts(found).join(u'\n').contains(u"sends 294 of them again"_s));
         // Before any export failed, a row never set here warns of the scrub it
@@ -496,12 +492,7 @@ private slots:
         const QString warning = u"This site believes tokyo holds 0 of boston_hub's changes, but it holds %1: the next export "
                                  "to tokyo sends %1 of them again, from the first, and fails if this site's oplog no longer "
                                  "holds them (scrubbed); Fix Local Epoch Table for tokyo based on actual avoids both."_s.arg(held);
-        QVERIFY2(std::any_of(before.cbegin(), before.cend(),
-                             [&](const Finding &f) {
-                                 return f.text.startsWith(warning)
-                                     && f.repair == Repair{Repair::Kind::FixBasedOnActual, u"tokyo"_s};
-                             }),
-                 qPrintable(texts(before).join(u'\n')));
+        QVERIFY2(has(before, warning, Repair{Repair::Kind::FixBasedOnActual, u"tokyo"_s}), qPrintable(texts(before).join(u'\n')));
     }
 
     // Only the lines of that error name a gap.

@@ -1,8 +1,9 @@
 // What opening a VOB makes of ClearCase's answers, without a window: the
 // site records of a replica listing, an epoch matrix read from a results
 // file over what the grid showed, what the table model hands a view
-// (texts, colours, alignment, the unknown mark, the headers' tooltips), and
-// the replica script's progress file.
+// (texts, alignment, the unknown mark, the headers' tooltips; the red of an
+// out-of-sync column is drawn in tst_epochmatrixview), and the replica
+// script's progress file.
 #include "ccase/CommandLog.h"
 #include "common/Twips.h"
 #include "graph/SiteRecords.h"
@@ -171,7 +172,6 @@ private slots:
     {
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, file);
-        QFETCH(QString, flags);
         QFETCH(QString, box);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"_results.txt"_s);
@@ -188,18 +188,8 @@ private slots:
         const EpochMatrix &m = fill.matrix;
         QTEST(grid(m.rows(), m.cols(), u","_s, [&](int r, int c) { return m.text(r, c); }), "cells");
         QTEST(joined(m.cols(), u","_s, [&](int c) { return QString::number(m.colWidth(c)); }), "widths");
-        QCOMPARE(joined(m.outOfSync().size(), {}, [&](int c) { return m.outOfSync()[c] ? u"1"_s : u"0"_s; }), flags);
+        QTEST(joined(m.outOfSync().size(), {}, [&](int c) { return m.outOfSync()[c] ? u"1"_s : u"0"_s; }), "flags");
         QTEST(QPoint(m.currentCol(), m.currentRow()), "current");
-        // The model colours each value as its column's flag says: white, or
-        // pure red (0x00BBGGRR: red in the low byte).
-        EpochMatrixModel model;
-        model.setMatrix(m);
-        const auto colour = [&](int r, int c) {
-            const OleColor colour = model.index(r, c).data(EpochMatrixModel::BackColorRole).value<OleColor>();
-            return colour == rgbColor(255, 255, 255) ? u"w"_s : colour == rgbColor(255, 0, 0) ? u"R"_s : u"?"_s;
-        };
-        QCOMPARE(grid(model.rowCount(), model.columnCount(), {}, colour),
-                 grid(model.rowCount(), model.columnCount(), {}, [&](int, int c) { return flags.at(c + 1) == u'1' ? u"R"_s : u"w"_s; }));
         QCOMPARE(fill.box ? fill.box->prompt : QString(),
                  box.isEmpty() ? box
                                : u"ERROR::"_s + box.arg(QDir::toNativeSeparators(path)) +
@@ -273,7 +263,6 @@ private slots:
         QTest::newRow("CR LF line ends") << "limit\t60\r\nwaiting\ttokyo\t1000\r\n"_ba << 1001.0
                                          << QStringList{u"waiting for tokyo (fuji): 1 s of 60 s"_s};
         QTest::newRow("no host left") << "limit\t120\n"_ba << 1000.0 << QStringList();
-        QTest::newRow("empty") << QByteArray() << 1000.0 << QStringList();
         // What does not read is left out; what does is kept.
         const QString tokyo = u"waiting for tokyo (fuji): 10 s"_s, f = u"waiting for f: 10 s"_s;
         QTest::newRow("last line cut") << "limit\t120\nwaiting\ttokyo\t1000\nwaiting\tosaka\t10"_ba << 1010.0
