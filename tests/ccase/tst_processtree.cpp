@@ -395,8 +395,6 @@ private slots:
         }
         QCOMPARE(dialogs.boxes.size(), 1);
         QCOMPARE(dialogs.boxes[0].prompt, prompt);
-        QCOMPARE(dialogs.boxes[0].title, u"Quorvane"_s);
-        QCOMPARE(dialogs.boxes[0].icon, MsgIcon::Stop);
         QCOMPARE(dialogs.boxes[0].buttons, MsgButtons::Ok);
     }
 };
