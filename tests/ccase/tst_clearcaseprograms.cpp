@@ -433,7 +433,7 @@ private slots:
         QFETCH(bool, cancel);
         // Short for the test, yet long enough for a new perl to start on a busy machine.
         CoprocessClearTool tool(FakeClearTool, Mode(mode), std::chrono::milliseconds(cancel ? 30000 : 3000));
-        const QString before = run(tool, u"pid"_s);
+        run(tool, u"pid"_s); // started before the wait
         QStringList told;
         tool.setWaitObserver([&](bool waiting, const QString &command) {
             told << (waiting ? u"on "_s : u"off "_s) + command;
@@ -451,7 +451,6 @@ private slots:
         QCOMPARE(tool.processId(), qint64(0));
         tool.cancel(); // nothing waits: no effect on the next command
         QCOMPARE(run(tool, u"count"_s), Mode(mode) == Mode::Coprocess ? u"1"_s : u"0"_s); // a fresh session
-        QVERIFY(run(tool, u"pid"_s) != before);
         QCOMPARE(tool.mode(), Mode(mode));
     }
 

@@ -1,18 +1,102 @@
-#include "SimHarness.h"
 #include "sim/CommandError.h"
 #include "sim/CommandLine.h"
 #include "sim/DemoRegion.h"
+#include "sim/Dispatcher.h"
 #include "sim/FormatEngine.h"
+#include "sim/Region.h"
+#include "sim/RegionStore.h"
+#include "sim/Replication.h"
+#include "sim/Tool.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
+
+#include <memory>
 
 using namespace quorvane::ccsim;
-using namespace quorvane::ccsim::test;
+using namespace Qt::StringLiterals;
 
 namespace {
+
+class BufferOutput final : public Output {
+public:
+    QString outText, errText, merged; // merged: both streams in the order written
+    void out(const QString &text) override { outText += text, merged += text; }
+    void err(const QString &text) override { errText += text, merged += text; }
+};
+
+// Nothing typed: a command that asks reads the end of input.
+class NoInput final : public Input {
+public:
+    std::optional<QString> readLine() override { return std::nullopt; }
+};
+
+// 2026-01-DAY hh:mm UTC.
+QDateTime at(int day, int hour, int minute = 0)
+{
+    return QDateTime(QDate(2026, 1, day), QTime(hour, minute), QTimeZone::utc());
+}
+
+QString oidOf(const QString &name)
+{
+    return name.leftJustified(8, u'0') + u".11111111.2222.33:44:55:66:77:88"_s;
+}
+
+// /vobs/fix: alpha (local, hosta, 10 own operations); beta (hostb, mastered
+// by alpha, 5 own operations alpha lacks, has alpha's first 8, one export
+// and one minor event in its history); gamma (hostc, self-mastered,
+// unreachable). /vobs/plain: never replicated.
+Region fixtureRegion()
+{
+    const auto replica = [](const QString &name, const QString &host, const QString &master, const Row &own) {
+        Replica r;
+        r.name = name, r.host = host, r.master = master, r.oid = oidOf(name), r.owner = u"vobadm"_s;
+        r.created = at(2, 9), r.own = own;
+        return r;
+    };
+    const auto vob = [](const QString &tag, const QString &storage, const QString &local, const QDateTime &created) {
+        Vob v;
+        v.tag = tag, v.storage = storage, v.local = local, v.created = created;
+        return v;
+    };
+    Vob v = vob(u"/vobs/fix"_s, u"/net/hosta/vobstore/fix.vbs"_s, u"alpha"_s, at(2, 9));
+    v.replicas << replica(u"alpha"_s, u"hosta"_s, u"alpha"_s, {{u"alpha"_s, 10}})
+               << replica(u"beta"_s, u"hostb"_s, u"alpha"_s, {{u"alpha"_s, 8}, {u"beta"_s, 5}})
+               << replica(u"gamma"_s, u"hostc"_s, u"gamma"_s, {{u"gamma"_s, 3}});
+    v.replicas[1].history << HistoryEvent{at(3, 8), u"susan"_s, u"export sync from replica \"alpha\" to replica \"beta\""_s,
+                                          u"line one\nline two"_s, false}
+                          << HistoryEvent{at(4, 8, 30), u"ccadmin"_s, u"change master"_s, QString(), true};
+    v.replicas[2].reachable = false;
+    v.table.insert(u"beta"_s, {{u"alpha"_s, 8}});
+    v.table.insert(u"gamma"_s, {});
+    Vob plain = vob(u"/vobs/plain"_s, u"/net/hosta/vobstore/plain.vbs"_s, u"original"_s, at(1, 8));
+    plain.replicas << replica(u"original"_s, u"hosta"_s, u"original"_s, {{u"original"_s, 42}});
+    return Region{{v, plain}};
+}
+
+// The fixture region in a temporary folder; commands run with captured output.
+struct Harness {
+    QTemporaryDir dir;
+    std::unique_ptr<RegionStore> store = std::make_unique<RegionStore>(dir.path());
+    BufferOutput output;
+    NoInput input;
+    Context ctx{u"cleartool"_s, *store, output, input, u"tester"_s, 777, [](int) {}}; // no latency
+
+    Harness() { store->replace(fixtureRegion()); }
+
+    int run(const QString &tool, const QStringList &words)
+    {
+        output = BufferOutput();
+        ctx.tool = tool;
+        return Dispatcher::execute(tool, words, ctx);
+    }
+    int run(const QString &tool, const QString &line) { return run(tool, line.split(u' ')); }
+    Vob vob(const QString &tag = u"/vobs/fix"_s) const { return *store->read().vob(tag); }
+};
 
 const QString CT = u"cleartool"_s, MT = u"multitool"_s, SIM = u"ccsim"_s;
 const QString kAlpha = u"alpha"_s, kFix = u"/vobs/fix"_s, kError = u"<error>"_s;
@@ -25,7 +109,7 @@ qint64 alphaOwn(const Region &region) { return region.vob(kFix)->localReplica().
 
 // The simulated region in-process: format engine, tokenizer, the store, and
 // every command against the formats ClearCase prints, on the fixture family
-// of SimHarness.h; then the real programs: the links in bin/sim, the
+// above; then the real programs: the links in bin/sim, the
 // co-process protocol and ccperl (concurrent invocations are
 // tst_simconcurrency's). Runs with TZ=Europe/Paris.
 class TestSimCommands : public QObject {
@@ -125,7 +209,8 @@ private slots:
             QCOMPARE(FormatEngine::expand(format, f), expected);
     }
 
-    // The command lines Quorvane sends, split as cleartool splits them.
+    // The command lines Quorvane sends, split as cleartool splits them (an
+    // unmatched quote: coProcessProtocol).
     void tokenize_data()
     {
         QTest::addColumn<QString>("line");
@@ -136,18 +221,13 @@ private slots:
         QTest::newRow("quotes inside a word, empty word") << u"a\"b c\"d 'e f' \"\" x"_s
                                                           << QStringList{u"ab cd"_s, u"e f"_s, QString(), u"x"_s};
         QTest::newRow("quoted line end and tab") << u"echo \"a\rb\" 'c\td'"_s << QStringList{u"echo"_s, u"a\rb"_s, u"c\td"_s};
-        QTest::newRow("unmatched quote") << u"desc -fmt \"%n vob:/x"_s << QStringList{kError};
     }
     void tokenize()
     {
         QFETCH(QString, line);
         QFETCH(QStringList, words);
-        if (words == QStringList{kError}) {
-            QVERIFY_THROWS_EXCEPTION(CommandError, CommandLine::split(line));
-        } else {
-            QCOMPARE(CommandLine::split(line), words);
-            QCOMPARE(CommandLine::split(CommandLine::join(words)), words);
-        }
+        QCOMPARE(CommandLine::split(line), words);
+        QCOMPARE(CommandLine::split(CommandLine::join(words)), words);
     }
 
     // A co-process answers from the kept region: it must never lose or hide a change.
@@ -240,8 +320,6 @@ private slots:
                                          << u"multitool: Error: Cannot change the epoch row of the current replica \"alpha\": it records the replica's actual state.\n"_s << kRow;
         QTest::newRow("export to self") << MT << u"syncreplica -export -fship alpha@/vobs/fix"_s << 1
                                         << u"multitool: Error: Cannot export to the current replica \"alpha\".\n"_s << kRow;
-        QTest::newRow("unknown vob") << CT << u"lsreplica -s -invob /vobs/none"_s << 1
-                                     << u"cleartool: Error: Unable to determine VOB for pathname \"/vobs/none\".\n"_s << kRow;
         QTest::newRow("unknown option") << CT << u"lsvob -bogus"_s << 1 << u"cleartool: Error: Unrecognized option \"-bogus\"\n"_s << kRow;
         QTest::newRow("fmt and short") << CT << u"lsreplica -s -fmt %n -invob /vobs/fix"_s << 1
                                        << u"cleartool: Error: Only one of \"-fmt\", \"-short\" and \"-long\" may be given.\n"_s << kRow;

@@ -1,11 +1,11 @@
-#include "SimHarness.h"
-
 #include "sim/DemoRegion.h"
+#include "sim/RegionStore.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -13,7 +13,7 @@
 #include <vector>
 
 using namespace quorvane::ccsim;
-using namespace quorvane::ccsim::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include "ccase/Shell.h"
 
-#include <QHash>
 #include <QStringList>
 
 #include <functional>
@@ -35,15 +34,11 @@ public:
         return respond ? respond(commandLine) : result;
     }
 
-    // A read runs as a wait does; its output comes from `outputs` (by
-    // command line) unless the result already carries one.
+    // A read runs as a wait does.
     ShellResult ShellAndRead(const QString &commandLine) override
     {
         reads << commandLine;
-        ShellResult r = ShellAndWait(commandLine, 0);
-        if (r.output.isEmpty())
-            r.output = outputs.value(commandLine);
-        return r;
+        return ShellAndWait(commandLine, 0);
     }
 
     void cancel() override
@@ -54,7 +49,6 @@ public:
 
     QStringList lines;
     QStringList reads; // the lines run through ShellAndRead (also in `lines`)
-    QHash<QString, QString> outputs;
     QList<int> styles;
     std::function<void(const QString &)> action;
     ShellResult result;

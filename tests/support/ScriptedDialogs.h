@@ -9,8 +9,8 @@
 
 namespace quorvane::test {
 
-// Records every box asked for and answers from queues (OK and the empty
-// string when a queue is empty).
+// Records every box asked for and answers it with OK; input boxes answer
+// from a queue (the empty string when it is empty).
 class ScriptedDialogs final : public Dialogs {
 public:
     struct Box {
@@ -29,7 +29,7 @@ public:
                      const QString &title) override
     {
         boxes.append({prompt, buttons, icon, title});
-        return msgAnswers.isEmpty() ? MsgResult::Ok : msgAnswers.dequeue();
+        return MsgResult::Ok;
     }
 
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override
@@ -48,7 +48,6 @@ public:
 
     QList<Box> boxes;
     QList<Input> inputs;
-    QQueue<MsgResult> msgAnswers;
     QQueue<QString> inputAnswers;
 };
 

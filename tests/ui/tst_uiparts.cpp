@@ -30,8 +30,6 @@
 #include <QtEndian>
 #include <memory>
 
-Q_DECLARE_METATYPE(quorvane::ErrorBox)
-
 using namespace quorvane;
 using namespace Qt::StringLiterals;
 
@@ -199,36 +197,6 @@ private slots:
                                      u"*            Report bugs to: bugs@belmora.example"_s, stars}));
         QCOMPARE(d.boxes[0].title, u"Error..."_s);
         QCOMPARE(d.boxes[0].icon, MsgIcon::Stop);
-    }
-
-    // The boxes of a program that cannot start or fails: tst_commands.
-    void perProcedureLayouts_data()
-    {
-        QTest::addColumn<ErrorBox>("box");
-        QTest::addColumn<QString>("prompt");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<MsgIcon>("icon");
-        const QString d = u"bad"_s;
-        const QString bug = u"ERROR::bad\r\nReport Bug to bugs@belmora.example"_s;
-        QTest::newRow("standard") << ErrorBoxes::standard(d) << bug << u"ERROR..."_s << MsgIcon::Exclamation;
-        QTest::newRow("with number") << ErrorBoxes::withNumber(53, d)
-                                     << u"ERROR::53::bad\r\nReport Bug to bugs@belmora.example"_s
-                                     << u"ERROR..."_s << MsgIcon::Exclamation;
-        QTest::newRow("load") << ErrorBoxes::load(d) << u"ERROR::bad\r\nCould not get info for all VOBs"_s
-                              << u"Error..."_s << MsgIcon::Exclamation;
-        QTest::newRow("vob tags") << ErrorBoxes::vobTags(d) << u"Error::bad\r\ngetVobsList()"_s
-                                  << u"Error.."_s << MsgIcon::Stop;
-        QTest::newRow("history") << ErrorBoxes::history(d) << u"ERROR::bad\r\nError from Quorvane"_s
-                                 << u"ERROR"_s << MsgIcon::Exclamation;
-        QTest::newRow("grid input") << ErrorBoxes::gridInput(d) << u"Error::bad\r\nMust type a numeric value"_s
-                                    << u"Error..."_s << MsgIcon::Stop;
-    }
-    void perProcedureLayouts()
-    {
-        QFETCH(ErrorBox, box);
-        QTEST(box.prompt, "prompt");
-        QTEST(box.title, "title");
-        QTEST(box.icon, "icon");
     }
 
     // Every box must go through the Dialogs seam, or tests could neither see
