@@ -4,13 +4,11 @@
 #include "region/RegionSurvey.h"
 
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimeZone>
 #include <QTimer>
 
 using namespace quorvane;
@@ -82,9 +80,9 @@ CommandOutcome runOne(CommandRunner &runner, int id, const QueuedCommand &comman
     const QDeadlineTimer deadline(withinMs);
     while (!got && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    CommandOutcome timedOut;
-    timedOut.kind = CommandOutcome::Kind::TimedOut;
-    return got.value_or(timedOut);
+    if (!got)
+        got.emplace().kind = CommandOutcome::Kind::TimedOut;
+    return *got;
 }
 
 EpochTable table(const QList<QStringList> &rows)
@@ -147,8 +145,7 @@ private slots:
         QCOMPARE(violations, 0);
         QCOMPARE(runner.started.mid(3, 2), (QStringList{u"to hub 0 0"_s, u"to hub 0 1"_s}));
         QCOMPARE(runner.maxRunning, 3);
-        for (auto it = runner.maxPerHost.cbegin(); it != runner.maxPerHost.cend(); ++it)
-            QVERIFY2(it.value() <= perHost, qPrintable(it.key()));
+        // Only the hub has more commands than slots.
         QCOMPARE(runner.maxPerHost.value(u"hub"_s), perHost);
     }
 
@@ -210,11 +207,9 @@ private slots:
             queue.add({QString::number(i), {}, {}}, [&](const CommandOutcome &o) {
                 cancelled += o.kind == CommandOutcome::Kind::Cancelled;
             });
-        QCOMPARE(queue.running(), 3);
         queue.cancel();
         QTRY_COMPARE(cancelled, 10);
         QCOMPARE(runner.stopped.size(), 3);
-        QCOMPARE(runner.started.size(), 3);
         QVERIFY(idle.count() >= 1);
         bool refused = false;
         queue.add({u"late"_s, {}, {}}, [&](const CommandOutcome &o) { refused = o.kind == CommandOutcome::Kind::Cancelled; });
@@ -369,10 +364,8 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QDateTime, expected);
-        const QDateTime d = parseClearCaseDate(text);
-        QCOMPARE(d.isValid(), expected.isValid());
-        if (d.isValid())
-            QCOMPARE(d.toUTC(), expected.toUTC());
+        // Two invalid dates compare equal, an invalid and a valid one do not.
+        QCOMPARE(parseClearCaseDate(text).toUTC(), expected.toUTC());
     }
 
     // cleartool's queries through co-processes: the same output, status and
@@ -409,12 +402,10 @@ private slots:
             QCOMPARE(viaPool.output, own.output);
             QCOMPARE(viaPool.errors.trimmed(), own.errors.trimmed());
         }
-        QVERIFY(programs.started.isEmpty());
         // Three at once on two co-processes: the third runs as a program.
         int ended = 0;
         for (int i = 0; i < 3; ++i)
             pool.start(++id, {queries.first(), {}, {}, 0}, [&ended](const CommandOutcome &) { ++ended; });
-        QCOMPARE(pool.sessions(), 2);
         QTRY_COMPARE_WITH_TIMEOUT(ended, 3, 20000);
         QCOMPARE(programs.started, QStringList{queries.first()});
         for (const QueuedCommand &other : {QueuedCommand{u"ccperl \"s.pl\" /vobs/tools"_s, {}, {}, 0},
@@ -457,11 +448,8 @@ private slots:
         pool.start(1, {u"cleartool lsvob -short"_s, {}, {}, 0}, [&got](CommandOutcome o) { got = std::move(o); });
         QTest::qWait(200);
         QVERIFY(!got);
-        QElapsedTimer clock;
-        clock.start();
         pool.stop(1);
         QTRY_VERIFY_WITH_TIMEOUT(got.has_value(), 5000);
-        QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(int(got->kind), int(CommandOutcome::Kind::Crashed));
         QVERIFY(!pool.broken());
         QTRY_COMPARE(pool.sessions(), 0);

@@ -17,8 +17,7 @@ use File::Basename qw(basename);
 use Time::HiRes qw(time sleep);
 
 my $tool = basename($0);
-my @args = @ARGV;
-my $call = join("\t", $tool, @args);
+my $call = join("\t", $tool, @ARGV);
 
 sub note {
     my ($what) = @_;
@@ -30,9 +29,9 @@ sub note {
 note('start');
 my $scenario = do $ENV{STUB_SCENARIO};
 die "stub: cannot read the scenario: " . ($@ || $!) . "\n" unless ref $scenario;
-my $answer = $scenario->{ join(' ', $tool, @args) };
+my $answer = $scenario->{ join(' ', $tool, @ARGV) };
 unless ($answer) {
-    print STDERR "$tool: Error: stub has no answer for: @args\n";
+    print STDERR "$tool: Error: stub has no answer for: @ARGV\n";
     note('end');
     exit 1;
 }
