@@ -14,7 +14,6 @@ class TestSingleInstance : public QObject {
 private slots:
     void placesNeverShareALock()
     {
-        QCOMPARE(SingleInstance::lockFileName(u"ann"_s, u":0"_s), u"quorvane-ann-_0.lock"_s);
         QVERIFY(SingleInstance::lockFileName(u"ann"_s, u"session1"_s)
                 != SingleInstance::lockFileName(u"ann"_s, u"session2"_s));
         QVERIFY(SingleInstance::lockFileName(u"ann"_s, u"x"_s) != SingleInstance::lockFileName(u"bob"_s, u"x"_s));

@@ -149,7 +149,6 @@ private slots:
                 ++exports[words.last().section(u'@', 1)];
         }
         QCOMPARE(failed, 0);
-        QVERIFY(m_outcomes.size() > kWriters);
         QVERIFY2(m_unstarted * 10 < m_outcomes.size(),
                  qPrintable(u"%1 starts failed against %2 commands"_s.arg(m_unstarted).arg(m_outcomes.size())));
         qInfo("%lld commands, none refused", qlonglong(m_outcomes.size()));
