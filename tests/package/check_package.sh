@@ -27,8 +27,7 @@ deb="$work/out/quorvane_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || { ls "$work/out" >&2; echo "FAIL: no package named $(basename "$deb")" >&2; exit 1; }
 echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 
-# Contents: exactly these files and links, with these modes. (cpack writes
-# every owner as root; the file's name above holds the package's name and version.)
+# Contents: exactly these files and links, with these modes (cpack makes root own them all).
 sizes=(16 32 48 64 128 256)
 expected=(
     "-rwxr-xr-x ./usr/bin/quorvane"
