@@ -83,15 +83,6 @@ void addDemoVobs(LoaderFixture &f)
         f.addVob(tags[i], family(tags[i], numberedNames(sites[i], u"r%1of"_s + QString::number(sites[i]))));
 }
 
-// The entries of a combo box or a list, in order.
-template <typename View> QStringList entries(const View *view)
-{
-    QStringList out;
-    for (int i = 0; i < view->model()->rowCount(); ++i)
-        out << view->model()->index(i, 0).data().toString();
-    return out;
-}
-
 // The main window shown and active, for the tests by keyboard alone.
 struct Window : LoaderFixture {
     Window()

@@ -236,10 +236,7 @@ private slots:
         // "Load VOBs", replicated ones only, through one cleartool co-process.
         m_window->vobList()->findChild<QCheckBox *>(u"onlyReplicatedOnlyCB"_s)->setChecked(true);
         m_window->vobList()->loadVobsButClick();
-        QStringList listed;
-        for (int i = 0; i < m_window->vobList()->list()->count(); ++i)
-            listed << m_window->vobList()->list()->item(i)->text();
-        QCOMPARE(listed, m_replicated);
+        QCOMPARE(entries(m_window->vobList()->list()), m_replicated);
         QVERIFY(m_dialogs.boxes.isEmpty());
         QCOMPARE(static_cast<CoprocessClearTool *>(m_window->services().clearTool)->mode(),
                  CoprocessClearTool::Mode::Coprocess);

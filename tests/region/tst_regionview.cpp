@@ -52,23 +52,17 @@ private slots:
                  qPrintable(u"%1x%2 on %3x%4"_s.arg(w.width()).arg(w.height()).arg(room.width()).arg(room.height())));
         w.show();
         QTableView *view = w.view();
-        const auto column = [view](int c) {
-            QStringList out;
-            for (int r = 0; r < view->model()->rowCount(); ++r)
-                out << view->model()->index(r, c).data().toString();
-            return out;
-        };
 
         w.findChild<QPushButton *>(u"regionSurveyBut"_s)->click();
         QVERIFY(w.surveying());
         QTRY_VERIFY_WITH_TIMEOUT(!w.surveying(), 60000);
         // Worst first, the unreplicated VOB left out.
-        QCOMPARE(column(RegionModel::Vob),
+        QCOMPARE(test::entries(view, RegionModel::Vob),
                  (QStringList{u"/vobs/tools"_s, u"/vobs/core"_s, u"/vobs/docs"_s, u"/vobs/web"_s, u"/vobs/dev"_s}));
 
         // Numbers sort as numbers: 135 before 44 before 7.
         view->sortByColumn(RegionModel::Behind, Qt::DescendingOrder);
-        QCOMPARE(column(RegionModel::Behind).mid(0, 3), (QStringList{u"135"_s, u"44"_s, u"7"_s}));
+        QCOMPARE(test::entries(view, RegionModel::Behind).mid(0, 3), (QStringList{u"135"_s, u"44"_s, u"7"_s}));
 
         // What is copied and opened below is what the filter left.
         w.findChild<QLineEdit *>(u"regionFilterTxt"_s)->setText(u"unreach"_s);

@@ -181,6 +181,15 @@ struct MatrixViewFixture {
     static void settle() { QTest::qWait(20); }
 };
 
+// The entries of a combo box or a list, or one column of a table, in order.
+template <typename View> QStringList entries(const View *view, int column = 0)
+{
+    QStringList out;
+    for (int i = 0; i < view->model()->rowCount(); ++i)
+        out << view->model()->index(i, column).data().toString();
+    return out;
+}
+
 // Every cell of a grid, row by row; a cell painted red ends in "*".
 inline QList<QStringList> gridCells(const EpochGrid *grid)
 {

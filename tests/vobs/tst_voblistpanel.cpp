@@ -1,4 +1,5 @@
 #include "support/FakeFeedback.h"
+#include "support/LoaderFixture.h"
 #include "support/ScriptedClearTool.h"
 #include "common/LongActionGuard.h"
 #include "vobs/IsInList.h"
@@ -75,9 +76,7 @@ private slots:
         panel.findChild<QCheckBox *>(u"onlyReplicatedOnlyCB"_s)->setChecked(!pattern.isEmpty());
         panel.list()->addItem(u"\\stale"_s);
         panel.findChild<QToolButton *>(u"loadVobsBut"_s)->click();
-        QStringList listed;
-        for (int i = 0; i < panel.list()->count(); ++i)
-            listed << panel.list()->item(i)->text();
+        QStringList listed = test::entries(panel.list());
 #ifdef Q_OS_WIN
         // Windows orders the list by its own collation of case and marks.
         listed.sort();
@@ -147,9 +146,8 @@ private slots:
                 QCOMPARE(fb.scripted.boxes.size(), 0);
                 continue;
             }
-            QStringList listed, sent;
-            for (int i = 0; i < panel.list()->count(); ++i)
-                listed << panel.list()->item(i)->text();
+            const QStringList listed = test::entries(panel.list());
+            QStringList sent;
             QStringList kept{u"\\ok"_s, u"\\my vob"_s, u"-x"_s, u"\\a\nb"_s};
             kept.sort();
 #ifdef Q_OS_WIN
